@@ -1,0 +1,27 @@
+# Two entry points for a fresh machine: `make run` and `make test`.
+PRESET ?= default
+BUILD  := build/$(PRESET)
+
+.PHONY: run test build asan-test bench clean bootstrap
+
+bootstrap:
+	@scripts/bootstrap
+
+build: bootstrap
+	@cmake --preset $(PRESET) >/dev/null
+	@cmake --build --preset $(PRESET)
+
+run: build
+	$(BUILD)/bin/kakikae
+
+test: build
+	@scripts/run-tests $(PRESET)
+
+asan-test:
+	@$(MAKE) --no-print-directory test PRESET=asan
+
+bench: build
+	@bench/run-all $(BUILD)
+
+clean:
+	rm -rf build
