@@ -1,0 +1,21 @@
+// On X11 the clipboard's text lives in the process that set it. Before we
+// exit, a small holder process (kakikae-cli --hold-clipboard) takes the text
+// over and serves it until another program takes the clipboard.
+#pragma once
+
+#include <string>
+
+namespace kk {
+
+// Starts the holder with `text` and waits (a few seconds at most) until it
+// owns the clipboard. False when it could not be started.
+bool handClipboardToHolder(const std::string& holderExecutable, const std::string& text);
+
+// The holder's own main loop: reads the text from standard input, takes the
+// clipboard, says "ok" on standard output, and runs until it loses the clipboard.
+int runClipboardHolder(int argc, char** argv);
+
+// True when this process owns the clipboard (nothing to hand over otherwise).
+bool ownsClipboardText(std::string* text);
+
+}  // namespace kk

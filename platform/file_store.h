@@ -1,0 +1,20 @@
+// The data folder's files on the local file system.
+#pragma once
+
+#include "platform/ports.h"
+
+namespace kk {
+
+class LocalFileStore final : public FileStore {
+public:
+    bool exists(const std::string& path) override;
+    std::int64_t size(const std::string& path) override;
+    std::optional<std::string> readAll(const std::string& path) override;
+    bool append(const std::string& path, const std::string& bytes) override;
+};
+
+// Reads a whole file, or nullopt; shared by the store and the filter runner.
+std::optional<std::string> readWholeFile(const std::string& path);
+bool writeWholeFile(const std::string& path, const std::string& bytes);
+
+}  // namespace kk

@@ -1,0 +1,107 @@
+// The model's windows onto the world: clipboard, files of the data folder,
+// message boxes, desktop (open a file or address), child processes and
+// background work. Real implementations live beside this file; tests use fakes.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kk {
+
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    // Plain text in UTF-8 with the platform's line ends; empty when the
+    // clipboard holds no text.
+    virtual std::string readText() = 0;
+    // Replaces every format on the clipboard with this plain text.
+    virtual bool writeText(const std::string& utf8) = 0;
+};
+
+class FileStore {
+public:
+    virtual ~FileStore() = default;
+    virtual bool exists(const std::string& path) = 0;
+    // Size in bytes, or -1 when there is no such regular file.
+    virtual std::int64_t size(const std::string& path) = 0;
+    // The whole file, or nullopt when it cannot be read (missing, a folder, an I/O error).
+    virtual std::optional<std::string> readAll(const std::string& path) = 0;
+    // Appends bytes (creating the file); false when it could not be written.
+    virtual bool append(const std::string& path, const std::string& bytes) = 0;
+};
+
+class Prompt {
+public:
+    enum class Icon { None, Error, Exclamation, Information };
+    enum class Buttons { Ok, YesNo, YesNoCancel };
+    enum class Answer { Ok, Yes, No, Cancel };
+    virtual ~Prompt() = default;
+    // A modal message box; an empty title means the program's title.
+    virtual Answer ask(const std::string& text, const std::string& title, Icon icon, Buttons buttons) = 0;
+};
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    // Opens a file or folder with its associated application.
+    virtual bool openPath(const std::string& path) = 0;
+    virtual bool openUrl(const std::string& url) = 0;
+    // Starts a program from a command line (split on blanks), not waiting for it.
+    virtual bool startProgram(const std::string& program, const std::vector<std::string>& args) = 0;
+};
+
+// The read-only registry of the older desktop; answers "not found" where there is none.
+class Registry {
+public:
+    virtual ~Registry() = default;
+    virtual std::optional<std::string> readString(std::uint32_t root, const std::string& keyPath,
+                                                  const std::string& valueName) = 0;
+};
+
+struct ProcessRequest {
+    std::string program;
+    std::vector<std::string> arguments;
+    std::string workingDirectory;
+    std::string stdinFile;    // read as standard input
+    std::string stdoutFile;   // standard output is written here (truncated first)
+    std::vector<std::string> pathPrepend;  // folders put in front of PATH
+};
+
+struct ProcessOutcome {
+    bool started = false;
+    bool crashed = false;     // killed by a signal
+    bool cancelled = false;
+    int exitCode = 0;
+    std::string errorOutput;  // the first part of what the child wrote to its error output
+    std::string startError;   // why it did not start
+};
+
+class ProcessRunner {
+public:
+    virtual ~ProcessRunner() = default;
+    // Starts the child; `done` is called once, later, on the caller's thread.
+    virtual void start(const ProcessRequest& request, std::function<void(ProcessOutcome)> done) = 0;
+    // Ends a running child: terminate, then kill after a short grace.
+    virtual void cancel() = 0;
+};
+
+// Runs work off the caller's thread and delivers the result back on it.
+class TaskRunner {
+public:
+    virtual ~TaskRunner() = default;
+    virtual void run(std::function<void()> work, std::function<void()> done) = 0;
+};
+
+// Runs work at once, on the caller's thread (tests, the command line).
+class InlineTaskRunner final : public TaskRunner {
+public:
+    void run(std::function<void()> work, std::function<void()> done) override {
+        work();
+        done();
+    }
+};
+
+}  // namespace kk

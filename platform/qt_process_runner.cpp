@@ -1,0 +1,107 @@
+// QProcess wiring: files for stdin/stdout, a capped pipe for stderr.
+#include "platform/qt_process_runner.h"
+
+#include <QEventLoop>
+#include <QProcessEnvironment>
+#include <QTimer>
+
+namespace kk {
+
+namespace {
+constexpr std::size_t kErrorOutputCap = 64 * 1024;
+constexpr int kKillGraceMs = 1500;
+}  // namespace
+
+QtProcessRunner::QtProcessRunner(QObject* parent) : QObject(parent) {}
+
+QtProcessRunner::~QtProcessRunner() {
+    if (process_ && process_->state() != QProcess::NotRunning) {
+        process_->disconnect();
+        process_->kill();
+        process_->waitForFinished(2000);
+    }
+}
+
+void QtProcessRunner::start(const ProcessRequest& request, std::function<void(ProcessOutcome)> done) {
+    done_ = std::move(done);
+    errorOutput_.clear();
+    cancelled_ = false;
+    process_ = std::make_unique<QProcess>();
+    QProcess* p = process_.get();
+    p->setProgram(QString::fromStdString(request.program));
+    QStringList args;
+    for (const auto& a : request.arguments) args << QString::fromStdString(a);
+    p->setArguments(args);
+    if (!request.workingDirectory.empty()) p->setWorkingDirectory(QString::fromStdString(request.workingDirectory));
+    if (!request.pathPrepend.empty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        QString path = env.value("PATH");
+        for (auto it = request.pathPrepend.rbegin(); it != request.pathPrepend.rend(); ++it)
+            path = QString::fromStdString(*it) + ":" + path;
+        env.insert("PATH", path);
+        p->setProcessEnvironment(env);
+    }
+    if (!request.stdinFile.empty()) p->setStandardInputFile(QString::fromStdString(request.stdinFile));
+    else p->setStandardInputFile(QProcess::nullDevice());
+    if (!request.stdoutFile.empty())
+        p->setStandardOutputFile(QString::fromStdString(request.stdoutFile), QIODevice::Truncate);
+    else
+        p->setStandardOutputFile(QProcess::nullDevice());
+    connect(p, &QProcess::readyReadStandardError, this, [this, p] {
+        const QByteArray chunk = p->readAllStandardError();
+        if (errorOutput_.size() < kErrorOutputCap)
+            errorOutput_.append(chunk.constData(), std::min<std::size_t>(chunk.size(), kErrorOutputCap - errorOutput_.size()));
+    });
+    connect(p, &QProcess::finished, this, [this, p](int code, QProcess::ExitStatus status) {
+        const QByteArray rest = p->readAllStandardError();
+        if (errorOutput_.size() < kErrorOutputCap)
+            errorOutput_.append(rest.constData(), std::min<std::size_t>(rest.size(), kErrorOutputCap - errorOutput_.size()));
+        ProcessOutcome o;
+        o.started = true;
+        o.exitCode = code;
+        o.crashed = status == QProcess::CrashExit;
+        o.cancelled = cancelled_;
+        o.errorOutput = errorOutput_;
+        finish(std::move(o));
+    });
+    connect(p, &QProcess::errorOccurred, this, [this, p](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart) return;  // the rest end in finished()
+        ProcessOutcome o;
+        o.started = false;
+        o.startError = p->errorString().toStdString();
+        finish(std::move(o));
+    });
+    p->start();
+}
+
+void QtProcessRunner::finish(ProcessOutcome outcome) {
+    if (!done_) return;
+    auto done = std::move(done_);
+    done_ = nullptr;
+    if (process_) process_.release()->deleteLater();
+    done(std::move(outcome));
+}
+
+void QtProcessRunner::cancel() {
+    if (!process_ || process_->state() == QProcess::NotRunning) return;
+    cancelled_ = true;
+    process_->terminate();
+    QProcess* p = process_.get();
+    QTimer::singleShot(kKillGraceMs, p, [p] {
+        if (p->state() != QProcess::NotRunning) p->kill();
+    });
+}
+
+ProcessOutcome runProcessAndWait(const ProcessRequest& request) {
+    QtProcessRunner runner;
+    QEventLoop loop;
+    ProcessOutcome result;
+    runner.start(request, [&](ProcessOutcome o) {
+        result = std::move(o);
+        loop.quit();
+    });
+    loop.exec();
+    return result;
+}
+
+}  // namespace kk

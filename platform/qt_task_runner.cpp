@@ -1,0 +1,32 @@
+// std::thread + a queued call back to this object's thread. The destructor
+// joins every worker, so a worker never outlives the object it posts to.
+#include "platform/qt_task_runner.h"
+
+#include <QMetaObject>
+
+namespace kk {
+
+QtTaskRunner::~QtTaskRunner() {
+    for (auto& w : workers_)
+        if (w.thread.joinable()) w.thread.join();
+}
+
+void QtTaskRunner::run(std::function<void()> work, std::function<void()> done) {
+    for (auto it = workers_.begin(); it != workers_.end();) {
+        if (it->finished->load()) {
+            it->thread.join();
+            it = workers_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    auto finished = std::make_shared<std::atomic<bool>>(false);
+    std::thread t([this, finished, work = std::move(work), done = std::move(done)]() mutable {
+        work();
+        QMetaObject::invokeMethod(this, std::move(done), Qt::QueuedConnection);
+        finished->store(true);
+    });
+    workers_.push_back(Worker{std::move(t), finished});
+}
+
+}  // namespace kk

@@ -1,0 +1,37 @@
+// A value or an error, for operations that can fail: never an empty text
+// standing for a failure.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace kk {
+
+struct Error {
+    std::string message;
+    std::int64_t column = -1;  // 0-based character column in the command, -1 when none applies
+};
+
+template <class T>
+class Result {
+public:
+    Result(T value) : v_(std::move(value)) {}                    // NOLINT: implicit on purpose
+    Result(Error error) : v_(std::move(error)) {}                // NOLINT
+    [[nodiscard]] bool ok() const { return v_.index() == 0; }
+    explicit operator bool() const { return ok(); }
+    T& value() & { return std::get<0>(v_); }
+    const T& value() const& { return std::get<0>(v_); }
+    T&& value() && { return std::get<0>(std::move(v_)); }
+    const Error& error() const { return std::get<1>(v_); }
+    T valueOr(T fallback) const { return ok() ? value() : std::move(fallback); }
+
+private:
+    std::variant<T, Error> v_;
+};
+
+using Text = std::string;  // valid UTF-8, CR LF line ends inside
+using TextResult = Result<Text>;
+
+}  // namespace kk
