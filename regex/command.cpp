@@ -1,0 +1,96 @@
+// Parsing of the command string into operator, parts and options.
+#include "regex/command.h"
+
+#include "platform/text_codec.h"
+
+namespace kk::regex {
+
+std::int64_t columnOf(std::string_view text, std::size_t byteOffset) {
+    return codePointCount(text.substr(0, std::min(byteOffset, text.size())));
+}
+
+Error errorAt(std::string_view command, std::size_t byteOffset, std::string message) {
+    const std::int64_t col = columnOf(command, byteOffset);
+    return Error{message + " (column " + std::to_string(col + 1) + ")", col};
+}
+
+namespace {
+
+// Finds the next unescaped '/' from `pos`; a backslash escapes the byte after it.
+std::size_t findDelimiter(std::string_view s, std::size_t pos) {
+    while (pos < s.size()) {
+        if (s[pos] == '\\') { pos += 2; continue; }
+        if (s[pos] == '/') return pos;
+        ++pos;
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
+
+Result<Command> parseCommand(std::string_view command) {
+    Command cmd;
+    std::size_t pos;
+    int parts;
+    if (command.starts_with("s/")) { cmd.kind = CommandKind::Substitute; pos = 2; parts = 2; }
+    else if (command.starts_with("tr/")) { cmd.kind = CommandKind::Translate; pos = 3; parts = 2; }
+    else if (command.starts_with("y/")) { cmd.kind = CommandKind::Translate; pos = 2; parts = 2; }
+    else if (command.starts_with("m/")) { cmd.kind = CommandKind::Match; pos = 2; parts = 1; }
+    else return errorAt(command, 0, "not a regular-expression command: expected s/, tr/ or m/");
+
+    cmd.patternOffset = pos;
+    const std::size_t end1 = findDelimiter(command, pos);
+    if (end1 == std::string_view::npos)
+        return errorAt(command, command.size(), "missing closing \"/\" after the pattern");
+    cmd.pattern = std::string(command.substr(pos, end1 - pos));
+    pos = end1 + 1;
+    if (parts == 2) {
+        cmd.replacementOffset = pos;
+        const std::size_t end2 = findDelimiter(command, pos);
+        if (end2 == std::string_view::npos)
+            return errorAt(command, command.size(),
+                           cmd.kind == CommandKind::Translate ? "missing closing \"/\" after the replacement list"
+                                                              : "missing closing \"/\" after the replacement");
+        cmd.replacement = std::string(command.substr(pos, end2 - pos));
+        pos = end2 + 1;
+    }
+    cmd.optionsOffset = pos;
+    cmd.options = std::string(command.substr(pos));
+    return cmd;
+}
+
+Result<Options> parseOptions(const Command& cmd, std::string_view fullCommand) {
+    Options o;
+    for (std::size_t i = 0; i < cmd.options.size(); ++i) {
+        const char c = cmd.options[i];
+        const std::size_t at = cmd.optionsOffset + i;
+        if (cmd.kind == CommandKind::Translate) {
+            switch (c) {
+                case 'c': o.complement = true; continue;
+                case 'd': o.deleteUnmatched = true; continue;
+                case 's': o.squeeze = true; continue;
+                case 'r': case 'g': case 'k': continue;  // r: we always return a new text; g, k: no-ops
+                default: break;
+            }
+        } else {
+            switch (c) {
+                case 'g': o.global = true; continue;
+                case 'i': o.caseless = true; continue;
+                case 'm': o.multiline = true; continue;
+                case 's': o.dotall = true; continue;
+                case 'x': o.extended = true; continue;
+                case 'k': case 'o': continue;  // k: one character per character, always so on Unicode
+                default: break;
+            }
+        }
+        std::string what = (static_cast<unsigned char>(c) < 0x80) ? std::string(1, c) : std::string("this");
+        if (c == 'e' && cmd.kind == CommandKind::Substitute)
+            return errorAt(fullCommand, at, "option \"e\" (evaluate the replacement as code) is not supported");
+        return errorAt(fullCommand, at, "unknown option \"" + what + "\"" +
+                                            (cmd.kind == CommandKind::Translate ? " (tr/// takes c d s r)"
+                                                                                : " (takes g i m s x k)"));
+    }
+    return o;
+}
+
+}  // namespace kk::regex

@@ -1,0 +1,38 @@
+// Splits a Perl-style command (s/pat/rep/opts, tr/a/b/opts, m/pat/opts) into
+// its parts, keeping where each part starts so errors can point at a column.
+#pragma once
+
+#include "platform/result.h"
+
+#include <string>
+#include <string_view>
+
+namespace kk::regex {
+
+enum class CommandKind { Substitute, Translate, Match };
+
+struct Command {
+    CommandKind kind = CommandKind::Substitute;
+    std::string pattern;       // s and m: the pattern; tr: the search list (raw, escapes kept)
+    std::string replacement;   // s: the replacement; tr: the replacement list (raw)
+    std::string options;       // option letters as written
+    std::size_t patternOffset = 0;      // byte offsets into the command
+    std::size_t replacementOffset = 0;
+    std::size_t optionsOffset = 0;
+};
+
+struct Options {
+    bool global = false, caseless = false, multiline = false, dotall = false, extended = false;
+    bool complement = false, deleteUnmatched = false, squeeze = false;  // tr only
+};
+
+// Parses a whole command. Unknown option letters, a missing delimiter or an
+// unknown operator are errors with the column (in characters) of the fault.
+Result<Command> parseCommand(std::string_view command);
+Result<Options> parseOptions(const Command& cmd, std::string_view fullCommand);
+
+// The column in characters of byte offset `byteOffset` in `text`.
+std::int64_t columnOf(std::string_view text, std::size_t byteOffset);
+Error errorAt(std::string_view command, std::size_t byteOffset, std::string message);
+
+}  // namespace kk::regex

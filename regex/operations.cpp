@@ -1,0 +1,241 @@
+// Replace / translate / match loops over PCRE2, compiled once per operation.
+#include "regex/operations.h"
+
+#include "platform/text_codec.h"
+#include "regex/command.h"
+#include "regex/pattern.h"
+#include "regex/replacement.h"
+#include "regex/translit.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <optional>
+
+namespace kk::regex {
+
+namespace {
+
+bool cancelled(CancelFlag cancel) { return cancel && cancel->load(std::memory_order_relaxed); }
+
+// A pattern that is plain text (no metacharacter, no escape) can be searched
+// with a byte search instead of the regex machine.
+bool isPlainLiteral(std::string_view pattern, const Options& o) {
+    if (pattern.empty() || o.caseless || o.extended) return false;
+    for (const char c : pattern) {
+        if (std::strchr("\\^$.|?*+()[]{}", c) && c != '\0') return false;
+    }
+    return true;
+}
+
+struct Parsed {
+    Command cmd;
+    Options opts;
+};
+
+Result<Parsed> parseAs(std::string_view command, CommandKind kind, const char* what) {
+    auto cmd = parseCommand(command);
+    if (!cmd) return cmd.error();
+    if (cmd.value().kind != kind) return errorAt(command, 0, std::string("expected a ") + what + " command");
+    auto opts = parseOptions(cmd.value(), command);
+    if (!opts) return opts.error();
+    return Parsed{std::move(cmd.value()), opts.value()};
+}
+
+TextResult substituteLiteral(std::string_view needle, const Replacement& rep, bool global, std::string_view text,
+                             CancelFlag cancel) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    std::size_t copied = 0;
+    std::size_t count = 0;
+    const auto group = [&](int) { return needle; };
+    while (true) {
+        const std::size_t at = text.find(needle, copied);
+        if (at == std::string_view::npos) break;
+        out.append(text.substr(copied, at - copied));
+        rep.expand(out, group);
+        copied = at + needle.size();
+        if (!global) break;
+        if ((++count & 4095) == 0 && cancelled(cancel)) return Error{kCancelledMessage, -1};
+    }
+    out.append(text.substr(copied));
+    return out;
+}
+
+TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::string_view text, CancelFlag cancel) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    std::size_t copied = 0, start = 0, count = 0;
+    bool notEmpty = false;
+    const auto group = [&](int n) -> std::string_view {
+        const auto [a, b] = p.group(n);
+        return a == std::string_view::npos ? std::string_view() : text.substr(a, b - a);
+    };
+    while (start <= text.size()) {
+        const MatchStatus st = p.match(text, start, notEmpty);
+        if (st == MatchStatus::NotFound) break;
+        if (st == MatchStatus::Failed) return p.lastError();
+        const auto [ms, me] = p.group(0);
+        if (me < ms || ms < copied) return Error{"\\K may not move the match start backwards here", -1};
+        out.append(text.substr(copied, ms - copied));
+        rep.expand(out, group);
+        copied = me;
+        if (!global) break;
+        // Perl's rule: after an empty match the next one may not be empty at the same place.
+        notEmpty = ms == me;
+        start = me;
+        if ((++count & 4095) == 0 && cancelled(cancel)) return Error{kCancelledMessage, -1};
+    }
+    out.append(text.substr(copied));
+    return out;
+}
+
+TextResult runSubstitute(const Parsed& ps, std::string_view command, std::string_view text, CancelFlag cancel) {
+    if (isPlainLiteral(ps.cmd.pattern, ps.opts)) {
+        auto rep = Replacement::parse(ps.cmd.replacement, 0, command, ps.cmd.replacementOffset);
+        if (!rep) return rep.error();
+        return substituteLiteral(ps.cmd.pattern, rep.value(), ps.opts.global, text, cancel);
+    }
+    auto pat = Pattern::compile(ps.cmd.pattern, ps.opts, command, ps.cmd.patternOffset);
+    if (!pat) return pat.error();
+    auto rep = Replacement::parse(ps.cmd.replacement, pat.value()->captureCount(), command, ps.cmd.replacementOffset);
+    if (!rep) return rep.error();
+    return substitute(*pat.value(), rep.value(), ps.opts.global, text, cancel);
+}
+
+std::string removeCr(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t cr = text.find('\r', start);
+        if (cr == std::string_view::npos) { out.append(text.substr(start)); break; }
+        out.append(text.substr(start, cr - start));
+        start = cr + 1;
+    }
+    return out;
+}
+
+std::string lfToCrLf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16 + 16);
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t lf = text.find('\n', start);
+        if (lf == std::string_view::npos) { out.append(text.substr(start)); break; }
+        out.append(text.substr(start, lf - start));
+        out.append("\r\n");
+        start = lf + 1;
+    }
+    return out;
+}
+
+}  // namespace
+
+TextResult Replace(std::string_view command, std::string_view text, CancelFlag cancel) {
+    auto ps = parseAs(command, CommandKind::Substitute, "s/pattern/replacement/");
+    if (!ps) return ps.error();
+    return runSubstitute(ps.value(), command, text, cancel);
+}
+
+TextResult Translate(std::string_view command, std::string_view text, CancelFlag) {
+    auto ps = parseAs(command, CommandKind::Translate, "tr/list/list/");
+    if (!ps) return ps.error();
+    return transliterate(ps.value().cmd, ps.value().opts, command, text);
+}
+
+Result<bool> Match(std::string_view command, std::string_view line) {
+    auto ps = parseAs(command, CommandKind::Match, "m/pattern/");
+    if (!ps) return ps.error();
+    auto pat = Pattern::compile(ps.value().cmd.pattern, ps.value().opts, command, ps.value().cmd.patternOffset);
+    if (!pat) return pat.error();
+    const MatchStatus st = pat.value()->match(line, 0);
+    if (st == MatchStatus::Failed) return pat.value()->lastError();
+    return st == MatchStatus::Found;
+}
+
+TextResult xRep(std::string_view command, std::string_view text, CancelFlag cancel) {
+    return Replace(command, text, cancel);
+}
+
+TextResult xsed(std::string_view command, std::string_view text, CancelFlag cancel) {
+    return Replace(command, text, cancel);
+}
+
+TextResult xtrans(std::string_view command, std::string_view text, CancelFlag cancel) {
+    return Translate(command, text, cancel);
+}
+
+TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag cancel) {
+    const std::string withM = std::string(command) + "m";
+    auto ps = parseAs(withM, CommandKind::Substitute, "s/pattern/replacement/");
+    if (!ps) return ps.error();
+    const std::string noCr = removeCr(text);
+    auto replaced = runSubstitute(ps.value(), withM, noCr, cancel);
+    if (!replaced) return replaced.error();
+    return lfToCrLf(replaced.value());
+}
+
+TextResult xmatch(std::string_view command, std::string_view text, int invert, CancelFlag cancel) {
+    auto ps = parseAs(command, CommandKind::Match, "m/pattern/");
+    if (!ps) return ps.error();
+    auto compiled = Pattern::compile(ps.value().cmd.pattern, ps.value().opts, command, ps.value().cmd.patternOffset);
+    if (!compiled) return compiled.error();
+    Pattern& pat = *compiled.value();
+    const bool keepMatching = invert == 0;
+
+    std::string out;
+    out.reserve(text.size() / 2);
+    std::string joined;  // pieces joined across lone LFs (rare)
+    std::optional<Error> failure;
+    std::size_t count = 0;
+    auto test = [&](std::string_view line) {
+        if (line.empty() || failure) return;
+        const MatchStatus st = pat.match(line, 0);
+        if (st == MatchStatus::Failed) { failure = pat.lastError(); return; }
+        if ((st == MatchStatus::Found) == keepMatching) {
+            out.append(line);
+            out.append("\r\n");
+        }
+    };
+    std::size_t pos = 0;
+    while (pos <= text.size() && !failure) {
+        const std::size_t lf = text.find('\n', pos);
+        if (lf == std::string_view::npos) {
+            if (joined.empty()) test(text.substr(pos));
+            else { joined.append(text.substr(pos)); test(joined); }
+            break;
+        }
+        if (lf > 0 && text[lf - 1] == '\r') {
+            const std::string_view piece = text.substr(pos, lf - 1 - pos);
+            if (joined.empty()) test(piece);
+            else { joined.append(piece); test(joined); joined.clear(); }
+        } else {
+            joined.append(text.substr(pos, lf - pos));  // a lone LF joins the pieces around it
+        }
+        pos = lf + 1;
+        if ((++count & 4095) == 0 && cancelled(cancel)) return Error{kCancelledMessage, -1};
+    }
+    if (failure) return *failure;
+    return out;
+}
+
+std::int64_t CountString(std::string_view text, std::string_view ch) {
+    if (ch.empty()) return 0;
+    std::size_t len = 0;
+    nextCodePoint(ch, len);
+    if (len != ch.size()) return 0;
+    if (ch.size() == 1) return std::count(text.begin(), text.end(), ch[0]);
+    std::int64_t n = 0;
+    for (std::size_t at = text.find(ch); at != std::string_view::npos; at = text.find(ch, at + ch.size())) ++n;
+    return n;
+}
+
+TextResult applyCommand(std::string_view command, std::string_view text, int invert, CancelFlag cancel) {
+    if (command.starts_with("s/")) return xRep(command, text, cancel);
+    if (command.starts_with("tr/") || command.starts_with("y/")) return xtrans(command, text, cancel);
+    if (command.starts_with("m/")) return xmatch(command, text, invert, cancel);
+    return Error{"not a regular-expression command: expected s/, tr/ or m/", 0};
+}
+
+}  // namespace kk::regex

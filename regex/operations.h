@@ -1,0 +1,41 @@
+// The regular-expression operations over a whole text: replace (xRep, xsed),
+// translate (xtrans), line-anchored replace (crdelSed), keep matching lines
+// (xmatch), and the character counter used to check a command's shape.
+#pragma once
+
+#include "platform/result.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string_view>
+
+namespace kk::regex {
+
+// A cancel flag that long loops look at now and then; null means "never".
+using CancelFlag = const std::atomic<bool>*;
+inline constexpr const char* kCancelledMessage = "cancelled";
+
+// The engine's three entry points, on whole commands.
+TextResult Replace(std::string_view command, std::string_view text, CancelFlag cancel = nullptr);
+TextResult Translate(std::string_view command, std::string_view text, CancelFlag cancel = nullptr);
+Result<bool> Match(std::string_view command, std::string_view line);
+
+TextResult xRep(std::string_view command, std::string_view text, CancelFlag cancel = nullptr);
+TextResult xsed(std::string_view command, std::string_view text, CancelFlag cancel = nullptr);
+TextResult xtrans(std::string_view command, std::string_view text, CancelFlag cancel = nullptr);
+// Removes every CR, runs the command with "m" added, turns LF back into CR LF.
+TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag cancel = nullptr);
+// Keeps the lines (CR LF ends a line, a lone LF joins its pieces) whose match
+// differs from `invert`; each kept line ends in CR LF, empty lines are dropped.
+TextResult xmatch(std::string_view command, std::string_view text, int invert, CancelFlag cancel = nullptr);
+
+// How many characters of `text` equal the one-character string `ch` (0 when
+// `ch` is not exactly one character).
+std::int64_t CountString(std::string_view text, std::string_view ch);
+
+// Any command: s///, tr/// or m// (m// with `invert`), without the window's
+// line-anchor rule.
+TextResult applyCommand(std::string_view command, std::string_view text, int invert = 0,
+                        CancelFlag cancel = nullptr);
+
+}  // namespace kk::regex

@@ -1,0 +1,86 @@
+// PCRE2 compile and match with our options, newline rule and limits.
+#define PCRE2_CODE_UNIT_WIDTH 8
+#include "regex/pattern.h"
+
+#include <pcre2.h>
+
+namespace kk::regex {
+
+namespace {
+
+std::string pcreMessage(int code) {
+    PCRE2_UCHAR buf[256];
+    const int n = pcre2_get_error_message(code, buf, sizeof buf);
+    return n > 0 ? std::string(reinterpret_cast<const char*>(buf), static_cast<std::size_t>(n))
+                 : "regular-expression error " + std::to_string(code);
+}
+
+}  // namespace
+
+Result<std::unique_ptr<Pattern>> Pattern::compile(std::string_view pattern, const Options& options,
+                                                  std::string_view command, std::size_t patternOffset,
+                                                  const Limits& limits) {
+    // Perl's line rules: LF is the only newline, so "$" matches before a final
+    // LF (with the CR of CR LF still in front of it) and "." skips only LF.
+    pcre2_compile_context* cctx = pcre2_compile_context_create(nullptr);
+    pcre2_set_newline(cctx, PCRE2_NEWLINE_LF);
+    pcre2_set_bsr(cctx, PCRE2_BSR_UNICODE);
+    std::uint32_t flags = PCRE2_UTF | PCRE2_UCP | PCRE2_MATCH_INVALID_UTF;
+    if (options.caseless) flags |= PCRE2_CASELESS;
+    if (options.multiline) flags |= PCRE2_MULTILINE;
+    if (options.dotall) flags |= PCRE2_DOTALL;
+    if (options.extended) flags |= PCRE2_EXTENDED;
+    int errorCode = 0;
+    PCRE2_SIZE errorOffset = 0;
+    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), flags,
+                                     &errorCode, &errorOffset, cctx);
+    pcre2_compile_context_free(cctx);
+    if (!code) {
+        if (command.empty()) command = pattern, patternOffset = 0;
+        return errorAt(command, patternOffset + errorOffset, "bad pattern: " + pcreMessage(errorCode));
+    }
+    std::unique_ptr<Pattern> p(new Pattern());
+    p->code_ = code;
+    pcre2_jit_compile(code, PCRE2_JIT_COMPLETE);  // falls back to the interpreter when JIT is unavailable
+    std::uint32_t captures = 0;
+    pcre2_pattern_info(code, PCRE2_INFO_CAPTURECOUNT, &captures);
+    p->captures_ = static_cast<int>(captures);
+    p->data_ = pcre2_match_data_create(captures + 1, nullptr);
+    p->ovector_ = pcre2_get_ovector_pointer(p->data_);
+    p->context_ = pcre2_match_context_create(nullptr);
+    pcre2_set_match_limit(p->context_, limits.matchLimit);
+    pcre2_set_depth_limit(p->context_, limits.depthLimit);
+    pcre2_set_heap_limit(p->context_, limits.heapLimitKiB);
+    p->jitStack_ = pcre2_jit_stack_create(64 * 1024, limits.jitStackMax, nullptr);
+    if (p->jitStack_) pcre2_jit_stack_assign(p->context_, nullptr, p->jitStack_);
+    return p;
+}
+
+Pattern::~Pattern() {
+    if (jitStack_) pcre2_jit_stack_free(jitStack_);
+    if (context_) pcre2_match_context_free(context_);
+    if (data_) pcre2_match_data_free(data_);
+    if (code_) pcre2_code_free(code_);
+}
+
+MatchStatus Pattern::match(std::string_view subject, std::size_t start, bool notEmptyAtStart) {
+    const std::uint32_t opts = notEmptyAtStart ? PCRE2_NOTEMPTY_ATSTART : 0;
+    const int rc = pcre2_match(code_, reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(), start, opts,
+                               data_, context_);
+    if (rc >= 0) return MatchStatus::Found;
+    if (rc == PCRE2_ERROR_NOMATCH) return MatchStatus::NotFound;
+    if (rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT || rc == PCRE2_ERROR_HEAPLIMIT ||
+        rc == PCRE2_ERROR_JIT_STACKLIMIT || rc == PCRE2_ERROR_NOMEMORY)
+        lastError_ = Error{kTooComplexMessage, -1};
+    else
+        lastError_ = Error{"match failed: " + pcreMessage(rc), -1};
+    return MatchStatus::Failed;
+}
+
+std::pair<std::size_t, std::size_t> Pattern::group(int n) const {
+    const std::size_t a = ovector_[2 * n], b = ovector_[2 * n + 1];
+    if (a == PCRE2_UNSET) return {std::string_view::npos, std::string_view::npos};
+    return {a, b};
+}
+
+}  // namespace kk::regex

@@ -1,0 +1,136 @@
+// Character translation over UTF-8 text with a flat table for the BMP.
+#include "regex/translit.h"
+
+#include "platform/text_codec.h"
+#include "regex/replacement.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <vector>
+
+namespace kk::regex {
+
+namespace {
+
+constexpr std::int32_t kKeep = -2;    // not in the search list
+constexpr std::int32_t kDelete = -1;  // in the search list, deleted (d)
+
+Result<std::u32string> expandList(std::string_view raw, std::string_view command, std::size_t offset) {
+    // First decode to (char, wasEscaped) so an escaped "-" is no range.
+    struct Item { char32_t c; bool dash; std::size_t at; };
+    std::vector<Item> items;
+    std::size_t i = 0;
+    while (i < raw.size()) {
+        const std::size_t at = i;
+        if (raw[i] == '\\' && i + 1 < raw.size()) {
+            std::size_t j = i + 1;
+            char32_t cp;
+            if (decodeCharEscape(raw, j, cp)) { items.push_back({cp, false, at}); i = j; continue; }
+            if (raw[j] == 'x' || raw[j] == 'N') return errorAt(command, offset + at, "bad character escape in tr list");
+            std::size_t k = j;
+            items.push_back({nextCodePoint(raw, k), false, at});
+            i = k;
+            continue;
+        }
+        const char32_t c = nextCodePoint(raw, i);
+        items.push_back({c, c == '-', at});
+    }
+    std::u32string out;
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        if (items[k].dash && k > 0 && k + 1 < items.size() && !out.empty()) {
+            const char32_t from = out.back(), to = items[k + 1].c;
+            if (to < from)
+                return errorAt(command, offset + items[k - 1].at, "invalid range in tr list: the end comes before the start");
+            for (char32_t c = from + 1; c <= to; ++c) {
+                if (c >= 0xD800 && c <= 0xDFFF) continue;
+                out.push_back(c);
+            }
+            ++k;  // the range end is consumed
+            continue;
+        }
+        out.push_back(items[k].c);
+    }
+    return out;
+}
+
+class Table {
+public:
+    Table() : bmp_(0x10000, kKeep) {}
+    std::int32_t get(char32_t c) const {
+        if (c < 0x10000) return bmp_[c];
+        const auto it = astral_.find(c);
+        return it == astral_.end() ? kKeep : it->second;
+    }
+    void setIfUnset(char32_t c, std::int32_t v) {
+        if (c < 0x10000) { if (bmp_[c] == kKeep) bmp_[c] = v; }
+        else astral_.emplace(c, v);
+    }
+private:
+    std::vector<std::int32_t> bmp_;
+    std::unordered_map<char32_t, std::int32_t> astral_;
+};
+
+}  // namespace
+
+TextResult transliterate(const Command& cmd, const Options& o, std::string_view command, std::string_view text) {
+    auto search = expandList(cmd.pattern, command, cmd.patternOffset);
+    if (!search) return search.error();
+    auto repl = expandList(cmd.replacement, command, cmd.replacementOffset);
+    if (!repl) return repl.error();
+    std::u32string& s = search.value();
+    std::u32string& r = repl.value();
+    const bool identity = r.empty() && !o.deleteUnmatched;  // tr/abc// counts, changes nothing
+
+    Table table;
+    std::vector<char32_t> sortedSearch;
+    if (!o.complement) {
+        for (std::size_t k = 0; k < s.size(); ++k) {
+            std::int32_t v;
+            if (identity) v = static_cast<std::int32_t>(s[k]);
+            else if (k < r.size()) v = static_cast<std::int32_t>(r[k]);
+            else if (o.deleteUnmatched) v = kDelete;
+            else v = static_cast<std::int32_t>(r.back());
+            table.setIfUnset(s[k], v);  // the first mention of a character wins
+        }
+    } else {
+        sortedSearch.assign(s.begin(), s.end());
+        std::sort(sortedSearch.begin(), sortedSearch.end());
+        sortedSearch.erase(std::unique(sortedSearch.begin(), sortedSearch.end()), sortedSearch.end());
+    }
+    // With c, a character outside the list maps by its rank in the complement.
+    auto mapComplement = [&](char32_t c) -> std::int32_t {
+        if (std::binary_search(sortedSearch.begin(), sortedSearch.end(), c)) return kKeep;
+        if (identity) return static_cast<std::int32_t>(c);
+        const auto below = std::lower_bound(sortedSearch.begin(), sortedSearch.end(), c) - sortedSearch.begin();
+        const std::size_t rank = static_cast<std::size_t>(c) - static_cast<std::size_t>(below);
+        if (rank < r.size()) return static_cast<std::int32_t>(r[rank]);
+        if (o.deleteUnmatched) return kDelete;
+        return static_cast<std::int32_t>(r.back());
+    };
+
+    std::string out;
+    out.reserve(text.size());
+    std::int32_t lastOut = kKeep;  // last character a translation wrote, for s
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t from = i;
+        const auto b = static_cast<unsigned char>(text[i]);
+        char32_t c;
+        if (b < 0x80) { c = b; ++i; }
+        else c = nextCodePoint(text, i);
+        const std::int32_t v = o.complement ? mapComplement(c) : table.get(c);
+        if (v == kKeep) {
+            out.append(text.substr(from, i - from));
+            lastOut = kKeep;
+            continue;
+        }
+        if (v == kDelete) continue;
+        if (o.squeeze && v == lastOut) continue;
+        if (static_cast<char32_t>(v) == c) out.append(text.substr(from, i - from));
+        else appendUtf8(out, static_cast<char32_t>(v));
+        lastOut = v;
+    }
+    return out;
+}
+
+}  // namespace kk::regex

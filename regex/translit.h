@@ -1,0 +1,15 @@
+// tr/search/replace/cds as Perl has it: ranges, escapes, complement, delete,
+// squeeze, and a shorter replacement list repeating its last character.
+#pragma once
+
+#include "platform/result.h"
+#include "regex/command.h"
+
+#include <string_view>
+
+namespace kk::regex {
+
+TextResult transliterate(const Command& cmd, const Options& options, std::string_view command,
+                         std::string_view text);
+
+}  // namespace kk::regex
