@@ -1,0 +1,58 @@
+// Both operations walk the lines once, comparing each with the one before.
+#include "convert/duplicates.h"
+
+#include "convert/reverse_count.h"
+
+namespace kk::convert {
+
+namespace {
+
+std::string_view withoutLineEnd(std::string_view line) {
+    if (line.ends_with("\r\n")) line.remove_suffix(2);
+    else if (line.ends_with('\n')) line.remove_suffix(1);
+    return line;
+}
+
+DuplicateResult scan(std::string_view text, bool extract) {
+    DuplicateResult r;
+    if (text.find('\n') == std::string_view::npos) return r;
+    r.output.reserve(extract ? text.size() / 8 : text.size());
+    std::string_view previous;
+    std::size_t pos = 0;
+    while (true) {
+        const std::size_t lf = text.find('\n', pos);
+        if (lf == std::string_view::npos) break;
+        const std::string_view line = text.substr(pos, lf + 1 - pos);
+        const bool repeat = line == previous;
+        if (repeat) ++r.count;
+        if (repeat == extract) r.output.append(line);
+        previous = line;
+        pos = lf + 1;
+    }
+    // The tail (text after the last LF) compares with the previous line
+    // without its line end; an empty tail is no line at all.
+    const std::string_view tail = text.substr(pos);
+    if (!tail.empty()) {
+        const bool repeat = tail == withoutLineEnd(previous);
+        if (repeat) ++r.count;
+        if (repeat == extract) r.output.append(tail);
+    }
+    r.outcome = r.count == 0 ? DuplicateResult::Outcome::NoDuplicates : DuplicateResult::Outcome::Found;
+    return r;
+}
+
+}  // namespace
+
+DuplicateResult delJufuku(std::string_view text) { return scan(text, false); }
+DuplicateResult exJufuku(std::string_view text) { return scan(text, true); }
+
+std::string duplicateStatus(const DuplicateResult& r, bool extracting) {
+    switch (r.outcome) {
+        case DuplicateResult::Outcome::OneLine: return "中断！　１行しかありません";
+        case DuplicateResult::Outcome::NoDuplicates: return "重複行はありませんでした";
+        case DuplicateResult::Outcome::Found: break;
+    }
+    return formatCount(r.count) + (extracting ? "行、重複行がありました" : "行の重複行を削除しました");
+}
+
+}  // namespace kk::convert

@@ -1,0 +1,25 @@
+// Adjacent duplicate lines: remove them, or keep only the repeats.
+#pragma once
+
+#include "platform/result.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kk::convert {
+
+struct DuplicateResult {
+    enum class Outcome { OneLine, NoDuplicates, Found } outcome = Outcome::OneLine;
+    Text output;
+    std::int64_t count = 0;
+};
+
+// A line runs to and includes its LF; the text after the last LF is the tail.
+DuplicateResult delJufuku(std::string_view text);
+DuplicateResult exJufuku(std::string_view text);
+
+// The status-line text for an outcome.
+std::string duplicateStatus(const DuplicateResult& result, bool extracting);
+
+}  // namespace kk::convert

@@ -1,0 +1,131 @@
+// Reversal with ICU's grapheme break iterator (a fast path for the common
+// scripts that never form clusters), and the counts.
+#include "convert/reverse_count.h"
+
+#include "platform/text_codec.h"
+
+#include <unicode/brkiter.h>
+#include <unicode/utext.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace kk::convert {
+
+namespace {
+
+// Code points that always stand alone as a cluster: ASCII and Latin-1
+// without marks, kana (without the combining voiced marks), kanji, and the
+// full-width and half-width forms before the half-width voiced marks.
+bool standsAlone(char32_t c) {
+    return (c < 0x300 && c != '\r') || (c >= 0x3040 && c < 0x3099) || (c >= 0x309B && c <= 0x30FF) ||
+           (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xFF01 && c <= 0xFF9D);
+}
+
+void appendReversedByClusters(std::string& out, std::string_view line) {
+    thread_local std::unique_ptr<icu::BreakIterator> it = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        return std::unique_ptr<icu::BreakIterator>(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    }();
+    std::vector<std::size_t> bounds;
+    UErrorCode status = U_ZERO_ERROR;
+    UText* ut = utext_openUTF8(nullptr, line.data(), static_cast<int64_t>(line.size()), &status);
+    if (!it || U_FAILURE(status)) {
+        // Without ICU's data, fall back to code points.
+        std::vector<std::size_t> starts;
+        for (std::size_t i = 0; i < line.size(); nextCodePoint(line, i)) starts.push_back(i);
+        for (std::size_t k = starts.size(); k-- > 0;)
+            out.append(line.substr(starts[k], (k + 1 < starts.size() ? starts[k + 1] : line.size()) - starts[k]));
+        if (ut) utext_close(ut);
+        return;
+    }
+    it->setText(ut, status);
+    for (int32_t b = it->first(); b != icu::BreakIterator::DONE; b = it->next()) bounds.push_back(static_cast<std::size_t>(b));
+    utext_close(ut);
+    for (std::size_t k = bounds.size(); k-- > 1;) out.append(line.substr(bounds[k - 1], bounds[k] - bounds[k - 1]));
+}
+
+void appendReversed(std::string& out, std::string_view line) {
+    bool ascii = true, simple = true;
+    for (std::size_t i = 0; i < line.size();) {
+        const auto b = static_cast<unsigned char>(line[i]);
+        if (b < 0x80) { if (b == '\r') simple = false; ++i; continue; }
+        ascii = false;
+        if (!standsAlone(nextCodePoint(line, i))) { simple = false; break; }
+    }
+    if (ascii) {
+        out.append(line.rbegin(), line.rend());
+        return;
+    }
+    if (simple) {
+        std::size_t end = line.size();
+        std::size_t i = end;
+        while (i > 0) {
+            --i;
+            if ((static_cast<unsigned char>(line[i]) & 0xC0) != 0x80) {
+                out.append(line.substr(i, end - i));
+                end = i;
+            }
+        }
+        return;
+    }
+    appendReversedByClusters(out, line);
+}
+
+}  // namespace
+
+Text xrev(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::string joined;  // pieces around lone LFs
+    std::size_t pos = 0;
+    while (true) {
+        const std::size_t lf = text.find('\n', pos);
+        if (lf == std::string_view::npos) {
+            if (joined.empty()) appendReversed(out, text.substr(pos));
+            else { joined.append(text.substr(pos)); appendReversed(out, joined); }
+            break;
+        }
+        if (lf > 0 && text[lf - 1] == '\r') {
+            const std::string_view piece = text.substr(pos, lf - 1 - pos);
+            if (joined.empty()) appendReversed(out, piece);
+            else { joined.append(piece); appendReversed(out, joined); joined.clear(); }
+            out.append("\r\n");
+        } else {
+            joined.append(text.substr(pos, lf - pos));
+        }
+        pos = lf + 1;
+    }
+    return out;
+}
+
+Counts countText(std::string_view text) {
+    Counts c;
+    if (text.empty()) return c;
+    std::int64_t pairs = 0;
+    for (std::size_t at = text.find("\r\n"); at != std::string_view::npos; at = text.find("\r\n", at + 2)) ++pairs;
+    c.characters = codePointCount(text) - 2 * pairs;
+    c.lines = pairs + 1;
+    c.bytes = cp932ByteLength(text);
+    return c;
+}
+
+std::string formatCount(std::int64_t n) {
+    const bool negative = n < 0;
+    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
+    const std::string digits = std::to_string(magnitude);
+    std::string out;
+    const std::size_t len = digits.size();
+    for (std::size_t i = 0; i < len; ++i) {
+        if (i > 0 && (len - i) % 3 == 0) out.push_back(',');
+        out.push_back(digits[i]);
+    }
+    return negative ? "-" + out : out;
+}
+
+std::string countStatus(const Counts& c) {
+    return formatCount(c.characters) + "文字，" + formatCount(c.lines) + "行，" + formatCount(c.bytes) + "バイト";
+}
+
+}  // namespace kk::convert

@@ -1,0 +1,29 @@
+// Line reversal (by user-perceived characters) and the character / line /
+// byte count shown in the status line.
+#pragma once
+
+#include "platform/result.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kk::convert {
+
+// Reverses every line; CR LF ends a line, a lone LF joins its pieces, a lone
+// CR is a character of its line. Grapheme clusters stay whole.
+Text xrev(std::string_view text);
+
+struct Counts {
+    std::int64_t characters = 0;  // code points, CR LF pairs not counted
+    std::int64_t lines = 0;
+    std::int64_t bytes = 0;       // CP932 length (UTF-8 length for what CP932 lacks)
+};
+
+Counts countText(std::string_view text);
+// "1,234文字，2行，5バイト"
+std::string countStatus(const Counts& counts);
+// "##,##0": thousands grouped by commas, at least one digit.
+std::string formatCount(std::int64_t n);
+
+}  // namespace kk::convert
