@@ -1,0 +1,107 @@
+// Filter preparation and result rules, free of any process machinery.
+#include "filter/filter_runner.h"
+
+#include "platform/file_store.h"
+#include "platform/text_codec.h"
+
+#include <cstdlib>
+#include <sstream>
+#include <vector>
+
+namespace kk::filter {
+
+int SaveTmpData(const std::string& path, std::string_view text) {
+    if (path.empty()) return 0;
+    std::string bytes = toPlatformLineEnds(text);
+    bytes.push_back('\n');
+    writeWholeFile(path, bytes);
+    return 0;
+}
+
+Text getTextFile(const std::string& path) {
+    if (path.empty()) return {};
+    auto bytes = readWholeFile(path);
+    if (!bytes || bytes->empty()) return {};
+    return fromPlatformLineEnds(decodeExternalBytes(*bytes));
+}
+
+std::string commandInterpreter() {
+    if (const char* c = std::getenv("ComSpec"); c && *c) return c;
+    return "/bin/sh";
+}
+
+namespace {
+
+std::string shellQuote(std::string_view s) {
+    std::string out = "'";
+    for (const char c : s) {
+        if (c == '\'') out += "'\\''";
+        else out.push_back(c);
+    }
+    out.push_back('\'');
+    return out;
+}
+
+std::string firstLine(std::string_view s) {
+    while (!s.empty() && (s.front() == '\n' || s.front() == '\r')) s.remove_prefix(1);
+    const std::size_t end = s.find_first_of("\r\n");
+    std::string line(s.substr(0, end));
+    if (line.size() > 300) line.resize(300);
+    return isValidUtf8(line) ? line : decodeExternalBytes(line);
+}
+
+}  // namespace
+
+std::string translateSortCommand(std::string_view command) {
+    std::istringstream in{std::string(command)};
+    std::vector<std::string> words;
+    for (std::string w; in >> w;) words.push_back(w);
+    std::string out;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        std::string w = words[i];
+        if (i > 0) {
+            if (w == "/r" || w == "/R") w = "-r";
+            else if (w == "/O" || w == "/o") w = "-o";
+        }
+        if (!out.empty()) out.push_back(' ');
+        out += w;
+    }
+    return out;
+}
+
+Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::string_view text,
+                                const FilterSetup& setup) {
+    FilterJob job;
+    job.dir = std::make_unique<PrivateDir>();
+    if (!job.dir->ok()) return Error{"could not make a private folder for the filter's files", -1};
+    const std::string input = job.dir->file("kke0.tmp");
+    job.outputPath = job.dir->file("kke1.tmp");
+    SaveTmpData(input, text);
+    if (!readWholeFile(input)) return Error{"could not write the filter's input file " + input, -1};
+
+    ProcessRequest& r = job.request;
+    r.program = commandInterpreter();
+    r.workingDirectory = setup.workingDirectory;
+    if (!setup.helperDirectory.empty()) r.pathPrepend.push_back(setup.helperDirectory);
+    if (form == FilterForm::General) {
+        r.arguments = {"-c", std::string(command)};
+        r.stdinFile = input;
+        r.stdoutFile = job.outputPath;
+    } else {
+        // The sort form names its input file and writes the file after -o.
+        r.arguments = {"-c", translateSortCommand(command) + " -o " + shellQuote(job.outputPath) + " " +
+                                 shellQuote(input)};
+    }
+    return job;
+}
+
+TextResult collectFilterResult(const FilterJob& job, const ProcessOutcome& o) {
+    if (!o.started) return Error{"コマンドを起動できませんでした: " + o.startError, -1};
+    if (o.cancelled) return Error{kFilterCancelled, -1};
+    if (o.crashed) return Error{"コマンドが異常終了しました" + (o.errorOutput.empty() ? "" : ": " + firstLine(o.errorOutput)), -1};
+    if (o.exitCode != 0 && !firstLine(o.errorOutput).empty())
+        return Error{"コマンドが失敗しました (終了コード " + std::to_string(o.exitCode) + "): " + firstLine(o.errorOutput), -1};
+    return getTextFile(job.outputPath);
+}
+
+}  // namespace kk::filter

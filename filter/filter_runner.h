@@ -1,0 +1,53 @@
+// Running a command line as a filter over a text: the text goes to the child's
+// standard input, its standard output is the result. Each run has a private
+// folder for its two files, removed when the run ends.
+#pragma once
+
+#include "platform/ports.h"
+#include "platform/private_dir.h"
+#include "platform/result.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace kk::filter {
+
+// Writes the text (platform line ends, UTF-8) plus one line end; 0 always, as callers ignore it.
+int SaveTmpData(const std::string& path, std::string_view text);
+// The file's whole contents as text (CR LF inside); empty when missing or empty.
+Text getTextFile(const std::string& path);
+
+// Where the interpreter comes from: $ComSpec when set, else /bin/sh; both take "-c".
+std::string commandInterpreter();
+
+// "sort /r /O x" in the older desktop's form → "sort -r -o x" for this system's sort.
+std::string translateSortCommand(std::string_view command);
+
+enum class FilterForm { General, Sort };
+
+// One prepared run: the request to start and where its output lands.
+struct FilterJob {
+    std::unique_ptr<PrivateDir> dir;
+    ProcessRequest request;
+    std::string outputPath;
+};
+
+struct FilterSetup {
+    std::string workingDirectory;   // the data folder
+    std::string helperDirectory;    // put in front of PATH (our sortf)
+};
+
+// Prepares a run of `command` over `text` (xFil's or xFilsort's form).
+Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::string_view text,
+                                const FilterSetup& setup);
+
+// The result of a finished run: the output text, or an error when the child
+// could not start, was cancelled or killed, or exited non-zero with something
+// on its error output (a non-zero exit with a silent error output, like grep
+// finding nothing, still gives its output).
+TextResult collectFilterResult(const FilterJob& job, const ProcessOutcome& outcome);
+
+inline constexpr const char* kFilterCancelled = "中止しました";
+
+}  // namespace kk::filter

@@ -1,0 +1,30 @@
+// The history and favourites files: one entry a line, oldest first, UTF-8
+// with CR LF when we write; older Shift_JIS files still read line by line.
+#pragma once
+
+#include "platform/result.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kk::lists {
+
+// Entries in file order (oldest first). CR LF, a lone LF or a lone CR ends a
+// line; a last line without line end is an entry; a final line end makes no
+// extra entry. Lines that are not UTF-8 are read as CP932. NUL bytes are dropped.
+std::vector<Text> parseListFile(std::string_view bytes);
+
+// The bytes one appended entry adds to a file.
+std::string encodeListEntry(std::string_view entry);
+
+// The list as the box shows it: newest (the file's last line) first.
+std::vector<Text> newestFirst(std::vector<Text> fileOrder);
+
+// History rule: a command is recorded unless it equals the newest entry;
+// it is written to the file only when it has at most this many characters.
+inline constexpr std::int64_t kHistoryFileMaxChars = 200;
+bool shouldRecordInHistory(const std::vector<Text>& historyNewestFirst, std::string_view command);
+bool fitsHistoryFile(std::string_view command);
+
+}  // namespace kk::lists
