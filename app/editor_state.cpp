@@ -1,0 +1,298 @@
+// Start-up, clipboard and views, the run command and the lists, over ports.
+#include "app/editor_state.h"
+
+#include "app/texts.h"
+#include "filter/filter_runner.h"
+#include "lists/list_file.h"
+#include "platform/text_codec.h"
+#include "regex/operations.h"
+
+namespace kk {
+
+CommandMode classifyCommand(std::string_view command) {
+    if (command.starts_with("s/")) return CommandMode::Substitute;
+    if (command.starts_with("m/")) return CommandMode::Match;
+    if (command.starts_with("tr/")) return CommandMode::Translate;
+    return CommandMode::Filter;
+}
+
+bool passesCommandCheck(std::string_view command) {
+    if (command == texts::kInitialCommand) return false;
+    const std::int64_t slashes = regex::CountString(command, "/");
+    return slashes >= 3 || (command.starts_with("m/") && slashes >= 2);
+}
+
+bool isLineAnchored(std::string_view command) {
+    const std::size_t p1 = command.find('/');
+    if (p1 == std::string_view::npos) return false;
+    if (p1 + 1 < command.size() && command[p1 + 1] == '^') return true;
+    const std::size_t p2 = command.find('/', p1 + 1);
+    if (p2 == std::string_view::npos || p2 < p1 + 2) return false;
+    return command[p2 - 1] == '$' && command[p2 - 2] != '\\';
+}
+
+EditorState::EditorState(Services services) : services_(std::move(services)) {
+    commandLine_ = texts::kInitialCommand;
+}
+
+EditorState::~EditorState() {
+    if (cancelFlag_) cancelFlag_->store(true);
+}
+
+void EditorState::notify(unsigned changes) {
+    if (observer_ && changes) observer_(changes);
+}
+
+void EditorState::setStatus(std::string status) {
+    status_ = std::move(status);
+    notify(Status);
+}
+
+void EditorState::setBusy(bool busy) {
+    busy_ = busy;
+    notify(Busy);
+}
+
+void EditorState::setInvert(bool on) {
+    invert_ = on;
+    notify(Invert);
+}
+
+void EditorState::markChanged() {
+    if (changed_) return;
+    changed_ = true;
+    notify(ChangedMark);
+}
+
+// ---- start-up ---------------------------------------------------------------
+
+void EditorState::formLoad() {
+    checkListFileSizes();
+    loadClipboard();
+    startClip_ = fromPlatformLineEnds(services_.clipboard.readText());
+    loadList(historyPath(), history_, History, true);
+    loadList(favouritesPath(), favourites_, Favourites, false);
+    commandLine_ = texts::kInitialCommand;
+    notify(CommandLine);
+}
+
+void EditorState::checkListFileSizes() {
+    constexpr std::int64_t kLimit = 50'000;
+    const std::int64_t h = services_.files.size(historyPath());
+    const std::int64_t f = services_.files.size(favouritesPath());
+    const std::string rest =
+        "\r\n整理すると起動が速くなります。\r\nkakikaeを起動してからOptionでも編集できます\r\n整理しますか？";
+    const struct { std::int64_t size; const char* first; const char* name; } files[] = {
+        {h, "履歴ファイルのサイズが50Kを超えています。", kHistoryFileName},
+        {f, "お気まきの表現ファイルのサイズが50Kを超えています。", kFavouritesFileName},
+    };
+    for (const auto& file : files) {
+        if (file.size < kLimit) continue;
+        const auto answer = services_.prompt.ask(std::string(file.first) + rest, "", Prompt::Icon::Exclamation,
+                                                 Prompt::Buttons::YesNo);
+        if (answer != Prompt::Answer::Yes) continue;
+        openListFile(file.name);
+        services_.prompt.ask(texts::kEditDoneHold, "", Prompt::Icon::None, Prompt::Buttons::Ok);
+    }
+}
+
+void EditorState::openListFile(const std::string& name) {
+    const std::string path = services_.folder.file(name);
+    // A list that was never written still opens, as an empty file.
+    if (!services_.files.exists(path)) {
+        services_.folder.ensureExists();
+        services_.files.append(path, "");
+    }
+    if (!services_.desktop.openPath(path))
+        services_.prompt.ask("エディタで開けませんでした: " + path, "", Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
+}
+
+// ---- clipboard and views ----------------------------------------------------
+
+void EditorState::loadClipboard() {
+    workingText_ = fromPlatformLineEnds(services_.clipboard.readText());
+    status_ = texts::kStatusClipboard;
+    changed_ = false;
+    notify(WorkingText | Status | ChangedMark);
+}
+
+void EditorState::copyBack() {
+    services_.clipboard.writeText(toPlatformLineEnds(workingText_));
+    status_ = texts::kStatusClipboard;
+    changed_ = false;
+    notify(Status | ChangedMark);
+}
+
+void EditorState::showStartClip() {
+    workingText_ = startClip_;
+    status_ = texts::kStatusStartClip;
+    notify(WorkingText | Status);
+}
+
+void EditorState::showBefore() {
+    workingText_ = beforeText_;
+    status_ = texts::kStatusBefore;
+    changed_ = false;
+    notify(WorkingText | Status | ChangedMark);
+}
+
+void EditorState::showAfter() {
+    workingText_ = afterText_;
+    status_ = texts::kStatusAfter;
+    changed_ = false;
+    notify(WorkingText | Status | ChangedMark);
+}
+
+// ---- running a command ------------------------------------------------------
+
+void EditorState::outTotxtBox(Text text) {
+    workingText_ = std::move(text);
+    status_ = texts::kStatusAfter;
+    changed_ = false;
+    afterText_ = workingText_;
+    notify(WorkingText | Status | ChangedMark);
+}
+
+void EditorState::run(std::function<void()> finished) {
+    if (busy_) return;
+    const Text command = commandLine_;
+    const CommandMode mode = classifyCommand(command);
+    if (mode != CommandMode::Filter && !passesCommandCheck(command)) {
+        services_.prompt.ask(texts::kCheckCommand, "", Prompt::Icon::Error, Prompt::Buttons::Ok);
+        if (finished) finished();
+        return;
+    }
+    auto start = std::make_shared<const Text>(workingText_);
+    const std::string statusBefore = status_;
+    setStatus(texts::kStatusRunning);
+    setBusy(true);
+    cancelFlag_ = std::make_shared<std::atomic<bool>>(false);
+
+    if (mode == CommandMode::Filter) {
+        filter::FilterSetup setup{services_.folder.path(), services_.helperDirectory};
+        auto job = filter::prepareFilter(filter::FilterForm::General, command, *start, setup);
+        if (!job) {
+            finishRun(command, *start, job.error(), true);
+            if (finished) finished();
+            return;
+        }
+        auto shared = std::make_shared<filter::FilterJob>(std::move(job.value()));
+        services_.processes.start(shared->request, [this, shared, command, start, finished](ProcessOutcome o) {
+            finishRun(command, *start, filter::collectFilterResult(*shared, o), true);
+            if (finished) finished();
+        });
+        return;
+    }
+
+    const bool anchored = mode == CommandMode::Substitute && isLineAnchored(command);
+    const int invert = invert_ ? 1 : 0;
+    auto result = std::make_shared<TextResult>(Text());
+    auto flag = cancelFlag_;
+    services_.tasks.run(
+        [=] {
+            const regex::CancelFlag c = flag.get();
+            switch (mode) {
+                case CommandMode::Substitute:
+                    *result = anchored ? regex::crdelSed(command, *start, c) : regex::xRep(command, *start, c);
+                    break;
+                case CommandMode::Translate: *result = regex::xtrans(command, *start, c); break;
+                case CommandMode::Match: *result = regex::xmatch(command, *start, invert, c); break;
+                case CommandMode::Filter: break;
+            }
+        },
+        [this, result, command, start, statusBefore, finished] {
+            if (result->ok()) {
+                finishRun(command, *start, *result, false);
+            } else {
+                // The text stays; the user reads what is wrong with the command.
+                setBusy(false);
+                setStatus(statusBefore);
+                if (result->error().message != regex::kCancelledMessage)
+                    services_.prompt.ask(result->error().message, "", Prompt::Icon::Error, Prompt::Buttons::Ok);
+                else
+                    setStatus(filter::kFilterCancelled);
+            }
+            if (finished) finished();
+        });
+}
+
+void EditorState::finishRun(const Text& command, const Text& start, const TextResult& result, bool isFilter) {
+    busy_ = false;
+    if (!result.ok()) {
+        // A failed filter keeps the working text and the remembered texts;
+        // the command still goes into the history, to be fixed and rerun.
+        (void)isFilter;
+        recordHistory(command);
+        status_ = result.error().message;
+        notify(Busy | Status);
+        return;
+    }
+    beforeText_ = start;
+    workingText_ = result.value();
+    status_ = texts::kStatusAfter;
+    changed_ = false;
+    afterText_ = workingText_;
+    recordHistory(command);
+    status_ = texts::kStatusDone;
+    notify(Busy | WorkingText | Status | ChangedMark);
+}
+
+void EditorState::oneShot() {
+    if (busy_) return;
+    loadClipboard();
+    run([this] { copyBack(); });
+}
+
+void EditorState::cancel() {
+    if (!busy_) return;
+    if (cancelFlag_) cancelFlag_->store(true);
+    services_.processes.cancel();
+}
+
+// ---- lists --------------------------------------------------------------------
+
+void EditorState::recordHistory(const Text& command) {
+    if (!lists::shouldRecordInHistory(history_, command)) return;
+    history_.insert(history_.begin(), command);
+    notify(History);
+    if (lists::fitsHistoryFile(command)) {
+        services_.folder.ensureExists();
+        services_.files.append(historyPath(), lists::encodeListEntry(command));  // a failure stays silent
+    }
+}
+
+void EditorState::loadList(const std::string& path, std::vector<Text>& list, unsigned change,
+                           bool clearsCommandLine) {
+    if (path.empty() || !services_.files.exists(path)) return;
+    auto bytes = services_.files.readAll(path);
+    if (!bytes) {
+        setStatus("一覧ファイルを読めませんでした: " + path);
+        return;
+    }
+    list = lists::newestFirst(lists::parseListFile(*bytes));
+    if (clearsCommandLine) {
+        commandLine_.clear();
+        change |= CommandLine;
+    }
+    notify(change);
+}
+
+void EditorState::addFavourite() {
+    const Text entry = commandLine_;
+    services_.folder.ensureExists();
+    const bool written = services_.files.append(favouritesPath(), lists::encodeListEntry(entry));
+    favourites_.insert(favourites_.begin(), entry);
+    notify(Favourites);
+    if (!written)
+        services_.prompt.ask("おきまりファイルに書き込めませんでした: " + favouritesPath(), "", Prompt::Icon::Error,
+                             Prompt::Buttons::Ok);
+}
+
+void EditorState::reloadLists() {
+    loadList(historyPath(), history_, History, false);
+    commandLine_ = texts::kInitialCommand;
+    notify(CommandLine);
+    loadList(favouritesPath(), favourites_, Favourites, false);
+}
+
+}  // namespace kk

@@ -1,0 +1,119 @@
+// The one owner of the working state: working text, command line and its
+// history, favourites, status line, changed mark, invert flag and the three
+// remembered texts. It reaches the world only through the ports it is given
+// and tells its view what changed; it never knows about widgets.
+#pragma once
+
+#include "platform/data_folder.h"
+#include "platform/ports.h"
+#include "platform/result.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kk {
+
+struct Services {
+    Clipboard& clipboard;
+    FileStore& files;
+    Prompt& prompt;
+    Desktop& desktop;
+    ProcessRunner& processes;
+    TaskRunner& tasks;
+    DataFolder folder;
+    std::string helperDirectory;  // our helper programs, put on the filter child's PATH
+};
+
+enum class CommandMode { Filter, Substitute, Translate, Match };
+
+// Mode by the first characters alone: "s/", "m/", "tr/" (exact, case-sensitive).
+CommandMode classifyCommand(std::string_view command);
+// The window's check of a regular-expression command's shape.
+bool passesCommandCheck(std::string_view command);
+// A pattern starting with "^" or ending in an unescaped "$".
+bool isLineAnchored(std::string_view command);
+
+class EditorState {
+public:
+    enum Change : unsigned {
+        WorkingText = 1u << 0,
+        CommandLine = 1u << 1,
+        History = 1u << 2,
+        Favourites = 1u << 3,
+        Status = 1u << 4,
+        ChangedMark = 1u << 5,
+        Busy = 1u << 6,
+        Invert = 1u << 7,
+    };
+    using Observer = std::function<void(unsigned changes)>;
+
+    explicit EditorState(Services services);
+    ~EditorState();
+    void setObserver(Observer observer) { observer_ = std::move(observer); }
+
+    // State, as the view shows it.
+    const Text& workingText() const { return workingText_; }
+    const Text& commandLine() const { return commandLine_; }
+    const std::vector<Text>& history() const { return history_; }
+    const std::vector<Text>& favourites() const { return favourites_; }
+    const std::string& status() const { return status_; }
+    bool changedMark() const { return changed_; }
+    bool invert() const { return invert_; }
+    bool busy() const { return busy_; }
+    const Text& startClip() const { return startClip_; }
+    const Text& beforeText() const { return beforeText_; }
+    const Text& afterText() const { return afterText_; }
+    std::string historyPath() const { return services_.folder.file(kHistoryFileName); }
+    std::string favouritesPath() const { return services_.folder.file(kFavouritesFileName); }
+
+    // What the user did in the widgets (no notification back).
+    void setWorkingTextFromView(Text text) { workingText_ = std::move(text); }
+    void setCommandLineFromView(Text text) { commandLine_ = std::move(text); }
+    void setInvert(bool on);
+    void markChanged();  // a key typed into the working text
+
+    // Start-up, in its order: size check, clipboard, start-up text, lists, "s///gk".
+    void formLoad();
+    void checkListFileSizes();   // myCheckIniFileLen
+    void openListFile(const std::string& name);  // myOpenIniFile
+
+    // Clipboard and views.
+    void loadClipboard();        // clipKakunin_Click
+    void copyBack();             // ClipTenso_Click
+    void showStartClip();        // History0_Click
+    void showBefore();           // History1_Click
+    void showAfter();            // HIstory2_Click
+
+    // Running the command line (runSed_Click). `finished` is called when the
+    // run has ended, refused or not; a filter ends later, on the UI thread.
+    void run(std::function<void()> finished = {});
+    void oneShot();              // myIchigeki_Click: load, run, copy back
+    void cancel();               // ends a running filter or text operation
+    void outTotxtBox(Text text);
+
+    // Lists.
+    void addFavourite();         // okimarituika_Click
+    void reloadLists();          // menu_reload_Click
+
+private:
+    void notify(unsigned changes);
+    void setStatus(std::string status);
+    void setBusy(bool busy);
+    void loadList(const std::string& path, std::vector<Text>& list, unsigned change, bool clearsCommandLine);
+    void recordHistory(const Text& command);
+    void finishRun(const Text& command, const Text& start, const TextResult& result, bool isFilter);
+
+    Services services_;
+    Observer observer_;
+    Text workingText_, commandLine_;
+    std::vector<Text> history_, favourites_;
+    std::string status_;
+    bool changed_ = false, invert_ = false, busy_ = false;
+    Text startClip_, beforeText_, afterText_;
+    std::shared_ptr<std::atomic<bool>> cancelFlag_;
+};
+
+}  // namespace kk

@@ -1,0 +1,29 @@
+// The main window's geometry in twips (1/1440 inch) and the resize rules;
+// pure arithmetic so it can be tested without a screen.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace kk::layout {
+
+struct Rect {
+    int left, top, width, height;
+};
+
+struct Placed {
+    std::string_view name;
+    Rect rect;
+};
+
+inline constexpr int kOpenWidth = 9390;   // client area at opening, twips
+inline constexpr int kOpenHeight = 7110;
+
+// Every control's rectangle for a client area of w × h twips. Sizes that
+// would go negative mirror into positive ones (absolute values), so a tiny
+// window never yields a negative size.
+std::array<Placed, 17> placeControls(int w, int h);
+
+inline int twipsToPixels(int twips, double dpi) { return static_cast<int>(twips * dpi / 1440.0 + 0.5); }
+
+}  // namespace kk::layout

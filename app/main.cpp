@@ -1,0 +1,74 @@
+// kakikae: the window over the shared model, with the real platform services.
+#include "app/main_window.h"
+#include "app/qt_prompt.h"
+#include "platform/clipboard_keeper.h"
+#include "platform/data_folder.h"
+#include "platform/file_store.h"
+#include "platform/qt_clipboard.h"
+#include "platform/qt_desktop.h"
+#include "platform/qt_process_runner.h"
+#include "platform/qt_task_runner.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// SIGTERM / SIGINT end the event loop like the menu's quit, so the clipboard
+// hand-over below still runs (a session ending, kill from a terminal).
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char c = 1;
+    [[maybe_unused]] const auto n = ::write(signalPipe[1], &c, 1);
+}
+
+void quitOnSignals(QApplication& app) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QApplication::quit(); });
+    std::signal(SIGTERM, onSignal);
+    std::signal(SIGINT, onSignal);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("kakikae");
+    quitOnSignals(app);
+    // The classic Japanese Gothic names map to what this desktop has.
+    QFont::insertSubstitutions(QString::fromUtf8("ＭＳ ゴシック"),
+                               {"IPAGothic", "Noto Sans Mono CJK JP", "VL Gothic", "Monospace"});
+    QFont::insertSubstitutions(QString::fromUtf8("ＭＳ Ｐゴシック"),
+                               {"IPAPGothic", "Noto Sans CJK JP", "VL PGothic", "Sans Serif"});
+    // The geometry is laid out for a 9-point Japanese UI font.
+    QFont uiFont(QString::fromUtf8("ＭＳ Ｐゴシック"));
+    uiFont.setPointSizeF(9);
+    QApplication::setFont(uiFont);
+
+    const std::string exeDir = kk::executableDirectory();
+    kk::QtClipboard clipboard;
+    kk::LocalFileStore files;
+    kk::QtPrompt prompt;
+    kk::QtDesktop desktop;
+    kk::QtProcessRunner processes;
+    kk::QtTaskRunner tasks;
+    kk::EditorState state(kk::Services{clipboard, files, prompt, desktop, processes, tasks,
+                                       kk::DataFolder::locate(exeDir), exeDir});
+    kk::MainWindow window(state);
+    prompt.setParent(&window);
+    window.Form_Load();
+    window.show();
+    const int rc = app.exec();
+
+    // Our copy-back would vanish with us: hand it to a holder first.
+    std::string text;
+    if (kk::ownsClipboardText(&text)) kk::handClipboardToHolder(exeDir + "/kakikae-cli", text);
+    return rc;
+}

@@ -1,0 +1,297 @@
+// Widgets, their names and captions, and the forwarding of events to the model.
+#include "app/main_window.h"
+
+#include "app/layout.h"
+#include "app/texts.h"
+#include "platform/text_codec.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
+
+namespace kk {
+
+namespace {
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(const char* s) { return QString::fromUtf8(s); }
+}  // namespace
+
+MainWindow::MainWindow(EditorState& state, QWidget* parent) : QMainWindow(parent), state_(state) {
+    setObjectName("kakikae");
+    setWindowTitle(qs(texts::kAppTitle));
+    buildControls();
+    buildMenus();
+    state_.setObserver([this](unsigned changes) { render(changes); });
+    const double dpi = logicalDpiX() > 0 ? logicalDpiX() : 96.0;
+    resize(layout::twipsToPixels(layout::kOpenWidth, dpi),
+           layout::twipsToPixels(layout::kOpenHeight, dpi) + menuBar()->sizeHint().height());
+}
+
+void MainWindow::buildControls() {
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    auto button = [&](QPushButton*& b, const char* name, const char* caption) {
+        b = new QPushButton(qs(caption), central);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        controls_[name] = b;
+    };
+    auto label = [&](QLabel*& l, const char* name, const char* caption) {
+        l = new QLabel(qs(caption), central);
+        l->setObjectName(name);
+        controls_[name] = l;
+    };
+    button(History1, "History1", "履歴(置換前)");
+    button(HIstory2, "HIstory2", "履歴(置換後)");
+    button(History0, "History0", "起動時のclip boad");
+    button(clipKakunin, "clipKakunin", "現在のclip boad");
+    m_rev = new QCheckBox(qs("-v (反転：mのみ)"), central);
+    m_rev->setObjectName("m_rev");
+    controls_["m_rev"] = m_rev;
+    button(myIchigeki, "myIchigeki", "一撃&@");
+    myIchigeki->setToolTip(qs(texts::kOneShotTip));
+    label(Label1, "Label1", "正規表現/　Filterｺﾏﾝﾄﾞ");
+    Label1->setToolTip(qs(texts::kEditListTip));
+    myRegstrBox = new QComboBox(central);
+    myRegstrBox->setObjectName("myRegstrBox");
+    myRegstrBox->setEditable(true);
+    myRegstrBox->setInsertPolicy(QComboBox::NoInsert);
+    myRegstrBox->setMaxVisibleItems(20);
+    myRegstrBox->setEditText(qs(texts::kInitialCommand));
+    controls_["myRegstrBox"] = myRegstrBox;
+    button(runSed, "runSed", "置換実行");
+    label(okimariLabel, "okimariLabel", "おきまりの表現");
+    okimariLabel->setToolTip(qs(texts::kEditListTip));
+    okimariBox = new QComboBox(central);
+    okimariBox->setObjectName("okimariBox");
+    okimariBox->setMaxVisibleItems(20);
+    controls_["okimariBox"] = okimariBox;
+    button(ClipTenso, "ClipTenso", "clip boad 転送");
+    button(okimarituika, "okimarituika", "おきまりに追加");
+    button(multilineCmd, "multilineCmd", "複数行補助");
+    multilineCmd->setToolTip(qs(texts::kMultilineTip));
+    label(jotai, "jotai", "");
+    label(manualHenko, "manualHenko", "");
+    myTextBox = new QPlainTextEdit(central);
+    myTextBox->setObjectName("myTextBox");
+    controls_["myTextBox"] = myTextBox;
+    button(cancelButton, "cancel", "中止");
+    cancelButton->setVisible(false);
+
+    // Fonts: the names stay the classic ones; main() maps them to installed fonts.
+    QFont gothic(qs("ＭＳ ゴシック"));
+    gothic.setStyleHint(QFont::Monospace);
+    gothic.setPointSizeF(9);
+    myTextBox->setFont(gothic);
+    gothic.setPointSizeF(11.25);
+    myRegstrBox->setFont(gothic);
+    okimariBox->setFont(gothic);
+    QFont pgothic(qs("ＭＳ Ｐゴシック"));
+    pgothic.setPointSizeF(9);
+    pgothic.setBold(true);
+    runSed->setFont(pgothic);
+
+    Label1->setFocusPolicy(Qt::NoFocus);
+    QWidget* order[] = {myRegstrBox, okimariBox, runSed, ClipTenso, History1, HIstory2, History0,
+                        clipKakunin, myTextBox, okimarituika, multilineCmd, m_rev, myIchigeki};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+
+    connect(runSed, &QPushButton::clicked, this, &MainWindow::runSed_Click);
+    connect(myIchigeki, &QPushButton::clicked, this, &MainWindow::myIchigeki_Click);
+    connect(clipKakunin, &QPushButton::clicked, this, &MainWindow::clipKakunin_Click);
+    connect(ClipTenso, &QPushButton::clicked, this, &MainWindow::ClipTenso_Click);
+    connect(History0, &QPushButton::clicked, this, &MainWindow::History0_Click);
+    connect(History1, &QPushButton::clicked, this, &MainWindow::History1_Click);
+    connect(HIstory2, &QPushButton::clicked, this, &MainWindow::HIstory2_Click);
+    connect(okimarituika, &QPushButton::clicked, this, &MainWindow::okimarituika_Click);
+    connect(cancelButton, &QPushButton::clicked, this, &MainWindow::cancel_Click);
+    connect(m_rev, &QCheckBox::toggled, this, [this](bool on) { state_.setInvert(on); });
+    connect(myTextBox->document(), &QTextDocument::contentsChanged, this, [this] {
+        if (!settingText_) textDirty_ = true;
+    });
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, this, &MainWindow::cancel_Click);
+
+    myRegstrBox->lineEdit()->installEventFilter(this);
+    myTextBox->installEventFilter(this);
+    Label1->installEventFilter(this);
+    okimariLabel->installEventFilter(this);
+}
+
+QAction* MainWindow::addMenuItem(QMenu* menu, const char* name, const QString& caption, void (MainWindow::*slot)()) {
+    QAction* a = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
+    a->setObjectName(name);
+    connect(a, &QAction::triggered, this, slot);
+    actions_[name] = a;
+    return a;
+}
+
+void MainWindow::buildMenus() {
+    QMenu* option = menuBar()->addMenu(qs("&Option"));
+    option->setObjectName("MenuOption");
+    addMenuItem(option, "MenuEditOkimari", qs("おきまり編集"), &MainWindow::MenuEditOkimari_Click);
+    addMenuItem(option, "MenuEditHistory", qs("履歴編集"), &MainWindow::MenuEditHistory_Click);
+    addMenuItem(option, "menu_reload", qs("おきまり＆履歴　再読込"), &MainWindow::menu_reload_Click);
+    addMenuItem(nullptr, "MenuQuit", qs("終了"), &MainWindow::MenuQuit_Click);
+}
+
+QWidget* MainWindow::control(const QString& name) const {
+    const auto it = controls_.find(name);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+QAction* MainWindow::menuAction(const QString& name) const {
+    const auto it = actions_.find(name);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+// ---- model → widgets ------------------------------------------------------------
+
+void MainWindow::fillCombo(QComboBox* box, const std::vector<Text>& items, bool keepEditText) {
+    const QString edit = box->currentText();
+    box->setUpdatesEnabled(false);  // one repaint for the whole list
+    box->clear();
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(items.size()));
+    for (const auto& s : items) list << qs(s);
+    box->addItems(list);
+    if (keepEditText) box->setEditText(edit);
+    else box->setCurrentIndex(-1);
+    box->setUpdatesEnabled(true);
+}
+
+void MainWindow::render(unsigned changes) {
+    if (changes & EditorState::WorkingText) {
+        settingText_ = true;
+        myTextBox->setPlainText(qs(toPlatformLineEnds(state_.workingText())));
+        settingText_ = false;
+        textDirty_ = false;
+    }
+    if (changes & EditorState::History) fillCombo(myRegstrBox, state_.history(), true);
+    if (changes & EditorState::CommandLine) myRegstrBox->setEditText(qs(state_.commandLine()));
+    if (changes & EditorState::Favourites) fillCombo(okimariBox, state_.favourites(), false);
+    if (changes & EditorState::Status) jotai->setText(qs(state_.status()));
+    if (changes & EditorState::ChangedMark) manualHenko->setText(state_.changedMark() ? qs(texts::kChangedMark) : QString());
+    if (changes & EditorState::Invert) {
+        const QSignalBlocker block(m_rev);
+        m_rev->setChecked(state_.invert());
+    }
+    if (changes & EditorState::Busy) {
+        const bool busy = state_.busy();
+        runSed->setEnabled(!busy);
+        myIchigeki->setEnabled(!busy);
+        for (QAction* a : busyDisabled_) a->setEnabled(!busy);
+        cancelButton->setVisible(busy);
+        if (busy) {
+            cancelButton->setGeometry(jotai->geometry().right() - 80, jotai->y(), 80, jotai->height());
+            cancelButton->raise();
+        }
+    }
+}
+
+// ---- widgets → model ----------------------------------------------------------
+
+void MainWindow::syncFromWidgets() {
+    if (textDirty_) {
+        state_.setWorkingTextFromView(fromPlatformLineEnds(myTextBox->toPlainText().toStdString()));
+        textDirty_ = false;
+    }
+    state_.setCommandLineFromView(myRegstrBox->currentText().toStdString());
+}
+
+void MainWindow::forward(const std::function<void()>& handler) {
+    syncFromWidgets();
+    handler();
+}
+
+void MainWindow::Form_Load() { state_.formLoad(); }
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void MainWindow::Form_Resize() {
+    QWidget* central = centralWidget();
+    if (!central) return;
+    const double dpi = logicalDpiX() > 0 ? logicalDpiX() : 96.0;
+    const int w = static_cast<int>(central->width() * 1440.0 / dpi + 0.5);
+    const int h = static_cast<int>(central->height() * 1440.0 / dpi + 0.5);
+    for (const auto& placed : layout::placeControls(w, h)) {
+        QWidget* c = control(QString::fromUtf8(placed.name.data(), static_cast<qsizetype>(placed.name.size())));
+        if (!c) continue;
+        const auto& r = placed.rect;
+        c->setGeometry(layout::twipsToPixels(r.left, dpi), layout::twipsToPixels(r.top, dpi),
+                       layout::twipsToPixels(r.width, dpi), layout::twipsToPixels(r.height, dpi));
+    }
+}
+
+void MainWindow::runSed_Click() { forward([this] { state_.run(); }); }
+void MainWindow::myIchigeki_Click() { forward([this] { state_.oneShot(); }); }
+void MainWindow::clipKakunin_Click() { forward([this] { state_.loadClipboard(); }); }
+void MainWindow::ClipTenso_Click() { forward([this] { state_.copyBack(); }); }
+void MainWindow::History0_Click() { forward([this] { state_.showStartClip(); }); }
+void MainWindow::History1_Click() { forward([this] { state_.showBefore(); }); }
+void MainWindow::HIstory2_Click() { forward([this] { state_.showAfter(); }); }
+void MainWindow::okimarituika_Click() { forward([this] { state_.addFavourite(); }); }
+void MainWindow::menu_reload_Click() { forward([this] { state_.reloadLists(); }); }
+void MainWindow::MenuEditHistory_Click() { state_.openListFile(kHistoryFileName); }
+void MainWindow::MenuEditOkimari_Click() { state_.openListFile(kFavouritesFileName); }
+void MainWindow::Label1_Click() { MenuEditHistory_Click(); }
+void MainWindow::okimariLabel_Click() { MenuEditOkimari_Click(); }
+void MainWindow::MenuQuit_Click() { close(); }
+void MainWindow::cancel_Click() { state_.cancel(); }
+
+void MainWindow::myRegstrBox_GotFocus() {
+    QLineEdit* edit = myRegstrBox->lineEdit();
+    const QString t = edit->text();
+    if (t.startsWith("m/") || t.startsWith("s/")) edit->setCursorPosition(2);
+    else if (t.startsWith("tr/")) edit->setCursorPosition(3);
+}
+
+void MainWindow::myRegstrBox_KeyPress(int& keyCode) {
+    if (keyCode != 13) return;
+    keyCode = 0;  // no line break in the command line
+    runSed_Click();
+}
+
+void MainWindow::myTextBox_KeyPress(int& keyCode) {
+    if (keyCode != 0) state_.markChanged();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == myRegstrBox->lineEdit()) {
+        if (event->type() == QEvent::FocusIn) {
+            // After Qt's own focus handling has placed the caret.
+            QTimer::singleShot(0, this, &MainWindow::myRegstrBox_GotFocus);
+        } else if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            int code = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) ? 13 : 0;
+            if (code == 13) {
+                myRegstrBox_KeyPress(code);
+                return true;
+            }
+        }
+    } else if (watched == myTextBox && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        int code = text.isEmpty() ? 0 : text.at(0).unicode();
+        if (code == 0x7F) code = 0;  // Delete produces no character here
+        myTextBox_KeyPress(code);
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        if (watched == Label1) Label1_Click();
+        else if (watched == okimariLabel) okimariLabel_Click();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace kk

@@ -1,0 +1,84 @@
+// The main window "kakikae": builds the widgets, forwards each event to a
+// slot named after its handler, and copies the model's state into widgets
+// when the model says it changed. No text logic lives here.
+#pragma once
+
+#include "app/editor_state.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <map>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QAction;
+
+namespace kk {
+
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(EditorState& state, QWidget* parent = nullptr);
+
+    // For tests: the widget or action that carries a handler's name.
+    QWidget* control(const QString& name) const;
+    QAction* menuAction(const QString& name) const;
+
+public slots:
+    void Form_Load();
+    void Form_Resize();
+    void runSed_Click();
+    void myIchigeki_Click();
+    void clipKakunin_Click();
+    void ClipTenso_Click();
+    void History0_Click();
+    void History1_Click();
+    void HIstory2_Click();
+    void okimarituika_Click();
+    void menu_reload_Click();
+    void MenuEditHistory_Click();
+    void MenuEditOkimari_Click();
+    void MenuQuit_Click();
+    void cancel_Click();
+    void myRegstrBox_GotFocus();
+    void myRegstrBox_KeyPress(int& keyCode);
+    void myTextBox_KeyPress(int& keyCode);
+    void Label1_Click();
+    void okimariLabel_Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void syncFromWidgets();
+    void render(unsigned changes);
+    void fillCombo(QComboBox* box, const std::vector<Text>& items, bool keepEditText);
+    QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, void (MainWindow::*slot)());
+    // Runs a model handler after taking the user's edits from the widgets.
+    void forward(const std::function<void()>& handler);
+
+    EditorState& state_;
+    QPlainTextEdit* myTextBox = nullptr;
+    QComboBox* myRegstrBox = nullptr;
+    QComboBox* okimariBox = nullptr;
+    QPushButton *runSed = nullptr, *clipKakunin = nullptr, *ClipTenso = nullptr, *myIchigeki = nullptr;
+    QPushButton *History0 = nullptr, *History1 = nullptr, *HIstory2 = nullptr;
+    QPushButton *okimarituika = nullptr, *multilineCmd = nullptr, *cancelButton = nullptr;
+    QCheckBox* m_rev = nullptr;
+    QLabel *jotai = nullptr, *manualHenko = nullptr, *Label1 = nullptr, *okimariLabel = nullptr;
+    std::map<QString, QWidget*> controls_;
+    std::map<QString, QAction*> actions_;
+    std::vector<QAction*> busyDisabled_;
+    bool textDirty_ = false;      // the user edited the working text since we last read it
+    bool settingText_ = false;
+};
+
+}  // namespace kk

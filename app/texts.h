@@ -1,0 +1,26 @@
+// The window's own texts: status lines, captions, messages.
+#pragma once
+
+namespace kk::texts {
+
+inline constexpr const char* kAppTitle = "kakikae";
+inline constexpr const char* kInitialCommand = "s///gk";
+
+inline constexpr const char* kStatusClipboard = "現在のクリップボード内容";
+inline constexpr const char* kStatusStartClip = "起動時のクリップボード内容";
+inline constexpr const char* kStatusBefore = "置換前文字列";
+inline constexpr const char* kStatusAfter = "置換後文字列";
+inline constexpr const char* kStatusRunning = "変換中";
+inline constexpr const char* kStatusDone = "変換終了";
+inline constexpr const char* kChangedMark = "変更";
+
+inline constexpr const char* kCheckCommand = "入力コマンドを確認してください";
+inline constexpr const char* kEditDoneHold = "編集が終わったらOKを押して下さい";
+
+inline constexpr const char* kOneShotTip =
+    "危険！　クリップボードからの取り込み、置換、クリップボード出力を連続で行います";
+inline constexpr const char* kMultilineTip =
+    "複数行に渡るときやメタ文字を含む時、正規表現入力を補助するダイアログを開きます。";
+inline constexpr const char* kEditListTip = "クリックで履歴編集";
+
+}  // namespace kk::texts
