@@ -1,0 +1,242 @@
+// kakikae-cli: the window's core without the window. Standard input is the
+// "clipboard" (or the real one with --clipboard), standard output the result.
+#include "app/editor_state.h"
+#include "app/texts.h"
+#include "convert/duplicates.h"
+#include "convert/kana_width.h"
+#include "convert/reverse_count.h"
+#include "platform/clipboard_keeper.h"
+#include "platform/data_folder.h"
+#include "platform/file_store.h"
+#include "platform/qt_clipboard.h"
+#include "platform/qt_desktop.h"
+#include "platform/qt_process_runner.h"
+#include "platform/text_codec.h"
+#include "regex/operations.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int kOk = 0, kFailed = 1, kUsage = 2;
+
+const char* kHelp = R"(usage: kakikae-cli [options] [COMMAND]
+
+Runs one command over standard input and writes the result to standard output
+(UTF-8; any line ends in, the platform's line ends out).
+
+  COMMAND              run like the window's run button: s/// tr/// m// are
+                       regular-expression commands (a pattern starting with ^
+                       or ending in $ works line by line); anything else runs
+                       as a shell filter (sort, grep, awk, pipes ...)
+  -e CMD               apply one s///, tr/// or m// command as it stands (no
+                       line-anchor rule); may repeat, applied in order
+  --invert             m// keeps the lines that do not match (the -v box)
+  --clipboard          read the system clipboard instead of standard input and
+                       put the result back on it (the one-shot button)
+  --convert NAME       a built-in conversion: hankaku-to-zenkaku,
+                       zenkaku-to-hankaku, reverse, dedupe, extract-duplicates
+  --count              print the character / line / byte count
+  --help, --version
+
+Exit status: 0 done, 1 the command failed, 2 bad usage.
+)";
+
+std::string readAllStdin() {
+    std::string data;
+    char buf[1 << 16];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, stdin)) > 0) data.append(buf, n);
+    return data;
+}
+
+void writeAllStdout(const std::string& s) {
+    std::fwrite(s.data(), 1, s.size(), stdout);
+    std::fflush(stdout);
+}
+
+kk::Text inputText(const std::string& bytes) { return kk::fromPlatformLineEnds(kk::decodeExternalBytes(bytes)); }
+
+// A clipboard that is standard input going in and a string coming out.
+class StdioClipboard final : public kk::Clipboard {
+public:
+    explicit StdioClipboard(std::string in) : in_(std::move(in)) {}
+    std::string readText() override { return in_; }
+    bool writeText(const std::string& utf8) override { out = utf8; written = true; return true; }
+    std::string out;
+    bool written = false;
+private:
+    std::string in_;
+};
+
+// Messages go to standard error; questions get their safe answer.
+class StderrPrompt final : public kk::Prompt {
+public:
+    Answer ask(const std::string& text, const std::string&, Icon icon, Buttons buttons) override {
+        std::cerr << "kakikae-cli: " << text << "\n";
+        if (icon == Icon::Error) lastError = text;
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
+    }
+    std::string lastError;
+};
+
+class NoDesktop final : public kk::Desktop {
+public:
+    bool openPath(const std::string&) override { return false; }
+    bool openUrl(const std::string&) override { return false; }
+    bool startProgram(const std::string&, const std::vector<std::string>&) override { return false; }
+};
+
+using Conversion = kk::Text (*)(std::string_view);
+
+kk::Text dedupe(std::string_view t) {
+    auto r = kk::convert::delJufuku(t);
+    return r.outcome == kk::convert::DuplicateResult::Outcome::Found ? r.output : kk::Text(t);
+}
+kk::Text extractDuplicates(std::string_view t) {
+    auto r = kk::convert::exJufuku(t);
+    return r.outcome == kk::convert::DuplicateResult::Outcome::Found ? r.output : kk::Text();
+}
+
+const std::map<std::string, Conversion>& conversions() {
+    static const std::map<std::string, Conversion> m = {
+        {"hankaku-to-zenkaku", &kk::convert::hankakuToZenkaku2},
+        {"zenkaku-to-hankaku", &kk::convert::zenkakuToHankaku},
+        {"reverse", &kk::convert::xrev},
+        {"dedupe", &dedupe},
+        {"extract-duplicates", &extractDuplicates},
+    };
+    return m;
+}
+
+// The window's run over one text, through the same model.
+int runLikeWindow(int argc, char** argv, const std::string& command, bool invert, bool useClipboard) {
+    std::unique_ptr<QCoreApplication> app;
+    if (useClipboard) app = std::make_unique<QGuiApplication>(argc, argv);
+    else app = std::make_unique<QCoreApplication>(argc, argv);
+
+    std::unique_ptr<kk::Clipboard> clipboard;
+    StdioClipboard* stdio = nullptr;
+    if (useClipboard) {
+        clipboard = std::make_unique<kk::QtClipboard>();
+    } else {
+        auto c = std::make_unique<StdioClipboard>(kk::toPlatformLineEnds(inputText(readAllStdin())));
+        stdio = c.get();
+        clipboard = std::move(c);
+    }
+    const std::string exeDir = kk::executableDirectory();
+    kk::LocalFileStore files;
+    StderrPrompt prompt;
+    NoDesktop desktop;
+    kk::QtProcessRunner processes;
+    kk::InlineTaskRunner tasks;
+    kk::EditorState state(kk::Services{*clipboard, files, prompt, desktop, processes, tasks,
+                                       kk::DataFolder::locate(exeDir), exeDir});
+    state.loadClipboard();
+    state.setCommandLineFromView(command);
+    state.setInvert(invert);
+    bool done = false;
+    QEventLoop loop;
+    state.run([&] {
+        done = true;
+        loop.quit();
+    });
+    if (!done) loop.exec();
+    if (state.status() != kk::texts::kStatusDone) {
+        if (prompt.lastError.empty()) std::cerr << "kakikae-cli: " << state.status() << "\n";
+        return kFailed;
+    }
+    if (useClipboard) {
+        state.copyBack();
+        std::string text;
+        if (kk::ownsClipboardText(&text) && !kk::handClipboardToHolder(exeDir + "/kakikae-cli", text)) {
+            std::cerr << "kakikae-cli: could not keep the result on the clipboard\n";
+            return kFailed;
+        }
+        return kOk;
+    }
+    (void)stdio;
+    writeAllStdout(kk::toPlatformLineEnds(state.workingText()));
+    return kOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> expressions;
+    std::string command, conversion;
+    bool haveCommand = false, invert = false, useClipboard = false, count = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h") { std::cout << kHelp; return kOk; }
+        if (a == "--version") { std::cout << "kakikae-cli " << KAKIKAE_VERSION << "\n"; return kOk; }
+        if (a == "--hold-clipboard") return kk::runClipboardHolder(argc, argv);
+        if (a == "--invert") { invert = true; continue; }
+        if (a == "--clipboard") { useClipboard = true; continue; }
+        if (a == "--count") { count = true; continue; }
+        if (a == "-e" || a == "--convert") {
+            if (i + 1 >= argc) { std::cerr << "kakikae-cli: " << a << " needs an argument\n"; return kUsage; }
+            (a == "-e" ? (expressions.push_back(argv[++i]), void()) : (conversion = argv[++i], void()));
+            continue;
+        }
+        if (a == "--") {
+            if (i + 1 < argc) { command = argv[++i]; haveCommand = true; }
+            continue;
+        }
+        if (a.size() > 1 && a[0] == '-' && !haveCommand && a.find('/') == std::string::npos) {
+            std::cerr << "kakikae-cli: unknown option " << a << " (see --help)\n";
+            return kUsage;
+        }
+        if (haveCommand) { std::cerr << "kakikae-cli: only one COMMAND may be given\n"; return kUsage; }
+        command = a;
+        haveCommand = true;
+    }
+    const int modes = (haveCommand ? 1 : 0) + (expressions.empty() ? 0 : 1) + (conversion.empty() ? 0 : 1) + (count ? 1 : 0);
+    if (modes != 1) {
+        std::cerr << "kakikae-cli: give one of COMMAND, -e CMD, --convert NAME or --count (see --help)\n";
+        return kUsage;
+    }
+    if (haveCommand) return runLikeWindow(argc, argv, command, invert, useClipboard);
+    if (useClipboard) { std::cerr << "kakikae-cli: --clipboard goes with COMMAND\n"; return kUsage; }
+
+    Conversion fn = nullptr;
+    if (!conversion.empty()) {
+        const auto it = conversions().find(conversion);
+        if (it == conversions().end()) {
+            std::cerr << "kakikae-cli: unknown conversion \"" << conversion << "\"\n";
+            return kUsage;
+        }
+        fn = it->second;
+    }
+    kk::Text text = inputText(readAllStdin());
+    if (count) {
+        std::cout << kk::convert::countStatus(kk::convert::countText(text)) << "\n";
+        return kOk;
+    }
+    if (fn) {
+        writeAllStdout(kk::toPlatformLineEnds(fn(text)));
+        return kOk;
+    }
+    for (const auto& e : expressions) {
+        auto r = kk::regex::applyCommand(e, text, invert ? 1 : 0);
+        if (!r) {
+            std::cerr << "kakikae-cli: " << e << ": " << r.error().message << "\n";
+            return kFailed;
+        }
+        text = std::move(r).value();
+    }
+    writeAllStdout(kk::toPlatformLineEnds(text));
+    return kOk;
+}
