@@ -1,0 +1,157 @@
+// Start-up, clipboard transfer, views and the lists through fake ports.
+#include "app/texts.h"
+#include "fakes.h"
+
+#include <gtest/gtest.h>
+
+namespace kk {
+namespace {
+
+using testing::Rig;
+using V = std::vector<Text>;
+
+TEST(StartUp, LoadsClipboardListsAndCommand) {
+    Rig r;
+    r.clipboard.text = "line1\nline2";
+    r.files.files["/data/kakikae1.ini"] = "a\r\nb\r\nc\r\n";
+    r.files.files["/data/kakikae0.ini"] = "【コメント】 s/x/y/gk\r\n";
+    r.state.formLoad();
+    EXPECT_EQ(r.state.workingText(), "line1\r\nline2");
+    EXPECT_EQ(r.state.startClip(), "line1\r\nline2");
+    EXPECT_EQ(r.state.status(), texts::kStatusClipboard);
+    EXPECT_EQ(r.state.history(), (V{"c", "b", "a"}));
+    EXPECT_EQ(r.state.favourites(), (V{"【コメント】 s/x/y/gk"}));
+    EXPECT_EQ(r.state.commandLine(), "s///gk");
+    EXPECT_TRUE(r.prompt.shown.empty());
+}
+
+TEST(StartUp, EmptyClipboardAndNoFiles) {
+    Rig r;
+    r.clipboard.hasText = false;  // an image, or nothing
+    r.state.formLoad();
+    EXPECT_EQ(r.state.workingText(), "");
+    EXPECT_EQ(r.state.startClip(), "");
+    EXPECT_TRUE(r.state.history().empty());
+    EXPECT_EQ(r.state.commandLine(), "s///gk");
+}
+
+TEST(StartUp, SizeCheckAtFiftyThousandBytes) {
+    for (const std::size_t size : {49'999u, 50'000u}) {
+        Rig r;
+        r.files.files["/data/kakikae1.ini"] = std::string(size, 'x');
+        r.prompt.answers = {Prompt::Answer::Yes};
+        r.state.formLoad();
+        if (size < 50'000) {
+            EXPECT_TRUE(r.prompt.shown.empty());
+            continue;
+        }
+        ASSERT_EQ(r.prompt.shown.size(), 2u);
+        EXPECT_EQ(r.prompt.shown[0].text,
+                  "履歴ファイルのサイズが50Kを超えています。\r\n整理すると起動が速くなります。\r\n"
+                  "kakikaeを起動してからOptionでも編集できます\r\n整理しますか？");
+        EXPECT_EQ(r.prompt.shown[0].buttons, Prompt::Buttons::YesNo);
+        EXPECT_EQ(r.prompt.shown[1].text, texts::kEditDoneHold);
+        EXPECT_EQ(r.desktop.opened, (V{"/data/kakikae1.ini"}));
+    }
+}
+
+TEST(StartUp, SizeCheckGoesOnWhenNoEditorOpens) {
+    Rig r;
+    r.files.files["/data/kakikae0.ini"] = std::string(60'000, 'x');
+    r.desktop.succeed = false;
+    r.prompt.answers = {Prompt::Answer::Yes};
+    r.state.formLoad();
+    ASSERT_GE(r.prompt.shown.size(), 2u);
+    EXPECT_NE(r.prompt.shown[0].text.find("お気まきの表現ファイル"), std::string::npos);
+    EXPECT_NE(r.prompt.shown[1].text.find("開けませんでした"), std::string::npos);
+    EXPECT_EQ(r.state.favourites().size(), 1u);  // start-up went on
+}
+
+TEST(Clipboard, LoadCopyBackAndViews) {
+    Rig r;
+    r.clipboard.text = "start";
+    r.state.formLoad();
+    r.clipboard.text = "later\ntext";
+    r.state.loadClipboard();
+    EXPECT_EQ(r.state.workingText(), "later\r\ntext");
+    EXPECT_EQ(r.state.startClip(), "start");  // set once
+    r.state.markChanged();
+    r.state.showStartClip();
+    EXPECT_EQ(r.state.workingText(), "start");
+    EXPECT_EQ(r.state.status(), texts::kStatusStartClip);
+    EXPECT_TRUE(r.state.changedMark());  // the start-up view keeps the mark
+    r.state.showBefore();                 // before the first run: empty
+    EXPECT_EQ(r.state.workingText(), "");
+    EXPECT_EQ(r.state.status(), texts::kStatusBefore);
+    EXPECT_FALSE(r.state.changedMark());
+    r.state.showAfter();
+    EXPECT_EQ(r.state.workingText(), "");
+    EXPECT_EQ(r.state.status(), texts::kStatusAfter);
+
+    r.state.setWorkingTextFromView("out\r\nput\r\n");
+    r.state.markChanged();
+    r.state.copyBack();
+    EXPECT_EQ(r.clipboard.text, "out\nput\n");  // the platform's line ends
+    EXPECT_EQ(r.state.status(), texts::kStatusClipboard);
+    EXPECT_FALSE(r.state.changedMark());
+    r.state.setWorkingTextFromView("");
+    r.state.copyBack();
+    EXPECT_EQ(r.clipboard.text, "");
+}
+
+TEST(Clipboard, LoneCrSurvivesTheRoundTrip) {
+    Rig r;
+    r.clipboard.text = "a\rb\nc";
+    r.state.loadClipboard();
+    EXPECT_EQ(r.state.workingText(), "a\rb\r\nc");
+    r.state.copyBack();
+    EXPECT_EQ(r.clipboard.text, "a\rb\nc");
+}
+
+TEST(Lists, AddFavouriteAndReload) {
+    Rig r;
+    r.state.formLoad();
+    r.state.setCommandLineFromView("s/𠮷/吉/gk");
+    r.state.addFavourite();
+    r.state.addFavourite();
+    EXPECT_EQ(r.state.favourites(), (V{"s/𠮷/吉/gk", "s/𠮷/吉/gk"}));
+    EXPECT_EQ(r.files.files["/data/kakikae0.ini"], "s/𠮷/吉/gk\r\ns/𠮷/吉/gk\r\n");  // UTF-8, nothing lost
+    r.state.setCommandLineFromView("");
+    r.state.addFavourite();
+    EXPECT_EQ(r.state.favourites().front(), "");
+
+    r.files.files["/data/kakikae1.ini"] = "x\r\ny";
+    r.state.setCommandLineFromView("typed");
+    r.state.reloadLists();
+    EXPECT_EQ(r.state.history(), (V{"y", "x"}));
+    EXPECT_EQ(r.state.commandLine(), "s///gk");
+    // A deleted history file leaves the list as it was but still resets the command.
+    r.files.files.erase("/data/kakikae1.ini");
+    r.state.setCommandLineFromView("typed");
+    r.state.reloadLists();
+    EXPECT_EQ(r.state.history(), (V{"y", "x"}));
+    EXPECT_EQ(r.state.commandLine(), "s///gk");
+}
+
+TEST(Lists, FavouriteThatCannotBeWrittenStaysAndSaysSo) {
+    Rig r;
+    r.files.readOnly.insert("/data/kakikae0.ini");
+    r.state.setCommandLineFromView("s/a/b/gk");
+    r.state.addFavourite();
+    EXPECT_EQ(r.state.favourites(), (V{"s/a/b/gk"}));
+    ASSERT_EQ(r.prompt.shown.size(), 1u);
+    EXPECT_NE(r.prompt.shown[0].text.find("/data/kakikae0.ini"), std::string::npos);
+}
+
+TEST(Lists, UnreadableFileKeepsTheListAndSaysSo) {
+    Rig r;
+    r.files.files["/data/kakikae1.ini"] = "a\r\n";
+    r.state.formLoad();
+    r.files.unreadable.insert("/data/kakikae1.ini");
+    r.state.reloadLists();
+    EXPECT_EQ(r.state.history(), (V{"a"}));
+    EXPECT_NE(r.state.status().find("kakikae1.ini"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kk

@@ -1,0 +1,101 @@
+// Fake ports for model tests: clipboard, files in memory, scripted prompts,
+// a desktop that records what it was asked to open.
+#pragma once
+
+#include "app/editor_state.h"
+#include "platform/qt_process_runner.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <deque>
+#include <map>
+#include <set>
+
+namespace kk::testing {
+
+class FakeClipboard final : public Clipboard {
+public:
+    std::string text;
+    bool hasText = true;
+    int writes = 0;
+    std::string readText() override { return hasText ? text : std::string(); }
+    bool writeText(const std::string& utf8) override { text = utf8; hasText = true; ++writes; return true; }
+};
+
+class MemoryFiles final : public FileStore {
+public:
+    std::map<std::string, std::string> files;
+    std::set<std::string> readOnly, unreadable;
+    bool exists(const std::string& p) override { return files.count(p) > 0; }
+    std::int64_t size(const std::string& p) override {
+        const auto it = files.find(p);
+        return it == files.end() ? -1 : static_cast<std::int64_t>(it->second.size());
+    }
+    std::optional<std::string> readAll(const std::string& p) override {
+        if (unreadable.count(p)) return std::nullopt;
+        const auto it = files.find(p);
+        if (it == files.end()) return std::nullopt;
+        return it->second;
+    }
+    bool append(const std::string& p, const std::string& bytes) override {
+        if (readOnly.count(p)) return false;
+        files[p] += bytes;
+        return true;
+    }
+};
+
+class ScriptedPrompt final : public Prompt {
+public:
+    struct Shown { std::string text; Icon icon; Buttons buttons; };
+    std::vector<Shown> shown;
+    std::deque<Answer> answers;  // given in order; Ok / No when empty
+    Answer ask(const std::string& text, const std::string&, Icon icon, Buttons buttons) override {
+        shown.push_back({text, icon, buttons});
+        if (!answers.empty()) {
+            const Answer a = answers.front();
+            answers.pop_front();
+            return a;
+        }
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
+    }
+};
+
+class FakeDesktop final : public Desktop {
+public:
+    std::vector<std::string> opened;
+    bool succeed = true;
+    bool openPath(const std::string& p) override { opened.push_back(p); return succeed; }
+    bool openUrl(const std::string& u) override { opened.push_back(u); return succeed; }
+    bool startProgram(const std::string& p, const std::vector<std::string>&) override { opened.push_back(p); return succeed; }
+};
+
+// Everything an EditorState needs, with the real process layer.
+struct Rig {
+    FakeClipboard clipboard;
+    MemoryFiles files;
+    ScriptedPrompt prompt;
+    FakeDesktop desktop;
+    QtProcessRunner processes;
+    InlineTaskRunner tasks;
+    EditorState state{Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder("/data"), ""}};
+
+    std::string history() { return files.files["/data/kakikae1.ini"]; }
+    // Runs the command line and waits for the run to end (a filter ends later).
+    void runAndWait(int timeoutMs = 20000) {
+        bool done = false;
+        QEventLoop loop;
+        state.run([&] { done = true; loop.quit(); });
+        if (!done) {
+            QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+    }
+    void run(const std::string& command) {
+        state.setCommandLineFromView(command);
+        runAndWait();
+    }
+};
+
+}  // namespace kk::testing

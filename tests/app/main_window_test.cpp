@@ -1,0 +1,103 @@
+// The window over the model with fake ports: names, captions, tooltips, the
+// command-line keys and the round trip of the working text through the widget.
+#include "app/main_window.h"
+#include "app/texts.h"
+#include "../app/fakes.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace kk {
+namespace {
+
+struct WindowRig : testing::Rig {
+    MainWindow window{state};
+    WindowRig() {
+        window.Form_Load();
+        window.show();
+        QApplication::processEvents();
+    }
+    QPlainTextEdit* text() { return static_cast<QPlainTextEdit*>(window.control("myTextBox")); }
+    QComboBox* command() { return static_cast<QComboBox*>(window.control("myRegstrBox")); }
+    QString label(const char* name) { return static_cast<QLabel*>(window.control(name))->text(); }
+};
+
+TEST(Window, CaptionsAndTooltips) {
+    WindowRig r;
+    EXPECT_EQ(r.window.windowTitle(), "kakikae");
+    struct { const char* name; const char* caption; } buttons[] = {
+        {"runSed", "置換実行"}, {"clipKakunin", "現在のclip boad"}, {"ClipTenso", "clip boad 転送"},
+        {"myIchigeki", "一撃&@"}, {"History0", "起動時のclip boad"}, {"History1", "履歴(置換前)"},
+        {"HIstory2", "履歴(置換後)"}, {"okimarituika", "おきまりに追加"}, {"multilineCmd", "複数行補助"},
+        {"m_rev", "-v (反転：mのみ)"},
+    };
+    for (const auto& b : buttons) {
+        auto* w = qobject_cast<QAbstractButton*>(r.window.control(b.name));
+        ASSERT_NE(w, nullptr) << b.name;
+        EXPECT_EQ(w->text(), QString::fromUtf8(b.caption)) << b.name;
+    }
+    EXPECT_EQ(r.window.control("myIchigeki")->toolTip(), QString::fromUtf8(texts::kOneShotTip));
+    EXPECT_EQ(r.window.control("multilineCmd")->toolTip(), QString::fromUtf8(texts::kMultilineTip));
+    EXPECT_EQ(r.window.control("Label1")->toolTip(), QString::fromUtf8(texts::kEditListTip));
+    EXPECT_EQ(r.label("Label1"), QString::fromUtf8("正規表現/　Filterｺﾏﾝﾄﾞ"));
+    EXPECT_EQ(r.command()->currentText(), "s///gk");
+}
+
+TEST(Window, TypingMarksChangedAndEnterRuns) {
+    WindowRig r;
+    r.clipboard.text = "abc";
+    r.window.clipKakunin_Click();
+    EXPECT_EQ(r.text()->toPlainText(), "abc");
+    r.text()->setFocus();
+    QTest::keyClick(r.text(), Qt::Key_X);
+    EXPECT_EQ(r.label("manualHenko"), QString::fromUtf8("変更"));
+    r.command()->setEditText("s/b/B/");
+    QTest::keyClick(r.command()->lineEdit(), Qt::Key_Return);
+    // The run goes to a worker; wait for it.
+    for (int i = 0; i < 200 && r.state.status() != texts::kStatusDone; ++i) QTest::qWait(10);
+    EXPECT_EQ(r.state.workingText().find('B') != std::string::npos, true);
+    EXPECT_EQ(r.label("manualHenko"), "");
+    EXPECT_EQ(r.command()->count(), 1);  // recorded once, no line break added
+    EXPECT_EQ(r.command()->currentText(), "s/b/B/");
+}
+
+TEST(Window, CaretAfterTheOperator) {
+    WindowRig r;
+    r.command()->setEditText("tr/a/b/");
+    r.window.myRegstrBox_GotFocus();
+    EXPECT_EQ(r.command()->lineEdit()->cursorPosition(), 3);
+    r.command()->setEditText("s///gk");
+    r.window.myRegstrBox_GotFocus();
+    EXPECT_EQ(r.command()->lineEdit()->cursorPosition(), 2);
+}
+
+TEST(Window, EditedTextReachesTheModel) {
+    WindowRig r;
+    r.text()->setPlainText("line1\nline2");
+    r.window.ClipTenso_Click();
+    EXPECT_EQ(r.clipboard.text, "line1\nline2");
+    EXPECT_EQ(r.state.workingText(), "line1\r\nline2");
+}
+
+TEST(Window, ListsFillTheBoxes) {
+    WindowRig r;
+    r.files.files["/data/kakikae1.ini"] = "a\r\nb\r\n";
+    r.files.files["/data/kakikae0.ini"] = "f1\r\nf2\r\n";
+    r.window.menu_reload_Click();
+    ASSERT_EQ(r.command()->count(), 2);
+    EXPECT_EQ(r.command()->itemText(0), "b");
+    EXPECT_EQ(r.command()->currentText(), "s///gk");
+    auto* fav = static_cast<QComboBox*>(r.window.control("okimariBox"));
+    ASSERT_EQ(fav->count(), 2);
+    EXPECT_EQ(fav->itemText(0), "f2");
+}
+
+}  // namespace
+}  // namespace kk

@@ -1,0 +1,255 @@
+// The run command: classification, checks, anchors, output, history, one-shot,
+// and filters through the real process layer.
+#include "app/texts.h"
+#include "fakes.h"
+
+#include <gtest/gtest.h>
+
+namespace kk {
+namespace {
+
+using testing::Rig;
+using V = std::vector<Text>;
+
+TEST(Classify, ByFirstCharacters) {
+    struct { const char* cmd; CommandMode mode; } cases[] = {
+        {"s/a/b/", CommandMode::Substitute}, {"m/a/", CommandMode::Match}, {"tr/a/b/", CommandMode::Translate},
+        {"S/a/b/", CommandMode::Filter}, {" s/a/b/", CommandMode::Filter}, {"", CommandMode::Filter},
+        {"sort", CommandMode::Filter}, {"t/a/b/", CommandMode::Filter},
+    };
+    for (const auto& c : cases) EXPECT_EQ(classifyCommand(c.cmd), c.mode) << c.cmd;
+}
+
+TEST(Classify, ChecksAndAnchors) {
+    EXPECT_FALSE(passesCommandCheck("s///gk"));
+    EXPECT_FALSE(passesCommandCheck("s/a/b"));
+    EXPECT_FALSE(passesCommandCheck("tr/a/b"));
+    EXPECT_TRUE(passesCommandCheck("m/a/"));
+    EXPECT_FALSE(passesCommandCheck("m/a"));
+    EXPECT_TRUE(passesCommandCheck("s/a/b/"));
+    EXPECT_TRUE(passesCommandCheck(std::string("s/") + std::string(40000, 'a') + "/b/"));  // no 16-bit bound
+
+    EXPECT_TRUE(isLineAnchored("s/^a/b/"));
+    EXPECT_TRUE(isLineAnchored("s/a$/b/"));
+    EXPECT_TRUE(isLineAnchored("s/$/b/"));
+    EXPECT_FALSE(isLineAnchored("s/a\\$/b/"));
+    EXPECT_FALSE(isLineAnchored("s/a\\/b$/c/"));  // the escaped "/" ends the pattern for this rule
+    EXPECT_FALSE(isLineAnchored("s//b/"));
+    EXPECT_FALSE(isLineAnchored("s/a$b/c/"));
+}
+
+TEST(Run, RefusedCommandChangesNothing) {
+    for (const char* cmd : {"s///gk", "s/a/b", "m/a"}) {
+        Rig r;
+        r.state.setWorkingTextFromView("text");
+        r.run(cmd);
+        ASSERT_EQ(r.prompt.shown.size(), 1u) << cmd;
+        EXPECT_EQ(r.prompt.shown[0].text, texts::kCheckCommand);
+        EXPECT_EQ(r.prompt.shown[0].icon, Prompt::Icon::Error);
+        EXPECT_EQ(r.state.workingText(), "text");
+        EXPECT_EQ(r.state.status(), "");
+        EXPECT_TRUE(r.state.history().empty());
+    }
+}
+
+TEST(Run, RegexRunSetsTextsStatusAndHistory) {
+    Rig r;
+    r.state.setWorkingTextFromView("foo\r\nbar foo\r\n");
+    r.state.markChanged();
+    r.run("s/foo/baz/g");
+    EXPECT_EQ(r.state.workingText(), "baz\r\nbar baz\r\n");
+    EXPECT_EQ(r.state.beforeText(), "foo\r\nbar foo\r\n");
+    EXPECT_EQ(r.state.afterText(), "baz\r\nbar baz\r\n");
+    EXPECT_EQ(r.state.status(), texts::kStatusDone);
+    EXPECT_FALSE(r.state.changedMark());
+    EXPECT_EQ(r.state.history(), (V{"s/foo/baz/g"}));
+    EXPECT_EQ(r.history(), "s/foo/baz/g\r\n");
+    r.state.showBefore();
+    EXPECT_EQ(r.state.workingText(), "foo\r\nbar foo\r\n");
+}
+
+TEST(Run, DispatchesByKind) {
+    struct { const char* cmd; bool invert; const char* text; const char* result; } cases[] = {
+        {"s/^/> /g", false, "a\r\nb", "> a\r\n> b"},       // anchored: line by line
+        {"s/b$/B/", false, "ab\r\ncb", "aB\r\ncb"},         // anchored, without g: the first line only
+        {"tr/a-c/A-C/", false, "abcd", "ABCd"},
+        {"tr/^a/x/", false, "^a", "xx"},                    // tr ignores the anchor rule
+        {"m/a/", false, "a\r\nb\r\nab", "a\r\nab\r\n"},
+        {"m/a/", true, "a\r\nb\r\nab", "b\r\n"},
+        {"s/a/b/", false, "", ""},
+    };
+    for (const auto& c : cases) {
+        Rig r;
+        r.state.setInvert(c.invert);
+        r.state.setWorkingTextFromView(c.text);
+        r.run(c.cmd);
+        EXPECT_EQ(r.state.workingText(), c.result) << c.cmd;
+        EXPECT_EQ(r.state.status(), texts::kStatusDone) << c.cmd;
+    }
+}
+
+TEST(Run, EngineErrorKeepsTextAndSaysWhy) {
+    Rig r;
+    r.state.setWorkingTextFromView("keep me");
+    r.state.loadClipboard();
+    r.state.setWorkingTextFromView("keep me");
+    r.run("s/(/x/");
+    EXPECT_EQ(r.state.workingText(), "keep me");
+    EXPECT_EQ(r.state.status(), texts::kStatusClipboard);  // as before the run
+    ASSERT_EQ(r.prompt.shown.size(), 1u);
+    EXPECT_NE(r.prompt.shown[0].text.find("column"), std::string::npos);
+    EXPECT_TRUE(r.state.history().empty());
+    EXPECT_EQ(r.state.beforeText(), "");
+}
+
+TEST(Run, HistoryRule) {
+    Rig r;
+    r.state.setWorkingTextFromView("x");
+    for (const char* c : {"s/a/b/", "s/a/b/", "s/c/d/", "s/a/b/"}) r.run(c);
+    EXPECT_EQ(r.state.history(), (V{"s/a/b/", "s/c/d/", "s/a/b/"}));
+    EXPECT_EQ(r.history(), "s/a/b/\r\ns/c/d/\r\ns/a/b/\r\n");
+
+    const std::string c200 = "s/a/" + std::string(195, 'b') + "/";
+    const std::string c201 = "s/a/" + std::string(196, 'b') + "/";
+    ASSERT_EQ(c200.size(), 200u);
+    r.run(c200);
+    r.run(c201);
+    EXPECT_EQ(r.state.history().front(), c201);
+    EXPECT_NE(r.history().find(c200 + "\r\n"), std::string::npos);
+    EXPECT_EQ(r.history().find(c201), std::string::npos);
+    r.state.reloadLists();
+    EXPECT_EQ(r.state.history().front(), c200);
+}
+
+TEST(Run, FilterCommand) {
+    Rig r;
+    r.state.setWorkingTextFromView("b\r\na\r\nc");
+    r.run("sort");
+    EXPECT_EQ(r.state.workingText(), "a\r\nb\r\nc\r\n");
+    EXPECT_EQ(r.state.beforeText(), "b\r\na\r\nc");
+    EXPECT_EQ(r.state.status(), texts::kStatusDone);
+    EXPECT_EQ(r.state.history(), (V{"sort"}));
+    // The filter sees the text plus one line end: a final CR LF gives an empty first line.
+    r.state.setWorkingTextFromView("b\r\na\r\n");
+    r.run("sort");
+    EXPECT_EQ(r.state.workingText(), "\r\na\r\nb\r\n");
+    // Unicode goes through whole.
+    r.state.setWorkingTextFromView("𠮷野家🙂");
+    r.run("cat");
+    EXPECT_EQ(r.state.workingText(), "𠮷野家🙂\r\n");
+}
+
+TEST(Run, FilterFaults) {
+    struct {
+        const char* cmd;
+        bool fails;
+        const char* result;  // when it does not fail
+    } cases[] = {
+        {"no-such-command-kk", true, ""},
+        {"echo oops >&2; exit 3", true, ""},
+        {"grep nothing-matches", false, ""},   // non-zero, silent error output: its (empty) output
+        {"true", false, ""},
+        {"printf '\\202\\240\\n'", false, "あ\r\n"},   // not UTF-8: read as CP932
+    };
+    for (const auto& c : cases) {
+        Rig r;
+        r.state.setWorkingTextFromView("keep");
+        r.run(c.cmd);
+        if (c.fails) {
+            EXPECT_EQ(r.state.workingText(), "keep") << c.cmd;
+            EXPECT_NE(r.state.status(), texts::kStatusDone) << c.cmd;
+            EXPECT_EQ(r.state.beforeText(), "") << c.cmd;
+        } else {
+            EXPECT_EQ(r.state.workingText(), c.result) << c.cmd;
+            EXPECT_EQ(r.state.status(), texts::kStatusDone) << c.cmd;
+        }
+        EXPECT_EQ(r.state.history(), (V{c.cmd})) << c.cmd;  // recorded either way
+        EXPECT_FALSE(r.state.busy());
+    }
+}
+
+TEST(Run, FilterErrorNamesTheFirstLine) {
+    Rig r;
+    r.state.setWorkingTextFromView("keep");
+    r.run("echo first problem >&2; echo second >&2; exit 1");
+    EXPECT_NE(r.state.status().find("first problem"), std::string::npos);
+    EXPECT_EQ(r.state.status().find("second"), std::string::npos);
+}
+
+TEST(Run, HangingFilterIsCancelled) {
+    Rig r;
+    r.state.setWorkingTextFromView("keep");
+    r.state.setCommandLineFromView("sleep 100");
+    bool done = false;
+    QEventLoop loop;
+    r.state.run([&] { done = true; loop.quit(); });
+    EXPECT_TRUE(r.state.busy());
+    r.state.run();  // a second run is refused while one runs
+    QTimer::singleShot(200, [&] { r.state.cancel(); });
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_TRUE(done);
+    EXPECT_FALSE(r.state.busy());
+    EXPECT_EQ(r.state.workingText(), "keep");
+    EXPECT_EQ(r.state.status(), "中止しました");
+}
+
+TEST(Run, BigFilterOutput) {
+    Rig r;
+    r.state.setWorkingTextFromView("x");
+    r.run("yes 0123456789012345678901234567890123456789012345678 | head -c 50000000");
+    EXPECT_EQ(r.state.workingText().size(), 50'000'000u + 50'000'000u / 50);  // LF → CR LF
+}
+
+TEST(OneShot, LoadsRunsCopiesBack) {
+    Rig r;
+    r.clipboard.text = "hello\nworld";
+    r.state.setCommandLineFromView("s/o/0/g");
+    bool idle = false;
+    r.state.oneShot();
+    idle = !r.state.busy();
+    EXPECT_TRUE(idle);
+    EXPECT_EQ(r.clipboard.text, "hell0\nw0rld");
+    EXPECT_EQ(r.state.beforeText(), "hello\r\nworld");
+}
+
+TEST(OneShot, RefusedCommandStillCopiesTheLoadedText) {
+    Rig r;
+    r.clipboard.text = "as loaded";
+    r.state.setWorkingTextFromView("other");
+    r.state.oneShot();  // command line is "s///gk"
+    EXPECT_EQ(r.prompt.shown.size(), 1u);
+    EXPECT_EQ(r.clipboard.text, "as loaded");
+    EXPECT_EQ(r.clipboard.writes, 1);
+}
+
+TEST(OneShot, WithFilterCopiesAfterTheChildEnds) {
+    Rig r;
+    r.clipboard.text = "b\na";
+    r.state.setCommandLineFromView("sort");
+    bool done = false;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] { if (!r.state.busy()) { done = true; loop.quit(); } });
+    r.state.oneShot();
+    poll.start(20);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_TRUE(done);
+    EXPECT_EQ(r.clipboard.text, "a\nb\n");
+}
+
+TEST(OutTotxtBox, PutsResultAndAfterText) {
+    Rig r;
+    r.state.markChanged();
+    r.state.outTotxtBox("result");
+    EXPECT_EQ(r.state.workingText(), "result");
+    EXPECT_EQ(r.state.afterText(), "result");
+    EXPECT_EQ(r.state.beforeText(), "");
+    EXPECT_EQ(r.state.status(), texts::kStatusAfter);
+    EXPECT_FALSE(r.state.changedMark());
+    EXPECT_TRUE(r.state.history().empty());
+}
+
+}  // namespace
+}  // namespace kk

@@ -1,0 +1,51 @@
+#include "convert/duplicates.h"
+
+#include <gtest/gtest.h>
+
+namespace kk::convert {
+namespace {
+
+using O = DuplicateResult::Outcome;
+
+TEST(Duplicates, DeleteAndExtract) {
+    struct {
+        const char* in;
+        O outcome;
+        const char* deleted;
+        const char* extracted;
+        std::int64_t count;
+    } cases[] = {
+        {"one line", O::OneLine, "", "", 0},
+        {"", O::OneLine, "", "", 0},
+        {"a\r\na\r\nb", O::Found, "a\r\nb", "a\r\n", 1},
+        {"a\r\nb\r\na", O::NoDuplicates, "", "", 0},
+        {"x\r\nx\r\nx\r\n", O::Found, "x\r\n", "x\r\nx\r\n", 2},
+        {"x\r\nx", O::Found, "x\r\n", "x", 1},        // the tail repeats the line before it
+        {"A\r\na\r\na \r\n", O::NoDuplicates, "", "", 0},
+        {"\r\n\r\n", O::Found, "\r\n", "\r\n", 1},    // an empty tail is no line
+    };
+    for (const auto& c : cases) {
+        const auto d = delJufuku(c.in);
+        const auto e = exJufuku(c.in);
+        EXPECT_EQ(d.outcome, c.outcome) << c.in;
+        EXPECT_EQ(e.outcome, c.outcome) << c.in;
+        EXPECT_EQ(d.count, c.count) << c.in;
+        EXPECT_EQ(e.count, c.count) << c.in;
+        if (c.outcome == O::Found) {
+            EXPECT_EQ(d.output, c.deleted) << c.in;
+            EXPECT_EQ(e.output, c.extracted) << c.in;
+        }
+    }
+}
+
+TEST(Duplicates, StatusTexts) {
+    EXPECT_EQ(duplicateStatus(delJufuku("a"), false), "中断！　１行しかありません");
+    EXPECT_EQ(duplicateStatus(delJufuku("a\r\nb"), false), "重複行はありませんでした");
+    std::string many = "z\r\n";
+    for (int i = 0; i < 1234; ++i) many += "z\r\n";
+    EXPECT_EQ(duplicateStatus(delJufuku(many), false), "1,234行の重複行を削除しました");
+    EXPECT_EQ(duplicateStatus(exJufuku(many), true), "1,234行、重複行がありました");
+}
+
+}  // namespace
+}  // namespace kk::convert

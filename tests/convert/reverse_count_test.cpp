@@ -1,0 +1,46 @@
+#include "convert/reverse_count.h"
+
+#include <gtest/gtest.h>
+
+namespace kk::convert {
+namespace {
+
+TEST(Xrev, Lines) {
+    struct { const char* in; const char* out; } cases[] = {
+        {"", ""},
+        {"abc\r\n\r\nde", "cba\r\n\r\ned"},
+        {"abc\r\n", "cba\r\n"},
+        {"abc", "cba"},
+        {"ab\ncd", "dcba"},                      // a lone LF joins the pieces
+        {"a\rb\r\n", "b\ra\r\n"},                // a lone CR moves with its line
+        {"日本語", "語本日"},
+        {"𠮷野家", "家野𠮷"},                     // surrogate pairs stay whole
+        {"か\u3099き", "きか\u3099"},             // a combining mark stays with its letter
+        {"ｶﾞｷ", "ｷｶﾞ"},                          // half-width voiced mark too
+        {"a👍🏽b", "b👍🏽a"},                       // skin tone stays with its emoji
+        {"x👨‍👩‍👧y", "y👨‍👩‍👧x"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(xrev(c.in), c.out) << c.in;
+}
+
+TEST(Counts, StatusLine) {
+    struct { const char* in; const char* status; } cases[] = {
+        {"", "0文字，0行，0バイト"},
+        {"abc\r\n", "3文字，2行，5バイト"},
+        {"a\rb\nc", "5文字，1行，5バイト"},       // lone CR and LF are characters
+        {"𠮷あ\r\nｱ", "3文字，2行，9バイト"},      // 𠮷: not in CP932, counts its UTF-8 length
+    };
+    for (const auto& c : cases) EXPECT_EQ(countStatus(countText(c.in)), c.status) << c.in;
+}
+
+TEST(Counts, Format) {
+    EXPECT_EQ(formatCount(0), "0");
+    EXPECT_EQ(formatCount(999), "999");
+    EXPECT_EQ(formatCount(1234), "1,234");
+    EXPECT_EQ(formatCount(1234567), "1,234,567");
+    EXPECT_EQ(formatCount(5'000'000'000LL), "5,000,000,000");  // beyond 2^31
+    EXPECT_EQ(formatCount(-1234), "-1,234");
+}
+
+}  // namespace
+}  // namespace kk::convert

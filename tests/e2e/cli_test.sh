@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# kakikae-cli as a user calls it: stdin → stdout, exit statuses.
+set -u
+cli=$1
+fail=0; pass=0
+check() {  # name expected actual
+    if [ "$2" == "$3" ]; then pass=$((pass+1)); else fail=$((fail+1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
+}
+status() { "$@" >/dev/null 2>&1; echo $?; }
+
+check "-e replace"       "bar bar"          "$(printf 'foo foo' | "$cli" -e 's/foo/bar/g')"
+check "-e repeats"       "c"                "$(printf 'a' | "$cli" -e 's/a/b/' -e 's/b/c/')"
+check "-e tr"            "ヒラガナ"          "$(printf 'ひらがな' | "$cli" -e 'tr/ぁ-ん/ァ-ン/')"
+check "-e m invert"      "$(printf 'b\n')"  "$(printf 'a\nb\n' | "$cli" -e 'm/a/' --invert)"
+check "CRLF in, LF out"  "$(printf 'x\ny')" "$(printf 'a\r\nb' | "$cli" -e 's/a/x/' -e 's/b/y/')"
+check "window rule"      "$(printf '> a\n> b')" "$(printf 'a\nb' | "$cli" 's/^/> /g')"
+check "filter"           "$(printf 'a\nb\n')" "$(printf 'b\na' | "$cli" 'sort')"
+check "count"            "3文字，2行，5バイト" "$(printf 'abc\n' | "$cli" --count)"
+check "convert"          "ガ"               "$(printf 'ｶﾞ' | "$cli" --convert hankaku-to-zenkaku)"
+check "exit bad pattern" "1" "$(printf 'x' | status "$cli" -e 's/(/x/')"
+check "exit refused"     "1" "$(printf 'x' | status "$cli" 's///gk')"
+check "exit bad filter"  "1" "$(printf 'x' | status "$cli" 'no-such-command-kk')"
+check "exit no usage"    "2" "$(status "$cli")"
+check "exit unknown opt" "2" "$(status "$cli" --bogus)"
+check "exit unknown conversion" "2" "$(printf 'x' | status "$cli" --convert nope)"
+check "help"             "0" "$(status "$cli" --help)"
+echo "$pass passed, $fail failed"
+[ $fail -eq 0 ]

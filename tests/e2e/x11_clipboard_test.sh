@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The real X clipboard: xclip sets it, kakikae reads it at start-up and copies
+# back (xdotool clicks), and the text outlives the process that set it.
+set -u
+gui=$1; cli=$2
+if [ -z "${DISPLAY:-}" ] || ! command -v xclip >/dev/null || ! command -v xdotool >/dev/null; then
+    echo "no X display or xclip/xdotool: skipped"; echo "0 passed, 0 failed"; exit 0
+fi
+unset QT_QPA_PLATFORM
+fail=0; pass=0
+check() { if [ "$2" == "$3" ]; then pass=$((pass+1)); else fail=$((fail+1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi; }
+wait_for() { for _ in $(seq 1 100); do eval "$1" && return 0; sleep 0.1; done; return 1; }
+work=$(mktemp -d); trap 'rm -rf "$work"; kill $(jobs -p) 2>/dev/null' EXIT
+export XDG_CONFIG_HOME=$work
+
+# 1. kakikae-cli --clipboard: one-shot; the result survives the cli's exit.
+printf 'こんにちは world' | xclip -selection clipboard -i
+"$cli" --clipboard 's/world/世界/'
+check "cli one-shot exit" 0 $?
+sleep 0.3
+check "cli one-shot text" "こんにちは 世界" "$(xclip -selection clipboard -o)"
+
+# 2. The window: start-up text from the clipboard, copy back, quit, text stays.
+printf '日本語\nテキスト' | xclip -selection clipboard -i
+"$gui" &
+gpid=$!
+wait_for 'xdotool search --name "^kakikae$" >/dev/null 2>&1' || { echo "FAIL window did not open"; exit 1; }
+win=$(xdotool search --name '^kakikae$' | head -1)
+sleep 0.5
+# No window manager here: click into the command box for the focus, then type
+# through XTEST like a keyboard.
+eval "$(xdotool getwindowgeometry --shell "$win")"
+xdotool mousemove --window "$win" 200 70 click 1
+sleep 0.2
+xdotool key ctrl+a
+xdotool type --delay 20 's/\x{30c6}\x{30ad}\x{30b9}\x{30c8}/TEXT/'
+xdotool key Return
+sleep 1
+[ -n "${KK_SHOT:-}" ] && import -window root "$KK_SHOT"
+# The copy-back button "clip boad 転送": right column, second row.
+xdotool mousemove --window "$win" $((WIDTH - 40)) 102 click 1
+sleep 0.5
+check "window copy-back" "$(printf '日本語\nTEXT')" "$(xclip -selection clipboard -o)"
+kill "$gpid"; wait "$gpid" 2>/dev/null
+sleep 0.5
+check "text outlives the window" "$(printf '日本語\nTEXT')" "$(xclip -selection clipboard -o)"
+
+# 3. Another program taking the clipboard ends the holder.
+printf 'other' | xclip -selection clipboard -i
+sleep 0.3
+check "holder gives way" "other" "$(xclip -selection clipboard -o)"
+echo "$pass passed, $fail failed"
+[ $fail -eq 0 ]

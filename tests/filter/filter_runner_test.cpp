@@ -1,0 +1,89 @@
+#include "filter/filter_runner.h"
+
+#include "platform/file_store.h"
+#include "platform/qt_process_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace kk::filter {
+namespace {
+
+TEST(FilterFiles, SaveAndRead) {
+    PrivateDir dir;
+    const std::string f = dir.file("x.tmp");
+    SaveTmpData(f, "a\r\nb");
+    EXPECT_EQ(readWholeFile(f).value(), "a\nb\n");  // plus one line end, platform form
+    EXPECT_EQ(getTextFile(f), "a\r\nb\r\n");
+    EXPECT_EQ(getTextFile(dir.file("missing")), "");
+    EXPECT_EQ(getTextFile(""), "");
+    SaveTmpData("", "ignored");
+}
+
+TEST(FilterFiles, SortTranslation) {
+    EXPECT_EQ(translateSortCommand("sort"), "sort");
+    EXPECT_EQ(translateSortCommand("sort /r"), "sort -r");
+    EXPECT_EQ(translateSortCommand("sort /r /O out"), "sort -r -o out");
+}
+
+TEST(FilterRun, EachRunHasItsOwnFolderRemovedAfterwards) {
+    std::string first;
+    {
+        auto a = prepareFilter(FilterForm::General, "cat", "x", {});
+        auto b = prepareFilter(FilterForm::General, "cat", "y", {});
+        ASSERT_TRUE(a && b);
+        EXPECT_NE(a.value().outputPath, b.value().outputPath);
+        first = a.value().dir->path();
+        EXPECT_TRUE(std::filesystem::exists(first));
+    }
+    EXPECT_FALSE(std::filesystem::exists(first));
+}
+
+TEST(FilterRun, SortFormWritesTheOutputFile) {
+    for (const auto& [command, expected] : std::vector<std::pair<std::string, std::string>>{
+             {"sort", "\r\na\r\nb\r\n"}, {"sort /r", "b\r\na\r\n\r\n"}}) {
+        auto job = prepareFilter(FilterForm::Sort, command, "b\r\na\r\n", {});
+        ASSERT_TRUE(job);
+        const ProcessOutcome o = runProcessAndWait(job.value().request);
+        auto r = collectFilterResult(job.value(), o);
+        ASSERT_TRUE(r) << r.error().message;
+        EXPECT_EQ(r.value(), expected) << command;
+    }
+    // A sort that writes nothing never returns an earlier run's output.
+    auto job = prepareFilter(FilterForm::Sort, "no-such-sort-kk", "x", {});
+    const ProcessOutcome o = runProcessAndWait(job.value().request);
+    EXPECT_FALSE(collectFilterResult(job.value(), o));
+}
+
+TEST(FilterRun, WorkingDirectoryAndPath) {
+    PrivateDir data, helpers;
+    writeWholeFile(helpers.file("kk-helper"), "#!/bin/sh\necho helper-ran\n");
+    std::filesystem::permissions(helpers.file("kk-helper"), std::filesystem::perms::owner_all);
+    auto job = prepareFilter(FilterForm::General, "pwd; kk-helper", "", {data.path(), helpers.path()});
+    ASSERT_TRUE(job);
+    auto r = collectFilterResult(job.value(), runProcessAndWait(job.value().request));
+    ASSERT_TRUE(r) << r.error().message;
+    EXPECT_EQ(r.value(), data.path() + "\r\nhelper-ran\r\n");
+}
+
+TEST(FilterRun, Outcomes) {
+    FilterJob job;
+    job.outputPath = "/nonexistent/out";
+    ProcessOutcome notStarted;
+    notStarted.startError = "no such program";
+    EXPECT_FALSE(collectFilterResult(job, notStarted));
+    ProcessOutcome silentFailure;
+    silentFailure.started = true;
+    silentFailure.exitCode = 1;
+    EXPECT_TRUE(collectFilterResult(job, silentFailure));  // grep finding nothing
+    ProcessOutcome loud = silentFailure;
+    loud.errorOutput = "\nbad thing\nmore";
+    auto r = collectFilterResult(job, loud);
+    ASSERT_FALSE(r);
+    EXPECT_NE(r.error().message.find("bad thing"), std::string::npos);
+    EXPECT_EQ(r.error().message.find("more"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kk::filter

@@ -1,0 +1,44 @@
+#include "lists/list_file.h"
+
+#include <gtest/gtest.h>
+
+namespace kk::lists {
+namespace {
+
+using V = std::vector<Text>;
+
+TEST(ListFile, Parsing) {
+    struct { const char* name; std::string bytes; V entries; } cases[] = {
+        {"empty", "", {}},
+        {"three", "a\r\nb\r\nc\r\n", {"a", "b", "c"}},
+        {"last line without CR LF", "a\r\nb", {"a", "b"}},
+        {"empty lines stay", "a\r\n\r\nb\r\n", {"a", "", "b"}},
+        {"lone LF and lone CR end lines", "a\nb\rc", {"a", "b", "c"}},
+        {"one empty line", "\r\n", {""}},
+        {"NUL bytes dropped", std::string("a\0b\r\n", 5), {"ab"}},
+        {"Shift_JIS line among UTF-8", "日本\r\n\x82\xa0\r\ns/a/b/gk\r\n", {"日本", "あ", "s/a/b/gk"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(parseListFile(c.bytes), c.entries) << c.name;
+}
+
+TEST(ListFile, NewestFirstAndEncoding) {
+    EXPECT_EQ(newestFirst({"a", "b", "c"}), (V{"c", "b", "a"}));
+    EXPECT_EQ(encodeListEntry("𠮷"), "𠮷\r\n");
+    EXPECT_EQ(encodeListEntry(""), "\r\n");
+}
+
+TEST(History, RecordingRule) {
+    EXPECT_TRUE(shouldRecordInHistory({}, "a"));
+    EXPECT_FALSE(shouldRecordInHistory({}, ""));    // an empty list reads as the empty text
+    EXPECT_TRUE(shouldRecordInHistory({"x"}, ""));
+    EXPECT_FALSE(shouldRecordInHistory({"a", "b"}, "a"));
+    EXPECT_TRUE(shouldRecordInHistory({"b", "a"}, "a"));  // only the newest entry counts
+    EXPECT_TRUE(fitsHistoryFile(std::string(200, 'x')));
+    EXPECT_FALSE(fitsHistoryFile(std::string(201, 'x')));
+    std::string kana;
+    for (int i = 0; i < 200; ++i) kana += "あ";    // characters, not bytes
+    EXPECT_TRUE(fitsHistoryFile(kana));
+}
+
+}  // namespace
+}  // namespace kk::lists

@@ -1,0 +1,58 @@
+#include "platform/data_folder.h"
+#include "platform/file_store.h"
+#include "platform/private_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace kk {
+namespace {
+
+TEST(PrivateDir, IsPrivateAndRemoved) {
+    std::string path;
+    {
+        PrivateDir dir;
+        ASSERT_TRUE(dir.ok());
+        path = dir.path();
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+        ASSERT_TRUE(writeWholeFile(dir.file("x"), "data"));
+        PrivateDir other;
+        EXPECT_NE(other.path(), path);  // never a shared name
+    }
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST(LocalFileStore, AppendSizeRead) {
+    PrivateDir dir;
+    LocalFileStore files;
+    const std::string f = dir.file("list.ini");
+    EXPECT_FALSE(files.exists(f));
+    EXPECT_EQ(files.size(f), -1);
+    EXPECT_FALSE(files.readAll(f));
+    EXPECT_TRUE(files.append(f, "a\r\n"));
+    EXPECT_TRUE(files.append(f, "b\r\n"));
+    EXPECT_EQ(files.size(f), 6);
+    EXPECT_EQ(files.readAll(f).value(), "a\r\nb\r\n");
+    // A folder is not a list file.
+    std::filesystem::create_directory(dir.file("sub"));
+    EXPECT_FALSE(files.readAll(dir.file("sub")));
+    EXPECT_FALSE(files.append(dir.file("sub"), "x"));
+    EXPECT_FALSE(files.append(dir.file("missing/sub/file"), "x"));
+}
+
+TEST(DataFolder, BesideTheExecutableWhenWritable) {
+    PrivateDir dir;
+    EXPECT_EQ(DataFolder::locate(dir.path()).path(), dir.path());
+    EXPECT_EQ(DataFolder::locate(dir.path()).file("kakikae1.ini"), dir.path() + "/kakikae1.ini");
+    setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+    const DataFolder fallback = DataFolder::locate("/nonexistent-kakikae-dir");  // not writable
+    EXPECT_EQ(fallback.path(), dir.path() + "/kakikae");
+    EXPECT_TRUE(fallback.ensureExists());
+}
+
+}  // namespace
+}  // namespace kk

@@ -1,0 +1,69 @@
+#include "platform/text_codec.h"
+
+#include <gtest/gtest.h>
+
+namespace kk {
+namespace {
+
+struct LineEndCase {
+    const char* in;
+    const char* inside;   // after fromPlatformLineEnds
+    const char* outside;  // toPlatformLineEnds of `inside`
+};
+
+TEST(TextCodec, LineEndCrossings) {
+    const LineEndCase cases[] = {
+        {"", "", ""},
+        {"a\nb", "a\r\nb", "a\nb"},
+        {"a\r\nb\r\n", "a\r\nb\r\n", "a\nb\n"},
+        {"a\rb", "a\rb", "a\rb"},            // a lone CR stays
+        {"\n\n", "\r\n\r\n", "\n\n"},
+        {"x\r\r\ny", "x\r\r\ny", "x\r\ny"},  // CR then CR LF
+        {"日本\n語", "日本\r\n語", "日本\n語"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(fromPlatformLineEnds(c.in), c.inside) << c.in;
+        EXPECT_EQ(toPlatformLineEnds(c.inside), c.outside) << c.in;
+    }
+}
+
+TEST(TextCodec, Utf8Validation) {
+    EXPECT_TRUE(isValidUtf8(""));
+    EXPECT_TRUE(isValidUtf8("plain ascii text that is longer than eight bytes"));
+    EXPECT_TRUE(isValidUtf8("𠮷野家 🙂 ｶﾞ"));
+    EXPECT_FALSE(isValidUtf8("\x82\xa0"));           // Shift_JIS あ
+    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));           // overlong
+    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));       // surrogate
+    EXPECT_FALSE(isValidUtf8("abc\xE3\x81"));        // truncated
+    EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));   // beyond U+10FFFF
+}
+
+TEST(TextCodec, ExternalBytesFallBackToCp932PerLine) {
+    // Line 1 UTF-8, line 2 Shift_JIS "あい", line 3 UTF-8.
+    const std::string bytes = "日本\r\n\x82\xa0\x82\xa2\r\n🙂";
+    EXPECT_EQ(decodeExternalBytes(bytes), "日本\r\nあい\r\n🙂");
+    // Bytes even CP932 cannot read become U+FFFD, never a crash.
+    const std::string bad = decodeExternalBytes("\x80\xff");
+    EXPECT_TRUE(isValidUtf8(bad));
+}
+
+TEST(TextCodec, Cp932ByteLength) {
+    struct { const char* text; std::int64_t bytes; } cases[] = {
+        {"", 0}, {"abc\r\n", 5}, {"ｶﾞ", 2}, {"あ漢", 4}, {"\\", 1},
+        {"🙂", 4},   // CP932 lacks it: its UTF-8 length
+        {"𠮷", 4},
+    };
+    for (const auto& c : cases) EXPECT_EQ(cp932ByteLength(c.text), c.bytes) << c.text;
+}
+
+TEST(TextCodec, CodePoints) {
+    EXPECT_EQ(codePointCount("a𠮷ｶ"), 3);
+    std::string s;
+    appendUtf8(s, 0x20BB7);
+    std::size_t pos = 0;
+    EXPECT_EQ(nextCodePoint(s, pos), 0x20BB7u);
+    EXPECT_EQ(pos, 4u);
+}
+
+}  // namespace
+}  // namespace kk

@@ -1,0 +1,145 @@
+// Our engine against perl on a corpus of commands × texts: s/// and tr/// run
+// once over the whole CR LF text (perl -0777), m// per line by our line rules.
+// Where we differ from perl on purpose, the command is left out and says why:
+// - "@name" / "$name" in a replacement: perl interpolates variables, we keep the text.
+// - an empty pattern: perl reuses the last successful pattern, we match the empty string.
+// - ${0}: perl's $0 is its program name, ours is the whole match.
+#include "regex/operations.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace kk::regex {
+namespace {
+
+std::string tempPath(const char* tag) {
+    return std::string(::testing::TempDir()) + "kk-perl-" + std::to_string(::getpid()) + "-" + tag;
+}
+
+bool writeFile(const std::string& path, const std::string& data) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    std::fwrite(data.data(), 1, data.size(), f);
+    return std::fclose(f) == 0;
+}
+
+std::string readFile(const std::string& path) {
+    std::string out;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return out;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    std::fclose(f);
+    return out;
+}
+
+// Runs perl with `args` over `input`; nullopt when perl failed.
+std::optional<std::string> runPerl(const std::vector<std::string>& args, const std::string& input) {
+    const std::string in = tempPath("in"), out = tempPath("out");
+    if (!writeFile(in, input)) return std::nullopt;
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 0, in.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>("perl"));
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid;
+    const int rc = posix_spawnp(&pid, "perl", &fa, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&fa);
+    if (rc != 0) return std::nullopt;
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+    return readFile(out);
+}
+
+const std::vector<std::string>& texts() {
+    static const std::vector<std::string> t = {
+        "",
+        "hello world\r\nfoo bar baz\r\n",
+        "ひらがな カタカナ\r\n漢字かな交じり文。\r\n",
+        "emoji 🙂👍🏽 and 𠮷野家\r\nlast line",
+        "a\r\n\r\n\r\nb\r\n",
+        "lone\rCR here\r\nand\nlone LF\r\n",
+        "  indented\r\n\ttab\r\ntrailing   \r\n",
+        "ＡＢＣ１２３ 全角　空白\r\nabc123\r\n",
+        "aaa bbb aaa\r\nAAA Bbb\r\n",
+    };
+    return t;
+}
+
+const std::vector<std::string> kSubstitutions = {
+    "s/a/b/", "s/a/b/g", "s/o/0/g", "s/A/x/gi", "s/\\s+/ /g", "s/\\w+/<$&>/g", "s/(\\w)(\\w)/$2$1/g",
+    "s/(\\w+)/\\u$1/g", "s/(\\w+)/\\U$1/g", "s/(\\S+)/\\L$1\\E!/g", "s/\\r\\n/\\n/g", "s/\\n/|/g", "s/$/END/",
+    "s/^/>/mg", "s/$/</mg", "s/./x/g", "s/./x/gs", "s/x*/-/g", "s/\\b/|/g", "s/[かカ]/K/g", "s/\\p{Han}/H/g",
+    "s/\\p{Hiragana}+/h/g", "s/\\p{Katakana}/k/g", "s/\\d/D/g", "s/[[:alpha:]]+/A/g", "s/\\x{3000}/_/g",
+    "s/(?<=a)a/X/g", "s/a(?=a)/Y/g", "s/\\r//g", "s/ +$//mg", "s/(\\w+) (\\w+)/\\2 \\1/", "s/[^\\x00-\\x7f]/?/g",
+    "s/(.)\\1/[$1$1]/g", "s/\\h+/_/g", "s/\\R/~/g", "s/(l+)/${1}L/g", "s/ (?#comment)/_/g",
+    "s/ a b c /X/gx", "s/^\\s*$//mg", "s/\\z/Z/", "s/\\A/A/", "s/.$/!/mg", "s/\\t/\\\\t/g",
+};
+
+const std::vector<std::string> kTranslations = {
+    "tr/a-z/A-Z/", "tr/a-zA-Z//cd", "tr/a-zA-Z/ /cs", "tr/ぁ-ん/ァ-ン/", "tr/ァ-ン/ぁ-ん/", "tr/a-y/b-z/",
+    "tr/abc/x/", "tr/abc/xy/d", "tr/ //d", "tr/a-z//s", "tr/\\r\\n/RN/", "tr/\\n//d", "tr/０-９/0-9/",
+    "tr/\\x{3000}/ /", "tr/🙂/:/", "tr/a-z/*/cs", "tr/lo//s",
+};
+
+const std::vector<std::string> kMatches = {
+    "m/a/", "m/^a/", "m/\\d/", "m/[ぁ-ん]/", "m/\\p{Han}/", "m/^\\s*$/", "m/\\r/", "m/ $/", "m/o\\b/",
+    "m/A/i", "m/^.{3,5}$/", "m/🙂/",
+};
+
+TEST(PerlDifferential, SubstituteOverWholeText) {
+    if (!runPerl({"-e", "1"}, "")) GTEST_SKIP() << "no perl";
+    for (const auto& cmd : kSubstitutions)
+        for (const auto& text : texts()) {
+            auto ours = xRep(cmd, text);
+            ASSERT_TRUE(ours) << cmd << ": " << ours.error().message;
+            auto theirs = runPerl({"-0777", "-CSD", "-Mutf8", "-pe", cmd}, text);
+            ASSERT_TRUE(theirs) << cmd;
+            EXPECT_EQ(ours.value(), *theirs) << cmd << " over [" << text << "]";
+        }
+}
+
+TEST(PerlDifferential, TranslateOverWholeText) {
+    if (!runPerl({"-e", "1"}, "")) GTEST_SKIP() << "no perl";
+    for (const auto& cmd : kTranslations)
+        for (const auto& text : texts()) {
+            auto ours = xtrans(cmd, text);
+            ASSERT_TRUE(ours) << cmd << ": " << ours.error().message;
+            auto theirs = runPerl({"-0777", "-CSD", "-Mutf8", "-pe", cmd}, text);
+            ASSERT_TRUE(theirs) << cmd;
+            EXPECT_EQ(ours.value(), *theirs) << cmd << " over [" << text << "]";
+        }
+}
+
+TEST(PerlDifferential, MatchPerLine) {
+    if (!runPerl({"-e", "1"}, "")) GTEST_SKIP() << "no perl";
+    for (const auto& cmd : kMatches)
+        for (int invert = 0; invert <= 1; ++invert)
+            for (const auto& text : texts()) {
+                auto ours = xmatch(cmd, text, invert);
+                ASSERT_TRUE(ours) << cmd << ": " << ours.error().message;
+                // CR LF ends a line, a lone LF joins its pieces, empty lines are never kept.
+                const std::string code = std::string("BEGIN{$/=\"\\r\\n\"} chomp; s/\\n//g; print \"$_\\r\\n\" if length($_) && ") +
+                                         (invert ? "!" : "") + "(" + cmd + ")";
+                auto theirs = runPerl({"-CSD", "-Mutf8", "-ne", code}, text);
+                ASSERT_TRUE(theirs) << cmd;
+                EXPECT_EQ(ours.value(), *theirs) << cmd << (invert ? " (inverted)" : "") << " over [" << text << "]";
+            }
+}
+
+}  // namespace
+}  // namespace kk::regex
