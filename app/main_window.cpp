@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,6 +40,9 @@ MainWindow::MainWindow(EditorState& state, QWidget* parent) : QMainWindow(parent
 void MainWindow::buildControls() {
     auto* central = new QWidget(this);
     setCentralWidget(central);
+    // The fixed geometry was drawn for tight button margins; the style's own
+    // padding would clip captions such as "clip boad 転送".
+    central->setStyleSheet(QStringLiteral("QPushButton { padding: 0px 1px; }"));
     auto button = [&](QPushButton*& b, const char* name, const char* caption) {
         b = new QPushButton(qs(caption), central);
         b->setObjectName(name);
@@ -121,6 +125,9 @@ void MainWindow::buildControls() {
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, &MainWindow::cancel_Click);
 
+    // Keys reach the combo first (its line edit gets them forwarded without
+    // passing event filters), so watch both.
+    myRegstrBox->installEventFilter(this);
     myRegstrBox->lineEdit()->installEventFilter(this);
     myTextBox->installEventFilter(this);
     Label1->installEventFilter(this);
@@ -220,6 +227,20 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     Form_Resize();
 }
 
+namespace {
+
+// Our fonts run wider than the ones the fixed geometry was drawn for: shrink
+// a caption that would be clipped, rather than the button.
+void fitCaption(QPushButton* b) {
+    QFont f = b->font();
+    const int room = b->width() - 4;
+    while (f.pointSizeF() > 6.5 && QFontMetrics(f).horizontalAdvance(QString(b->text()).remove('&')) > room)
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+    if (f != b->font()) b->setFont(f);
+}
+
+}  // namespace
+
 void MainWindow::Form_Resize() {
     QWidget* central = centralWidget();
     if (!central) return;
@@ -232,6 +253,7 @@ void MainWindow::Form_Resize() {
         const auto& r = placed.rect;
         c->setGeometry(layout::twipsToPixels(r.left, dpi), layout::twipsToPixels(r.top, dpi),
                        layout::twipsToPixels(r.width, dpi), layout::twipsToPixels(r.height, dpi));
+        if (auto* b = qobject_cast<QPushButton*>(c)) fitCaption(b);
     }
 }
 
@@ -269,8 +291,8 @@ void MainWindow::myTextBox_KeyPress(int& keyCode) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == myRegstrBox->lineEdit()) {
-        if (event->type() == QEvent::FocusIn) {
+    if (watched == myRegstrBox || watched == myRegstrBox->lineEdit()) {
+        if (event->type() == QEvent::FocusIn && watched == myRegstrBox->lineEdit()) {
             // After Qt's own focus handling has placed the caret.
             QTimer::singleShot(0, this, &MainWindow::myRegstrBox_GotFocus);
         } else if (event->type() == QEvent::KeyPress) {
