@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The real X clipboard: xclip sets it, kakikae reads it at start-up and copies
 # back (xdotool clicks), and the text outlives the process that set it.
+# xclip -i leaves a background server behind: keep it off our stdout so ctest
+# sees the test end.
 set -u
 gui=$1; cli=$2
 if [ -z "${DISPLAY:-}" ] || ! command -v xclip >/dev/null || ! command -v xdotool >/dev/null; then
@@ -14,14 +16,14 @@ work=$(mktemp -d); trap 'rm -rf "$work"; kill $(jobs -p) 2>/dev/null' EXIT
 export XDG_CONFIG_HOME=$work
 
 # 1. kakikae-cli --clipboard: one-shot; the result survives the cli's exit.
-printf 'こんにちは world' | xclip -selection clipboard -i
+printf 'こんにちは world' | xclip -selection clipboard -i >/dev/null 2>&1
 "$cli" --clipboard 's/world/世界/'
 check "cli one-shot exit" 0 $?
 sleep 0.3
 check "cli one-shot text" "こんにちは 世界" "$(xclip -selection clipboard -o)"
 
 # 2. The window: start-up text from the clipboard, copy back, quit, text stays.
-printf '日本語\nテキスト' | xclip -selection clipboard -i
+printf '日本語\nテキスト' | xclip -selection clipboard -i >/dev/null 2>&1
 "$gui" &
 gpid=$!
 wait_for 'xdotool search --name "^kakikae$" >/dev/null 2>&1' || { echo "FAIL window did not open"; exit 1; }
@@ -46,7 +48,7 @@ sleep 0.5
 check "text outlives the window" "$(printf '日本語\nTEXT')" "$(xclip -selection clipboard -o)"
 
 # 3. Another program taking the clipboard ends the holder.
-printf 'other' | xclip -selection clipboard -i
+printf 'other' | xclip -selection clipboard -i >/dev/null 2>&1
 sleep 0.3
 check "holder gives way" "other" "$(xclip -selection clipboard -o)"
 echo "$pass passed, $fail failed"
