@@ -1,8 +1,9 @@
 # Two entry points for a fresh machine: `make run` and `make test`.
 PRESET ?= default
 BUILD  := build/$(PRESET)
+FUZZ_SECONDS ?= 600
 
-.PHONY: run test build asan-test bench clean bootstrap
+.PHONY: run test build asan-test bench fuzz clean bootstrap
 
 bootstrap:
 	@scripts/bootstrap
@@ -22,6 +23,9 @@ asan-test:
 
 bench: build
 	@bench/run-all $(BUILD)
+
+fuzz: bootstrap
+	@fuzz/run $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build
