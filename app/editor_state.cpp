@@ -2,6 +2,9 @@
 #include "app/editor_state.h"
 
 #include "app/texts.h"
+#include "convert/duplicates.h"
+#include "convert/kana_width.h"
+#include "convert/reverse_count.h"
 #include "filter/filter_runner.h"
 #include "lists/list_file.h"
 #include "platform/text_codec.h"
@@ -247,6 +250,70 @@ void EditorState::cancel() {
     if (!busy_) return;
     if (cancelFlag_) cancelFlag_->store(true);
     services_.processes.cancel();
+}
+
+// ---- built-in conversions -------------------------------------------------------
+
+void EditorState::runTextTask(std::function<void(const Text&)> work, std::function<void(const Text&)> done) {
+    if (busy_) return;
+    auto start = std::make_shared<const Text>(workingText_);
+    auto flag = std::make_shared<std::atomic<bool>>(false);
+    cancelFlag_ = flag;
+    setBusy(true);
+    services_.tasks.run([start, work = std::move(work)] { work(*start); },
+                        [this, start, flag, done = std::move(done)] {
+                            setBusy(false);
+                            if (flag->load()) {
+                                setStatus(filter::kFilterCancelled);
+                                return;
+                            }
+                            done(*start);
+                        });
+}
+
+void EditorState::runConversion(const std::string& label) {
+    using Convert = Text (*)(std::string_view);
+    Convert convert = nullptr;
+    if (label == texts::kConvHalfToFullKana) convert = convert::hankakuToZenkaku2;
+    else if (label == texts::kConvFullToHalfKana) convert = convert::zenkakuToHankaku;
+    else if (label == texts::kConvReverse) convert = convert::xrev;
+    if (!convert || workingText_.empty() || busy_) return;
+    setStatus(texts::kStatusRunning);
+    auto result = std::make_shared<Text>();
+    runTextTask([convert, result](const Text& text) { *result = convert(text); },
+                [this, result](const Text& start) {
+                    beforeText_ = start;
+                    outTotxtBox(std::move(*result));
+                    setStatus(texts::kStatusDone);
+                });
+}
+
+void EditorState::runDuplicates(bool extracting) {
+    auto result = std::make_shared<convert::DuplicateResult>();
+    runTextTask(
+        [extracting, result](const Text& text) {
+            *result = extracting ? convert::exJufuku(text) : convert::delJufuku(text);
+        },
+        [this, extracting, result](const Text& start) {
+            using Outcome = convert::DuplicateResult::Outcome;
+            if (result->outcome == Outcome::Found) {
+                afterText_ = result->output;
+                beforeText_ = start;
+                workingText_ = std::move(result->output);
+                changed_ = false;
+                notify(WorkingText | ChangedMark);
+            }
+            setStatus(convert::duplicateStatus(*result, extracting));
+        });
+}
+
+void EditorState::deleteDuplicates() { runDuplicates(false); }
+void EditorState::extractDuplicates() { runDuplicates(true); }
+
+void EditorState::countCharacters() {
+    auto counts = std::make_shared<convert::Counts>();
+    runTextTask([counts](const Text& text) { *counts = convert::countText(text); },
+                [this, counts](const Text&) { setStatus(convert::countStatus(*counts)); });
 }
 
 // ---- lists --------------------------------------------------------------------

@@ -94,6 +94,14 @@ public:
     void cancel();               // ends a running filter or text operation
     void outTotxtBox(Text text);
 
+    // Built-in conversions of the whole working text. The work runs off the
+    // UI thread; the result lands through outTotxtBox, ending "変換終了".
+    // A label the dispatcher does not know leaves everything as it is.
+    void runConversion(const std::string& label);
+    void deleteDuplicates();     // Menumultidel_Click
+    void extractDuplicates();    // Menumultiview_Click
+    void countCharacters();      // MenuStrcount_Click
+
     // Lists.
     void addFavourite();         // okimarituika_Click
     void reloadLists();          // menu_reload_Click
@@ -104,6 +112,10 @@ private:
     void setBusy(bool busy);
     void loadList(const std::string& path, std::vector<Text>& list, unsigned change, bool clearsCommandLine);
     void recordHistory(const Text& command);
+    void runDuplicates(bool extracting);
+    // Runs `work` over a snapshot of the working text off the UI thread, busy
+    // meanwhile, then `done` on the UI thread unless the run was cancelled.
+    void runTextTask(std::function<void(const Text&)> work, std::function<void(const Text&)> done);
     void finishRun(const Text& command, const Text& start, const TextResult& result, bool isFilter);
 
     Services services_;

@@ -143,6 +143,23 @@ QAction* MainWindow::addMenuItem(QMenu* menu, const char* name, const QString& c
 }
 
 void MainWindow::buildMenus() {
+    QMenu* strcnv = menuBar()->addMenu(qs(texts::kMenuConvert));
+    strcnv->setObjectName("MenuStrcnv");
+    busyDisabled_.push_back(strcnv->menuAction());
+    addMenuItem(strcnv, "MenuHK2ZK", qs(texts::kConvHalfToFullKana), &MainWindow::MenuHK2ZK_Click);
+    addMenuItem(strcnv, "MenuZK2HK", qs(texts::kConvFullToHalfKana), &MainWindow::MenuZK2HK_Click);
+    addMenuItem(strcnv, "MenuXrev", qs(texts::kConvReverse), &MainWindow::MenuXrev_Click);
+
+    QAction* count = addMenuItem(nullptr, "MenuStrcount", qs(texts::kMenuCount), &MainWindow::MenuStrcount_Click);
+    count->setToolTip(qs(texts::kCountTip));
+    busyDisabled_.push_back(count);
+
+    QMenu* hojo = menuBar()->addMenu(qs(texts::kMenuDuplicates));
+    hojo->setObjectName("MenuHojo");
+    busyDisabled_.push_back(hojo->menuAction());
+    addMenuItem(hojo, "Menumultidel", qs(texts::kMenuDeleteDuplicates), &MainWindow::Menumultidel_Click);
+    addMenuItem(hojo, "Menumultiview", qs(texts::kMenuExtractDuplicates), &MainWindow::Menumultiview_Click);
+
     QMenu* option = menuBar()->addMenu(qs("&Option"));
     option->setObjectName("MenuOption");
     addMenuItem(option, "MenuEditOkimari", qs("おきまり編集"), &MainWindow::MenuEditOkimari_Click);
@@ -268,6 +285,16 @@ void MainWindow::okimarituika_Click() { forward([this] { state_.addFavourite(); 
 void MainWindow::menu_reload_Click() { forward([this] { state_.reloadLists(); }); }
 void MainWindow::MenuEditHistory_Click() { state_.openListFile(kHistoryFileName); }
 void MainWindow::MenuEditOkimari_Click() { state_.openListFile(kFavouritesFileName); }
+void MainWindow::MenuHK2ZK_Click() { forward([this] { state_.runConversion(texts::kConvHalfToFullKana); }); }
+void MainWindow::MenuZK2HK_Click() { forward([this] { state_.runConversion(texts::kConvFullToHalfKana); }); }
+void MainWindow::MenuXrev_Click() { forward([this] { state_.runConversion(texts::kConvReverse); }); }
+void MainWindow::MenuStrcount_Click() {
+    // The menu bar shows no tooltips; the count's line says how it counts.
+    jotai->setToolTip(qs(texts::kCountTip));
+    forward([this] { state_.countCharacters(); });
+}
+void MainWindow::Menumultidel_Click() { forward([this] { state_.deleteDuplicates(); }); }
+void MainWindow::Menumultiview_Click() { forward([this] { state_.extractDuplicates(); }); }
 void MainWindow::Label1_Click() { MenuEditHistory_Click(); }
 void MainWindow::okimariLabel_Click() { MenuEditOkimari_Click(); }
 void MainWindow::MenuQuit_Click() { close(); }

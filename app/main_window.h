@@ -45,6 +45,12 @@ public slots:
     void MenuEditOkimari_Click();
     void MenuQuit_Click();
     void cancel_Click();
+    void MenuHK2ZK_Click();
+    void MenuZK2HK_Click();
+    void MenuXrev_Click();
+    void MenuStrcount_Click();
+    void Menumultidel_Click();
+    void Menumultiview_Click();
     void myRegstrBox_GotFocus();
     void myRegstrBox_KeyPress(int& keyCode);
     void myTextBox_KeyPress(int& keyCode);

@@ -14,6 +14,18 @@ inline constexpr const char* kStatusRunning = "変換中";
 inline constexpr const char* kStatusDone = "変換終了";
 inline constexpr const char* kChangedMark = "変更";
 
+// Conversion labels: the dispatcher's keys, equal to their menu captions.
+inline constexpr const char* kConvHalfToFullKana = "ｶﾀｶﾅをカタカナに";
+inline constexpr const char* kConvFullToHalfKana = "カタカナをｶﾀｶﾅに";
+inline constexpr const char* kConvReverse = "文字反転";
+inline constexpr const char* kMenuConvert = "文字種変換(&C)";
+inline constexpr const char* kMenuDuplicates = "重複行(&d)";
+inline constexpr const char* kMenuDeleteDuplicates = "重複行削除";
+inline constexpr const char* kMenuExtractDuplicates = "重複行抽出";
+inline constexpr const char* kMenuCount = "文字カウント";
+inline constexpr const char* kCountTip =
+    "文字数はコードポイント単位、バイト数はShift_JISでの長さです（Shift_JISにない文字はUTF-8の長さで数えます）";
+
 inline constexpr const char* kCheckCommand = "入力コマンドを確認してください";
 inline constexpr const char* kEditDoneHold = "編集が終わったらOKを押して下さい";
 

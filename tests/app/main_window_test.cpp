@@ -99,5 +99,26 @@ TEST(Window, ListsFillTheBoxes) {
     EXPECT_EQ(fav->itemText(0), "f2");
 }
 
+TEST(Window, ConversionMenusActOnTheEditedText) {
+    WindowRig r;
+    struct { const char* action; const char* caption; const char* in; const char* out; } items[] = {
+        {"MenuXrev", "文字反転", "abc\n𠮷野家", "cba\n家野𠮷"},
+        {"MenuHK2ZK", "ｶﾀｶﾅをカタカナに", "ｶﾞ", "ガ"},
+        {"MenuZK2HK", "カタカナをｶﾀｶﾅに", "ガ", "ｶﾞ"},
+        {"Menumultidel", "重複行削除", "a\na\nb", "a\nb"},
+        {"Menumultiview", "重複行抽出", "a\na\nb", "a\n"},
+        {"MenuStrcount", "文字カウント", "abc\n", "abc\n"},
+    };
+    for (const auto& i : items) {
+        QAction* a = r.window.menuAction(i.action);
+        ASSERT_NE(a, nullptr) << i.action;
+        EXPECT_EQ(a->text(), QString::fromUtf8(i.caption));
+        r.text()->setPlainText(QString::fromUtf8(i.in));  // typed, not yet read by the model
+        a->trigger();
+        EXPECT_EQ(r.text()->toPlainText(), QString::fromUtf8(i.out)) << i.action;
+    }
+    EXPECT_EQ(r.label("jotai"), QString::fromUtf8("3文字，2行，5バイト"));
+}
+
 }  // namespace
 }  // namespace kk
