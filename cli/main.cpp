@@ -18,6 +18,7 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -25,6 +26,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -56,24 +58,32 @@ Exit status: 0 done, 1 the command failed, 2 bad usage.
 
 std::string readAllStdin() {
     std::string data;
-    char buf[1 << 16];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, stdin)) > 0) data.append(buf, n);
+    // A file on stdin tells its size: one allocation, no regrowing copies.
+    struct stat st {};
+    if (fstat(STDIN_FILENO, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        data.reserve(static_cast<std::size_t>(st.st_size) + 1);
+    std::vector<char> buf(1 << 20);
+    ssize_t n;
+    while ((n = read(STDIN_FILENO, buf.data(), buf.size())) != 0) {
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        data.append(buf.data(), static_cast<std::size_t>(n));
+    }
     return data;
 }
 
-void writeAllStdout(const std::string& s) {
-    std::fwrite(s.data(), 1, s.size(), stdout);
-    std::fflush(stdout);
-}
+void writeAllStdout(std::string_view s) { kk::writePlatformLineEnds(stdout, s); }
 
-kk::Text inputText(const std::string& bytes) { return kk::fromPlatformLineEnds(kk::decodeExternalBytes(bytes)); }
+kk::Text inputText(std::string bytes) { return kk::fromPlatformLineEnds(kk::adoptExternalBytes(std::move(bytes))); }
 
 // A clipboard that is standard input going in and a string coming out.
 class StdioClipboard final : public kk::Clipboard {
 public:
     explicit StdioClipboard(std::string in) : in_(std::move(in)) {}
-    std::string readText() override { return in_; }
+    // Standard input is read once: the first read hands the text over.
+    std::string readText() override { return std::move(in_); }
     bool writeText(const std::string& utf8) override { out = utf8; written = true; return true; }
     std::string out;
     bool written = false;
@@ -132,7 +142,7 @@ int runLikeWindow(int argc, char** argv, const std::string& command, bool invert
     if (useClipboard) {
         clipboard = std::make_unique<kk::QtClipboard>();
     } else {
-        auto c = std::make_unique<StdioClipboard>(kk::toPlatformLineEnds(inputText(readAllStdin())));
+        auto c = std::make_unique<StdioClipboard>(kk::adoptExternalBytes(readAllStdin()));
         stdio = c.get();
         clipboard = std::move(c);
     }
@@ -168,7 +178,7 @@ int runLikeWindow(int argc, char** argv, const std::string& command, bool invert
         return kOk;
     }
     (void)stdio;
-    writeAllStdout(kk::toPlatformLineEnds(state.workingText()));
+    writeAllStdout(state.workingText());
     return kOk;
 }
 
@@ -226,7 +236,7 @@ int main(int argc, char** argv) {
         return kOk;
     }
     if (fn) {
-        writeAllStdout(kk::toPlatformLineEnds(fn(text)));
+        writeAllStdout(fn(text));
         return kOk;
     }
     for (const auto& e : expressions) {
@@ -237,6 +247,6 @@ int main(int argc, char** argv) {
         }
         text = std::move(r).value();
     }
-    writeAllStdout(kk::toPlatformLineEnds(text));
+    writeAllStdout(text);
     return kOk;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -13,12 +14,17 @@ std::string fromPlatformLineEnds(std::string_view text);
 // CR LF becomes the platform's line end (LF here); lone CR and lone LF stay.
 std::string toPlatformLineEnds(std::string_view text);
 
+// Writes the text with the platform's line ends, as toPlatformLineEnds.
+void writePlatformLineEnds(std::FILE* out, std::string_view text);
+
 bool isValidUtf8(std::string_view bytes);
+bool isValidUtf8Scalar(std::string_view bytes);  // the same, byte by byte (the reference)
 
 // Bytes from outside (a filter's output, a list file): each line that is
 // valid UTF-8 is kept, any other line is read as CP932, and what even CP932
 // cannot read becomes U+FFFD. Never fails.
 std::string decodeExternalBytes(std::string_view bytes);
+std::string adoptExternalBytes(std::string&& bytes);  // the same, no copy when valid
 
 // CP932 (Shift_JIS) bytes of the text: 1 for ASCII and half-width katakana,
 // 2 for other CP932 characters, the UTF-8 length for characters CP932 lacks.

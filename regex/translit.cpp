@@ -5,6 +5,7 @@
 #include "regex/replacement.h"
 
 #include <algorithm>
+#include <array>
 #include <unordered_map>
 #include <vector>
 
@@ -111,25 +112,59 @@ TextResult transliterate(const Command& cmd, const Options& o, std::string_view 
     std::string out;
     out.reserve(text.size());
     std::int32_t lastOut = kKeep;  // last character a translation wrote, for s
-    std::size_t i = 0;
-    while (i < text.size()) {
+    // Characters that stay are copied in runs, not one by one. Without c, a
+    // character whose first two bytes start no listed character is skipped
+    // unread: most of a text is.
+    std::vector<std::uint8_t> mayMap(1u << 16, o.complement ? 1 : 0);
+    if (!o.complement)
+        for (const char32_t c : s) {
+            std::string u;
+            appendUtf8(u, c);
+            const unsigned b0 = static_cast<unsigned char>(u[0]);
+            if (u.size() == 1) for (unsigned b1 = 0; b1 < 256; ++b1) mayMap[(b0 << 8) | b1] = 1;
+            else mayMap[(b0 << 8) | static_cast<unsigned char>(u[1])] = 1;
+        }
+    static constexpr auto kLength = [] {
+        std::array<std::uint8_t, 256> n{};
+        for (unsigned b = 0; b < 256; ++b) n[b] = b < 0xC0 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        return n;
+    }();
+    std::size_t run = 0, i = 0;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    while (i < size) {
+        const unsigned b = bytes[i];
+        if (i + 1 < size && !mayMap[(b << 8) | bytes[i + 1]]) {
+            i += kLength[b];
+            if (o.squeeze) lastOut = kKeep;
+            continue;
+        }
         const std::size_t from = i;
-        const auto b = static_cast<unsigned char>(text[i]);
         char32_t c;
-        if (b < 0x80) { c = b; ++i; }
-        else c = nextCodePoint(text, i);
+        if (b < 0x80) {
+            c = b;
+            ++i;
+        } else if (b >= 0xE0 && b < 0xF0 && i + 2 < text.size()) {
+            c = ((b & 0x0Fu) << 12) | ((bytes[i + 1] & 0x3Fu) << 6) | (bytes[i + 2] & 0x3Fu);
+            i += 3;
+        } else {
+            c = nextCodePoint(text, i);
+        }
         const std::int32_t v = o.complement ? mapComplement(c) : table.get(c);
         if (v == kKeep) {
-            out.append(text.substr(from, i - from));
             lastOut = kKeep;
             continue;
         }
+        if (static_cast<char32_t>(v) == c && !o.squeeze) continue;  // maps to itself: part of the run
+        out.append(text.substr(run, from - run));
+        run = i;
         if (v == kDelete) continue;
         if (o.squeeze && v == lastOut) continue;
         if (static_cast<char32_t>(v) == c) out.append(text.substr(from, i - from));
         else appendUtf8(out, static_cast<char32_t>(v));
         lastOut = v;
     }
+    if (run < size) out.append(text.substr(run));
     return out;
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <random>
+
 namespace kk {
 namespace {
 
@@ -36,6 +39,31 @@ TEST(TextCodec, Utf8Validation) {
     EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));       // surrogate
     EXPECT_FALSE(isValidUtf8("abc\xE3\x81"));        // truncated
     EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));   // beyond U+10FFFF
+}
+
+// The block-wise check must agree with the byte-by-byte one wherever a fault
+// sits: inside a block, across a block edge, in the tail.
+TEST(TextCodec, Utf8ValidationAgreesWithReference) {
+    std::mt19937 rng(7);
+    const std::string pieces[] = {"a", " ", "あ", "𠮷", "ｶ", "é", "\x80", "\xC0\xAF", "\xED\xA0\x80", "\xE3\x81",
+                                  "\xF4\x90\x80\x80", "\xF0\x9F", "\xFF", "\r\n"};
+    for (int round = 0; round < 4000; ++round) {
+        std::string s;
+        const int len = static_cast<int>(rng() % 120);
+        const bool clean = rng() % 2;  // half the texts valid, to test no false alarms
+        while (static_cast<int>(s.size()) < len) s += pieces[rng() % (clean ? 6 : std::size(pieces))];
+        ASSERT_EQ(isValidUtf8(s), isValidUtf8Scalar(s)) << testing::PrintToString(s);
+    }
+    const std::string big(1 << 16, 'x');
+    for (std::size_t at : {0u, 31u, 32u, 33u, 63u, 64u, 65535u}) {
+        for (const char* bad : {"\x80", "\xE3\x81", "\xF0\x9F\x99"}) {
+            std::string s = big;
+            s.replace(at, std::min(std::strlen(bad), s.size() - at), bad, std::min(std::strlen(bad), s.size() - at));
+            EXPECT_FALSE(isValidUtf8(s)) << at << " " << testing::PrintToString(bad);
+        }
+        EXPECT_FALSE(isValidUtf8(big + "\xE3\x81"));
+        EXPECT_TRUE(isValidUtf8(big + "あ"));
+    }
 }
 
 TEST(TextCodec, ExternalBytesFallBackToCp932PerLine) {
