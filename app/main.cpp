@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/socket.h>
@@ -65,6 +66,8 @@ int main(int argc, char** argv) {
     prompt.setParent(&window);
     window.Form_Load();
     window.show();
+    // For timing start-up from outside: quit as soon as the loop is idle.
+    if (qEnvironmentVariableIsSet("KAKIKAE_QUIT_WHEN_READY")) QTimer::singleShot(0, &app, &QApplication::quit);
     const int rc = app.exec();
 
     // Our copy-back would vanish with us: hand it to a holder first.

@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -84,6 +85,27 @@ TEST(Window, EditedTextReachesTheModel) {
     r.window.ClipTenso_Click();
     EXPECT_EQ(r.clipboard.text, "line1\nline2");
     EXPECT_EQ(r.state.workingText(), "line1\r\nline2");
+}
+
+// Long texts go into the widget as few paragraphs; what the user sees, edits
+// and copies must still be plain lines.
+TEST(Window, LongTextReadsBackLineForLine) {
+    WindowRig r;
+    std::string text;
+    for (int i = 0; i < 300; ++i) text += "行" + std::to_string(i) + "\n";
+    text += "last";
+    r.clipboard.text = text;
+    r.window.clipKakunin_Click();
+    EXPECT_LT(r.text()->document()->blockCount(), 20);
+    EXPECT_TRUE(r.text()->toPlainText().toStdString() == text);
+    r.text()->selectAll();
+    r.text()->copy();
+    EXPECT_TRUE(QApplication::clipboard()->text().toStdString() == text);
+    QTest::keyClick(r.text(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(r.text(), "!");  // an edit reaches the model with CR LF lines
+    r.window.ClipTenso_Click();
+    EXPECT_EQ(r.state.workingText().substr(0, 12), "行0\r\n行1\r\n");
+    EXPECT_TRUE(r.clipboard.text == text + "!");
 }
 
 TEST(Window, ListsFillTheBoxes) {

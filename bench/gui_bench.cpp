@@ -1,0 +1,103 @@
+// The window's own times over a big text: Form_Load + first paint, and from
+// pressing the run button to the result shown in the text box (the command
+// runs off the UI thread, the result is set into the widget on it).
+// Usage: kk_gui_bench TEXT_FILE COMMAND [RUNS]; prints one line per measure.
+#include "app/main_window.h"
+#include "platform/file_store.h"
+#include "platform/qt_process_runner.h"
+#include "platform/qt_task_runner.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+class TextClipboard final : public kk::Clipboard {
+public:
+    explicit TextClipboard(std::string t) : text_(std::move(t)) {}
+    std::string readText() override { return text_; }
+    bool writeText(const std::string& t) override { text_ = t; return true; }
+private:
+    std::string text_;
+};
+
+class QuietPrompt final : public kk::Prompt {
+public:
+    Answer ask(const std::string& text, const std::string&, Icon, Buttons) override {
+        std::cerr << text << "\n";
+        return Answer::Ok;
+    }
+};
+
+class NoDesktop final : public kk::Desktop {
+public:
+    bool openPath(const std::string&) override { return false; }
+    bool openUrl(const std::string&) override { return false; }
+    bool startProgram(const std::string&, const std::vector<std::string>&) override { return false; }
+};
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 3) {
+        std::cerr << "usage: kk_gui_bench TEXT_FILE COMMAND [RUNS]\n";
+        return 2;
+    }
+    std::ifstream in(argv[1], std::ios::binary);
+    std::stringstream buf;
+    buf << in.rdbuf();
+    const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
+
+    QTemporaryDir dir;
+    TextClipboard clipboard(buf.str());
+    kk::LocalFileStore files;
+    QuietPrompt prompt;
+    NoDesktop desktop;
+    kk::QtProcessRunner processes;
+    kk::QtTaskRunner tasks;
+    kk::EditorState state(kk::Services{clipboard, files, prompt, desktop, processes, tasks,
+                                       kk::DataFolder(dir.path().toStdString()), ""});
+    kk::MainWindow window(state);
+
+    QElapsedTimer t;
+    t.start();
+    window.Form_Load();
+    window.show();
+    QApplication::processEvents();
+    std::printf("load-and-show %.0f ms\n", static_cast<double>(t.nsecsElapsed()) / 1e6);
+
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        window.clipKakunin_Click();  // the same text each run
+        state.setCommandLineFromView(argv[2]);
+        QApplication::processEvents();
+        QEventLoop loop;
+        t.restart();
+        state.run([&] { loop.quit(); });
+        if (state.busy()) loop.exec();
+        QApplication::processEvents();  // the widget has its text and has laid it out
+        times.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+        if (state.status() != "変換終了") {
+            std::cerr << "run failed: " << state.status() << "\n";
+            return 1;
+        }
+    }
+    std::printf("run-to-shown %.0f ms (median of %d)\n", median(times), runs);
+    return 0;
+}
