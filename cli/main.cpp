@@ -8,6 +8,7 @@
 #include "platform/clipboard_keeper.h"
 #include "platform/data_folder.h"
 #include "platform/file_store.h"
+#include "platform/input_bytes.h"
 #include "platform/qt_clipboard.h"
 #include "platform/qt_desktop.h"
 #include "platform/qt_process_runner.h"
@@ -18,15 +19,14 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -56,27 +56,15 @@ Runs one command over standard input and writes the result to standard output
 Exit status: 0 done, 1 the command failed, 2 bad usage.
 )";
 
-std::string readAllStdin() {
-    std::string data;
-    // A file on stdin tells its size: one allocation, no regrowing copies.
-    struct stat st {};
-    if (fstat(STDIN_FILENO, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        data.reserve(static_cast<std::size_t>(st.st_size) + 1);
-    std::vector<char> buf(1 << 20);
-    ssize_t n;
-    while ((n = read(STDIN_FILENO, buf.data(), buf.size())) != 0) {
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        data.append(buf.data(), static_cast<std::size_t>(n));
-    }
-    return data;
-}
-
 void writeAllStdout(std::string_view s) { kk::writePlatformLineEnds(stdout, s); }
 
-kk::Text inputText(std::string bytes) { return kk::fromPlatformLineEnds(kk::adoptExternalBytes(std::move(bytes))); }
+// Standard input as valid UTF-8, copied only when it must be decoded.
+std::string validInput(std::string_view bytes) { return kk::decodeExternalBytes(bytes); }
+
+kk::Text inputText(std::string_view bytes) {
+    if (kk::isValidUtf8(bytes)) return kk::fromPlatformLineEnds(bytes);
+    return kk::fromPlatformLineEnds(kk::decodeExternalBytes(bytes));
+}
 
 // A clipboard that is standard input going in and a string coming out.
 class StdioClipboard final : public kk::Clipboard {
@@ -113,12 +101,16 @@ using Conversion = kk::Text (*)(std::string_view);
 
 kk::Text dedupe(std::string_view t) {
     auto r = kk::convert::delJufuku(t);
-    return r.outcome == kk::convert::DuplicateResult::Outcome::Found ? r.output : kk::Text(t);
+    return r.outcome == kk::convert::DuplicateResult::Outcome::Found ? std::move(r.output) : kk::Text(t);
 }
 kk::Text extractDuplicates(std::string_view t) {
     auto r = kk::convert::exJufuku(t);
-    return r.outcome == kk::convert::DuplicateResult::Outcome::Found ? r.output : kk::Text();
+    return r.outcome == kk::convert::DuplicateResult::Outcome::Found ? std::move(r.output) : kk::Text();
 }
+
+// Line comparisons give the same lines over LF text as over its CR LF form
+// when there is no CR at all, so such a text skips both line-end crossings.
+bool worksOnLfText(Conversion fn) { return fn == &dedupe || fn == &extractDuplicates; }
 
 const std::map<std::string, Conversion>& conversions() {
     static const std::map<std::string, Conversion> m = {
@@ -142,7 +134,7 @@ int runLikeWindow(int argc, char** argv, const std::string& command, bool invert
     if (useClipboard) {
         clipboard = std::make_unique<kk::QtClipboard>();
     } else {
-        auto c = std::make_unique<StdioClipboard>(kk::adoptExternalBytes(readAllStdin()));
+        auto c = std::make_unique<StdioClipboard>(validInput(kk::InputBytes::fromStdin().view()));
         stdio = c.get();
         clipboard = std::move(c);
     }
@@ -230,7 +222,15 @@ int main(int argc, char** argv) {
         }
         fn = it->second;
     }
-    kk::Text text = inputText(readAllStdin());
+    std::optional<kk::InputBytes> input{kk::InputBytes::fromStdin()};
+    const std::string_view bytes = input->view();
+    if (fn && worksOnLfText(fn) && bytes.find('\r') == std::string_view::npos && kk::isValidUtf8(bytes)) {
+        const kk::Text out = fn(bytes);
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        return std::fflush(stdout) == 0 ? kOk : kFailed;
+    }
+    kk::Text text = inputText(bytes);
+    input.reset();  // the working text is a copy now; let the input's pages go
     if (count) {
         std::cout << kk::convert::countStatus(kk::convert::countText(text)) << "\n";
         return kOk;

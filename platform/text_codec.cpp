@@ -322,11 +322,6 @@ const std::array<std::uint64_t, 1024>& cp932Encodable() {
 
 }  // namespace
 
-std::string adoptExternalBytes(std::string&& bytes) {
-    if (isValidUtf8(bytes)) return std::move(bytes);
-    return decodeExternalBytes(std::string_view(bytes));
-}
-
 std::string decodeExternalBytes(std::string_view bytes) {
     if (isValidUtf8(bytes)) return std::string(bytes);
     std::string out;

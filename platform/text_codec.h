@@ -24,7 +24,6 @@ bool isValidUtf8Scalar(std::string_view bytes);  // the same, byte by byte (the 
 // valid UTF-8 is kept, any other line is read as CP932, and what even CP932
 // cannot read becomes U+FFFD. Never fails.
 std::string decodeExternalBytes(std::string_view bytes);
-std::string adoptExternalBytes(std::string&& bytes);  // the same, no copy when valid
 
 // CP932 (Shift_JIS) bytes of the text: 1 for ASCII and half-width katakana,
 // 2 for other CP932 characters, the UTF-8 length for characters CP932 lacks.

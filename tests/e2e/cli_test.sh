@@ -17,6 +17,15 @@ check "window rule"      "$(printf '> a\n> b')" "$(printf 'a\nb' | "$cli" 's/^/>
 check "filter"           "$(printf 'a\nb\n')" "$(printf 'b\na' | "$cli" 'sort')"
 check "count"            "3文字，2行，5バイト" "$(printf 'abc\n' | "$cli" --count)"
 check "convert"          "ガ"               "$(printf 'ｶﾞ' | "$cli" --convert hankaku-to-zenkaku)"
+# Line ends made visible: $(...) would drop the final ones.
+ends() { "$@" | tr '\n\r' '|^'; }
+for conv in dedupe extract-duplicates; do
+    want=$([ $conv = dedupe ] && echo 'a|b|x|' || echo 'a|b|')
+    check "$conv LF"   "$want" "$(printf 'a\na\nb\nb\nx\n' | ends "$cli" --convert $conv)"
+    check "$conv CRLF" "$want" "$(printf 'a\r\na\nb\r\nb\r\nx\r\n' | ends "$cli" --convert $conv)"
+done
+check "dedupe tail"      "a|"               "$(printf 'a\na' | ends "$cli" --convert dedupe)"
+check "reverse"          "cba|ed"           "$(printf 'abc\r\nde' | ends "$cli" --convert reverse)"
 check "exit bad pattern" "1" "$(printf 'x' | status "$cli" -e 's/(/x/')"
 check "exit refused"     "1" "$(printf 'x' | status "$cli" 's///gk')"
 check "exit bad filter"  "1" "$(printf 'x' | status "$cli" 'no-such-command-kk')"
