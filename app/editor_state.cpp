@@ -205,7 +205,7 @@ void EditorState::run(std::function<void()> finished) {
         },
         [this, result, command, start, statusBefore, finished] {
             if (result->ok()) {
-                finishRun(command, *start, *result, false);
+                finishRun(command, *start, std::move(*result), false);
             } else {
                 // The text stays; the user reads what is wrong with the command.
                 setBusy(false);
@@ -219,7 +219,7 @@ void EditorState::run(std::function<void()> finished) {
         });
 }
 
-void EditorState::finishRun(const Text& command, const Text& start, const TextResult& result, bool isFilter) {
+void EditorState::finishRun(const Text& command, const Text& start, TextResult result, bool isFilter) {
     busy_ = false;
     if (!result.ok()) {
         // A failed filter keeps the working text and the remembered texts;
@@ -231,7 +231,7 @@ void EditorState::finishRun(const Text& command, const Text& start, const TextRe
         return;
     }
     beforeText_ = start;
-    workingText_ = result.value();
+    workingText_ = std::move(result).value();
     status_ = texts::kStatusAfter;
     changed_ = false;
     afterText_ = workingText_;

@@ -4,17 +4,29 @@
 #include "platform/file_store.h"
 #include "platform/text_codec.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <vector>
 
 namespace kk::filter {
 
+namespace {
+
+// Streams the converted text out: a big text is not copied once more first.
+bool writeFilterInput(const std::string& path, std::string_view text) {
+    if (path.empty()) return false;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    bool ok = writePlatformLineEnds(f, text);
+    ok = std::fputc('\n', f) != EOF && ok;
+    return std::fclose(f) == 0 && ok;
+}
+
+}  // namespace
+
 int SaveTmpData(const std::string& path, std::string_view text) {
-    if (path.empty()) return 0;
-    std::string bytes = toPlatformLineEnds(text);
-    bytes.push_back('\n');
-    writeWholeFile(path, bytes);
+    writeFilterInput(path, text);
     return 0;
 }
 
@@ -22,6 +34,7 @@ Text getTextFile(const std::string& path) {
     if (path.empty()) return {};
     auto bytes = readWholeFile(path);
     if (!bytes || bytes->empty()) return {};
+    if (isValidUtf8(*bytes)) return fromPlatformLineEnds(*bytes);
     return fromPlatformLineEnds(decodeExternalBytes(*bytes));
 }
 
@@ -76,8 +89,7 @@ Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::
     if (!job.dir->ok()) return Error{"could not make a private folder for the filter's files", -1};
     const std::string input = job.dir->file("kke0.tmp");
     job.outputPath = job.dir->file("kke1.tmp");
-    SaveTmpData(input, text);
-    if (!readWholeFile(input)) return Error{"could not write the filter's input file " + input, -1};
+    if (!writeFilterInput(input, text)) return Error{"could not write the filter's input file " + input, -1};
 
     ProcessRequest& r = job.request;
     r.program = commandInterpreter();

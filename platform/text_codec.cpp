@@ -55,9 +55,10 @@ std::string toPlatformLineEnds(std::string_view text) {
 #endif
 }
 
-void writePlatformLineEnds(std::FILE* out, std::string_view text) {
+bool writePlatformLineEnds(std::FILE* out, std::string_view text) {
+    bool ok = true;
 #ifdef _WIN32
-    std::fwrite(text.data(), 1, text.size(), out);
+    ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
 #else
     // Through a small buffer: a big result is never copied whole once more.
     std::string chunk;
@@ -77,12 +78,12 @@ void writePlatformLineEnds(std::FILE* out, std::string_view text) {
             chunk.push_back('\n');
             pos = cr + 2;
         }
-        std::fwrite(chunk.data(), 1, chunk.size(), out);
+        ok = ok && std::fwrite(chunk.data(), 1, chunk.size(), out) == chunk.size();
         chunk.clear();
         start = pos;
     }
 #endif
-    std::fflush(out);
+    return std::fflush(out) == 0 && ok;
 }
 
 bool isValidUtf8Scalar(std::string_view s) {

@@ -14,8 +14,9 @@ std::string fromPlatformLineEnds(std::string_view text);
 // CR LF becomes the platform's line end (LF here); lone CR and lone LF stay.
 std::string toPlatformLineEnds(std::string_view text);
 
-// Writes the text with the platform's line ends, as toPlatformLineEnds.
-void writePlatformLineEnds(std::FILE* out, std::string_view text);
+// Writes the text with the platform's line ends, as toPlatformLineEnds,
+// and flushes; false when a write failed.
+bool writePlatformLineEnds(std::FILE* out, std::string_view text);
 
 bool isValidUtf8(std::string_view bytes);
 bool isValidUtf8Scalar(std::string_view bytes);  // the same, byte by byte (the reference)

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# What the run command adds around a filter or a regex command, from the
+# command line and in the window, over a 20 MB text.
+# Usage: bench/filters.sh BUILD_DIR [MEGABYTES]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+bin=$(cd "$1" && pwd)/bin
+cli=$bin/kakikae-cli
+mb=${2:-20}
+. "$here/lib.sh"
+work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
+text=$work/text.txt
+"$here/make-text" "$mb" > "$text"
+export LC_ALL=C.UTF-8
+echo "### the run command over ${mb} MB ($(date -u +%F), $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs))"
+echo
+echo "| command | kakikae-cli | bare tool (ratio) | |"
+echo "|---|---|---|---|"
+compare '`sort` (filter)' "$text" "$cli sort" "sort"
+compare '`sort \| uniq -c` (filter)' "$text" "$cli 'sort | uniq -c'" "sh -c 'sort | uniq -c'"
+compare '`s/a/b/g` (regex)' "$text" "$cli 's/a/b/g'" "perl -pe 's/a/b/g'"
+echo
+if [ -x "$bin/kk_gui_bench" ]; then
+    echo "In the window (offscreen), from pressing run to the result in the text box, median of 5:"
+    echo
+    for c in 's/a/b/g' 'sort'; do
+        cli_s=$( { /usr/bin/time -f %e "$cli" "$c" < "$text" > /dev/null; } 2>&1 | tail -1)
+        gui=$(QT_QPA_PLATFORM=offscreen "$bin/kk_gui_bench" "$text" "$c" 5 2>/dev/null)
+        gui_ms=$(echo "$gui" | sed -n 's/^run-to-shown \([0-9]*\) ms.*/\1/p')
+        load_ms=$(echo "$gui" | sed -n 's/^load-and-show \([0-9]*\) ms.*/\1/p')
+        awk -v c="$c" -v g="$gui_ms" -v s="$cli_s" -v l="$load_ms" 'BEGIN {
+            printf "- `%s`: window %d ms, kakikae-cli %d ms (%.2f×); model load + first paint %d ms\n", c, g, s * 1000, g / (s * 1000), l }'
+    done
+fi
