@@ -72,7 +72,9 @@ void EditorState::markChanged() {
 void EditorState::formLoad() {
     checkListFileSizes();
     loadClipboard();
-    startClip_ = fromPlatformLineEnds(services_.clipboard.readText());
+    // The start-up text is the same plain text just loaded: a second read of
+    // a 20 MB clipboard over X would double the start-up time.
+    startClip_ = workingText_;
     loadList(historyPath(), history_, History, true);
     loadList(favouritesPath(), favourites_, Favourites, false);
     commandLine_ = texts::kInitialCommand;
