@@ -24,7 +24,8 @@ asan-test:
 bench: build
 	@bench/run-all $(BUILD)
 
-fuzz: bootstrap
+fuzz:
+	@scripts/bootstrap fuzz
 	@fuzz/run $(FUZZ_SECONDS)
 
 clean:

@@ -225,9 +225,17 @@ int main(int argc, char** argv) {
     std::optional<kk::InputBytes> input{kk::InputBytes::fromStdin()};
     const std::string_view bytes = input->view();
     if (fn && worksOnLfText(fn) && bytes.find('\r') == std::string_view::npos && kk::isValidUtf8(bytes)) {
-        const kk::Text out = fn(bytes);
-        std::fwrite(out.data(), 1, out.size(), stdout);
-        return std::fflush(stdout) == 0 ? kOk : kFailed;
+        // Straight from the input to the output, no result text built.
+        const bool extract = fn == &extractDuplicates;
+        bool ok = true;
+        if (bytes.find('\n') == std::string_view::npos) {
+            if (!extract) ok = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+        } else {
+            kk::convert::scanDuplicates(bytes, extract, [&ok](std::string_view piece) {
+                ok = ok && std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
+            });
+        }
+        return std::fflush(stdout) == 0 && ok ? kOk : kFailed;
     }
     kk::Text text = inputText(bytes);
     input.reset();  // the working text is a copy now; let the input's pages go

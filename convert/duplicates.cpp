@@ -17,15 +17,31 @@ DuplicateResult scan(std::string_view text, bool extract) {
     DuplicateResult r;
     if (text.find('\n') == std::string_view::npos) return r;
     r.output.reserve(extract ? text.size() / 8 : text.size());
+    r.count = scanDuplicates(text, extract, [&r](std::string_view piece) { r.output.append(piece); });
+    r.outcome = r.count == 0 ? DuplicateResult::Outcome::NoDuplicates : DuplicateResult::Outcome::Found;
+    return r;
+}
+
+}  // namespace
+
+std::int64_t scanDuplicates(std::string_view text, bool extract, const std::function<void(std::string_view)>& keep) {
+    std::int64_t count = 0;
+    if (text.find('\n') == std::string_view::npos) return count;
+    // Kept lines are handed on in runs, one call per run rather than per line.
+    std::size_t runStart = 0, pos = 0;
     std::string_view previous;
-    std::size_t pos = 0;
+    auto take = [&](std::size_t from, std::size_t to, bool kept) {
+        if (kept) return;
+        if (runStart < from) keep(text.substr(runStart, from - runStart));
+        runStart = to;
+    };
     while (true) {
         const std::size_t lf = text.find('\n', pos);
         if (lf == std::string_view::npos) break;
         const std::string_view line = text.substr(pos, lf + 1 - pos);
         const bool repeat = line == previous;
-        if (repeat) ++r.count;
-        if (repeat == extract) r.output.append(line);
+        if (repeat) ++count;
+        take(pos, lf + 1, repeat == extract);
         previous = line;
         pos = lf + 1;
     }
@@ -34,14 +50,12 @@ DuplicateResult scan(std::string_view text, bool extract) {
     const std::string_view tail = text.substr(pos);
     if (!tail.empty()) {
         const bool repeat = tail == withoutLineEnd(previous);
-        if (repeat) ++r.count;
-        if (repeat == extract) r.output.append(tail);
+        if (repeat) ++count;
+        take(pos, text.size(), repeat == extract);
     }
-    r.outcome = r.count == 0 ? DuplicateResult::Outcome::NoDuplicates : DuplicateResult::Outcome::Found;
-    return r;
+    if (runStart < text.size()) keep(text.substr(runStart));
+    return count;
 }
-
-}  // namespace
 
 DuplicateResult delJufuku(std::string_view text) { return scan(text, false); }
 DuplicateResult exJufuku(std::string_view text) { return scan(text, true); }

@@ -4,6 +4,7 @@
 #include "platform/result.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,10 @@ struct DuplicateResult {
 // A line runs to and includes its LF; the text after the last LF is the tail.
 DuplicateResult delJufuku(std::string_view text);
 DuplicateResult exJufuku(std::string_view text);
+
+// The same walk, handing each kept piece of the output to `keep` in order
+// (a text without LF hands on nothing); returns the count of repeats.
+std::int64_t scanDuplicates(std::string_view text, bool extract, const std::function<void(std::string_view)>& keep);
 
 // The status-line text for an outcome.
 std::string duplicateStatus(const DuplicateResult& result, bool extracting);
