@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <unordered_map>
 #include <vector>
 
@@ -116,11 +117,17 @@ TextResult transliterate(const Command& cmd, const Options& o, std::string_view 
     // character whose first two bytes start no listed character is skipped
     // unread: most of a text is.
     std::vector<std::uint8_t> mayMap(1u << 16, o.complement ? 1 : 0);
+    // When every listed character starts with the same non-ASCII byte (a
+    // kana range, say), memchr finds the next candidate at memory speed.
+    int lead = -1;
     if (!o.complement)
         for (const char32_t c : s) {
             std::string u;
             appendUtf8(u, c);
             const unsigned b0 = static_cast<unsigned char>(u[0]);
+            if (b0 < 0xC0) lead = -2;
+            else if (lead == -1) lead = static_cast<int>(b0);
+            else if (lead != static_cast<int>(b0)) lead = -2;
             if (u.size() == 1) for (unsigned b1 = 0; b1 < 256; ++b1) mayMap[(b0 << 8) | b1] = 1;
             else mayMap[(b0 << 8) | static_cast<unsigned char>(u[1])] = 1;
         }
@@ -133,6 +140,15 @@ TextResult transliterate(const Command& cmd, const Options& o, std::string_view 
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
     while (i < size) {
+        if (lead >= 0) {
+            const void* q = std::memchr(bytes + i, lead, size - i);
+            const std::size_t next = q ? static_cast<std::size_t>(static_cast<const unsigned char*>(q) - bytes) : size;
+            if (next != i) {
+                if (o.squeeze) lastOut = kKeep;
+                i = next;
+                if (i >= size) break;
+            }
+        }
         const unsigned b = bytes[i];
         if (i + 1 < size && !mayMap[(b << 8) | bytes[i + 1]]) {
             i += kLength[b];

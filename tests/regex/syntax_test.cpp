@@ -70,6 +70,12 @@ TEST(Translate, Syntax) {
         {"tr/\\n/ /", "a\nb", "a b"},
         {"tr/a-c/A-C/r", "abc", "ABC"},
         {"tr/😀/x/", "😀😀", "xx"},
+        // Lists whose characters share a first byte, or not, at a text's edges.
+        {"tr/aあ/bア/", "aあxあa", "bアxアb"},
+        {"tr/あa/アb/", "aあ", "bア"},
+        {"tr/ぁ-ん/ァ-ン/s", "ああ漢ああ", "ア漢ア"},
+        {"tr/ぁ-ん/ァ-ン/", "漢字のみ", "漢字ノミ"},
+        {"tr/ぁ-ん//d", "かな漢", "漢"},
     };
     for (const auto& c : cases) {
         auto r = xtrans(c.command, c.text);
