@@ -3,17 +3,10 @@
 # kana-heavy text. Usage: bench/convert.sh BUILD_DIR [MEGABYTES]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-cli=$(cd "$1" && pwd)/bin/kakikae-cli
-mb=${2:-100}
 . "$here/lib.sh"
-work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
-text=$work/kana.txt
-"$here/make-text" "$mb" kana > "$text"
-export LC_ALL=C.UTF-8
-echo "### conversions over ${mb} MB of kana-heavy text ($(date -u +%F), $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs))"
-echo
-echo "| conversion | kakikae-cli | reference (ratio) | |"
-echo "|---|---|---|---|"
+mb=${2:-100}
+bench_setup "$1" "$mb" kana
+table_head "conversions over ${mb} MB of kana-heavy text" conversion kakikae-cli 'reference (ratio)' ''
 compare '`--convert hankaku-to-zenkaku`' "$text" "$cli --convert hankaku-to-zenkaku" "uconv -x '::[[:Katakana:][:Lm:]]; ::Halfwidth-Fullwidth;'"
 compare '`--convert zenkaku-to-hankaku`' "$text" "$cli --convert zenkaku-to-hankaku" "uconv -x '::[[:Katakana:][:Lm:]]; ::Fullwidth-Halfwidth;'"
 compare '`--convert reverse`' "$text" "$cli --convert reverse" "rev"

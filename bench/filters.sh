@@ -4,18 +4,10 @@
 # Usage: bench/filters.sh BUILD_DIR [MEGABYTES]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-bin=$(cd "$1" && pwd)/bin
-cli=$bin/kakikae-cli
-mb=${2:-20}
 . "$here/lib.sh"
-work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
-text=$work/text.txt
-"$here/make-text" "$mb" > "$text"
-export LC_ALL=C.UTF-8
-echo "### the run command over ${mb} MB ($(date -u +%F), $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs))"
-echo
-echo "| command | kakikae-cli | bare tool (ratio) | |"
-echo "|---|---|---|---|"
+mb=${2:-20}
+bench_setup "$1" "$mb"
+table_head "the run command over ${mb} MB" command kakikae-cli 'bare tool (ratio)' ''
 compare '`sort` (filter)' "$text" "$cli sort" "sort"
 compare '`sort \| uniq -c` (filter)' "$text" "$cli 'sort | uniq -c'" "sh -c 'sort | uniq -c'"
 compare '`s/a/b/g` (regex)' "$text" "$cli 's/a/b/g'" "perl -pe 's/a/b/g'"

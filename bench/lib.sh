@@ -1,5 +1,6 @@
-# Shared by the hyperfine scripts: compare OURS against reference commands in
-# one hyperfine run and print a markdown row with the time ratios.
+# Shared by the hyperfine scripts: a work folder with the benchmark text, the
+# table's head, and compare: OURS against reference commands in one
+# hyperfine run, printed as a markdown row with the time ratios.
 # Usage: compare LABEL INPUT OURS REF [REF2]; commands read INPUT on stdin and
 # write a file beside it (not /dev/null, which grep notices and stops early).
 runs=${RUNS:-3}
@@ -25,4 +26,25 @@ compare() {
 peak_mb() {
     local input=$1; shift
     /usr/bin/time -f %M sh -c "$* < $input > /dev/null" 2>&1 >/dev/null | tail -1 | awk '{printf "%.0f", $1/1024}'
+}
+
+# bench_setup BUILD_DIR MEGABYTES [kana]: sets bin, cli, work (removed at
+# exit) and text (the generated text), and a fixed locale.
+bench_setup() {
+    bin=$(cd "$1" && pwd)/bin
+    cli=$bin/kakikae-cli
+    work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
+    text=$work/text.txt
+    "$(dirname "${BASH_SOURCE[0]}")/make-text" "$2" ${3:-} > "$text"
+    export LC_ALL=C.UTF-8
+}
+# table_head TITLE COLUMN... : the section title with machine and date, then the header row.
+table_head() {
+    local title=$1; shift
+    echo "### $title ($(date -u +%F), $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs))"
+    echo
+    local row="" sep=""
+    for c in "$@"; do row+=" $c |"; sep+="---|"; done
+    echo "|$row"
+    echo "|$sep"
 }

@@ -3,17 +3,10 @@
 # mixed Japanese/ASCII text. Usage: bench/regex.sh BUILD_DIR [MEGABYTES]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-cli=$(cd "$1" && pwd)/bin/kakikae-cli
-mb=${2:-100}
 . "$here/lib.sh"
-work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
-text=$work/text.txt
-"$here/make-text" "$mb" > "$text"
-export LC_ALL=C.UTF-8
-echo "### regex commands over ${mb} MB ($(date -u +%F), $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs))"
-echo
-echo "| command | kakikae-cli | perl -CSD (ratio) | sed -E / grep (ratio) |"
-echo "|---|---|---|---|"
+mb=${2:-100}
+bench_setup "$1" "$mb"
+table_head "regex commands over ${mb} MB" command kakikae-cli 'perl -CSD (ratio)' 'sed -E / grep (ratio)'
 q() { printf "'%s'" "$1"; }
 row() {  # LABEL CMD PERL_PROGRAM [SED_OR_GREP]
     local refs=("$cli -e $(q "$2")" "perl -CSD -Mutf8 $3")
