@@ -15,13 +15,19 @@ namespace kk::convert {
 
 namespace {
 
-// Code points that always stand alone as a cluster: ASCII and Latin-1
+// Code points that never join a neighbour into a cluster: ASCII and Latin-1
 // without marks, kana (without the combining voiced marks), kanji, and the
 // full-width and half-width forms before the half-width voiced marks.
 bool standsAlone(char32_t c) {
-    return (c < 0x300 && c != '\r') || (c >= 0x3040 && c < 0x3099) || (c >= 0x309B && c <= 0x30FF) ||
+    return c < 0x300 || (c >= 0x3040 && c < 0x3099) || (c >= 0x309B && c <= 0x30FF) ||
            (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xFF01 && c <= 0xFF9D);
 }
+// Marks that join the character before them (combining diacritics, the
+// combining and the half-width voiced sound marks), unless that is a control.
+bool joinsPrevious(char32_t c) {
+    return (c >= 0x300 && c <= 0x36F) || c == 0x3099 || c == 0x309A || c == 0xFF9E || c == 0xFF9F;
+}
+bool isControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0xAD; }
 
 void appendReversedByClusters(std::string& out, std::string_view line) {
     thread_local std::unique_ptr<icu::BreakIterator> it = [] {
@@ -47,33 +53,46 @@ void appendReversedByClusters(std::string& out, std::string_view line) {
 }
 
 void appendReversed(std::string& out, std::string_view line) {
-    bool ascii = true, simple = true;
-    for (std::size_t i = 0; i < line.size();) {
-        const auto b = static_cast<unsigned char>(line[i]);
-        if (b < 0x80) { if (b == '\r') simple = false; ++i; continue; }
-        ascii = false;
-        if (!standsAlone(nextCodePoint(line, i))) { simple = false; break; }
-    }
-    if (ascii) {
+    bool ascii = true;
+    for (const char c : line)
+        if (static_cast<unsigned char>(c) >= 0x80) { ascii = false; break; }
+    if (ascii) {  // every byte is a cluster
         out.append(line.rbegin(), line.rend());
         return;
     }
-    if (simple) {
-        std::size_t end = line.size();
-        std::size_t i = end;
-        while (i > 0) {
-            --i;
-            if ((static_cast<unsigned char>(line[i]) & 0xC0) != 0x80) {
-                out.append(line.substr(i, end - i));
-                end = i;
-            }
+    // The common scripts: clusters are a character and the marks after it.
+    thread_local std::vector<std::size_t> starts;
+    starts.clear();
+    bool afterControl = true;  // also true before the first character: a mark there stands alone
+    for (std::size_t i = 0; i < line.size();) {
+        const std::size_t at = i;
+        const char32_t c = nextCodePoint(line, i);
+        if (joinsPrevious(c)) {
+            if (afterControl) starts.push_back(at);
+            afterControl = false;
+            continue;
         }
-        return;
+        if (!standsAlone(c)) {
+            appendReversedByClusters(out, line);
+            return;
+        }
+        starts.push_back(at);
+        afterControl = isControl(c);
     }
-    appendReversedByClusters(out, line);
+    std::size_t end = line.size();
+    for (std::size_t k = starts.size(); k-- > 0;) {
+        out.append(line.substr(starts[k], end - starts[k]));
+        end = starts[k];
+    }
 }
 
 }  // namespace
+
+Text reverseLineByClusters(std::string_view line) {
+    std::string out;
+    appendReversedByClusters(out, line);
+    return out;
+}
 
 Text xrev(std::string_view text) {
     std::string out;

@@ -13,6 +13,9 @@ namespace kk::convert {
 // Reverses every line; CR LF ends a line, a lone LF joins its pieces, a lone
 // CR is a character of its line. Grapheme clusters stay whole.
 Text xrev(std::string_view text);
+// One line reversed by ICU's cluster boundaries alone (what xrev's quicker
+// paths must agree with).
+Text reverseLineByClusters(std::string_view line);
 
 struct Counts {
     std::int64_t characters = 0;  // code points, CR LF pairs not counted

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace kk::convert {
 namespace {
 
@@ -21,6 +23,21 @@ TEST(Xrev, Lines) {
         {"x👨‍👩‍👧y", "y👨‍👩‍👧x"},
     };
     for (const auto& c : cases) EXPECT_EQ(xrev(c.in), c.out) << c.in;
+}
+
+// The quick paths for common scripts must cut clusters exactly where ICU does.
+TEST(Xrev, QuickPathsAgreeWithIcu) {
+    const char* pieces[] = {"a", " ", "\t", "\r", "\u00ad", "\u0085", "é", "\u0301", "あ", "\u3099", "ｶ", "ﾞ",
+                            "ﾟ", "漢", "ア", "、", "👍", "🏽", "\u200d", "한", "\ufe0f", "Ａ"};
+    std::mt19937 rng(11);
+    for (int round = 0; round < 5000; ++round) {
+        std::string line;
+        const int n = 1 + static_cast<int>(rng() % 8);
+        // Mostly from the quick set, sometimes anything.
+        const std::size_t range = round % 3 ? 15 : std::size(pieces);
+        for (int k = 0; k < n; ++k) line += pieces[rng() % range];
+        ASSERT_EQ(xrev(line), reverseLineByClusters(line)) << testing::PrintToString(line);
+    }
 }
 
 TEST(Counts, StatusLine) {
