@@ -167,7 +167,8 @@ void EditorState::run(std::function<void()> finished) {
         if (finished) finished();
         return;
     }
-    auto start = std::make_shared<const Text>(workingText_);
+    // The text the run starts from; it becomes the before text at the end.
+    auto start = std::make_shared<Text>(workingText_);
     const std::string statusBefore = status_;
     setStatus(texts::kStatusRunning);
     setBusy(true);
@@ -177,13 +178,13 @@ void EditorState::run(std::function<void()> finished) {
         filter::FilterSetup setup{services_.folder.path(), services_.helperDirectory};
         auto job = filter::prepareFilter(filter::FilterForm::General, command, *start, setup);
         if (!job) {
-            finishRun(command, *start, job.error(), true);
+            finishRun(command, std::move(*start), job.error(), true);
             if (finished) finished();
             return;
         }
         auto shared = std::make_shared<filter::FilterJob>(std::move(job.value()));
         services_.processes.start(shared->request, [this, shared, command, start, finished](ProcessOutcome o) {
-            finishRun(command, *start, filter::collectFilterResult(*shared, o), true);
+            finishRun(command, std::move(*start), filter::collectFilterResult(*shared, o), true);
             if (finished) finished();
         });
         return;
@@ -207,7 +208,7 @@ void EditorState::run(std::function<void()> finished) {
         },
         [this, result, command, start, statusBefore, finished] {
             if (result->ok()) {
-                finishRun(command, *start, std::move(*result), false);
+                finishRun(command, std::move(*start), std::move(*result), false);
             } else {
                 // The text stays; the user reads what is wrong with the command.
                 setBusy(false);
@@ -221,7 +222,7 @@ void EditorState::run(std::function<void()> finished) {
         });
 }
 
-void EditorState::finishRun(const Text& command, const Text& start, TextResult result, bool isFilter) {
+void EditorState::finishRun(const Text& command, Text start, TextResult result, bool isFilter) {
     busy_ = false;
     if (!result.ok()) {
         // A failed filter keeps the working text and the remembered texts;
@@ -232,7 +233,7 @@ void EditorState::finishRun(const Text& command, const Text& start, TextResult r
         notify(Busy | Status);
         return;
     }
-    beforeText_ = start;
+    beforeText_ = std::move(start);
     workingText_ = std::move(result).value();
     status_ = texts::kStatusAfter;
     changed_ = false;
@@ -256,9 +257,9 @@ void EditorState::cancel() {
 
 // ---- built-in conversions -------------------------------------------------------
 
-void EditorState::runTextTask(std::function<void(const Text&)> work, std::function<void(const Text&)> done) {
+void EditorState::runTextTask(std::function<void(const Text&)> work, std::function<void(Text&)> done) {
     if (busy_) return;
-    auto start = std::make_shared<const Text>(workingText_);
+    auto start = std::make_shared<Text>(workingText_);
     auto flag = std::make_shared<std::atomic<bool>>(false);
     cancelFlag_ = flag;
     setBusy(true);
@@ -283,8 +284,8 @@ void EditorState::runConversion(const std::string& label) {
     setStatus(texts::kStatusRunning);
     auto result = std::make_shared<Text>();
     runTextTask([convert, result](const Text& text) { *result = convert(text); },
-                [this, result](const Text& start) {
-                    beforeText_ = start;
+                [this, result](Text& start) {
+                    beforeText_ = std::move(start);
                     outTotxtBox(std::move(*result));
                     setStatus(texts::kStatusDone);
                 });
@@ -296,11 +297,11 @@ void EditorState::runDuplicates(bool extracting) {
         [extracting, result](const Text& text) {
             *result = extracting ? convert::exJufuku(text) : convert::delJufuku(text);
         },
-        [this, extracting, result](const Text& start) {
+        [this, extracting, result](Text& start) {
             using Outcome = convert::DuplicateResult::Outcome;
             if (result->outcome == Outcome::Found) {
                 afterText_ = result->output;
-                beforeText_ = start;
+                beforeText_ = std::move(start);
                 workingText_ = std::move(result->output);
                 changed_ = false;
                 notify(WorkingText | ChangedMark);
@@ -315,7 +316,7 @@ void EditorState::extractDuplicates() { runDuplicates(true); }
 void EditorState::countCharacters() {
     auto counts = std::make_shared<convert::Counts>();
     runTextTask([counts](const Text& text) { *counts = convert::countText(text); },
-                [this, counts](const Text&) { setStatus(convert::countStatus(*counts)); });
+                [this, counts](Text&) { setStatus(convert::countStatus(*counts)); });
 }
 
 // ---- lists --------------------------------------------------------------------

@@ -115,8 +115,8 @@ private:
     void runDuplicates(bool extracting);
     // Runs `work` over a snapshot of the working text off the UI thread, busy
     // meanwhile, then `done` on the UI thread unless the run was cancelled.
-    void runTextTask(std::function<void(const Text&)> work, std::function<void(const Text&)> done);
-    void finishRun(const Text& command, const Text& start, TextResult result, bool isFilter);
+    void runTextTask(std::function<void(const Text&)> work, std::function<void(Text&)> done);
+    void finishRun(const Text& command, Text start, TextResult result, bool isFilter);
 
     Services services_;
     Observer observer_;
