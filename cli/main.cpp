@@ -24,8 +24,8 @@
 #include <functional>
 #include <iostream>
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -58,9 +58,7 @@ Exit status: 0 done, 1 the command failed, 2 bad usage.
 
 void writeAllStdout(std::string_view s) { kk::writePlatformLineEnds(stdout, s); }
 
-// Standard input as valid UTF-8, copied only when it must be decoded.
-std::string validInput(std::string_view bytes) { return kk::decodeExternalBytes(bytes); }
-
+// Standard input as working text; decoded by line only when not valid UTF-8.
 kk::Text inputText(std::string_view bytes) {
     if (kk::isValidUtf8(bytes)) return kk::fromPlatformLineEnds(bytes);
     return kk::fromPlatformLineEnds(kk::decodeExternalBytes(bytes));
@@ -134,7 +132,7 @@ int runLikeWindow(int argc, char** argv, const std::string& command, bool invert
     if (useClipboard) {
         clipboard = std::make_unique<kk::QtClipboard>();
     } else {
-        auto c = std::make_unique<StdioClipboard>(validInput(kk::InputBytes::fromStdin().view()));
+        auto c = std::make_unique<StdioClipboard>(kk::decodeExternalBytes(kk::InputBytes::fromStdin().view()));
         stdio = c.get();
         clipboard = std::move(c);
     }
