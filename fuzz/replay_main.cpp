@@ -9,14 +9,28 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
+namespace {
+
+void replay(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
+
+}  // namespace
+
+// Arguments are input files or folders of them (a crash file from libFuzzer, say).
 int main(int argc, char** argv) {
     int count = 0;
     for (int i = 1; i < argc; ++i) {
+        if (std::filesystem::is_regular_file(argv[i])) {
+            replay(argv[i]);
+            ++count;
+            continue;
+        }
         for (const auto& entry : std::filesystem::recursive_directory_iterator(argv[i])) {
             if (!entry.is_regular_file()) continue;
-            std::ifstream in(entry.path(), std::ios::binary);
-            std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+            replay(entry.path());
             ++count;
         }
     }
