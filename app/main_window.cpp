@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace kk {
@@ -45,6 +46,15 @@ QString toWidgetText(const std::string& text) {
     }
     s.truncate(w);
     return s;
+}
+
+// The box's text as working text. The raw text, not toPlainText(), which
+// would also turn every no-break space into a plain space.
+Text fromWidgetText(const QTextDocument& doc) {
+    QString s = doc.toRawText();
+    for (QChar& c : s)
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator) c = u'\n';
+    return fromPlatformLineEnds(s.toStdString());
 }
 }  // namespace
 
@@ -248,7 +258,7 @@ void MainWindow::render(unsigned changes) {
 
 void MainWindow::syncFromWidgets() {
     if (textDirty_) {
-        state_.setWorkingTextFromView(fromPlatformLineEnds(myTextBox->toPlainText().toStdString()));
+        state_.setWorkingTextFromView(fromWidgetText(*myTextBox->document()));
         textDirty_ = false;
     }
     state_.setCommandLineFromView(myRegstrBox->currentText().toStdString());

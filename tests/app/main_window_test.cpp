@@ -108,6 +108,17 @@ TEST(Window, LongTextReadsBackLineForLine) {
     EXPECT_TRUE(r.clipboard.text == text + "!");
 }
 
+TEST(Window, EditsKeepNoBreakSpaces) {
+    WindowRig r;
+    r.clipboard.text = "a\u00a0b\u3000c";
+    r.window.clipKakunin_Click();
+    r.text()->setFocus();
+    QTest::keyClick(r.text(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(r.text(), "d");
+    r.window.ClipTenso_Click();
+    EXPECT_EQ(r.clipboard.text, "a\u00a0b\u3000cd");
+}
+
 TEST(Window, ListsFillTheBoxes) {
     WindowRig r;
     r.files.files["/data/kakikae1.ini"] = "a\r\nb\r\n";
