@@ -4,11 +4,14 @@
 #include "app/texts.h"
 #include "convert/duplicates.h"
 #include "convert/kana_width.h"
+#include "convert/mod_nkf32.h"
 #include "convert/reverse_count.h"
 #include "filter/filter_runner.h"
 #include "lists/list_file.h"
 #include "platform/text_codec.h"
 #include "regex/operations.h"
+
+#include <map>
 
 namespace kk {
 
@@ -274,19 +277,42 @@ void EditorState::runTextTask(std::function<void(const Text&)> work, std::functi
                         });
 }
 
+namespace {
+
+using Conversion = TextResult (*)(std::string_view);
+template <Text (*F)(std::string_view)>
+TextResult always(std::string_view text) { return F(text); }
+
+// The dispatcher's labels and what each one runs.
+Conversion conversionFor(const std::string& label) {
+    static const std::map<std::string, Conversion> table = {
+        {texts::kConvHalfToFullKana, &always<convert::hankakuToZenkaku2>},
+        {texts::kConvFullToHalfKana, &always<convert::zenkakuToHankaku>},
+        {texts::kConvReverse, &always<convert::xrev>},
+        {texts::kConvMime, &always<convert::mimeDecode>},
+        {texts::kConvMimeBroken, &always<convert::mimeDecodeBroken>},
+        {texts::kConvMimeQuoted, &convert::mimeDecodeQuotedPrintable},
+    };
+    const auto it = table.find(label);
+    return it == table.end() ? nullptr : it->second;
+}
+
+}  // namespace
+
 void EditorState::runConversion(const std::string& label) {
-    using Convert = Text (*)(std::string_view);
-    Convert convert = nullptr;
-    if (label == texts::kConvHalfToFullKana) convert = convert::hankakuToZenkaku2;
-    else if (label == texts::kConvFullToHalfKana) convert = convert::zenkakuToHankaku;
-    else if (label == texts::kConvReverse) convert = convert::xrev;
+    const Conversion convert = conversionFor(label);
     if (!convert || workingText_.empty() || busy_) return;
     setStatus(texts::kStatusRunning);
-    auto result = std::make_shared<Text>();
+    auto result = std::make_shared<TextResult>(Text());
     runTextTask([convert, result](const Text& text) { *result = convert(text); },
                 [this, result](Text& start) {
+                    if (!result->ok()) {
+                        // The text and the remembered texts stay; the status says why.
+                        setStatus(result->error().message);
+                        return;
+                    }
                     beforeText_ = std::move(start);
-                    outTotxtBox(std::move(*result));
+                    outTotxtBox(std::move(*result).value());
                     setStatus(texts::kStatusDone);
                 });
 }

@@ -182,6 +182,13 @@ void MainWindow::buildMenus() {
     addMenuItem(strcnv, "MenuZK2HK", qs(texts::kConvFullToHalfKana), &MainWindow::MenuZK2HK_Click);
     addMenuItem(strcnv, "MenuXrev", qs(texts::kConvReverse), &MainWindow::MenuXrev_Click);
 
+    QMenu* mime = menuBar()->addMenu(qs(texts::kMenuMime));
+    mime->setObjectName("mimedecode");
+    busyDisabled_.push_back(mime->menuAction());
+    addMenuItem(mime, "mojiCvt", qs(texts::kMenuMimeHeader), &MainWindow::mojiCvt_Click);
+    addMenuItem(mime, "mojiCvtB", qs(texts::kMenuMimeBroken), &MainWindow::mojiCvtB_Click);
+    addMenuItem(mime, "mojiCvtQ", qs(texts::kMenuMimeQuoted), &MainWindow::mojiCvtQ_Click);
+
     QAction* count = addMenuItem(nullptr, "MenuStrcount", qs(texts::kMenuCount), &MainWindow::MenuStrcount_Click);
     count->setToolTip(qs(texts::kCountTip));
     busyDisabled_.push_back(count);
@@ -320,6 +327,9 @@ void MainWindow::MenuEditOkimari_Click() { state_.openListFile(kFavouritesFileNa
 void MainWindow::MenuHK2ZK_Click() { forward([this] { state_.runConversion(texts::kConvHalfToFullKana); }); }
 void MainWindow::MenuZK2HK_Click() { forward([this] { state_.runConversion(texts::kConvFullToHalfKana); }); }
 void MainWindow::MenuXrev_Click() { forward([this] { state_.runConversion(texts::kConvReverse); }); }
+void MainWindow::mojiCvt_Click() { forward([this] { state_.runConversion(texts::kConvMime); }); }
+void MainWindow::mojiCvtB_Click() { forward([this] { state_.runConversion(texts::kConvMimeBroken); }); }
+void MainWindow::mojiCvtQ_Click() { forward([this] { state_.runConversion(texts::kConvMimeQuoted); }); }
 void MainWindow::MenuStrcount_Click() {
     // The menu bar shows no tooltips; the count's line says how it counts.
     jotai->setToolTip(qs(texts::kCountTip));

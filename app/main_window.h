@@ -48,6 +48,9 @@ public slots:
     void MenuHK2ZK_Click();
     void MenuZK2HK_Click();
     void MenuXrev_Click();
+    void mojiCvt_Click();
+    void mojiCvtB_Click();
+    void mojiCvtQ_Click();
     void MenuStrcount_Click();
     void Menumultidel_Click();
     void Menumultiview_Click();

@@ -14,10 +14,17 @@ inline constexpr const char* kStatusRunning = "変換中";
 inline constexpr const char* kStatusDone = "変換終了";
 inline constexpr const char* kChangedMark = "変更";
 
-// Conversion labels: the dispatcher's keys, equal to their menu captions.
+// Conversion labels: the dispatcher's keys (most equal their menu captions).
 inline constexpr const char* kConvHalfToFullKana = "ｶﾀｶﾅをカタカナに";
 inline constexpr const char* kConvFullToHalfKana = "カタカナをｶﾀｶﾅに";
 inline constexpr const char* kConvReverse = "文字反転";
+inline constexpr const char* kConvMime = "MIMEデコード";
+inline constexpr const char* kConvMimeBroken = "MIMEデコードB";
+inline constexpr const char* kConvMimeQuoted = "MIMEデコードQ";
+inline constexpr const char* kMenuMime = "&mimeデコード";
+inline constexpr const char* kMenuMimeHeader = "ISO-2022-JPヘッダ";
+inline constexpr const char* kMenuMimeBroken = "Escブロークン";
+inline constexpr const char* kMenuMimeQuoted = "quoted-printable";
 inline constexpr const char* kMenuConvert = "文字種変換(&C)";
 inline constexpr const char* kMenuDuplicates = "重複行(&d)";
 inline constexpr const char* kMenuDeleteDuplicates = "重複行削除";

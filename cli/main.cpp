@@ -4,6 +4,7 @@
 #include "app/texts.h"
 #include "convert/duplicates.h"
 #include "convert/kana_width.h"
+#include "convert/mod_nkf32.h"
 #include "convert/reverse_count.h"
 #include "platform/clipboard_keeper.h"
 #include "platform/data_folder.h"
@@ -49,7 +50,10 @@ Runs one command over standard input and writes the result to standard output
   --clipboard          read the system clipboard instead of standard input and
                        put the result back on it (the one-shot button)
   --convert NAME       a built-in conversion: hankaku-to-zenkaku,
-                       zenkaku-to-hankaku, reverse, dedupe, extract-duplicates
+                       zenkaku-to-hankaku, reverse, dedupe, extract-duplicates,
+                       mime (MIME header words), mime-broken (also JIS text
+                       whose ESC bytes were lost), mime-qp (quoted-printable
+                       JIS text)
   --count              print the character / line / byte count
   --help, --version
 
@@ -110,6 +114,11 @@ kk::Text extractDuplicates(std::string_view t) {
 // when there is no CR at all, so such a text skips both line-end crossings.
 bool worksOnLfText(Conversion fn) { return fn == &dedupe || fn == &extractDuplicates; }
 
+kk::Text mimeQuotedPrintable(std::string_view t) {
+    auto r = kk::convert::mimeDecodeQuotedPrintable(t);
+    return r ? std::move(r).value() : kk::Text(t);
+}
+
 const std::map<std::string, Conversion>& conversions() {
     static const std::map<std::string, Conversion> m = {
         {"hankaku-to-zenkaku", &kk::convert::hankakuToZenkaku2},
@@ -117,6 +126,9 @@ const std::map<std::string, Conversion>& conversions() {
         {"reverse", &kk::convert::xrev},
         {"dedupe", &dedupe},
         {"extract-duplicates", &extractDuplicates},
+        {"mime", &kk::convert::mimeDecode},
+        {"mime-broken", &kk::convert::mimeDecodeBroken},
+        {"mime-qp", &mimeQuotedPrintable},
     };
     return m;
 }

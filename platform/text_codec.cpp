@@ -9,6 +9,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <map>
+#include <optional>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -322,6 +325,47 @@ const std::array<std::uint64_t, 1024>& cp932Encodable() {
 }
 
 }  // namespace
+
+std::optional<std::string> decodeCharset(std::string_view bytes, const std::string& charset) {
+    std::string name;
+    for (const char c : charset) name.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    if (name == "utf-8" || name == "utf8") {
+        if (!isValidUtf8(bytes)) return std::nullopt;
+        return std::string(bytes);
+    }
+    // Mail that says Shift_JIS is written by Windows mailers: read it as CP932.
+    if (name == "shift_jis" || name == "shift-jis" || name == "sjis" || name == "x-sjis") name = "windows-31j";
+    // Opening a converter is slow next to one encoded word: keep them.
+    thread_local std::map<std::string, ConverterPtr> cache;
+    auto it = cache.find(name);
+    if (it == cache.end()) {
+        UErrorCode status = U_ZERO_ERROR;
+        ConverterPtr conv(ucnv_open(name.c_str(), &status));
+        if (U_FAILURE(status) || status == U_AMBIGUOUS_ALIAS_WARNING) conv.reset();
+        if (conv) {
+            status = U_ZERO_ERROR;
+            ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+        }
+        it = cache.emplace(name, std::move(conv)).first;
+    }
+    UConverter* conv = it->second.get();
+    if (!conv) return std::nullopt;
+    ucnv_resetToUnicode(conv);
+    std::u16string u16(bytes.size() + 1, u'\0');
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t n = ucnv_toUChars(conv, reinterpret_cast<UChar*>(u16.data()), static_cast<int32_t>(u16.size()),
+                                    bytes.data(), static_cast<int32_t>(bytes.size()), &status);
+    if (U_FAILURE(status)) return std::nullopt;
+    std::string out;
+    out.reserve(static_cast<std::size_t>(n) * 3);
+    for (int32_t i = 0; i < n;) {
+        UChar32 c;
+        U16_NEXT(u16.data(), i, n, c);
+        if (c < 0 || U_IS_SURROGATE(c)) return std::nullopt;
+        appendUtf8(out, static_cast<char32_t>(c));
+    }
+    return out;
+}
 
 std::string decodeExternalBytes(std::string_view bytes) {
     if (isValidUtf8(bytes)) return std::string(bytes);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,10 @@ bool isValidUtf8Scalar(std::string_view bytes);  // the same, byte by byte (the 
 // valid UTF-8 is kept, any other line is read as CP932, and what even CP932
 // cannot read becomes U+FFFD. Never fails.
 std::string decodeExternalBytes(std::string_view bytes);
+
+// Bytes in a named charset (any name ICU knows, any case; Shift_JIS is read
+// as CP932) as UTF-8; nullopt for an unknown charset or bytes it cannot read.
+std::optional<std::string> decodeCharset(std::string_view bytes, const std::string& charset);
 
 // CP932 (Shift_JIS) bytes of the text: 1 for ASCII and half-width katakana,
 // 2 for other CP932 characters, the UTF-8 length for characters CP932 lacks.

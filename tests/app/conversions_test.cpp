@@ -26,6 +26,9 @@ TEST(Conversion, KanaAndReverseGoThroughOutTotxtBox) {
         {texts::kConvHalfToFullKana, "ｶﾞｷﾞｸﾞ ｱﾞ", "ガギグ ア゛"},
         {texts::kConvFullToHalfKana, "ガギグ", "ｶﾞｷﾞｸﾞ"},
         {texts::kConvReverse, "abc\r\n\r\nde", "cba\r\n\r\ned"},
+        {texts::kConvMime, "Subject: =?UTF-8?B?5pel5pys?=", "Subject: 日本"},
+        {texts::kConvMimeBroken, "$B%F%9%H(B", "テスト"},
+        {texts::kConvMimeQuoted, "=1B$B%F=\r\n%9%H=1B(B a=3Db", "テスト a=b"},
     };
     for (const auto& c : cases) {
         Rig r;

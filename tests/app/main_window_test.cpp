@@ -140,6 +140,9 @@ TEST(Window, ConversionMenusActOnTheEditedText) {
         {"MenuZK2HK", "カタカナをｶﾀｶﾅに", "ガ", "ｶﾞ"},
         {"Menumultidel", "重複行削除", "a\na\nb", "a\nb"},
         {"Menumultiview", "重複行抽出", "a\na\nb", "a\n"},
+        {"mojiCvt", "ISO-2022-JPヘッダ", "=?utf-8?q?=E6=97=A5?=", "日"},
+        {"mojiCvtB", "Escブロークン", "$B%F(B", "テ"},
+        {"mojiCvtQ", "quoted-printable", "=1B$B%F=1B(B", "テ"},
         {"MenuStrcount", "文字カウント", "abc\n", "abc\n"},
     };
     for (const auto& i : items) {

@@ -25,6 +25,8 @@ for conv in dedupe extract-duplicates; do
     check "$conv CRLF" "$want" "$(printf 'a\r\na\nb\r\nb\r\nx\r\n' | ends "$cli" --convert $conv)"
 done
 check "dedupe tail"      "a|"               "$(printf 'a\na' | ends "$cli" --convert dedupe)"
+check "mime"             "件名日本"         "$(printf '=?ISO-2022-JP?B?GyRCN29MPhsoQg==?= =?utf-8?b?5pel5pys?=' | "$cli" --convert mime)"
+check "mime-broken"      "テスト"            "$(printf '$B%%F%%9%%H(B' | "$cli" --convert mime-broken)"
 check "reverse"          "cba|ed"           "$(printf 'abc\r\nde' | ends "$cli" --convert reverse)"
 check "exit bad pattern" "1" "$(printf 'x' | status "$cli" -e 's/(/x/')"
 check "exit refused"     "1" "$(printf 'x' | status "$cli" 's///gk')"

@@ -5,64 +5,18 @@
 // - an empty pattern: perl reuses the last successful pattern, we match the empty string.
 // - ${0}: perl's $0 is its program name, ours is the whole match.
 #include "regex/operations.h"
+#include "../support/run_tool.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fcntl.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace kk::regex {
 namespace {
 
-std::string tempPath(const char* tag) {
-    return std::string(::testing::TempDir()) + "kk-perl-" + std::to_string(::getpid()) + "-" + tag;
-}
-
-bool writeFile(const std::string& path, const std::string& data) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    std::fwrite(data.data(), 1, data.size(), f);
-    return std::fclose(f) == 0;
-}
-
-std::string readFile(const std::string& path) {
-    std::string out;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return out;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-    std::fclose(f);
-    return out;
-}
-
-// Runs perl with `args` over `input`; nullopt when perl failed.
 std::optional<std::string> runPerl(const std::vector<std::string>& args, const std::string& input) {
-    const std::string in = tempPath("in"), out = tempPath("out");
-    if (!writeFile(in, input)) return std::nullopt;
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 0, in.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>("perl"));
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid;
-    const int rc = posix_spawnp(&pid, "perl", &fa, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&fa);
-    if (rc != 0) return std::nullopt;
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
-    return readFile(out);
+    return kk::testing::runTool("perl", args, input);
 }
 
 const std::vector<std::string>& texts() {

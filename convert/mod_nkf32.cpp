@@ -1,0 +1,56 @@
+// The wrappers follow the library's calling rules exactly; the decoding
+// itself is our own (platform/nkf_decoder).
+#include "convert/mod_nkf32.h"
+
+#include "platform/nkf_decoder.h"
+#include "regex/operations.h"
+
+#include <algorithm>
+
+namespace kk::convert {
+
+std::int64_t TrimNulBytes(Bytes& bytes) {
+    const auto nul = std::find(bytes.begin(), bytes.end(), static_cast<unsigned char>(0));
+    bytes.erase(nul, bytes.end());
+    return static_cast<std::int64_t>(bytes.size());
+}
+
+std::int64_t NkfConvertBytes(Bytes& input, Bytes& output, std::string options) {
+    if (input.empty() || input.back() != 0) input.push_back(0);
+    if (options.empty()) options = "j";
+    const std::size_t capacity = input.size() * (options.find('e') != std::string::npos ? 2 : 3);
+    nkf::SetNkfOption(options);
+    output.assign(capacity + 1, 0);
+    nkf::NkfConvert(reinterpret_cast<char*>(output.data()), capacity, reinterpret_cast<const char*>(input.data()));
+    return TrimNulBytes(output);
+}
+
+Text NkfConvertStr(std::string_view text, std::string& options) {
+    if (options.empty()) options = "ms";
+    Bytes input(text.begin(), text.end());
+    Bytes output;
+    NkfConvertBytes(input, output, options);
+    return Text(output.begin(), output.end());
+}
+
+Text mimeDecode(std::string_view text) {
+    std::string options;
+    return NkfConvertStr(text, options);
+}
+
+Text mimeDecodeBroken(std::string_view text) {
+    std::string options = "msJB";
+    return NkfConvertStr(text, options);
+}
+
+TextResult mimeDecodeQuotedPrintable(std::string_view text) {
+    Text t(text);
+    for (const char* step : {"s/=3D/=/gk", "s/=\\r\\n//gk", "s/=1B/\\e/gk"}) {
+        auto r = regex::xsed(step, t);
+        if (!r) return r.error();
+        t = std::move(r).value();
+    }
+    return mimeDecodeBroken(t);
+}
+
+}  // namespace kk::convert

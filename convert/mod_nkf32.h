@@ -1,0 +1,34 @@
+// The mail menu's decoding: the wrappers around the kanji-filter calls (text
+// to text, bytes to bytes with the buffer rule, the cut at the first NUL),
+// and the three menu conversions. Our text form is UTF-8, so the "bytes" are
+// UTF-8 and no code-page crossing loses a character.
+#pragma once
+
+#include "platform/result.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kk::convert {
+
+using Bytes = std::vector<unsigned char>;
+
+// An empty option string becomes "ms", in the caller's variable too.
+Text NkfConvertStr(std::string_view text, std::string& options);
+// Appends a NUL to the input when it has none; the output gets capacity + 1
+// zero bytes (capacity = input size × 3, × 2 with "e" in the options); an
+// empty option string means "j". Returns the bytes kept before the first NUL.
+std::int64_t NkfConvertBytes(Bytes& input, Bytes& output, std::string options);
+// Cuts at the first NUL; returns the bytes kept.
+std::int64_t TrimNulBytes(Bytes& bytes);
+
+// "ISO-2022-JPヘッダ", "Escブロークン", "quoted-printable". The last joins
+// soft line breaks and restores "=3D" and "=1B" first; a step that fails
+// leaves the text as it was and says why.
+Text mimeDecode(std::string_view text);
+Text mimeDecodeBroken(std::string_view text);
+TextResult mimeDecodeQuotedPrintable(std::string_view text);
+
+}  // namespace kk::convert
