@@ -28,14 +28,15 @@ peak_mb() {
     /usr/bin/time -f %M sh -c "$* < $input > /dev/null" 2>&1 >/dev/null | tail -1 | awk '{printf "%.0f", $1/1024}'
 }
 
-# bench_setup BUILD_DIR MEGABYTES [kana]: sets bin, cli, work (removed at
-# exit) and text (the generated text), and a fixed locale.
+# bench_setup BUILD_DIR MEGABYTES [kana|mail]: sets bin, cli, work (removed
+# at exit) and text (the generated text), and a fixed locale.
 bench_setup() {
     bin=$(cd "$1" && pwd)/bin
     cli=$bin/kakikae-cli
     work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
     text=$work/text.txt
-    "$(dirname "${BASH_SOURCE[0]}")/make-text" "$2" ${3:-} > "$text"
+    local here; here=$(dirname "${BASH_SOURCE[0]}")
+    if [ "${3:-}" = mail ]; then "$here/make-mail" "$2" > "$text"; else "$here/make-text" "$2" ${3:-} > "$text"; fi
     export LC_ALL=C.UTF-8
 }
 # table_head TITLE COLUMN... : the section title with machine and date, then the header row.

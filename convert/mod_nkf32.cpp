@@ -20,17 +20,21 @@ std::int64_t NkfConvertBytes(Bytes& input, Bytes& output, std::string options) {
     if (options.empty()) options = "j";
     const std::size_t capacity = input.size() * (options.find('e') != std::string::npos ? 2 : 3);
     nkf::SetNkfOption(options);
-    output.assign(capacity + 1, 0);
+    output.resize(capacity + 1);  // the decoder writes its NUL within it
+    output[0] = 0;
     nkf::NkfConvert(reinterpret_cast<char*>(output.data()), capacity, reinterpret_cast<const char*>(input.data()));
     return TrimNulBytes(output);
 }
 
 Text NkfConvertStr(std::string_view text, std::string& options) {
     if (options.empty()) options = "ms";
-    Bytes input(text.begin(), text.end());
+    Bytes input;
+    input.reserve(text.size() + 1);  // room for the NUL: no regrowing copy
+    input.resize(text.size());
+    std::copy(text.begin(), text.end(), reinterpret_cast<char*>(input.data()));
     Bytes output;
     NkfConvertBytes(input, output, options);
-    return Text(output.begin(), output.end());
+    return Text(reinterpret_cast<const char*>(output.data()), output.size());
 }
 
 Text mimeDecode(std::string_view text) {

@@ -9,11 +9,28 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace kk::convert {
 
-using Bytes = std::vector<unsigned char>;
+// Growing a byte array leaves the new bytes as they come: the output buffer
+// is three times the text and the decoder writes its NUL itself, so a zero
+// fill would cost more than the decoding and change nothing.
+template <class T>
+struct UninitializedAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind { using other = UninitializedAllocator<U>; };
+    UninitializedAllocator() = default;
+    template <class U>
+    UninitializedAllocator(const UninitializedAllocator<U>&) {}
+    template <class U>
+    void construct(U* p) { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) { ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...); }
+};
+using Bytes = std::vector<unsigned char, UninitializedAllocator<unsigned char>>;
 
 // An empty option string becomes "ms", in the caller's variable too.
 Text NkfConvertStr(std::string_view text, std::string& options);

@@ -1,15 +1,15 @@
 // Encoded words by RFC 2047, ISO-2022-JP by a small shift-state machine whose
-// two-byte runs go to the CP932 converter (it holds the NEC and IBM rows that
+// two-byte pairs map through CP932's table (it holds the NEC and IBM rows that
 // Windows mailers put into ISO-2022-JP too).
 #include "platform/nkf_decoder.h"
 
 #include "platform/text_codec.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdint>
 #include <cstring>
-#include <optional>
 
 namespace kk::nkf {
 
@@ -34,6 +34,27 @@ void appendSjisPair(std::string& out, unsigned j1, unsigned j2) {
     out.push_back(static_cast<char>(s2));
 }
 
+// JIS X 0208 (with the NEC and IBM rows of CP932) to Unicode, one entry per
+// pair of bytes 0x21..0x7E; 0 where CP932 has no character. Built once from
+// the CP932 converter, so a run of kanji needs no converter call.
+const std::array<char32_t, 94 * 94>& jisTable() {
+    static const auto table = [] {
+        std::array<char32_t, 94 * 94> t{};
+        for (unsigned j1 = 0x21; j1 <= 0x7E; ++j1)
+            for (unsigned j2 = 0x21; j2 <= 0x7E; ++j2) {
+                std::string sjis;
+                appendSjisPair(sjis, j1, j2);
+                const auto text = decodeCharset(sjis, "windows-31j");
+                if (!text || text->empty()) continue;
+                std::size_t k = 0;
+                const char32_t c = nextCodePoint(*text, k);
+                if (k == text->size()) t[(j1 - 0x21) * 94 + (j2 - 0x21)] = c;
+            }
+        return t;
+    }();
+    return table;
+}
+
 class JisDecoder {
 public:
     JisDecoder(std::string& out, bool broken) : out_(out), broken_(broken) {}
@@ -43,6 +64,16 @@ public:
         const std::size_t n = text.size();
         auto at = [&](std::size_t k) -> unsigned { return k < n ? static_cast<unsigned char>(text[k]) : 0u; };
         while (i < n) {
+            if (mode_ == Mode::Ascii) {
+                // Plain text up to the next byte that may shift, in one piece.
+                std::size_t stop = i;
+                while (stop < n && text[stop] != kEsc && !(broken_ && text[stop] == '$')) ++stop;
+                if (stop > i) {
+                    out_.append(text.substr(i, stop - i));
+                    i = stop;
+                    continue;
+                }
+            }
             const unsigned c = at(i);
             if (c == static_cast<unsigned char>(kEsc)) {
                 const unsigned a = at(i + 1), b = at(i + 2);
@@ -63,72 +94,54 @@ public:
             }
             if (mode_ == Mode::Kanji && isJisByte(static_cast<unsigned char>(c)) &&
                 isJisByte(static_cast<unsigned char>(at(i + 1)))) {
-                appendSjisPair(sjis_, c, at(i + 1));
-                raw_.append(text.substr(i, 2));
+                // A pair CP932 lacks stays as its two bytes.
+                const char32_t u = table_[(c - 0x21) * 94 + (at(i + 1) - 0x21)];
+                if (u) appendUtf8(out_, u);
+                else out_.append(text.substr(i, 2));
                 i += 2;
                 continue;
             }
             if (mode_ == Mode::Kana && c >= 0x21 && c <= 0x5F) {
-                flush();
                 appendUtf8(out_, 0xFF61 + (c - 0x21));
                 i += 1;
                 continue;
             }
-            flush();
             // A line end (or anything that is no JIS byte) ends a shifted run:
             // mail lines never carry the shift state over.
             if (mode_ != Mode::Ascii && (c == '\r' || c == '\n' || c >= 0x80)) mode_ = Mode::Ascii;
             out_.push_back(static_cast<char>(c));
             ++i;
         }
-        flush();
     }
 
 private:
     enum class Mode { Ascii, Kanji, Kana };
 
-    void shift(Mode mode) {
-        flush();
-        mode_ = mode;
-    }
-
-    // The two-byte run so far, decoded; a run CP932 cannot read is decoded
-    // pair by pair and an unreadable pair stays as its bytes.
-    void flush() {
-        if (sjis_.empty()) return;
-        if (auto text = decodeCharset(sjis_, "windows-31j")) {
-            out_.append(*text);
-        } else {
-            for (std::size_t k = 0; k + 1 < sjis_.size(); k += 2) {
-                if (auto one = decodeCharset(std::string_view(sjis_).substr(k, 2), "windows-31j")) out_.append(*one);
-                else out_.append(raw_.substr(k, 2));
-            }
-        }
-        sjis_.clear();
-        raw_.clear();
-    }
+    void shift(Mode mode) { mode_ = mode; }
 
     std::string& out_;
     bool broken_;
     Mode mode_ = Mode::Ascii;
-    std::string sjis_, raw_;
+    const std::array<char32_t, 94 * 94>& table_ = jisTable();
 };
 
-std::optional<std::string> base64Decode(std::string_view s) {
-    std::string out;
-    out.reserve(s.size() * 3 / 4);
+constexpr std::array<std::int8_t, 256> kBase64 = [] {
+    std::array<std::int8_t, 256> t{};
+    t.fill(-1);
+    const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    for (int i = 0; i < 64; ++i) t[static_cast<unsigned char>(digits[i])] = static_cast<std::int8_t>(i);
+    return t;
+}();
+
+bool base64Decode(std::string_view s, std::string& out) {
+    std::size_t end = s.size();
+    while (end > 0 && s[end - 1] == '=') --end;  // padding only at the end
+    out.clear();
     std::uint32_t acc = 0;
     int bits = 0;
-    std::size_t i = 0;
-    for (; i < s.size() && s[i] != '='; ++i) {
-        const char c = s[i];
-        int v;
-        if (c >= 'A' && c <= 'Z') v = c - 'A';
-        else if (c >= 'a' && c <= 'z') v = c - 'a' + 26;
-        else if (c >= '0' && c <= '9') v = c - '0' + 52;
-        else if (c == '+') v = 62;
-        else if (c == '/') v = 63;
-        else return std::nullopt;
+    for (std::size_t i = 0; i < end; ++i) {
+        const int v = kBase64[static_cast<unsigned char>(s[i])];
+        if (v < 0) return false;
         acc = (acc << 6) | static_cast<std::uint32_t>(v);
         bits += 6;
         if (bits >= 8) {
@@ -136,9 +149,7 @@ std::optional<std::string> base64Decode(std::string_view s) {
             out.push_back(static_cast<char>((acc >> bits) & 0xFF));
         }
     }
-    for (; i < s.size(); ++i)
-        if (s[i] != '=') return std::nullopt;  // only padding after the first "="
-    return out;
+    return true;
 }
 
 int hexValue(char c) {
@@ -148,68 +159,70 @@ int hexValue(char c) {
     return -1;
 }
 
-std::optional<std::string> qDecode(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
+bool qDecode(std::string_view s, std::string& out) {
+    out.clear();
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '_') {
             out.push_back(' ');
         } else if (s[i] == '=') {
             const int hi = i + 1 < s.size() ? hexValue(s[i + 1]) : -1;
             const int lo = i + 2 < s.size() ? hexValue(s[i + 2]) : -1;
-            if (hi < 0 || lo < 0) return std::nullopt;
+            if (hi < 0 || lo < 0) return false;
             out.push_back(static_cast<char>(hi * 16 + lo));
             i += 2;
         } else {
             out.push_back(s[i]);
         }
     }
-    return out;
+    return true;
 }
 
-struct Word {
-    std::size_t end;  // just past "?="
-    std::string text;
-};
+char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
 bool startsWithNoCase(std::string_view s, std::string_view prefix) {
     if (s.size() < prefix.size()) return false;
     for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(s[i])) != prefix[i]) return false;
+        if (asciiLower(s[i]) != prefix[i]) return false;
     return true;
 }
 
-// The encoded word starting at `at` ("=?"), decoded, or nullopt when it is
+// Decodes the encoded word starting at `at` ("=?") onto the end of `out` and
+// returns where it ends; npos (and `out` as it was) when the word is
 // malformed, of an unknown charset, or does not decode.
-std::optional<Word> encodedWordAt(std::string_view text, std::size_t at) {
+std::size_t decodeWordInto(std::string& out, std::string_view text, std::size_t at) {
+    constexpr std::size_t npos = std::string_view::npos;
     auto bad = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '?'; };
     std::size_t p = at + 2;
     const std::size_t charsetStart = p;
     while (p < text.size() && !bad(text[p])) ++p;
-    if (p >= text.size() || text[p] != '?' || p == charsetStart) return std::nullopt;
-    std::string charset(text.substr(charsetStart, p - charsetStart));
-    if (const auto star = charset.find('*'); star != std::string::npos) charset.resize(star);  // RFC 2231 language
+    if (p >= text.size() || text[p] != '?' || p == charsetStart) return npos;
+    std::string_view charset = text.substr(charsetStart, p - charsetStart);
+    if (const auto star = charset.find('*'); star != std::string_view::npos) charset = charset.substr(0, star);  // RFC 2231 language
     ++p;
-    if (p + 1 >= text.size() || text[p + 1] != '?') return std::nullopt;
-    const char encoding = static_cast<char>(std::toupper(static_cast<unsigned char>(text[p])));
-    if (encoding != 'B' && encoding != 'Q') return std::nullopt;
+    if (p + 1 >= text.size() || text[p + 1] != '?') return npos;
+    const char encoding = asciiLower(text[p]);
+    if (encoding != 'b' && encoding != 'q') return npos;
     p += 2;
     const std::size_t payloadStart = p;
     while (p < text.size() && !bad(text[p])) ++p;
-    if (p + 1 >= text.size() || text[p] != '?' || text[p + 1] != '=') return std::nullopt;
+    if (p + 1 >= text.size() || text[p] != '?' || text[p + 1] != '=') return npos;
     const std::string_view payload = text.substr(payloadStart, p - payloadStart);
-    const auto bytes = encoding == 'B' ? base64Decode(payload) : qDecode(payload);
-    if (!bytes) return std::nullopt;
-    std::optional<std::string> decoded;
+    thread_local std::string bytes;
+    if (!(encoding == 'b' ? base64Decode(payload, bytes) : qDecode(payload, bytes))) return npos;
+    const std::size_t before = out.size();
     if (startsWithNoCase(charset, "iso-2022-jp")) {
-        std::string out;
-        JisDecoder(out, false).run(*bytes);
-        decoded = std::move(out);
+        JisDecoder(out, false).run(bytes);
+        // Bytes the shifts did not explain pass through; they must still be text.
+        if (!isValidUtf8(std::string_view(out).substr(before))) {
+            out.resize(before);
+            return npos;
+        }
     } else {
-        decoded = decodeCharset(*bytes, charset);
+        const auto decoded = decodeCharset(bytes, std::string(charset));
+        if (!decoded) return npos;
+        out.append(*decoded);
     }
-    if (!decoded || !isValidUtf8(*decoded)) return std::nullopt;
-    return Word{p + 2, std::move(*decoded)};
+    return p + 2;
 }
 
 // Where the white space after an encoded word ends, folds (a line end and
@@ -245,34 +258,33 @@ Options parseOptions(std::string_view letters) {
 std::string decode(std::string_view text, const Options& options) {
     std::string out;
     out.reserve(text.size());
-    std::string plain;  // the text between encoded words, JIS-decoded as a piece
-    auto flushPlain = [&] {
-        if (plain.empty()) return;
-        JisDecoder(out, options.brokenJis).run(plain);
-        plain.clear();
+    std::size_t plainStart = 0;  // the text since the last word, JIS-decoded as a piece
+    auto flushPlain = [&](std::size_t upTo) {
+        if (upTo > plainStart) JisDecoder(out, options.brokenJis).run(text.substr(plainStart, upTo - plainStart));
     };
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (options.mime && text[i] == '=' && i + 1 < text.size() && text[i + 1] == '?') {
-            if (auto word = encodedWordAt(text, i)) {
-                flushPlain();
-                out.append(word->text);
-                i = word->end;
-                // Adjacent encoded words join: the space between them goes.
-                const std::size_t next = skipFoldingSpace(text, i);
-                if (next > i && next + 1 < text.size() && text[next] == '=' && text[next + 1] == '?' &&
-                    encodedWordAt(text, next))
-                    i = next;
-                continue;
-            }
+    thread_local std::string words;  // decoded apart first: a failed word leaves no trace
+    std::size_t i = options.mime ? text.find("=?") : std::string_view::npos;
+    while (i != std::string_view::npos) {
+        words.clear();
+        std::size_t end = decodeWordInto(words, text, i);
+        if (end == std::string_view::npos) {  // not a word: it stays part of the plain text
+            i = text.find("=?", i + 1);
+            continue;
         }
-        // Up to the next possible encoded word in one go.
-        std::size_t stop = options.mime ? text.find("=?", i + 1) : std::string_view::npos;
-        if (stop == std::string_view::npos) stop = text.size();
-        plain.append(text.substr(i, stop - i));
-        i = stop;
+        // Adjacent encoded words join: the space between them goes.
+        while (true) {
+            const std::size_t next = skipFoldingSpace(text, end);
+            if (next == end || text.compare(next, 2, "=?") != 0) break;
+            const std::size_t after = decodeWordInto(words, text, next);
+            if (after == std::string_view::npos) break;
+            end = after;
+        }
+        flushPlain(i);
+        out.append(words);
+        plainStart = end;
+        i = text.find("=?", end);
     }
-    flushPlain();
+    flushPlain(text.size());
     return out;
 }
 

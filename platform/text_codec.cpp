@@ -327,8 +327,9 @@ const std::array<std::uint64_t, 1024>& cp932Encodable() {
 }  // namespace
 
 std::optional<std::string> decodeCharset(std::string_view bytes, const std::string& charset) {
-    std::string name;
-    for (const char c : charset) name.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    std::string name(charset);
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
     if (name == "utf-8" || name == "utf8") {
         if (!isValidUtf8(bytes)) return std::nullopt;
         return std::string(bytes);
@@ -351,19 +352,18 @@ std::optional<std::string> decodeCharset(std::string_view bytes, const std::stri
     UConverter* conv = it->second.get();
     if (!conv) return std::nullopt;
     ucnv_resetToUnicode(conv);
-    std::u16string u16(bytes.size() + 1, u'\0');
+    thread_local std::u16string u16;
+    u16.resize(bytes.size() + 1);
     UErrorCode status = U_ZERO_ERROR;
     const int32_t n = ucnv_toUChars(conv, reinterpret_cast<UChar*>(u16.data()), static_cast<int32_t>(u16.size()),
                                     bytes.data(), static_cast<int32_t>(bytes.size()), &status);
     if (U_FAILURE(status)) return std::nullopt;
-    std::string out;
-    out.reserve(static_cast<std::size_t>(n) * 3);
-    for (int32_t i = 0; i < n;) {
-        UChar32 c;
-        U16_NEXT(u16.data(), i, n, c);
-        if (c < 0 || U_IS_SURROGATE(c)) return std::nullopt;
-        appendUtf8(out, static_cast<char32_t>(c));
-    }
+    std::string out(static_cast<std::size_t>(n) * 3, '\0');
+    int32_t length = 0;
+    u_strToUTF8(out.data(), static_cast<int32_t>(out.size()), &length, reinterpret_cast<const UChar*>(u16.data()), n,
+                &status);
+    if (U_FAILURE(status)) return std::nullopt;  // a lone surrogate, say
+    out.resize(static_cast<std::size_t>(length));
     return out;
 }
 
