@@ -2,6 +2,7 @@
 #include "app/editor_state.h"
 
 #include "app/texts.h"
+#include "convert/case_width.h"
 #include "convert/duplicates.h"
 #include "convert/kana_width.h"
 #include "convert/mod_nkf32.h"
@@ -11,6 +12,7 @@
 #include "platform/text_codec.h"
 #include "regex/operations.h"
 
+#include <cstdio>
 #include <map>
 
 namespace kk {
@@ -283,38 +285,92 @@ using Conversion = TextResult (*)(std::string_view);
 template <Text (*F)(std::string_view)>
 TextResult always(std::string_view text) { return F(text); }
 
+// A width step, then its fix-up replace for the backslash and "￥".
+template <Text (*F)(std::string_view), const char* FixUp>
+TextResult withFixUp(std::string_view text) { return regex::xsed(FixUp, F(text)); }
+constexpr char kYenToBackslash[] = "s/￥/\\\\/gk";  // the replacement is an escaped backslash
+constexpr char kBackslashToYen[] = "s/\\\\/￥/gk";  // the pattern is an escaped backslash
+
+struct ConversionStep {
+    Conversion convert = nullptr;    // a text operation, or
+    const char* filter = nullptr;    // a filter command
+    bool sortForm = false;           // run by the sort form of the filter runner
+};
+
 // The dispatcher's labels and what each one runs.
-Conversion conversionFor(const std::string& label) {
-    static const std::map<std::string, Conversion> table = {
-        {texts::kConvHalfToFullKana, &always<convert::hankakuToZenkaku2>},
-        {texts::kConvFullToHalfKana, &always<convert::zenkakuToHankaku>},
-        {texts::kConvReverse, &always<convert::xrev>},
-        {texts::kConvMime, &always<convert::mimeDecode>},
-        {texts::kConvMimeBroken, &always<convert::mimeDecodeBroken>},
-        {texts::kConvMimeQuoted, &convert::mimeDecodeQuotedPrintable},
+const ConversionStep* conversionFor(const std::string& label) {
+    static const std::map<std::string, ConversionStep> table = {
+        {texts::kConvHalfToFullKana, {&always<convert::hankakuToZenkaku2>}},
+        {texts::kConvFullToHalfKana, {&always<convert::zenkakuToHankaku>}},
+        {texts::kConvToHalf, {&withFixUp<convert::toHalfWidth, kYenToBackslash>}},
+        {texts::kConvToFull, {&withFixUp<convert::toFullWidth, kBackslashToYen>}},
+        {texts::kConvWordCapitals, {&always<convert::toWordCapitals>}},
+        {texts::kConvUpper, {&always<convert::toUpperCase>}},
+        {texts::kConvLower, {&always<convert::toLowerCase>}},
+        {texts::kConvHiraToKata, {&always<convert::hiraganaToKatakana>}},
+        {texts::kConvKataToHira, {&always<convert::katakanaToHiragana>}},
+        {texts::kConvReverse, {&always<convert::xrev>}},
+        {texts::kConvMime, {&always<convert::mimeDecode>}},
+        {texts::kConvMimeBroken, {&always<convert::mimeDecodeBroken>}},
+        {texts::kConvMimeQuoted, {&convert::mimeDecodeQuotedPrintable}},
+        {"昇順ソート", {nullptr, "sort", true}},
+        {"降順ソート", {nullptr, "sort /r", true}},
+        {"昇順ソートn", {nullptr, "sortf -n -s"}},
+        {"降順ソートn", {nullptr, "sortf -n -r -s"}},
+        {"sortf_J_a", {nullptr, "sortf -J -b -s"}},
+        {"sortf_J_d", {nullptr, "sortf -J -b -s -r"}},
+        {"uniq_n", {nullptr, "uniq"}},
+        {"uniq_d", {nullptr, "uniq -d"}},
+        {"uniq_dc", {nullptr, "uniq -dc"}},
     };
     const auto it = table.find(label);
-    return it == table.end() ? nullptr : it->second;
+    return it == table.end() ? nullptr : &it->second;
 }
 
 }  // namespace
 
+bool isConversionLabel(const std::string& label) { return conversionFor(label) != nullptr; }
+
 void EditorState::runConversion(const std::string& label) {
-    const Conversion convert = conversionFor(label);
-    if (!convert || workingText_.empty() || busy_) return;
+    const ConversionStep* step = conversionFor(label);
+    if (!step) {
+        std::fprintf(stderr, "kakikae: no conversion is labelled \"%s\"\n", label.c_str());
+        return;
+    }
+    if (workingText_.empty() || busy_) return;
     setStatus(texts::kStatusRunning);
+    // The text and the remembered texts stay when a step fails; the status says why.
+    auto finish = [this](Text& start, TextResult result) {
+        if (!result.ok()) {
+            setStatus(result.error().message);
+            return;
+        }
+        beforeText_ = std::move(start);
+        outTotxtBox(std::move(result).value());
+        setStatus(texts::kStatusDone);
+    };
+    if (step->filter) {
+        auto start = std::make_shared<Text>(workingText_);
+        filter::FilterSetup setup{services_.folder.path(), services_.helperDirectory};
+        auto job = filter::prepareFilter(step->sortForm ? filter::FilterForm::Sort : filter::FilterForm::General,
+                                         step->filter, *start, setup);
+        if (!job) {
+            finish(*start, job.error());
+            return;
+        }
+        setBusy(true);
+        cancelFlag_.reset();
+        auto shared = std::make_shared<filter::FilterJob>(std::move(job.value()));
+        services_.processes.start(shared->request, [this, shared, start, finish](ProcessOutcome o) {
+            setBusy(false);
+            finish(*start, filter::collectFilterResult(*shared, o));
+        });
+        return;
+    }
+    const Conversion convert = step->convert;
     auto result = std::make_shared<TextResult>(Text());
     runTextTask([convert, result](const Text& text) { *result = convert(text); },
-                [this, result](Text& start) {
-                    if (!result->ok()) {
-                        // The text and the remembered texts stay; the status says why.
-                        setStatus(result->error().message);
-                        return;
-                    }
-                    beforeText_ = std::move(start);
-                    outTotxtBox(std::move(*result).value());
-                    setStatus(texts::kStatusDone);
-                });
+                [result, finish](Text& start) { finish(start, std::move(*result)); });
 }
 
 void EditorState::runDuplicates(bool extracting) {

@@ -35,6 +35,8 @@ CommandMode classifyCommand(std::string_view command);
 bool passesCommandCheck(std::string_view command);
 // A pattern starting with "^" or ending in an unescaped "$".
 bool isLineAnchored(std::string_view command);
+// One of the dispatcher's conversion labels.
+bool isConversionLabel(const std::string& label);
 
 class EditorState {
 public:
@@ -96,7 +98,8 @@ public:
 
     // Built-in conversions of the whole working text. The work runs off the
     // UI thread; the result lands through outTotxtBox, ending "変換終了".
-    // A label the dispatcher does not know leaves everything as it is.
+    // A label the dispatcher does not know leaves everything as it is (and is
+    // reported on standard error: no menu should pass one).
     void runConversion(const std::string& label);
     void deleteDuplicates();     // Menumultidel_Click
     void extractDuplicates();    // Menumultiview_Click

@@ -174,30 +174,54 @@ QAction* MainWindow::addMenuItem(QMenu* menu, const char* name, const QString& c
     return a;
 }
 
-void MainWindow::buildMenus() {
-    QMenu* strcnv = menuBar()->addMenu(qs(texts::kMenuConvert));
-    strcnv->setObjectName("MenuStrcnv");
-    busyDisabled_.push_back(strcnv->menuAction());
-    addMenuItem(strcnv, "MenuHK2ZK", qs(texts::kConvHalfToFullKana), &MainWindow::MenuHK2ZK_Click);
-    addMenuItem(strcnv, "MenuZK2HK", qs(texts::kConvFullToHalfKana), &MainWindow::MenuZK2HK_Click);
-    addMenuItem(strcnv, "MenuXrev", qs(texts::kConvReverse), &MainWindow::MenuXrev_Click);
+void MainWindow::addConversionItem(QMenu* menu, const char* name, const char* caption, const char* label) {
+    QAction* a = menu->addAction(qs(caption));
+    a->setObjectName(name);
+    const std::string key = label;
+    connect(a, &QAction::triggered, this, [this, key] { forward([this, key] { state_.runConversion(key); }); });
+    actions_[name] = a;
+}
 
-    QMenu* mime = menuBar()->addMenu(qs(texts::kMenuMime));
-    mime->setObjectName("mimedecode");
-    busyDisabled_.push_back(mime->menuAction());
-    addMenuItem(mime, "mojiCvt", qs(texts::kMenuMimeHeader), &MainWindow::mojiCvt_Click);
-    addMenuItem(mime, "mojiCvtB", qs(texts::kMenuMimeBroken), &MainWindow::mojiCvtB_Click);
-    addMenuItem(mime, "mojiCvtQ", qs(texts::kMenuMimeQuoted), &MainWindow::mojiCvtQ_Click);
+void MainWindow::buildMenus() {
+    auto menu = [this](const char* name, const char* caption) {
+        QMenu* m = menuBar()->addMenu(qs(caption));
+        m->setObjectName(name);
+        busyDisabled_.push_back(m->menuAction());
+        return m;
+    };
+    // Each item passes its label to the dispatcher; most labels are the caption.
+    QMenu* strcnv = menu("MenuStrcnv", texts::kMenuConvert);
+    for (const auto& [name, label] : {std::pair{"MenuHK2ZK", texts::kConvHalfToFullKana},
+                                      {"MenuZK2HK", texts::kConvFullToHalfKana}, {"MenuZ2H", texts::kConvToHalf},
+                                      {"MenuH2Z", texts::kConvToFull}, {"MenuACap", texts::kConvWordCapitals},
+                                      {"MenuOmoji", texts::kConvUpper}, {"MenuKomoji", texts::kConvLower},
+                                      {"MenuHira2Kana", texts::kConvHiraToKata}, {"MenuKana2Hira", texts::kConvKataToHira},
+                                      {"MenuXrev", texts::kConvReverse}})
+        addConversionItem(strcnv, name, label, label);
+
+    QMenu* mime = menu("mimedecode", texts::kMenuMime);
+    addConversionItem(mime, "mojiCvt", texts::kMenuMimeHeader, texts::kConvMime);
+    addConversionItem(mime, "mojiCvtB", texts::kMenuMimeBroken, texts::kConvMimeBroken);
+    addConversionItem(mime, "mojiCvtQ", texts::kMenuMimeQuoted, texts::kConvMimeQuoted);
+
+    QMenu* sort = menu("menu_sort", "&sort");
+    addConversionItem(sort, "menu_sort_a", "昇順(sortコマンド使用）", "昇順ソート");
+    addConversionItem(sort, "menu_sort_d", "降順(sort /rコマンド使用)", "降順ソート");
+    addConversionItem(sort, "menu_sortf_a", "数字昇順(sortf -n -sコマンド使用)", "昇順ソートn");
+    addConversionItem(sort, "menu_sortf_d", "数字降順(sortf -n -r -s)コマンド使用", "降順ソートn");
+    addConversionItem(sort, "menu_sortf_J_a", "日本語環境辞書順ソート昇順(sortf -J -b -s)", "sortf_J_a");
+    addConversionItem(sort, "menu_sortf_J_d", "日本語環境辞書順ソート降順(sortf -J -b -s -r)", "sortf_J_d");
 
     QAction* count = addMenuItem(nullptr, "MenuStrcount", qs(texts::kMenuCount), &MainWindow::MenuStrcount_Click);
     count->setToolTip(qs(texts::kCountTip));
     busyDisabled_.push_back(count);
 
-    QMenu* hojo = menuBar()->addMenu(qs(texts::kMenuDuplicates));
-    hojo->setObjectName("MenuHojo");
-    busyDisabled_.push_back(hojo->menuAction());
+    QMenu* hojo = menu("MenuHojo", texts::kMenuDuplicates);
     addMenuItem(hojo, "Menumultidel", qs(texts::kMenuDeleteDuplicates), &MainWindow::Menumultidel_Click);
     addMenuItem(hojo, "Menumultiview", qs(texts::kMenuExtractDuplicates), &MainWindow::Menumultiview_Click);
+    addConversionItem(hojo, "menu_fil_uniq_n", "重複行削除(uniq使用)", "uniq_n");
+    addConversionItem(hojo, "menu_fil_uniq_d", "重複行抽出(uniq -d使用)", "uniq_d");
+    addConversionItem(hojo, "menu_fil_uniq_dc", "重複行抽出(uniq -dc使用)", "uniq_dc");
 
     QMenu* option = menuBar()->addMenu(qs("&Option"));
     option->setObjectName("MenuOption");
@@ -324,12 +348,6 @@ void MainWindow::okimarituika_Click() { forward([this] { state_.addFavourite(); 
 void MainWindow::menu_reload_Click() { forward([this] { state_.reloadLists(); }); }
 void MainWindow::MenuEditHistory_Click() { state_.openListFile(kHistoryFileName); }
 void MainWindow::MenuEditOkimari_Click() { state_.openListFile(kFavouritesFileName); }
-void MainWindow::MenuHK2ZK_Click() { forward([this] { state_.runConversion(texts::kConvHalfToFullKana); }); }
-void MainWindow::MenuZK2HK_Click() { forward([this] { state_.runConversion(texts::kConvFullToHalfKana); }); }
-void MainWindow::MenuXrev_Click() { forward([this] { state_.runConversion(texts::kConvReverse); }); }
-void MainWindow::mojiCvt_Click() { forward([this] { state_.runConversion(texts::kConvMime); }); }
-void MainWindow::mojiCvtB_Click() { forward([this] { state_.runConversion(texts::kConvMimeBroken); }); }
-void MainWindow::mojiCvtQ_Click() { forward([this] { state_.runConversion(texts::kConvMimeQuoted); }); }
 void MainWindow::MenuStrcount_Click() {
     // The menu bar shows no tooltips; the count's line says how it counts.
     jotai->setToolTip(qs(texts::kCountTip));

@@ -45,12 +45,6 @@ public slots:
     void MenuEditOkimari_Click();
     void MenuQuit_Click();
     void cancel_Click();
-    void MenuHK2ZK_Click();
-    void MenuZK2HK_Click();
-    void MenuXrev_Click();
-    void mojiCvt_Click();
-    void mojiCvtB_Click();
-    void mojiCvtQ_Click();
     void MenuStrcount_Click();
     void Menumultidel_Click();
     void Menumultiview_Click();
@@ -71,6 +65,8 @@ private:
     void render(unsigned changes);
     void fillCombo(QComboBox* box, const std::vector<Text>& items, bool keepEditText);
     QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, void (MainWindow::*slot)());
+    // A conversion item: its handler passes `label` to runConversion.
+    void addConversionItem(QMenu* menu, const char* name, const char* caption, const char* label);
     // Runs a model handler after taking the user's edits from the widgets.
     void forward(const std::function<void()>& handler);
 

@@ -17,6 +17,13 @@ inline constexpr const char* kChangedMark = "変更";
 // Conversion labels: the dispatcher's keys (most equal their menu captions).
 inline constexpr const char* kConvHalfToFullKana = "ｶﾀｶﾅをカタカナに";
 inline constexpr const char* kConvFullToHalfKana = "カタカナをｶﾀｶﾅに";
+inline constexpr const char* kConvToHalf = "全角を半角に";
+inline constexpr const char* kConvToFull = "半角を全角に";
+inline constexpr const char* kConvWordCapitals = "単語先頭を大文字に";
+inline constexpr const char* kConvUpper = "大文字に変換";
+inline constexpr const char* kConvLower = "小文字に変換";
+inline constexpr const char* kConvHiraToKata = "ひらがなをカタカナに";
+inline constexpr const char* kConvKataToHira = "カタカナをひらがなに";
 inline constexpr const char* kConvReverse = "文字反転";
 inline constexpr const char* kConvMime = "MIMEデコード";
 inline constexpr const char* kConvMimeBroken = "MIMEデコードB";

@@ -54,6 +54,9 @@ Runs one command over standard input and writes the result to standard output
                        mime (MIME header words), mime-broken (also JIS text
                        whose ESC bytes were lost), mime-qp (quoted-printable
                        JIS text)
+  --convert LABEL      any menu conversion, by its label or short name (case,
+                       width, kana, sorts, uniq ...): see --list-conversions
+  --list-conversions   the conversions' names and labels
   --count              print the character / line / byte count
   --help, --version
 
@@ -133,8 +136,11 @@ const std::map<std::string, Conversion>& conversions() {
     return m;
 }
 
-// The window's run over one text, through the same model.
-int runLikeWindow(int argc, char** argv, const std::string& command, bool invert, bool useClipboard) {
+// What the window does to its text, through the same model: `act` starts it
+// and calls `done` when it has ended.
+using Action = std::function<void(kk::EditorState&, std::function<void()> done)>;
+
+int runLikeWindow(int argc, char** argv, bool useClipboard, const Action& act) {
     std::unique_ptr<QCoreApplication> app;
     if (useClipboard) app = std::make_unique<QGuiApplication>(argc, argv);
     else app = std::make_unique<QCoreApplication>(argc, argv);
@@ -157,16 +163,14 @@ int runLikeWindow(int argc, char** argv, const std::string& command, bool invert
     kk::EditorState state(kk::Services{*clipboard, files, prompt, desktop, processes, tasks,
                                        kk::DataFolder::locate(exeDir), exeDir});
     state.loadClipboard();
-    state.setCommandLineFromView(command);
-    state.setInvert(invert);
     bool done = false;
     QEventLoop loop;
-    state.run([&] {
+    act(state, [&] {
         done = true;
         loop.quit();
     });
     if (!done) loop.exec();
-    if (state.status() != kk::texts::kStatusDone) {
+    if (state.status() != kk::texts::kStatusDone && !state.workingText().empty()) {
         if (prompt.lastError.empty()) std::cerr << "kakikae-cli: " << state.status() << "\n";
         return kFailed;
     }
@@ -184,6 +188,44 @@ int runLikeWindow(int argc, char** argv, const std::string& command, bool invert
     return kOk;
 }
 
+Action runCommand(const std::string& command, bool invert) {
+    return [command, invert](kk::EditorState& state, std::function<void()> done) {
+        state.setCommandLineFromView(command);
+        state.setInvert(invert);
+        state.run(std::move(done));
+    };
+}
+
+Action runConversion(const std::string& label) {
+    return [label](kk::EditorState& state, std::function<void()> done) {
+        state.setObserver([&state, done](unsigned changes) {
+            if ((changes & kk::EditorState::Busy) && !state.busy()) done();
+        });
+        state.runConversion(label);
+        if (!state.busy()) done();
+    };
+}
+
+// Short names for the menu conversions (their Japanese labels work too).
+const std::map<std::string, std::string>& conversionAliases() {
+    static const std::map<std::string, std::string> m = {
+        {"to-half-width", "全角を半角に"}, {"to-full-width", "半角を全角に"}, {"capitalize-words", "単語先頭を大文字に"},
+        {"upper", "大文字に変換"}, {"lower", "小文字に変換"}, {"hiragana-to-katakana", "ひらがなをカタカナに"},
+        {"katakana-to-hiragana", "カタカナをひらがなに"}, {"sort", "昇順ソート"}, {"sort-reverse", "降順ソート"},
+        {"sort-numeric", "昇順ソートn"}, {"sort-numeric-reverse", "降順ソートn"}, {"sort-japanese", "sortf_J_a"},
+        {"sort-japanese-reverse", "sortf_J_d"}, {"uniq", "uniq_n"}, {"uniq-d", "uniq_d"}, {"uniq-dc", "uniq_dc"},
+        {"hankaku-to-zenkaku", "ｶﾀｶﾅをカタカナに"}, {"zenkaku-to-hankaku", "カタカナをｶﾀｶﾅに"}, {"reverse", "文字反転"},
+        {"mime", "MIMEデコード"}, {"mime-broken", "MIMEデコードB"}, {"mime-qp", "MIMEデコードQ"},
+    };
+    return m;
+}
+
+void listConversions() {
+    std::cout << "Menu conversions (name, then the label the window's menu passes):\n";
+    for (const auto& [alias, label] : conversionAliases()) std::cout << "  " << alias << "\t" << label << "\n";
+    std::cout << "Duplicate lines (the 重複行 menu's own items):\n  dedupe\n  extract-duplicates\n";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -198,6 +240,7 @@ int main(int argc, char** argv) {
         if (a == "--invert") { invert = true; continue; }
         if (a == "--clipboard") { useClipboard = true; continue; }
         if (a == "--count") { count = true; continue; }
+        if (a == "--list-conversions") { listConversions(); return kOk; }
         if (a == "-e" || a == "--convert") {
             if (i + 1 >= argc) { std::cerr << "kakikae-cli: " << a << " needs an argument\n"; return kUsage; }
             (a == "-e" ? (expressions.push_back(argv[++i]), void()) : (conversion = argv[++i], void()));
@@ -220,17 +263,24 @@ int main(int argc, char** argv) {
         std::cerr << "kakikae-cli: give one of COMMAND, -e CMD, --convert NAME or --count (see --help)\n";
         return kUsage;
     }
-    if (haveCommand) return runLikeWindow(argc, argv, command, invert, useClipboard);
+    if (haveCommand) return runLikeWindow(argc, argv, useClipboard, runCommand(command, invert));
     if (useClipboard) { std::cerr << "kakikae-cli: --clipboard goes with COMMAND\n"; return kUsage; }
 
     Conversion fn = nullptr;
     if (!conversion.empty()) {
-        const auto it = conversions().find(conversion);
-        if (it == conversions().end()) {
-            std::cerr << "kakikae-cli: unknown conversion \"" << conversion << "\"\n";
-            return kUsage;
+        // The text-only conversions run directly; the rest (filters among
+        // them) through the model, as the window runs them.
+        if (const auto it = conversions().find(conversion); it != conversions().end()) {
+            fn = it->second;
+        } else {
+            const auto alias = conversionAliases().find(conversion);
+            const std::string label = alias != conversionAliases().end() ? alias->second : conversion;
+            if (!kk::isConversionLabel(label)) {
+                std::cerr << "kakikae-cli: unknown conversion \"" << conversion << "\" (see --list-conversions)\n";
+                return kUsage;
+            }
+            return runLikeWindow(argc, argv, false, runConversion(label));
         }
-        fn = it->second;
     }
     std::optional<kk::InputBytes> input{kk::InputBytes::fromStdin()};
     const std::string_view bytes = input->view();

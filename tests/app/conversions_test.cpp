@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QEventLoop>
+#include <QTimer>
+
+#include <cstdlib>
+
 namespace kk {
 namespace {
 
@@ -44,6 +49,85 @@ TEST(Conversion, KanaAndReverseGoThroughOutTotxtBox) {
                                                           texts::kStatusDone}));
         EXPECT_TRUE(r.state.history().empty());  // conversions are not commands
     }
+}
+
+// All the menu conversions on one sample, expected texts written out. The
+// filters see the text plus one line end, so the sorts and uniq show an
+// empty line that the sample did not have.
+TEST(Conversion, EveryLabelOnOneSample) {
+    ::setenv("LC_ALL", "C", 1);  // the system sort's order
+    const std::string in = "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\r\n2 xyz\r\n2 xyz\r\nかな\r\n";
+    const std::string l1 = "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\r\n";
+    const std::string rest = "2 xyz\r\n2 xyz\r\nかな\r\n";
+    const struct { const char* label; std::string out; } cases[] = {
+        {"ｶﾀｶﾅをカタカナに", "b10 Abc-dEF\\￥ ガパア ひらがなゝ カタカナヷヽ 漢字🙂\r\n" + rest},
+        {"カタカナをｶﾀｶﾅに", "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ ｶﾀｶﾅヷヽ 漢字🙂\r\n" + rest},
+        {"全角を半角に", "b10 Abc-dEF\\\\ ｶﾞﾊﾟｱ ひらがなゝ ｶﾀｶﾅﾜﾞヽ 漢字🙂\r\n" + rest},
+        {"半角を全角に", "ｂ１０　Ａｂｃ－ｄＥＦ￥￥　ガパア　ひらがなゝ　カタカナヷヽ　漢字🙂\r\n２　ｘｙｚ\r\n２　ｘｙｚ\r\nかな\r\n"},
+        {"単語先頭を大文字に", "B10 Abc-def\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\r\n2 Xyz\r\n2 Xyz\r\nかな\r\n"},
+        {"大文字に変換", "B10 ABC-DEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\r\n2 XYZ\r\n2 XYZ\r\nかな\r\n"},
+        {"小文字に変換", "b10 abc-def\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\r\n" + rest},
+        {"ひらがなをカタカナに", "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ヒラガナヽ カタカナヷヽ 漢字🙂\r\n2 xyz\r\n2 xyz\r\nカナ\r\n"},
+        {"カタカナをひらがなに", "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ かたかなヷゝ 漢字🙂\r\n" + rest},
+        {"文字反転", "🙂字漢 ヽヷナカタカ ゝながらひ ｱﾊﾟｶﾞ ￥\\FEd-cbA 01b\r\nzyx 2\r\nzyx 2\r\nなか\r\n"},
+        {"MIMEデコード", in},
+        {"MIMEデコードB", in},
+        {"MIMEデコードQ", in},
+        {"昇順ソート", "\r\n2 xyz\r\n2 xyz\r\n" + l1 + "かな\r\n"},
+        {"降順ソート", "かな\r\n" + l1 + "2 xyz\r\n2 xyz\r\n\r\n"},
+        {"昇順ソートn", l1 + "かな\r\n\r\n2 xyz\r\n2 xyz\r\n"},
+        {"降順ソートn", "2 xyz\r\n2 xyz\r\n" + l1 + "かな\r\n\r\n"},
+        {"sortf_J_a", "\r\n2 xyz\r\n2 xyz\r\n" + l1 + "かな\r\n"},
+        {"sortf_J_d", "かな\r\n" + l1 + "2 xyz\r\n2 xyz\r\n\r\n"},
+        {"uniq_n", l1 + "2 xyz\r\nかな\r\n\r\n"},
+        {"uniq_d", "2 xyz\r\n"},
+        {"uniq_dc", "      2 2 xyz\r\n"},
+    };
+    for (const auto& c : cases) {
+        Rig r(KK_BIN_DIR);
+        Seen seen;
+        start(r, in, &seen);
+        r.state.markChanged();
+        r.state.runConversion(c.label);
+        if (r.state.busy()) {  // a filter: wait for the child
+            QEventLoop loop;
+            r.state.setObserver([&](unsigned ch) {
+                if (ch & EditorState::Status) seen.statuses.push_back(r.state.status());
+                if ((ch & EditorState::Busy) && !r.state.busy()) loop.quit();
+            });
+            QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        EXPECT_EQ(r.state.workingText(), c.out) << c.label;
+        EXPECT_EQ(r.state.beforeText(), in) << c.label;
+        EXPECT_EQ(r.state.afterText(), c.out) << c.label;
+        EXPECT_FALSE(r.state.changedMark()) << c.label;
+        EXPECT_EQ(seen.statuses, (std::vector<std::string>{texts::kStatusRunning, texts::kStatusAfter,
+                                                          texts::kStatusDone}))
+            << c.label;
+        EXPECT_TRUE(r.state.history().empty()) << c.label;  // conversions are not commands
+    }
+}
+
+TEST(Conversion, FailedFilterKeepsTheText) {
+    Rig r;  // no helper folder: sortf cannot be found
+    start(r, "b\r\na\r\n");
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    ::setenv("PATH", "/nonexistent", 1);
+    r.state.runConversion("昇順ソートn");
+    QEventLoop loop;
+    r.state.setObserver([&](unsigned ch) {
+        if ((ch & EditorState::Busy) && !r.state.busy()) loop.quit();
+    });
+    if (r.state.busy()) {
+        QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    ::setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(r.state.workingText(), "b\r\na\r\n");
+    EXPECT_EQ(r.state.beforeText(), "");
+    EXPECT_NE(r.state.status(), texts::kStatusDone);
+    EXPECT_NE(r.state.status().find("sortf"), std::string::npos) << r.state.status();
 }
 
 TEST(Conversion, EmptyTextOrUnknownLabelChangesNothing) {

@@ -79,7 +79,10 @@ struct Rig {
     FakeDesktop desktop;
     QtProcessRunner processes;
     InlineTaskRunner tasks;
-    EditorState state{Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder("/data"), ""}};
+    EditorState state;
+    // `helpers`: the folder put on a filter's PATH (our sortf lives in the build's bin).
+    explicit Rig(std::string helpers = "")
+        : state(Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder("/data"), std::move(helpers)}) {}
 
     std::string history() { return files.files["/data/kakikae1.ini"]; }
     // Runs the command line and waits for the run to end (a filter ends later).

@@ -143,6 +143,7 @@ TEST(Window, ConversionMenusActOnTheEditedText) {
         {"mojiCvt", "ISO-2022-JPヘッダ", "=?utf-8?q?=E6=97=A5?=", "日"},
         {"mojiCvtB", "Escブロークン", "$B%F(B", "テ"},
         {"mojiCvtQ", "quoted-printable", "=1B$B%F=1B(B", "テ"},
+        {"MenuOmoji", "大文字に変換", "ab", "AB"},
         {"MenuStrcount", "文字カウント", "abc\n", "abc\n"},
     };
     for (const auto& i : items) {

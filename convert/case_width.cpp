@@ -1,0 +1,148 @@
+// Case through ICU's UTF-8 case mapper, width through ICU's width
+// transliterators (created once), kana by code point arithmetic.
+#include "convert/case_width.h"
+
+#include "platform/text_codec.h"
+
+#include <unicode/normalizer2.h>
+#include <unicode/translit.h>
+#include <unicode/uchar.h>
+#include <unicode/ucasemap.h>
+#include <unicode/unistr.h>
+
+#include <memory>
+#include <mutex>
+
+namespace kk::convert {
+
+namespace {
+
+using CaseFn = int32_t (*)(const UCaseMap*, char*, int32_t, const char*, int32_t, UErrorCode*);
+
+Text mapCase(std::string_view text, CaseFn fn) {
+    UErrorCode status = U_ZERO_ERROR;
+    UCaseMap* map = ucasemap_open("", 0, &status);  // the root locale
+    if (U_FAILURE(status)) return Text(text);
+    Text out(text.size() + text.size() / 4 + 16, '\0');
+    int32_t n = fn(map, out.data(), static_cast<int32_t>(out.size()), text.data(), static_cast<int32_t>(text.size()),
+                   &status);
+    if (status == U_BUFFER_OVERFLOW_ERROR) {
+        status = U_ZERO_ERROR;
+        out.assign(static_cast<std::size_t>(n), '\0');
+        n = fn(map, out.data(), n, text.data(), static_cast<int32_t>(text.size()), &status);
+    }
+    ucasemap_close(map);
+    if (U_FAILURE(status)) return Text(text);
+    out.resize(static_cast<std::size_t>(n));
+    return out;
+}
+
+icu::Transliterator* widthTransliterator(bool toFull) {
+    // Built once each; transliterate() is const-safe on separate strings.
+    static std::once_flag once;
+    static std::unique_ptr<icu::Transliterator> full, half;
+    std::call_once(once, [] {
+        UErrorCode status = U_ZERO_ERROR;
+        UParseError pe;
+        full.reset(icu::Transliterator::createFromRules(
+            "kk-full", icu::UnicodeString::fromUTF8("::[^\\u005C]; ::Halfwidth-Fullwidth;"), UTRANS_FORWARD, pe,
+            status));
+        if (U_FAILURE(status)) full.reset();
+        status = U_ZERO_ERROR;
+        half.reset(icu::Transliterator::createFromRules(
+            "kk-half", icu::UnicodeString::fromUTF8("::[^\\uFFE5]; ::Fullwidth-Halfwidth;"), UTRANS_FORWARD, pe,
+            status));
+        if (U_FAILURE(status)) half.reset();
+    });
+    return toFull ? full.get() : half.get();
+}
+
+std::string toUtf8(const icu::UnicodeString& u) {
+    std::string out;
+    u.toUTF8String(out);
+    return out;
+}
+
+// Kana followed by a combining voiced mark becomes the precomposed letter.
+Text composeVoicedKana(std::string_view text) {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status)) return Text(text);
+    Text out;
+    out.reserve(text.size());
+    std::size_t lastStart = 0;
+    char32_t last = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t at = i;
+        const char32_t c = nextCodePoint(text, i);
+        if ((c == 0x3099 || c == 0x309A) && last >= 0x3040 && last <= 0x30FF) {
+            const UChar32 composed = nfc->composePair(static_cast<UChar32>(last), static_cast<UChar32>(c));
+            if (composed >= 0) {
+                out.resize(lastStart);
+                appendUtf8(out, static_cast<char32_t>(composed));
+                last = 0;
+                continue;
+            }
+        }
+        lastStart = out.size();
+        out.append(text.substr(at, i - at));
+        last = c;
+    }
+    return out;
+}
+
+Text shiftKana(std::string_view text, bool toKatakana) {
+    Text out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t at = i;
+        const char32_t c = nextCodePoint(text, i);
+        char32_t m = c;
+        if (toKatakana && ((c >= 0x3041 && c <= 0x3096) || c == 0x309D || c == 0x309E)) m = c + 0x60;
+        if (!toKatakana && ((c >= 0x30A1 && c <= 0x30F6) || c == 0x30FD || c == 0x30FE)) m = c - 0x60;
+        if (m == c) out.append(text.substr(at, i - at));
+        else appendUtf8(out, m);
+    }
+    return out;
+}
+
+bool startsWord(char32_t c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == 0; }
+
+}  // namespace
+
+Text toUpperCase(std::string_view text) { return mapCase(text, ucasemap_utf8ToUpper); }
+Text toLowerCase(std::string_view text) { return mapCase(text, ucasemap_utf8ToLower); }
+
+Text toWordCapitals(std::string_view text) {
+    Text out;
+    out.reserve(text.size());
+    bool wordStart = true;
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t c = nextCodePoint(text, i);
+        const UChar32 m = wordStart ? u_toupper(static_cast<UChar32>(c)) : u_tolower(static_cast<UChar32>(c));
+        appendUtf8(out, static_cast<char32_t>(m));
+        wordStart = startsWord(c);
+    }
+    return out;
+}
+
+Text toFullWidth(std::string_view text) {
+    icu::Transliterator* t = widthTransliterator(true);
+    if (!t) return Text(text);
+    icu::UnicodeString u = icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    t->transliterate(u);
+    return composeVoicedKana(toUtf8(u));
+}
+
+Text toHalfWidth(std::string_view text) {
+    icu::Transliterator* t = widthTransliterator(false);
+    if (!t) return Text(text);
+    icu::UnicodeString u = icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    t->transliterate(u);
+    return toUtf8(u);
+}
+
+Text hiraganaToKatakana(std::string_view text) { return shiftKana(text, true); }
+Text katakanaToHiragana(std::string_view text) { return shiftKana(text, false); }
+
+}  // namespace kk::convert

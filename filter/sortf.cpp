@@ -1,0 +1,135 @@
+// Each line gets its key once (a number, or an ICU sort key, or the bytes),
+// then one sort over the keys.
+#include "filter/sortf.h"
+
+#include <unicode/coll.h>
+#include <unicode/stringpiece.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <memory>
+#include <numeric>
+#include <optional>
+
+namespace kk::filter {
+
+namespace {
+
+std::string_view withoutBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    return s;
+}
+
+// The number a line starts with (after blanks): sign, digits, a decimal part.
+std::optional<double> leadingNumber(std::string_view s) {
+    s = withoutBlanks(s);
+    std::size_t n = 0;
+    if (n < s.size() && (s[n] == '-' || s[n] == '+')) ++n;
+    const std::size_t digitsStart = n;
+    while (n < s.size() && s[n] >= '0' && s[n] <= '9') ++n;
+    bool any = n > digitsStart;
+    if (n < s.size() && s[n] == '.') {
+        ++n;
+        while (n < s.size() && s[n] >= '0' && s[n] <= '9') { ++n; any = true; }
+    }
+    if (!any) return std::nullopt;
+    const std::string number(s.substr(0, n));
+    return std::strtod(number.c_str(), nullptr);
+}
+
+}  // namespace
+
+bool parseSortOptions(const std::vector<std::string>& words, SortOptions& o, std::string& error) {
+    for (const auto& w : words) {
+        if (w.size() < 2 || w[0] != '-') {
+            error = "unknown argument " + w;
+            return false;
+        }
+        for (std::size_t i = 1; i < w.size(); ++i) {
+            switch (w[i]) {
+                case 'n': o.numeric = true; break;
+                case 'r': o.reverse = true; break;
+                case 's': o.stable = true; break;
+                case 'b': o.ignoreBlanks = true; break;
+                case 'J': o.japanese = true; break;
+                default: error = std::string("unknown option -") + w[i]; return false;
+            }
+        }
+    }
+    return true;
+}
+
+std::string sortText(std::string_view text, const SortOptions& o) {
+    std::vector<std::string_view> lines;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t lf = text.find('\n', pos);
+        const std::size_t end = lf == std::string_view::npos ? text.size() : lf;
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + 1;
+    }
+    const auto keyText = [&](std::string_view line) { return o.ignoreBlanks ? withoutBlanks(line) : line; };
+
+    std::vector<std::size_t> order(lines.size());
+    std::iota(order.begin(), order.end(), 0);
+    // Ties that are not stable fall back to the whole line's bytes, as sort does.
+    auto tie = [&](std::size_t a, std::size_t b) { return !o.stable && lines[a] != lines[b] ? (lines[a] < lines[b]) != o.reverse : false; };
+
+    if (o.numeric) {
+        std::vector<std::optional<double>> keys(lines.size());
+        for (std::size_t i = 0; i < lines.size(); ++i) keys[i] = leadingNumber(lines[i]);
+        // Lines without a number come first (last when reversed), as if -infinity.
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            const auto& ka = keys[a];
+            const auto& kb = keys[b];
+            if (ka.has_value() != kb.has_value()) return kb.has_value() != o.reverse;
+            if (ka && *ka != *kb) return (*ka < *kb) != o.reverse;
+            return tie(a, b);
+        });
+    } else if (o.japanese) {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::Collator> coll(icu::Collator::createInstance(icu::Locale("ja"), status));
+        std::vector<std::string> keys(lines.size());
+        // Japanese collation tells hiragana from katakana only at the fourth
+        // level and full from half width not at all: ask for every level, so
+        // かな < カナ < ｶﾅ and only equal lines tie.
+        if (U_SUCCESS(status)) coll->setStrength(icu::Collator::IDENTICAL);
+        if (U_SUCCESS(status)) {
+            for (std::size_t i = 0; i < lines.size(); ++i) {
+                const std::string_view k = keyText(lines[i]);
+                const icu::UnicodeString u =
+                    icu::UnicodeString::fromUTF8(icu::StringPiece(k.data(), static_cast<int32_t>(k.size())));
+                std::string& key = keys[i];
+                key.resize(static_cast<std::size_t>(k.size()) * 4 + 16);
+                int32_t n = coll->getSortKey(u, reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
+                if (n > static_cast<int32_t>(key.size())) {
+                    key.resize(static_cast<std::size_t>(n));
+                    n = coll->getSortKey(u, reinterpret_cast<uint8_t*>(key.data()), n);
+                }
+                key.resize(static_cast<std::size_t>(n));
+            }
+        } else {
+            for (std::size_t i = 0; i < lines.size(); ++i) keys[i] = std::string(keyText(lines[i]));
+        }
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            if (keys[a] != keys[b]) return (keys[a] < keys[b]) != o.reverse;
+            return tie(a, b);
+        });
+    } else {
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            const std::string_view ka = keyText(lines[a]), kb = keyText(lines[b]);
+            if (ka != kb) return (ka < kb) != o.reverse;
+            return tie(a, b);
+        });
+    }
+
+    std::string out;
+    out.reserve(text.size() + 1);
+    for (const std::size_t i : order) {
+        out.append(lines[i]);
+        out.push_back('\n');
+    }
+    return out;
+}
+
+}  // namespace kk::filter
