@@ -6,6 +6,8 @@
 #include <unicode/stringpiece.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <thread>
 #include <charconv>
 #include <cstdlib>
 #include <memory>
@@ -25,6 +27,7 @@ std::string_view withoutBlanks(std::string_view s) {
 std::optional<double> leadingNumber(std::string_view s) {
     s = withoutBlanks(s);
     std::size_t n = 0;
+    const bool negative = n < s.size() && s[n] == '-';
     if (n < s.size() && (s[n] == '-' || s[n] == '+')) ++n;
     const std::size_t digitsStart = n;
     while (n < s.size() && s[n] >= '0' && s[n] <= '9') ++n;
@@ -34,8 +37,54 @@ std::optional<double> leadingNumber(std::string_view s) {
         while (n < s.size() && s[n] >= '0' && s[n] <= '9') { ++n; any = true; }
     }
     if (!any) return std::nullopt;
-    const std::string number(s.substr(0, n));
-    return std::strtod(number.c_str(), nullptr);
+    const std::size_t start = s[0] == '-' || s[0] == '+' ? 1 : 0;
+    double v = 0;
+    std::from_chars(s.data() + start, s.data() + n, v);
+    return negative ? -v : v;
+}
+
+// Sort keys for the lines by the "ja" collator at every level, computed in
+// slices on a few threads (each with its own collator): most of -J's time.
+std::vector<std::string> collationKeys(const std::vector<std::string_view>& texts) {
+    std::vector<std::string> keys(texts.size());
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::Collator> base(icu::Collator::createInstance(icu::Locale("ja"), status));
+    if (U_FAILURE(status)) {
+        for (std::size_t i = 0; i < texts.size(); ++i) keys[i] = std::string(texts[i]);
+        return keys;
+    }
+    // Japanese collation tells hiragana from katakana only at the fourth
+    // level and full from half width not at all: ask for every level, so
+    // かな < カナ < ｶﾅ and only equal lines tie.
+    base->setStrength(icu::Collator::IDENTICAL);
+    auto work = [&](icu::Collator* coll, std::size_t from, std::size_t to) {
+        icu::UnicodeString u;
+        for (std::size_t i = from; i < to; ++i) {
+            const std::string_view k = texts[i];
+            u = icu::UnicodeString::fromUTF8(icu::StringPiece(k.data(), static_cast<int32_t>(k.size())));
+            std::string& key = keys[i];
+            key.resize(k.size() * 4 + 16);
+            int32_t n = coll->getSortKey(u, reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
+            if (n > static_cast<int32_t>(key.size())) {
+                key.resize(static_cast<std::size_t>(n));
+                n = coll->getSortKey(u, reinterpret_cast<uint8_t*>(key.data()), n);
+            }
+            key.resize(static_cast<std::size_t>(n));
+        }
+    };
+    const std::size_t threads =
+        texts.size() < 10000 ? 1 : std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+    std::vector<std::unique_ptr<icu::Collator>> clones;
+    std::vector<std::thread> pool;
+    const std::size_t slice = (texts.size() + threads - 1) / threads;
+    for (std::size_t t = 1; t < threads; ++t) {
+        clones.emplace_back(base->clone());
+        const std::size_t from = std::min(texts.size(), t * slice), to = std::min(texts.size(), (t + 1) * slice);
+        pool.emplace_back(work, clones.back().get(), from, to);
+    }
+    work(base.get(), 0, std::min(texts.size(), slice));
+    for (auto& th : pool) th.join();
+    return keys;
 }
 
 }  // namespace
@@ -76,41 +125,24 @@ std::string sortText(std::string_view text, const SortOptions& o) {
     auto tie = [&](std::size_t a, std::size_t b) { return !o.stable && lines[a] != lines[b] ? (lines[a] < lines[b]) != o.reverse : false; };
 
     if (o.numeric) {
-        std::vector<std::optional<double>> keys(lines.size());
-        for (std::size_t i = 0; i < lines.size(); ++i) keys[i] = leadingNumber(lines[i]);
-        // Lines without a number come first (last when reversed), as if -infinity.
-        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            const auto& ka = keys[a];
-            const auto& kb = keys[b];
-            if (ka.has_value() != kb.has_value()) return kb.has_value() != o.reverse;
-            if (ka && *ka != *kb) return (*ka < *kb) != o.reverse;
-            return tie(a, b);
-        });
-    } else if (o.japanese) {
-        UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::Collator> coll(icu::Collator::createInstance(icu::Locale("ja"), status));
-        std::vector<std::string> keys(lines.size());
-        // Japanese collation tells hiragana from katakana only at the fourth
-        // level and full from half width not at all: ask for every level, so
-        // かな < カナ < ｶﾅ and only equal lines tie.
-        if (U_SUCCESS(status)) coll->setStrength(icu::Collator::IDENTICAL);
-        if (U_SUCCESS(status)) {
-            for (std::size_t i = 0; i < lines.size(); ++i) {
-                const std::string_view k = keyText(lines[i]);
-                const icu::UnicodeString u =
-                    icu::UnicodeString::fromUTF8(icu::StringPiece(k.data(), static_cast<int32_t>(k.size())));
-                std::string& key = keys[i];
-                key.resize(static_cast<std::size_t>(k.size()) * 4 + 16);
-                int32_t n = coll->getSortKey(u, reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
-                if (n > static_cast<int32_t>(key.size())) {
-                    key.resize(static_cast<std::size_t>(n));
-                    n = coll->getSortKey(u, reinterpret_cast<uint8_t*>(key.data()), n);
-                }
-                key.resize(static_cast<std::size_t>(n));
-            }
-        } else {
-            for (std::size_t i = 0; i < lines.size(); ++i) keys[i] = std::string(keyText(lines[i]));
+        // Keys side by side with their line numbers: one sort over a flat array.
+        struct Key { double value; bool has; std::uint32_t line; };
+        std::vector<Key> keys(lines.size());
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const auto v = leadingNumber(lines[i]);
+            keys[i] = {v.value_or(0), v.has_value(), static_cast<std::uint32_t>(i)};
         }
+        // Lines without a number come first (last when reversed), as if -infinity.
+        std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+            if (a.has != b.has) return b.has != o.reverse;
+            if (a.has && a.value != b.value) return (a.value < b.value) != o.reverse;
+            return tie(a.line, b.line);
+        });
+        for (std::size_t i = 0; i < keys.size(); ++i) order[i] = keys[i].line;
+    } else if (o.japanese) {
+        std::vector<std::string_view> texts(lines.size());
+        for (std::size_t i = 0; i < lines.size(); ++i) texts[i] = keyText(lines[i]);
+        const std::vector<std::string> keys = collationKeys(texts);
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
             if (keys[a] != keys[b]) return (keys[a] < keys[b]) != o.reverse;
             return tie(a, b);

@@ -41,7 +41,9 @@ int main(int argc, char** argv) {
     }
     std::string text;
     if (files.empty()) {
-        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        char buf[1 << 16];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, stdin)) > 0) text.append(buf, n);
     } else {
         for (const auto& f : files) {
             std::ifstream in(f, std::ios::binary);
