@@ -54,9 +54,11 @@ std::vector<std::string> collationKeys(const std::vector<std::string_view>& text
         return keys;
     }
     // Japanese collation tells hiragana from katakana only at the fourth
-    // level and full from half width not at all: ask for every level, so
-    // かな < カナ < ｶﾅ and only equal lines tie.
-    base->setStrength(icu::Collator::IDENTICAL);
+    // level and full from half width not at all: ask for the fourth level,
+    // then break what is still equal by the line's own bytes (code point
+    // order), so かな < カナ < ｶﾅ and only equal lines tie. Cheaper than
+    // the collator's identical level, which normalises every line.
+    base->setStrength(icu::Collator::QUATERNARY);
     auto work = [&](icu::Collator* coll, std::size_t from, std::size_t to) {
         icu::UnicodeString u;
         for (std::size_t i = from; i < to; ++i) {
@@ -69,7 +71,9 @@ std::vector<std::string> collationKeys(const std::vector<std::string_view>& text
                 key.resize(static_cast<std::size_t>(n));
                 n = coll->getSortKey(u, reinterpret_cast<uint8_t*>(key.data()), n);
             }
+            // The key ends in its NUL, which now separates it from the bytes.
             key.resize(static_cast<std::size_t>(n));
+            key.append(k);
         }
     };
     const std::size_t threads =
@@ -85,6 +89,22 @@ std::vector<std::string> collationKeys(const std::vector<std::string_view>& text
     work(base.get(), 0, std::min(texts.size(), slice));
     for (auto& th : pool) th.join();
     return keys;
+}
+
+// A stable sort on two threads for big inputs: each half sorted, then one
+// merge, which keeps equal elements of the first half first.
+template <class It, class Less>
+void parallelStableSort(It first, It last, Less less) {
+    const auto n = last - first;
+    if (n < 200000 || std::thread::hardware_concurrency() < 2) {
+        std::stable_sort(first, last, less);
+        return;
+    }
+    const It mid = first + n / 2;
+    std::thread other([&] { std::stable_sort(first, mid, less); });
+    std::stable_sort(mid, last, less);
+    other.join();
+    std::inplace_merge(first, mid, last, less);
 }
 
 }  // namespace
@@ -133,7 +153,7 @@ std::string sortText(std::string_view text, const SortOptions& o) {
             keys[i] = {v.value_or(0), v.has_value(), static_cast<std::uint32_t>(i)};
         }
         // Lines without a number come first (last when reversed), as if -infinity.
-        std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        parallelStableSort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
             if (a.has != b.has) return b.has != o.reverse;
             if (a.has && a.value != b.value) return (a.value < b.value) != o.reverse;
             return tie(a.line, b.line);
@@ -143,7 +163,7 @@ std::string sortText(std::string_view text, const SortOptions& o) {
         std::vector<std::string_view> texts(lines.size());
         for (std::size_t i = 0; i < lines.size(); ++i) texts[i] = keyText(lines[i]);
         const std::vector<std::string> keys = collationKeys(texts);
-        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        parallelStableSort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
             if (keys[a] != keys[b]) return (keys[a] < keys[b]) != o.reverse;
             return tie(a, b);
         });
