@@ -69,6 +69,8 @@ public:
                 std::size_t stop = i;
                 while (stop < n && text[stop] != kEsc && !(broken_ && text[stop] == '$')) ++stop;
                 if (stop > i) {
+                    for (std::size_t k = i; k < stop && !passedHighBytes_; ++k)
+                        passedHighBytes_ = static_cast<unsigned char>(text[k]) >= 0x80;
                     out_.append(text.substr(i, stop - i));
                     i = stop;
                     continue;
@@ -109,10 +111,15 @@ public:
             // A line end (or anything that is no JIS byte) ends a shifted run:
             // mail lines never carry the shift state over.
             if (mode_ != Mode::Ascii && (c == '\r' || c == '\n' || c >= 0x80)) mode_ = Mode::Ascii;
+            if (c >= 0x80) passedHighBytes_ = true;
             out_.push_back(static_cast<char>(c));
             ++i;
         }
     }
+
+    // Whether bytes of 0x80 and up went through as they were (they may not
+    // be UTF-8; everything the decoder makes itself is).
+    bool passedHighBytes() const { return passedHighBytes_; }
 
 private:
     enum class Mode { Ascii, Kanji, Kana };
@@ -122,6 +129,7 @@ private:
     std::string& out_;
     bool broken_;
     Mode mode_ = Mode::Ascii;
+    bool passedHighBytes_ = false;
     const std::array<char32_t, 94 * 94>& table_ = jisTable();
 };
 
@@ -136,19 +144,32 @@ constexpr std::array<std::int8_t, 256> kBase64 = [] {
 bool base64Decode(std::string_view s, std::string& out) {
     std::size_t end = s.size();
     while (end > 0 && s[end - 1] == '=') --end;  // padding only at the end
-    out.clear();
-    std::uint32_t acc = 0;
+    out.resize(end / 4 * 3 + 3);
+    auto* o = reinterpret_cast<unsigned char*>(out.data());
+    std::size_t w = 0, i = 0;
+    auto value = [&](std::size_t k) { return kBase64[static_cast<unsigned char>(s[k])]; };
+    for (; i + 4 <= end; i += 4) {
+        const int a = value(i), b = value(i + 1), c = value(i + 2), d = value(i + 3);
+        if ((a | b | c | d) < 0) return false;
+        const std::uint32_t v = (std::uint32_t(a) << 18) | (std::uint32_t(b) << 12) | (std::uint32_t(c) << 6) | std::uint32_t(d);
+        o[w++] = static_cast<unsigned char>(v >> 16);
+        o[w++] = static_cast<unsigned char>(v >> 8);
+        o[w++] = static_cast<unsigned char>(v);
+    }
+    // Two or three characters left make one or two bytes; a single one, none.
+    std::uint32_t v = 0;
     int bits = 0;
-    for (std::size_t i = 0; i < end; ++i) {
-        const int v = kBase64[static_cast<unsigned char>(s[i])];
-        if (v < 0) return false;
-        acc = (acc << 6) | static_cast<std::uint32_t>(v);
+    for (; i < end; ++i) {
+        const int x = value(i);
+        if (x < 0) return false;
+        v = (v << 6) | std::uint32_t(x);
         bits += 6;
         if (bits >= 8) {
             bits -= 8;
-            out.push_back(static_cast<char>((acc >> bits) & 0xFF));
+            o[w++] = static_cast<unsigned char>(v >> bits);
         }
     }
+    out.resize(w);
     return true;
 }
 
@@ -211,9 +232,10 @@ std::size_t decodeWordInto(std::string& out, std::string_view text, std::size_t 
     if (!(encoding == 'b' ? base64Decode(payload, bytes) : qDecode(payload, bytes))) return npos;
     const std::size_t before = out.size();
     if (startsWithNoCase(charset, "iso-2022-jp")) {
-        JisDecoder(out, false).run(bytes);
+        JisDecoder jis(out, false);
+        jis.run(bytes);
         // Bytes the shifts did not explain pass through; they must still be text.
-        if (!isValidUtf8(std::string_view(out).substr(before))) {
+        if (jis.passedHighBytes() && !isValidUtf8(std::string_view(out).substr(before))) {
             out.resize(before);
             return npos;
         }
