@@ -8,6 +8,7 @@
 #include "convert/mod_nkf32.h"
 #include "convert/reverse_count.h"
 #include "filter/filter_runner.h"
+#include "lists/favourite.h"
 #include "lists/list_file.h"
 #include "platform/text_codec.h"
 #include "regex/operations.h"
@@ -438,6 +439,11 @@ void EditorState::addFavourite() {
     if (!written)
         services_.prompt.ask("おきまりファイルに書き込めませんでした: " + favouritesPath(), "", Prompt::Icon::Error,
                              Prompt::Buttons::Ok);
+}
+
+void EditorState::chooseFavourite(const Text& entry) {
+    commandLine_ = lists::stripFavouriteComments(entry);
+    notify(CommandLine);
 }
 
 void EditorState::reloadLists() {

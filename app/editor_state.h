@@ -107,6 +107,7 @@ public:
 
     // Lists.
     void addFavourite();         // okimarituika_Click
+    void chooseFavourite(const Text& entry);  // okimariBox_Click: the entry, comments stripped, into the command line
     void reloadLists();          // menu_reload_Click
 
 private:

@@ -149,6 +149,7 @@ void MainWindow::buildControls() {
     connect(History1, &QPushButton::clicked, this, &MainWindow::History1_Click);
     connect(HIstory2, &QPushButton::clicked, this, &MainWindow::HIstory2_Click);
     connect(okimarituika, &QPushButton::clicked, this, &MainWindow::okimarituika_Click);
+    connect(okimariBox, &QComboBox::activated, this, &MainWindow::okimariBox_Click);
     connect(cancelButton, &QPushButton::clicked, this, &MainWindow::cancel_Click);
     connect(m_rev, &QCheckBox::toggled, this, [this](bool on) { state_.setInvert(on); });
     connect(myTextBox->document(), &QTextDocument::contentsChanged, this, [this] {
@@ -345,6 +346,10 @@ void MainWindow::History0_Click() { forward([this] { state_.showStartClip(); });
 void MainWindow::History1_Click() { forward([this] { state_.showBefore(); }); }
 void MainWindow::HIstory2_Click() { forward([this] { state_.showAfter(); }); }
 void MainWindow::okimarituika_Click() { forward([this] { state_.addFavourite(); }); }
+void MainWindow::okimariBox_Click() {
+    const QString entry = okimariBox->currentText();
+    forward([this, entry] { state_.chooseFavourite(entry.toStdString()); });
+}
 void MainWindow::menu_reload_Click() { forward([this] { state_.reloadLists(); }); }
 void MainWindow::MenuEditHistory_Click() { state_.openListFile(kHistoryFileName); }
 void MainWindow::MenuEditOkimari_Click() { state_.openListFile(kFavouritesFileName); }

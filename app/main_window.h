@@ -40,6 +40,7 @@ public slots:
     void History1_Click();
     void HIstory2_Click();
     void okimarituika_Click();
+    void okimariBox_Click();
     void menu_reload_Click();
     void MenuEditHistory_Click();
     void MenuEditOkimari_Click();

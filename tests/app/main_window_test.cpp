@@ -130,6 +130,18 @@ TEST(Window, ListsFillTheBoxes) {
     auto* fav = static_cast<QComboBox*>(r.window.control("okimariBox"));
     ASSERT_EQ(fav->count(), 2);
     EXPECT_EQ(fav->itemText(0), "f2");
+
+    // Choosing a favourite fills the command box without its comments and runs nothing.
+    r.files.files["/data/kakikae0.ini"] = "【削除】 s/x//g\r\n";
+    r.window.menu_reload_Click();
+    r.clipboard.text = "text";
+    r.window.clipKakunin_Click();
+    const QString status = r.label("jotai");
+    fav->setCurrentIndex(0);
+    emit fav->activated(0);
+    EXPECT_EQ(r.command()->currentText(), "s/x//g");
+    EXPECT_EQ(r.text()->toPlainText(), "text");
+    EXPECT_EQ(r.label("jotai"), status);
 }
 
 TEST(Window, ConversionMenusActOnTheEditedText) {
