@@ -3,6 +3,7 @@
 
 #include "app/layout.h"
 #include "app/texts.h"
+#include "dialogs/multiline_form.h"
 #include "platform/text_codec.h"
 
 #include <QAction>
@@ -150,6 +151,7 @@ void MainWindow::buildControls() {
     connect(HIstory2, &QPushButton::clicked, this, &MainWindow::HIstory2_Click);
     connect(okimarituika, &QPushButton::clicked, this, &MainWindow::okimarituika_Click);
     connect(okimariBox, &QComboBox::activated, this, &MainWindow::okimariBox_Click);
+    connect(multilineCmd, &QPushButton::clicked, this, &MainWindow::multilineCmd_Click);
     connect(cancelButton, &QPushButton::clicked, this, &MainWindow::cancel_Click);
     connect(m_rev, &QCheckBox::toggled, this, [this](bool on) { state_.setInvert(on); });
     connect(myTextBox->document(), &QTextDocument::contentsChanged, this, [this] {
@@ -350,6 +352,22 @@ void MainWindow::okimariBox_Click() {
     const QString entry = okimariBox->currentText();
     forward([this, entry] { state_.chooseFavourite(entry.toStdString()); });
 }
+void MainWindow::multilineCmd_Click() {
+    if (!multiLineForm_) {
+        // Without an owner, as a window of its own: the main window stays usable.
+        auto* form = new dialogs::MultiLineForm(nullptr);
+        connect(form, &dialogs::MultiLineForm::commandBuilt, this, [this](const QString& command) {
+            myRegstrBox->setEditText(command);
+            state_.setCommandLineFromView(command.toStdString());
+        });
+        connect(this, &QObject::destroyed, form, &QWidget::close);
+        multiLineForm_ = form;
+    }
+    multiLineForm_->show();
+    multiLineForm_->raise();
+    multiLineForm_->activateWindow();
+}
+
 void MainWindow::menu_reload_Click() { forward([this] { state_.reloadLists(); }); }
 void MainWindow::MenuEditHistory_Click() { state_.openListFile(kHistoryFileName); }
 void MainWindow::MenuEditOkimari_Click() { state_.openListFile(kFavouritesFileName); }

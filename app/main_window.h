@@ -6,6 +6,7 @@
 #include "app/editor_state.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <map>
@@ -41,6 +42,7 @@ public slots:
     void HIstory2_Click();
     void okimarituika_Click();
     void okimariBox_Click();
+    void multilineCmd_Click();
     void menu_reload_Click();
     void MenuEditHistory_Click();
     void MenuEditOkimari_Click();
@@ -80,6 +82,7 @@ private:
     QPushButton *okimarituika = nullptr, *multilineCmd = nullptr, *cancelButton = nullptr;
     QCheckBox* m_rev = nullptr;
     QLabel *jotai = nullptr, *manualHenko = nullptr, *Label1 = nullptr, *okimariLabel = nullptr;
+    QPointer<QWidget> multiLineForm_;  // the one helper window, while it is open
     std::map<QString, QWidget*> controls_;
     std::map<QString, QAction*> actions_;
     std::vector<QAction*> busyDisabled_;

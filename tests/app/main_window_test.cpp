@@ -2,6 +2,7 @@
 // command-line keys and the round trip of the working text through the widget.
 #include "app/main_window.h"
 #include "app/texts.h"
+#include "dialogs/multiline_form.h"
 #include "../app/fakes.h"
 
 #include <QAbstractButton>
@@ -117,6 +118,28 @@ TEST(Window, EditsKeepNoBreakSpaces) {
     QTest::keyClicks(r.text(), "d");
     r.window.ClipTenso_Click();
     EXPECT_EQ(r.clipboard.text, "a\u00a0b\u3000cd");
+}
+
+TEST(Window, MultiLineHelperFillsTheCommandBox) {
+    WindowRig r;
+    r.window.multilineCmd_Click();
+    auto* form = qobject_cast<dialogs::MultiLineForm*>(QApplication::activeWindow());
+    if (!form) {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* f = qobject_cast<dialogs::MultiLineForm*>(w); f && f->isVisible()) form = f;
+    }
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->windowTitle(), QString::fromUtf8("複数行置換補助画面"));
+    r.window.multilineCmd_Click();  // a second click brings the same window
+    int open = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<dialogs::MultiLineForm*>(w) && w->isVisible()) ++open;
+    EXPECT_EQ(open, 1);
+    form->KensakuBox->setPlainText("a.b\nc");
+    form->ChikanBox->setPlainText("x");
+    form->okCmd_Click();
+    EXPECT_EQ(r.command()->currentText(), "s/a\\.b\\r\\nc/x/gk");
+    EXPECT_EQ(r.state.commandLine(), "s/a\\.b\\r\\nc/x/gk");
 }
 
 TEST(Window, ListsFillTheBoxes) {
