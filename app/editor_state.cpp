@@ -10,6 +10,7 @@
 #include "filter/filter_runner.h"
 #include "lists/favourite.h"
 #include "lists/list_file.h"
+#include "platform/find_program.h"
 #include "platform/text_codec.h"
 #include "regex/operations.h"
 
@@ -114,8 +115,63 @@ void EditorState::openListFile(const std::string& name) {
         services_.folder.ensureExists();
         services_.files.append(path, "");
     }
-    if (!services_.desktop.openPath(path))
-        services_.prompt.ask("エディタで開けませんでした: " + path, "", Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
+    auto openAssociated = [&] {
+        if (!services_.desktop.openPath(path))
+            services_.prompt.ask("エディタで開けませんでした: " + path, "", Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
+    };
+    constexpr std::int64_t kEditorLimit = 64'000;
+    const bool modern = !services_.family || services_.family->isNtPlatform();
+    if (services_.files.size(path) < kEditorLimit || modern) {
+        openAssociated();
+        return;
+    }
+    const auto answer = services_.prompt.ask(
+        "ファイルサイズが64Kを超えています。wordpadで開きますか？\r\n"
+        "Noを選択すると関連づけられたエディタで開きます。\r\n"
+        "ただし､64K以上を編集できないエディタだと落ちる可能性があります｡ ",
+        "", Prompt::Icon::Exclamation, Prompt::Buttons::YesNoCancel);
+    if (answer == Prompt::Answer::No) {
+        openAssociated();
+    } else if (answer == Prompt::Answer::Yes) {
+        const std::string wordpad = wordpadPath();
+        if (!wordpad.empty()) services_.desktop.startProgram(wordpad, {path});
+    }
+}
+
+std::string EditorState::wordpadPath() {
+    constexpr std::uint32_t kClassesRoot = 0x80000000u;
+    std::optional<std::string> w;
+    if (services_.registry)
+        w = services_.registry->readString(kClassesRoot, "Wordpad.Document.1\\Protocol\\StdFileEditing\\Server", "");
+    if (!w || w->empty()) {
+        services_.prompt.ask("wordpadがインストールされているか確認してください。", "Error!", Prompt::Icon::None,
+                             Prompt::Buttons::Ok);
+        return {};
+    }
+    return *w;
+}
+
+void EditorState::startSystemInfo() {
+    // The desktops' own system-information programs, the first one present.
+    for (const char* program : {"gnome-system-monitor", "kinfocenter", "hardinfo", "xfce4-taskmanager", "lxtask"}) {
+        const std::string path = findProgramOnPath(program);
+        if (path.empty()) continue;
+        if (services_.desktop.startProgram(path, {})) return;
+        break;
+    }
+    services_.prompt.ask("現時点ではｼｽﾃﾑ情報を使用できません", "", Prompt::Icon::None, Prompt::Buttons::Ok);
+}
+
+void EditorState::openHomePage() { services_.desktop.openUrl(texts::kHomePage); }
+
+void EditorState::openDataFolder() {
+    services_.folder.ensureExists();
+    services_.desktop.openPath(services_.folder.path());
+}
+
+void EditorState::openHelp() {
+    // The help page ships next to the program.
+    services_.desktop.openPath(services_.helperDirectory + "/" + texts::kHelpFileName);
 }
 
 // ---- clipboard and views ----------------------------------------------------

@@ -25,6 +25,9 @@ struct Services {
     TaskRunner& tasks;
     DataFolder folder;
     std::string helperDirectory;  // our helper programs, put on the filter child's PATH
+    // The older desktop's family test and registry; the defaults are this platform's.
+    SystemFamily* family = nullptr;  // null: the modern family
+    Registry* registry = nullptr;    // null: nothing is found
 };
 
 enum class CommandMode { Filter, Substitute, Translate, Match };
@@ -81,6 +84,11 @@ public:
     void formLoad();
     void checkListFileSizes();   // myCheckIniFileLen
     void openListFile(const std::string& name);  // myOpenIniFile
+    std::string wordpadPath();                    // GetWordpadPath: empty (after saying so) when not found
+    void startSystemInfo();                       // the about window's system-information button
+    void openHomePage();                          // gotokakikaeHP_Click
+    void openDataFolder();                        // menu_explorer_Click
+    void openHelp();                              // MenuHelpindex_Click
 
     // Clipboard and views.
     void loadClipboard();        // clipKakunin_Click

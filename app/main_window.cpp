@@ -3,6 +3,7 @@
 
 #include "app/layout.h"
 #include "app/texts.h"
+#include "dialogs/info_windows.h"
 #include "dialogs/multiline_form.h"
 #include "platform/text_codec.h"
 
@@ -231,6 +232,13 @@ void MainWindow::buildMenus() {
     addMenuItem(option, "MenuEditOkimari", qs("おきまり編集"), &MainWindow::MenuEditOkimari_Click);
     addMenuItem(option, "MenuEditHistory", qs("履歴編集"), &MainWindow::MenuEditHistory_Click);
     addMenuItem(option, "menu_reload", qs("おきまり＆履歴　再読込"), &MainWindow::menu_reload_Click);
+    addMenuItem(option, "menu_explorer", qs("explorer起動"), &MainWindow::menu_explorer_Click);
+    QMenu* help = menuBar()->addMenu(qs("&Help"));
+    help->setObjectName("MenuHelp");
+    addMenuItem(help, "MenuGuide", qs("簡単ガイド"), &MainWindow::MenuGuide_Click);
+    addMenuItem(help, "MenuHelpindex", qs("kakikae ヘルプ"), &MainWindow::MenuHelpindex_Click);
+    addMenuItem(help, "gotokakikaeHP", qs("Kakikaeのホームページへ"), &MainWindow::gotokakikaeHP_Click);
+    addMenuItem(help, "MenuAbout", qs("Kakikaeについて"), &MainWindow::MenuAbout_Click);
     addMenuItem(nullptr, "MenuQuit", qs("終了"), &MainWindow::MenuQuit_Click);
 }
 
@@ -367,6 +375,33 @@ void MainWindow::multilineCmd_Click() {
     multiLineForm_->raise();
     multiLineForm_->activateWindow();
 }
+
+void MainWindow::showOnce(QPointer<QWidget>& slot, const std::function<QWidget*()>& make) {
+    if (!slot) {
+        slot = make();
+        connect(this, &QObject::destroyed, slot.data(), &QWidget::close);
+    }
+    slot->show();
+    slot->raise();
+    slot->activateWindow();
+}
+
+void MainWindow::MenuGuide_Click() {
+    showOnce(guide_, [] { return new dialogs::GuideWindow(nullptr); });
+}
+
+void MainWindow::MenuAbout_Click() {
+    showOnce(about_, [this] {
+        auto* about = new dialogs::AboutWindow(qs(texts::kAppTitle), KAKIKAE_VERSION_MAJOR, KAKIKAE_VERSION_MINOR,
+                                               KAKIKAE_VERSION_PATCH, nullptr);
+        connect(about, &dialogs::AboutWindow::systemInfoRequested, this, [this] { state_.startSystemInfo(); });
+        return about;
+    });
+}
+
+void MainWindow::MenuHelpindex_Click() { state_.openHelp(); }
+void MainWindow::gotokakikaeHP_Click() { state_.openHomePage(); }
+void MainWindow::menu_explorer_Click() { state_.openDataFolder(); }
 
 void MainWindow::menu_reload_Click() { forward([this] { state_.reloadLists(); }); }
 void MainWindow::MenuEditHistory_Click() { state_.openListFile(kHistoryFileName); }

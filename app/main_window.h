@@ -43,6 +43,11 @@ public slots:
     void okimarituika_Click();
     void okimariBox_Click();
     void multilineCmd_Click();
+    void MenuGuide_Click();
+    void MenuHelpindex_Click();
+    void gotokakikaeHP_Click();
+    void MenuAbout_Click();
+    void menu_explorer_Click();
     void menu_reload_Click();
     void MenuEditHistory_Click();
     void MenuEditOkimari_Click();
@@ -83,6 +88,8 @@ private:
     QCheckBox* m_rev = nullptr;
     QLabel *jotai = nullptr, *manualHenko = nullptr, *Label1 = nullptr, *okimariLabel = nullptr;
     QPointer<QWidget> multiLineForm_;  // the one helper window, while it is open
+    QPointer<QWidget> guide_, about_;  // the one guide and about window, while open
+    void showOnce(QPointer<QWidget>& slot, const std::function<QWidget*()>& make);
     std::map<QString, QWidget*> controls_;
     std::map<QString, QAction*> actions_;
     std::vector<QAction*> busyDisabled_;

@@ -40,6 +40,9 @@ inline constexpr const char* kMenuCount = "文字カウント";
 inline constexpr const char* kCountTip =
     "文字数はコードポイント単位、バイト数はShift_JISでの長さです（Shift_JISにない文字はUTF-8の長さで数えます）";
 
+inline constexpr const char* kHomePage = "https://kakikae.example.jp/";  // the project's home page, the one place it is named
+inline constexpr const char* kHelpFileName = "kakikae.html";
+
 inline constexpr const char* kCheckCommand = "入力コマンドを確認してください";
 inline constexpr const char* kEditDoneHold = "編集が終わったらOKを押して下さい";
 

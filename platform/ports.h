@@ -53,6 +53,19 @@ public:
     virtual bool startProgram(const std::string& program, const std::vector<std::string>& args) = 0;
 };
 
+// Which family of the older desktop we run on. Every platform we build for
+// counts as the modern (NT) family, whose editors open any size of file.
+class SystemFamily {
+public:
+    virtual ~SystemFamily() = default;
+    virtual bool isNtPlatform() = 0;
+};
+
+class ModernSystem final : public SystemFamily {
+public:
+    bool isNtPlatform() override { return true; }
+};
+
 // The read-only registry of the older desktop; answers "not found" where there is none.
 class Registry {
 public:

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace kk {
 namespace {
 
@@ -65,6 +67,64 @@ TEST(StartUp, SizeCheckGoesOnWhenNoEditorOpens) {
     EXPECT_NE(r.prompt.shown[0].text.find("お気まきの表現ファイル"), std::string::npos);
     EXPECT_NE(r.prompt.shown[1].text.find("開けませんでした"), std::string::npos);
     EXPECT_EQ(r.state.favourites().size(), 1u);  // start-up went on
+}
+
+// The older desktop family offers its big-file editor for list files of
+// 64,000 bytes and more; the modern one (ours) opens every file directly.
+TEST(ListFiles, BigFileQuestionOnTheOlderFamily) {
+    const std::string path = "/data/kakikae0.ini";
+    const std::string wordpadKey = "Wordpad.Document.1\\Protocol\\StdFileEditing\\Server";
+    const struct {
+        bool nt;
+        std::size_t size;
+        std::vector<Prompt::Answer> answers;
+        bool hasWordpad;
+        std::vector<std::string> opened;
+        std::size_t questions;
+    } cases[] = {
+        {true, 100'000, {}, true, {path}, 0},
+        {false, 63'999, {}, true, {path}, 0},
+        {false, 64'000, {Prompt::Answer::Yes}, true, {"C:\\wordpad.exe " + path}, 1},
+        {false, 64'000, {Prompt::Answer::No}, true, {path}, 1},
+        {false, 64'000, {Prompt::Answer::Cancel}, true, {}, 1},
+        {false, 64'000, {Prompt::Answer::Yes}, false, {}, 2},  // then "wordpadがインストールされているか確認してください。"
+    };
+    for (const auto& c : cases) {
+        Rig r;
+        r.family.nt = c.nt;
+        if (c.hasWordpad) r.registry.values[wordpadKey] = "C:\\wordpad.exe";
+        r.files.files[path] = std::string(c.size, 'x');
+        r.prompt.answers.assign(c.answers.begin(), c.answers.end());
+        r.state.openListFile("kakikae0.ini");
+        EXPECT_EQ(r.desktop.opened, c.opened) << c.size;
+        ASSERT_EQ(r.prompt.shown.size(), c.questions) << c.size;
+        if (c.questions >= 1) {
+            EXPECT_EQ(r.prompt.shown[0].text,
+                      "ファイルサイズが64Kを超えています。wordpadで開きますか？\r\n"
+                      "Noを選択すると関連づけられたエディタで開きます。\r\n"
+                      "ただし､64K以上を編集できないエディタだと落ちる可能性があります｡ ");
+            EXPECT_EQ(r.prompt.shown[0].buttons, Prompt::Buttons::YesNoCancel);
+        }
+        if (c.questions == 2) {
+            EXPECT_EQ(r.prompt.shown[1].text, "wordpadがインストールされているか確認してください。");
+        }
+    }
+}
+
+TEST(Desktop, HelpHomePageFolderAndSystemInfo) {
+    Rig r("/opt/kakikae/bin");
+    r.state.openHelp();
+    r.state.openHomePage();
+    r.state.openDataFolder();
+    EXPECT_EQ(r.desktop.opened, (V{"/opt/kakikae/bin/kakikae.html", texts::kHomePage, "/data"}));
+    // No system-information program on PATH: the message, nothing started.
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    ::setenv("PATH", "/nonexistent", 1);
+    r.state.startSystemInfo();
+    ::setenv("PATH", path.c_str(), 1);
+    ASSERT_EQ(r.prompt.shown.size(), 1u);
+    EXPECT_EQ(r.prompt.shown[0].text, "現時点ではｼｽﾃﾑ情報を使用できません");
+    EXPECT_EQ(r.desktop.opened.size(), 3u);
 }
 
 TEST(Clipboard, LoadCopyBackAndViews) {

@@ -68,7 +68,26 @@ public:
     bool succeed = true;
     bool openPath(const std::string& p) override { opened.push_back(p); return succeed; }
     bool openUrl(const std::string& u) override { opened.push_back(u); return succeed; }
-    bool startProgram(const std::string& p, const std::vector<std::string>&) override { opened.push_back(p); return succeed; }
+    bool startProgram(const std::string& p, const std::vector<std::string>& args) override {
+        opened.push_back(args.empty() ? p : p + " " + args.front());
+        return succeed;
+    }
+};
+
+class FakeFamily final : public SystemFamily {
+public:
+    bool nt = true;
+    bool isNtPlatform() override { return nt; }
+};
+
+class FakeRegistry final : public Registry {
+public:
+    std::map<std::string, std::string> values;  // key path → default value
+    std::optional<std::string> readString(std::uint32_t, const std::string& key, const std::string&) override {
+        const auto it = values.find(key);
+        if (it == values.end()) return std::nullopt;
+        return it->second;
+    }
 };
 
 // Everything an EditorState needs, with the real process layer.
@@ -79,10 +98,13 @@ struct Rig {
     FakeDesktop desktop;
     QtProcessRunner processes;
     InlineTaskRunner tasks;
+    FakeFamily family;
+    FakeRegistry registry;
     EditorState state;
     // `helpers`: the folder put on a filter's PATH (our sortf lives in the build's bin).
     explicit Rig(std::string helpers = "")
-        : state(Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder("/data"), std::move(helpers)}) {}
+        : state(Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder("/data"), std::move(helpers),
+                         &family, &registry}) {}
 
     std::string history() { return files.files["/data/kakikae1.ini"]; }
     // Runs the command line and waits for the run to end (a filter ends later).

@@ -142,6 +142,41 @@ TEST(Window, MultiLineHelperFillsTheCommandBox) {
     EXPECT_EQ(r.state.commandLine(), "s/a\\.b\\r\\nc/x/gk");
 }
 
+TEST(Window, HelpMenuWindowsAndDesktop) {
+    WindowRig r;
+    const struct { const char* action; const char* caption; } items[] = {
+        {"MenuGuide", "簡単ガイド"}, {"MenuHelpindex", "kakikae ヘルプ"}, {"gotokakikaeHP", "Kakikaeのホームページへ"},
+        {"MenuAbout", "Kakikaeについて"}, {"menu_explorer", "explorer起動"},
+    };
+    for (const auto& i : items) {
+        ASSERT_NE(r.window.menuAction(i.action), nullptr) << i.action;
+        EXPECT_EQ(r.window.menuAction(i.action)->text(), QString::fromUtf8(i.caption));
+    }
+    auto count = [](const char* name) {
+        int n = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == name && w->isVisible()) ++n;
+        return n;
+    };
+    r.window.menuAction("MenuGuide")->trigger();
+    r.window.menuAction("MenuGuide")->trigger();  // the same window again
+    EXPECT_EQ(count("Dialog1"), 1);
+    r.window.menuAction("MenuAbout")->trigger();
+    r.window.menuAction("MenuAbout")->trigger();
+    EXPECT_EQ(count("frmAbout"), 1);
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() != "frmAbout" || !w->isVisible()) continue;
+        EXPECT_EQ(w->windowTitle(), QString::fromUtf8("kakikaeのﾊﾞｰｼﾞｮﾝ情報"));
+        auto* version = w->findChild<QLabel*>("lblVersion");
+        ASSERT_NE(version, nullptr);
+        EXPECT_EQ(version->text(), QString::fromUtf8("ﾊﾞｰｼﾞｮﾝ ") + KAKIKAE_VERSION);
+        w->close();
+    }
+    r.window.menuAction("gotokakikaeHP")->trigger();
+    r.window.menuAction("menu_explorer")->trigger();
+    EXPECT_EQ(r.desktop.opened, (std::vector<std::string>{texts::kHomePage, "/data"}));
+}
+
 TEST(Window, ListsFillTheBoxes) {
     WindowRig r;
     r.files.files["/data/kakikae1.ini"] = "a\r\nb\r\n";
