@@ -18,6 +18,10 @@ struct Placed {
 
 inline constexpr int kOpenWidth = 9390;   // client area at opening, twips
 inline constexpr int kOpenHeight = 7110;
+// The smallest client area the window allows: the combo boxes at zero width
+// and the text box at its top, where nothing overlaps yet.
+inline constexpr int kMinWidth = 2415;
+inline constexpr int kMinHeight = 2040;
 
 // Every control's rectangle for a client area of w × h twips. Sizes that
 // would go negative mirror into positive ones (absolute values), so a tiny

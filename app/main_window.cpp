@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTextDocument>
 #include <QTimer>
@@ -67,8 +68,13 @@ MainWindow::MainWindow(EditorState& state, QWidget* parent) : QMainWindow(parent
     buildMenus();
     state_.setObserver([this](unsigned changes) { render(changes); });
     const double dpi = logicalDpiX() > 0 ? logicalDpiX() : 96.0;
-    resize(layout::twipsToPixels(layout::kOpenWidth, dpi),
-           layout::twipsToPixels(layout::kOpenHeight, dpi) + menuBar()->sizeHint().height());
+    const int menuH = menuBar()->sizeHint().height();
+    setMinimumSize(layout::twipsToPixels(layout::kMinWidth, dpi), layout::twipsToPixels(layout::kMinHeight, dpi) + menuH);
+    QSize open(layout::twipsToPixels(layout::kOpenWidth, dpi), layout::twipsToPixels(layout::kOpenHeight, dpi) + menuH);
+    // On a screen smaller than the design size, open within what it has.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        open = open.boundedTo(screen->availableGeometry().size() * 0.95).expandedTo(minimumSize());
+    resize(open);
 }
 
 void MainWindow::buildControls() {

@@ -11,6 +11,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -175,6 +177,78 @@ TEST(Window, HelpMenuWindowsAndDesktop) {
     r.window.menuAction("gotokakikaeHP")->trigger();
     r.window.menuAction("menu_explorer")->trigger();
     EXPECT_EQ(r.desktop.opened, (std::vector<std::string>{texts::kHomePage, "/data"}));
+}
+
+// The whole menu bar from its map: menu, item, caption; every item exists,
+// sits in its menu, is enabled, and does something when chosen.
+TEST(Window, MenuMap) {
+    WindowRig r;
+    const struct { const char* menu; const char* item; const char* caption; } map[] = {
+        {"文字種変換(&C)", "MenuHK2ZK", "ｶﾀｶﾅをカタカナに"}, {"文字種変換(&C)", "MenuZK2HK", "カタカナをｶﾀｶﾅに"},
+        {"文字種変換(&C)", "MenuZ2H", "全角を半角に"}, {"文字種変換(&C)", "MenuH2Z", "半角を全角に"},
+        {"文字種変換(&C)", "MenuACap", "単語先頭を大文字に"}, {"文字種変換(&C)", "MenuOmoji", "大文字に変換"},
+        {"文字種変換(&C)", "MenuKomoji", "小文字に変換"}, {"文字種変換(&C)", "MenuHira2Kana", "ひらがなをカタカナに"},
+        {"文字種変換(&C)", "MenuKana2Hira", "カタカナをひらがなに"}, {"文字種変換(&C)", "MenuXrev", "文字反転"},
+        {"&mimeデコード", "mojiCvt", "ISO-2022-JPヘッダ"}, {"&mimeデコード", "mojiCvtB", "Escブロークン"},
+        {"&mimeデコード", "mojiCvtQ", "quoted-printable"},
+        {"&sort", "menu_sort_a", "昇順(sortコマンド使用）"}, {"&sort", "menu_sort_d", "降順(sort /rコマンド使用)"},
+        {"&sort", "menu_sortf_a", "数字昇順(sortf -n -sコマンド使用)"},
+        {"&sort", "menu_sortf_d", "数字降順(sortf -n -r -s)コマンド使用"},
+        {"&sort", "menu_sortf_J_a", "日本語環境辞書順ソート昇順(sortf -J -b -s)"},
+        {"&sort", "menu_sortf_J_d", "日本語環境辞書順ソート降順(sortf -J -b -s -r)"},
+        {"", "MenuStrcount", "文字カウント"},
+        {"重複行(&d)", "Menumultidel", "重複行削除"}, {"重複行(&d)", "Menumultiview", "重複行抽出"},
+        {"重複行(&d)", "menu_fil_uniq_n", "重複行削除(uniq使用)"}, {"重複行(&d)", "menu_fil_uniq_d", "重複行抽出(uniq -d使用)"},
+        {"重複行(&d)", "menu_fil_uniq_dc", "重複行抽出(uniq -dc使用)"},
+        {"&Option", "MenuEditOkimari", "おきまり編集"}, {"&Option", "MenuEditHistory", "履歴編集"},
+        {"&Option", "menu_reload", "おきまり＆履歴　再読込"}, {"&Option", "menu_explorer", "explorer起動"},
+        {"&Help", "MenuGuide", "簡単ガイド"}, {"&Help", "MenuHelpindex", "kakikae ヘルプ"},
+        {"&Help", "gotokakikaeHP", "Kakikaeのホームページへ"}, {"&Help", "MenuAbout", "Kakikaeについて"},
+        {"", "MenuQuit", "終了"},
+    };
+    // The bar's own order: six menus, with the two direct items in their places.
+    QStringList bar;
+    for (QAction* a : r.window.menuBar()->actions()) bar << a->text();
+    EXPECT_EQ(bar, (QStringList{QString::fromUtf8("文字種変換(&C)"), QString::fromUtf8("&mimeデコード"), "&sort",
+                                QString::fromUtf8("文字カウント"), QString::fromUtf8("重複行(&d)"), "&Option", "&Help",
+                                QString::fromUtf8("終了")}));
+    for (const auto& m : map) {
+        QAction* a = r.window.menuAction(m.item);
+        ASSERT_NE(a, nullptr) << m.item;
+        EXPECT_EQ(a->text(), QString::fromUtf8(m.caption)) << m.item;
+        EXPECT_TRUE(a->isEnabled()) << m.item;
+        const auto* menu = qobject_cast<QMenu*>(a->parent());
+        EXPECT_EQ(menu ? menu->title() : QString(), QString::fromUtf8(m.menu)) << m.item;
+        if (std::string_view(m.item) == "MenuQuit") continue;
+        // Chosen on a small text, each item does something: the status, the
+        // text, the command box, a window or the desktop changes.
+        r.text()->setPlainText("abc\nabc");
+        r.command()->setEditText("s/b/B/");
+        const QString before = r.label("jotai") + r.text()->toPlainText() + r.command()->currentText();
+        const std::size_t opened = r.desktop.opened.size(), prompts = r.prompt.shown.size();
+        const int windows = static_cast<int>(QApplication::topLevelWidgets().size());
+        a->trigger();
+        QEventLoop loop;
+        while (r.state.busy()) loop.processEvents(QEventLoop::WaitForMoreEvents, 100);
+        const QString after = r.label("jotai") + r.text()->toPlainText() + r.command()->currentText();
+        const bool acted = after != before || r.desktop.opened.size() != opened || r.prompt.shown.size() != prompts ||
+                           static_cast<int>(QApplication::topLevelWidgets().size()) != windows;
+        EXPECT_TRUE(acted) << m.item;
+        r.state.setWorkingTextFromView("");
+        r.window.clipKakunin_Click();
+    }
+    // While a run is going on, the conversion menus and the count are disabled.
+    r.command()->setEditText("sleep 5");
+    r.window.runSed_Click();
+    for (QAction* top : r.window.menuBar()->actions())
+        if (top->text() == QString::fromUtf8("文字種変換(&C)")) {
+            EXPECT_FALSE(top->isEnabled());
+        }
+    EXPECT_FALSE(r.window.menuAction("MenuStrcount")->isEnabled());
+    r.window.cancel_Click();
+    QEventLoop loop;
+    while (r.state.busy()) loop.processEvents(QEventLoop::WaitForMoreEvents, 100);
+    EXPECT_TRUE(r.window.menuAction("MenuStrcount")->isEnabled());
 }
 
 TEST(Window, ListsFillTheBoxes) {
