@@ -22,7 +22,9 @@ check "cli one-shot exit" 0 $?
 sleep 0.3
 check "cli one-shot text" "こんにちは 世界" "$(xclip -selection clipboard -o)"
 
-# 2. The window: start-up text from the clipboard, copy back, quit, text stays.
+# 2. The window as a user drives it: start-up text from the clipboard, a
+# typed command run with Enter, copy back; the one-shot button with a filter;
+# a menu conversion by its access keys; quit, and the text stays.
 printf '日本語\nテキスト' | xclip -selection clipboard -i >/dev/null 2>&1
 "$gui" &
 gpid=$!
@@ -43,9 +45,32 @@ sleep 1
 xdotool mousemove --window "$win" $((WIDTH - 40)) 102 click 1
 sleep 0.5
 check "window copy-back" "$(printf '日本語\nTEXT')" "$(xclip -selection clipboard -o)"
+
+# The one-shot button by its access key, with a filter: load, sort, copy back.
+printf 'いろは\nあいう' | xclip -selection clipboard -i >/dev/null 2>&1
+xdotool mousemove --window "$win" 200 70 click 1
+sleep 0.2
+xdotool key ctrl+a
+xdotool type --delay 20 'sort'
+xdotool key alt+at
+wait_for '[ "$(xclip -selection clipboard -o 2>/dev/null)" = "$(printf "あいう\nいろは")" ]'
+check "one-shot with a filter" "$(printf 'あいう\nいろは')" "$(xclip -selection clipboard -o)"
+
+# A menu conversion by its access keys: 文字種変換(&C) → the sixth item,
+# 大文字に変換, on a text loaded from the clipboard; then copy back.
+printf 'abc\ndef' | xclip -selection clipboard -i >/dev/null 2>&1
+xdotool mousemove --window "$win" 388 38 click 1   # 現在のclip boad: load it
+sleep 0.3
+xdotool key alt+c
+sleep 0.3
+xdotool key Down Down Down Down Down Return
+sleep 0.5
+xdotool mousemove --window "$win" $((WIDTH - 40)) 102 click 1
+sleep 0.5
+check "menu conversion by keys" "$(printf 'ABC\nDEF')" "$(xclip -selection clipboard -o)"
 kill "$gpid"; wait "$gpid" 2>/dev/null
 sleep 0.5
-check "text outlives the window" "$(printf '日本語\nTEXT')" "$(xclip -selection clipboard -o)"
+check "text outlives the window" "$(printf 'ABC\nDEF')" "$(xclip -selection clipboard -o)"
 
 # 3. Another program taking the clipboard ends the holder.
 printf 'other' | xclip -selection clipboard -i >/dev/null 2>&1
