@@ -473,6 +473,13 @@ void EditorState::recordHistory(const Text& command) {
 void EditorState::loadList(const std::string& path, std::vector<Text>& list, unsigned change,
                            bool clearsCommandLine) {
     if (path.empty() || !services_.files.exists(path)) return;
+    // A list is a few thousand lines; a file of gigabytes is something else
+    // that landed under the name, and reading it would stall or exhaust us.
+    constexpr std::int64_t kMaxListBytes = 64LL << 20;
+    if (const std::int64_t size = services_.files.size(path); size > kMaxListBytes) {
+        setStatus("一覧ファイルが大きすぎるので読み込みませんでした (" + std::to_string(size >> 20) + " MB): " + path);
+        return;
+    }
     auto bytes = services_.files.readAll(path);
     if (!bytes) {
         setStatus("一覧ファイルを読めませんでした: " + path);

@@ -127,6 +127,19 @@ TEST(Desktop, HelpHomePageFolderAndSystemInfo) {
     EXPECT_EQ(r.desktop.opened.size(), 3u);
 }
 
+TEST(ListFiles, AGigabyteListIsNotRead) {
+    Rig r;
+    r.files.files["/data/kakikae1.ini"] = "a\r\n";
+    r.files.claimedSizes["/data/kakikae1.ini"] = 1LL << 30;
+    r.files.files["/data/kakikae0.ini"] = "fav\r\n";
+    r.prompt.answers = {Prompt::Answer::No};  // the size check's question: not now
+    r.state.formLoad();
+    EXPECT_TRUE(r.state.history().empty());
+    EXPECT_EQ(r.state.favourites(), (V{"fav"}));
+    EXPECT_EQ(r.state.workingText(), "");
+    EXPECT_NE(r.state.status().find("大きすぎる"), std::string::npos) << r.state.status();
+}
+
 TEST(Clipboard, LoadCopyBackAndViews) {
     Rig r;
     r.clipboard.text = "start";

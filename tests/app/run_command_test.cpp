@@ -150,6 +150,9 @@ TEST(Run, FilterFaults) {
         {"grep nothing-matches", false, ""},   // non-zero, silent error output: its (empty) output
         {"true", false, ""},
         {"printf '\\202\\240\\n'", false, "あ\r\n"},   // not UTF-8: read as CP932
+        {"kill -9 $$", true, ""},                     // the child killed: a failure, text kept
+        {"head -c 2; exit 0", false, "ke"},             // stops reading early: its output as it is
+        {"cat >/dev/null; echo done", false, "done\r\n"},
     };
     for (const auto& c : cases) {
         Rig r;
