@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
 
@@ -35,12 +36,11 @@ QString qs(const char* s) { return QString::fromUtf8(s); }
 // look and edit the same and read back as "\n". CR LF becomes one line end.
 constexpr int kLinesPerParagraph = 64;
 
-QString toWidgetText(const std::string& text) {
+QString toWidgetText(std::string_view text, int& line) {
     QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     QChar* d = s.data();
     const qsizetype n = s.size();
     qsizetype w = 0;
-    int line = 0;
     for (qsizetype r = 0; r < n; ++r) {
         QChar c = d[r];
         if (c == u'\r' && r + 1 < n && d[r + 1] == u'\n') continue;
@@ -161,6 +161,9 @@ void MainWindow::buildControls() {
     connect(multilineCmd, &QPushButton::clicked, this, &MainWindow::multilineCmd_Click);
     connect(cancelButton, &QPushButton::clicked, this, &MainWindow::cancel_Click);
     connect(m_rev, &QCheckBox::toggled, this, [this](bool on) { state_.setInvert(on); });
+    fillTimer_ = new QTimer(this);
+    fillTimer_->setInterval(0);
+    connect(fillTimer_, &QTimer::timeout, this, &MainWindow::fillNextSlice);
     connect(myTextBox->document(), &QTextDocument::contentsChanged, this, [this] {
         if (!settingText_) textDirty_ = true;
     });
@@ -275,10 +278,7 @@ void MainWindow::fillCombo(QComboBox* box, const std::vector<Text>& items, bool 
 
 void MainWindow::render(unsigned changes) {
     if (changes & EditorState::WorkingText) {
-        settingText_ = true;
-        myTextBox->setPlainText(toWidgetText(state_.workingText()));
-        settingText_ = false;
-        textDirty_ = false;
+        showWorkingText();
     }
     if (changes & EditorState::History) fillCombo(myRegstrBox, state_.history(), true);
     if (changes & EditorState::CommandLine) myRegstrBox->setEditText(qs(state_.commandLine()));
@@ -303,6 +303,57 @@ void MainWindow::render(unsigned changes) {
 }
 
 // ---- widgets → model ----------------------------------------------------------
+
+// A big text goes into the box a slice per turn of the event loop, so the
+// window never stops answering for long; the box is read-only meanwhile.
+// Slices end at a line end, so no CR LF pair or character is cut.
+constexpr std::size_t kSliceBytes = 2u << 20;
+
+std::size_t sliceEnd(const std::string& text, std::size_t from) {
+    if (text.size() - from <= kSliceBytes) return text.size();
+    const std::size_t lf = text.find('\n', from + kSliceBytes);
+    return lf == std::string::npos ? text.size() : lf + 1;
+}
+
+void MainWindow::showWorkingText() {
+    fillTimer_->stop();
+    const std::string& text = state_.workingText();
+    fillLine_ = 0;
+    fillPos_ = sliceEnd(text, 0);
+    settingText_ = true;
+    myTextBox->setUndoRedoEnabled(false);
+    myTextBox->setPlainText(toWidgetText(std::string_view(text).substr(0, fillPos_), fillLine_));
+    settingText_ = false;
+    textDirty_ = false;
+    if (fillPos_ < text.size()) {
+        myTextBox->setReadOnly(true);
+        fillTimer_->start();
+    } else {
+        myTextBox->setUndoRedoEnabled(true);
+    }
+}
+
+void MainWindow::fillNextSlice() {
+    const std::string& text = state_.workingText();
+    if (fillPos_ >= text.size()) {
+        fillTimer_->stop();
+        return;
+    }
+    const std::size_t end = sliceEnd(text, fillPos_);
+    QTextCursor cursor(myTextBox->document());
+    cursor.movePosition(QTextCursor::End);
+    settingText_ = true;
+    cursor.insertText(toWidgetText(std::string_view(text).substr(fillPos_, end - fillPos_), fillLine_));
+    settingText_ = false;
+    fillPos_ = end;
+    if (fillPos_ >= text.size()) {
+        fillTimer_->stop();
+        myTextBox->setReadOnly(false);
+        myTextBox->setUndoRedoEnabled(true);
+    }
+}
+
+bool MainWindow::fillingText() const { return fillTimer_->isActive(); }
 
 void MainWindow::syncFromWidgets() {
     if (textDirty_) {

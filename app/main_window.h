@@ -18,6 +18,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QAction;
+class QTimer;
 
 namespace kk {
 
@@ -29,6 +30,7 @@ public:
     // For tests: the widget or action that carries a handler's name.
     QWidget* control(const QString& name) const;
     QAction* menuAction(const QString& name) const;
+    bool fillingText() const;  // a big text is still going into the text box
 
 public slots:
     void Form_Load();
@@ -71,6 +73,8 @@ private:
     void buildMenus();
     void syncFromWidgets();
     void render(unsigned changes);
+    void showWorkingText();
+    void fillNextSlice();
     void fillCombo(QComboBox* box, const std::vector<Text>& items, bool keepEditText);
     QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, void (MainWindow::*slot)());
     // A conversion item: its handler passes `label` to runConversion.
@@ -93,6 +97,9 @@ private:
     std::map<QString, QWidget*> controls_;
     std::map<QString, QAction*> actions_;
     std::vector<QAction*> busyDisabled_;
+    QTimer* fillTimer_ = nullptr;
+    std::size_t fillPos_ = 0;     // how much of the working text the box has so far
+    int fillLine_ = 0;            // line ends so far, for the paragraph rhythm
     bool textDirty_ = false;      // the user edited the working text since we last read it
     bool settingText_ = false;
 };

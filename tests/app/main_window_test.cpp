@@ -111,6 +111,34 @@ TEST(Window, LongTextReadsBackLineForLine) {
     EXPECT_TRUE(r.clipboard.text == text + "!");
 }
 
+// A big text fills the box slice by slice; the box is read-only until it is
+// whole, and then holds exactly the text, line for line.
+TEST(Window, BigTextFillsInSlices) {
+    WindowRig r;
+    std::string text;
+    for (int i = 0; text.size() < (5u << 20); ++i) text += "行" + std::to_string(i) + " テキスト\r\n";
+    text += "終わり";
+    r.clipboard.text = text;
+    r.window.clipKakunin_Click();
+    EXPECT_TRUE(r.window.fillingText());
+    EXPECT_TRUE(r.text()->isReadOnly());
+    EXPECT_LT(r.text()->document()->characterCount(), static_cast<int>(text.size()));
+    for (int i = 0; i < 1000 && r.window.fillingText(); ++i) QApplication::processEvents();
+    EXPECT_FALSE(r.window.fillingText());
+    EXPECT_FALSE(r.text()->isReadOnly());
+    std::string shown = r.text()->toPlainText().toStdString();
+    std::string expected = text;
+    for (std::size_t p; (p = expected.find("\r\n")) != std::string::npos;) expected.replace(p, 2, "\n");
+    EXPECT_TRUE(shown == expected) << shown.size() << " vs " << expected.size();
+    // A new text while filling starts over with it.
+    r.clipboard.text = text;
+    r.window.clipKakunin_Click();
+    r.clipboard.text = "short";
+    r.window.clipKakunin_Click();
+    EXPECT_FALSE(r.window.fillingText());
+    EXPECT_EQ(r.text()->toPlainText(), "short");
+}
+
 TEST(Window, EditsKeepNoBreakSpaces) {
     WindowRig r;
     r.clipboard.text = "a\u00a0b\u3000c";
