@@ -237,16 +237,8 @@ void EditorState::run(std::function<void()> finished) {
     cancelFlag_ = std::make_shared<std::atomic<bool>>(false);
 
     if (mode == CommandMode::Filter) {
-        filter::FilterSetup setup{services_.folder.path(), services_.helperDirectory};
-        auto job = filter::prepareFilter(filter::FilterForm::General, command, *start, setup);
-        if (!job) {
-            finishRun(command, std::move(*start), job.error(), true);
-            if (finished) finished();
-            return;
-        }
-        auto shared = std::make_shared<filter::FilterJob>(std::move(job.value()));
-        services_.processes.start(shared->request, [this, shared, command, start, finished](ProcessOutcome o) {
-            finishRun(command, std::move(*start), filter::collectFilterResult(*shared, o), true);
+        startFilter(filter::FilterForm::General, command, *start, [this, command, start, finished](TextResult r) {
+            finishRun(command, std::move(*start), std::move(r), true);
             if (finished) finished();
         });
         return;
@@ -282,6 +274,20 @@ void EditorState::run(std::function<void()> finished) {
             }
             if (finished) finished();
         });
+}
+
+void EditorState::startFilter(filter::FilterForm form, const std::string& command, const Text& text,
+                              std::function<void(TextResult)> done) {
+    filter::FilterSetup setup{services_.folder.path(), services_.helperDirectory};
+    auto job = filter::prepareFilter(form, command, text, setup);
+    if (!job) {
+        done(job.error());
+        return;
+    }
+    auto shared = std::make_shared<filter::FilterJob>(std::move(job.value()));
+    services_.processes.start(shared->request, [shared, done = std::move(done)](ProcessOutcome o) {
+        done(filter::collectFilterResult(*shared, o));
+    });
 }
 
 void EditorState::finishRun(const Text& command, Text start, TextResult result, bool isFilter) {
@@ -408,20 +414,13 @@ void EditorState::runConversion(const std::string& label) {
     };
     if (step->filter) {
         auto start = std::make_shared<Text>(workingText_);
-        filter::FilterSetup setup{services_.folder.path(), services_.helperDirectory};
-        auto job = filter::prepareFilter(step->sortForm ? filter::FilterForm::Sort : filter::FilterForm::General,
-                                         step->filter, *start, setup);
-        if (!job) {
-            finish(*start, job.error());
-            return;
-        }
         setBusy(true);
         cancelFlag_.reset();
-        auto shared = std::make_shared<filter::FilterJob>(std::move(job.value()));
-        services_.processes.start(shared->request, [this, shared, start, finish](ProcessOutcome o) {
-            setBusy(false);
-            finish(*start, filter::collectFilterResult(*shared, o));
-        });
+        startFilter(step->sortForm ? filter::FilterForm::Sort : filter::FilterForm::General, step->filter, *start,
+                    [this, start, finish](TextResult r) {
+                        setBusy(false);
+                        finish(*start, std::move(r));
+                    });
         return;
     }
     const Conversion convert = step->convert;

@@ -4,6 +4,7 @@
 // and tells its view what changed; it never knows about widgets.
 #pragma once
 
+#include "filter/filter_runner.h"
 #include "platform/data_folder.h"
 #include "platform/ports.h"
 #include "platform/result.h"
@@ -128,6 +129,10 @@ private:
     // Runs `work` over a snapshot of the working text off the UI thread, busy
     // meanwhile, then `done` on the UI thread unless the run was cancelled.
     void runTextTask(std::function<void(const Text&)> work, std::function<void(Text&)> done);
+    // Runs a filter command over `text`; `done` gets its result on the UI
+    // thread, later, or at once when its files could not be prepared.
+    void startFilter(filter::FilterForm form, const std::string& command, const Text& text,
+                     std::function<void(TextResult)> done);
     void finishRun(const Text& command, Text start, TextResult result, bool isFilter);
 
     Services services_;
