@@ -37,23 +37,32 @@ std::string fromPlatformLineEnds(std::string_view text) {
     return out;
 }
 
+namespace {
+
+// CR LF → LF onto `out`; lone CR and lone LF stay.
+void appendWithLfEnds(std::string& out, std::string_view text) {
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t cr = text.find("\r\n", start);
+        if (cr == std::string_view::npos) {
+            out.append(text.substr(start));
+            return;
+        }
+        out.append(text.substr(start, cr - start));
+        out.push_back('\n');
+        start = cr + 2;
+    }
+}
+
+}  // namespace
+
 std::string toPlatformLineEnds(std::string_view text) {
 #ifdef _WIN32
     return std::string(text);
 #else
     std::string out;
     out.reserve(text.size());
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t cr = text.find("\r\n", start);
-        if (cr == std::string_view::npos) {
-            out.append(text.substr(start));
-            break;
-        }
-        out.append(text.substr(start, cr - start));
-        out.push_back('\n');
-        start = cr + 2;
-    }
+    appendWithLfEnds(out, text);
     return out;
 #endif
 }
@@ -64,26 +73,16 @@ bool writePlatformLineEnds(std::FILE* out, std::string_view text) {
     ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
 #else
     // Through a small buffer: a big result is never copied whole once more.
+    // A slice never ends between the CR and the LF of a pair.
     std::string chunk;
     chunk.reserve(1 << 20);
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t stop = std::min(text.size(), start + (1u << 20));
-        std::size_t pos = start;
-        while (pos < stop) {
-            const std::size_t cr = text.find("\r\n", pos);
-            if (cr == std::string_view::npos || cr >= stop) {
-                chunk.append(text.substr(pos, stop - pos));
-                pos = stop;
-                break;
-            }
-            chunk.append(text.substr(pos, cr - pos));
-            chunk.push_back('\n');
-            pos = cr + 2;
-        }
-        ok = ok && std::fwrite(chunk.data(), 1, chunk.size(), out) == chunk.size();
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t stop = std::min(text.size(), start + (1u << 20));
+        if (stop < text.size() && text[stop - 1] == '\r' && text[stop] == '\n') ++stop;
         chunk.clear();
-        start = pos;
+        appendWithLfEnds(chunk, text.substr(start, stop - start));
+        ok = ok && std::fwrite(chunk.data(), 1, chunk.size(), out) == chunk.size();
+        start = stop;
     }
 #endif
     return std::fflush(out) == 0 && ok;

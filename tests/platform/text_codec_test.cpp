@@ -66,6 +66,26 @@ TEST(TextCodec, Utf8ValidationAgreesWithReference) {
     }
 }
 
+// Written through the 1 MB buffer, with CR LF pairs on and next to the
+// buffer's edges, the bytes equal the converted string.
+TEST(TextCodec, WritingLineEndsEqualsConverting) {
+    for (const std::size_t at : {(1u << 20) - 2, (1u << 20) - 1, 1u << 20}) {
+        std::string text(3u << 20, 'x');
+        for (std::size_t k = 0; k < text.size(); k += 997) text[k] = '\r';  // lone CRs
+        text.replace(at, 2, "\r\n");
+        text.replace(at + (1u << 20), 2, "\r\n");
+        std::FILE* f = std::tmpfile();
+        ASSERT_NE(f, nullptr);
+        ASSERT_TRUE(writePlatformLineEnds(f, text));
+        std::rewind(f);
+        std::string back;
+        char buf[65536];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) back.append(buf, n);
+        std::fclose(f);
+        EXPECT_TRUE(back == toPlatformLineEnds(text)) << at;
+    }
+}
+
 TEST(TextCodec, ExternalBytesFallBackToCp932PerLine) {
     // Line 1 UTF-8, line 2 Shift_JIS "あい", line 3 UTF-8.
     const std::string bytes = "日本\r\n\x82\xa0\x82\xa2\r\n🙂";
