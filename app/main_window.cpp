@@ -418,19 +418,15 @@ void MainWindow::okimariBox_Click() {
     forward([this, entry] { state_.chooseFavourite(entry.toStdString()); });
 }
 void MainWindow::multilineCmd_Click() {
-    if (!multiLineForm_) {
-        // Without an owner, as a window of its own: the main window stays usable.
+    // Without an owner, as a window of its own: the main window stays usable.
+    showOnce(multiLineForm_, [this] {
         auto* form = new dialogs::MultiLineForm(nullptr);
         connect(form, &dialogs::MultiLineForm::commandBuilt, this, [this](const QString& command) {
             myRegstrBox->setEditText(command);
             state_.setCommandLineFromView(command.toStdString());
         });
-        connect(this, &QObject::destroyed, form, &QWidget::close);
-        multiLineForm_ = form;
-    }
-    multiLineForm_->show();
-    multiLineForm_->raise();
-    multiLineForm_->activateWindow();
+        return form;
+    });
 }
 
 void MainWindow::showOnce(QPointer<QWidget>& slot, const std::function<QWidget*()>& make) {

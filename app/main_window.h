@@ -91,8 +91,9 @@ private:
     QPushButton *okimarituika = nullptr, *multilineCmd = nullptr, *cancelButton = nullptr;
     QCheckBox* m_rev = nullptr;
     QLabel *jotai = nullptr, *manualHenko = nullptr, *Label1 = nullptr, *okimariLabel = nullptr;
-    QPointer<QWidget> multiLineForm_;  // the one helper window, while it is open
-    QPointer<QWidget> guide_, about_;  // the one guide and about window, while open
+    // The one helper, guide and about window, each while it is open.
+    QPointer<QWidget> multiLineForm_, guide_, about_;
+    // Shows the window in `slot`, making it first when there is none.
     void showOnce(QPointer<QWidget>& slot, const std::function<QWidget*()>& make);
     std::map<QString, QWidget*> controls_;
     std::map<QString, QAction*> actions_;
