@@ -177,14 +177,14 @@ void EditorState::openHelp() {
 // ---- clipboard and views ----------------------------------------------------
 
 void EditorState::loadClipboard() {
-    workingText_ = fromPlatformLineEnds(services_.clipboard.readText());
+    workingText_ = share(fromPlatformLineEnds(services_.clipboard.readText()));
     status_ = texts::kStatusClipboard;
     changed_ = false;
     notify(WorkingText | Status | ChangedMark);
 }
 
 void EditorState::copyBack() {
-    services_.clipboard.writeText(toPlatformLineEnds(workingText_));
+    services_.clipboard.writeText(toPlatformLineEnds(*workingText_));
     status_ = texts::kStatusClipboard;
     changed_ = false;
     notify(Status | ChangedMark);
@@ -213,7 +213,7 @@ void EditorState::showAfter() {
 // ---- running a command ------------------------------------------------------
 
 void EditorState::outTotxtBox(Text text) {
-    workingText_ = std::move(text);
+    workingText_ = share(std::move(text));
     status_ = texts::kStatusAfter;
     changed_ = false;
     afterText_ = workingText_;
@@ -230,7 +230,7 @@ void EditorState::run(std::function<void()> finished) {
         return;
     }
     // The text the run starts from; it becomes the before text at the end.
-    auto start = std::make_shared<Text>(workingText_);
+    const SharedText start = workingText_;
     const std::string statusBefore = status_;
     setStatus(texts::kStatusRunning);
     setBusy(true);
@@ -238,7 +238,7 @@ void EditorState::run(std::function<void()> finished) {
 
     if (mode == CommandMode::Filter) {
         startFilter(filter::FilterForm::General, command, *start, [this, command, start, finished](TextResult r) {
-            finishRun(command, std::move(*start), std::move(r), true);
+            finishRun(command, start, std::move(r));
             if (finished) finished();
         });
         return;
@@ -262,7 +262,7 @@ void EditorState::run(std::function<void()> finished) {
         },
         [this, result, command, start, statusBefore, finished] {
             if (result->ok()) {
-                finishRun(command, std::move(*start), std::move(*result), false);
+                finishRun(command, start, std::move(*result));
             } else {
                 // The text stays; the user reads what is wrong with the command.
                 setBusy(false);
@@ -290,19 +290,18 @@ void EditorState::startFilter(filter::FilterForm form, const std::string& comman
     });
 }
 
-void EditorState::finishRun(const Text& command, Text start, TextResult result, bool isFilter) {
+void EditorState::finishRun(const Text& command, SharedText start, TextResult result) {
     busy_ = false;
     if (!result.ok()) {
         // A failed filter keeps the working text and the remembered texts;
         // the command still goes into the history, to be fixed and rerun.
-        (void)isFilter;
         recordHistory(command);
         status_ = result.error().message;
         notify(Busy | Status);
         return;
     }
     beforeText_ = std::move(start);
-    workingText_ = std::move(result).value();
+    workingText_ = share(std::move(result).value());
     status_ = texts::kStatusAfter;
     changed_ = false;
     afterText_ = workingText_;
@@ -325,9 +324,9 @@ void EditorState::cancel() {
 
 // ---- built-in conversions -------------------------------------------------------
 
-void EditorState::runTextTask(std::function<void(const Text&)> work, std::function<void(Text&)> done) {
+void EditorState::runTextTask(std::function<void(const Text&)> work, std::function<void(const SharedText&)> done) {
     if (busy_) return;
-    auto start = std::make_shared<Text>(workingText_);
+    const SharedText start = workingText_;
     auto flag = std::make_shared<std::atomic<bool>>(false);
     cancelFlag_ = flag;
     setBusy(true);
@@ -338,7 +337,7 @@ void EditorState::runTextTask(std::function<void(const Text&)> work, std::functi
                                 setStatus(filter::kFilterCancelled);
                                 return;
                             }
-                            done(*start);
+                            done(start);
                         });
 }
 
@@ -400,33 +399,33 @@ void EditorState::runConversion(const std::string& label) {
         std::fprintf(stderr, "kakikae: no conversion is labelled \"%s\"\n", label.c_str());
         return;
     }
-    if (workingText_.empty() || busy_) return;
+    if (workingText_->empty() || busy_) return;
     setStatus(texts::kStatusRunning);
     // The text and the remembered texts stay when a step fails; the status says why.
-    auto finish = [this](Text& start, TextResult result) {
+    auto finish = [this](const SharedText& start, TextResult result) {
         if (!result.ok()) {
             setStatus(result.error().message);
             return;
         }
-        beforeText_ = std::move(start);
+        beforeText_ = start;
         outTotxtBox(std::move(result).value());
         setStatus(texts::kStatusDone);
     };
     if (step->filter) {
-        auto start = std::make_shared<Text>(workingText_);
+        const SharedText start = workingText_;
         setBusy(true);
         cancelFlag_.reset();
         startFilter(step->sortForm ? filter::FilterForm::Sort : filter::FilterForm::General, step->filter, *start,
                     [this, start, finish](TextResult r) {
                         setBusy(false);
-                        finish(*start, std::move(r));
+                        finish(start, std::move(r));
                     });
         return;
     }
     const Conversion convert = step->convert;
     auto result = std::make_shared<TextResult>(Text());
     runTextTask([convert, result](const Text& text) { *result = convert(text); },
-                [result, finish](Text& start) { finish(start, std::move(*result)); });
+                [result, finish](const SharedText& start) { finish(start, std::move(*result)); });
 }
 
 void EditorState::runDuplicates(bool extracting) {
@@ -435,12 +434,12 @@ void EditorState::runDuplicates(bool extracting) {
         [extracting, result](const Text& text) {
             *result = extracting ? convert::exJufuku(text) : convert::delJufuku(text);
         },
-        [this, extracting, result](Text& start) {
+        [this, extracting, result](const SharedText& start) {
             using Outcome = convert::DuplicateResult::Outcome;
             if (result->outcome == Outcome::Found) {
-                afterText_ = result->output;
-                beforeText_ = std::move(start);
-                workingText_ = std::move(result->output);
+                afterText_ = share(std::move(result->output));
+                beforeText_ = start;
+                workingText_ = afterText_;
                 changed_ = false;
                 notify(WorkingText | ChangedMark);
             }
@@ -454,7 +453,7 @@ void EditorState::extractDuplicates() { runDuplicates(true); }
 void EditorState::countCharacters() {
     auto counts = std::make_shared<convert::Counts>();
     runTextTask([counts](const Text& text) { *counts = convert::countText(text); },
-                [this, counts](Text&) { setStatus(convert::countStatus(*counts)); });
+                [this, counts](const SharedText&) { setStatus(convert::countStatus(*counts)); });
 }
 
 // ---- lists --------------------------------------------------------------------

@@ -42,6 +42,9 @@ bool isLineAnchored(std::string_view command);
 // One of the dispatcher's conversion labels.
 bool isConversionLabel(const std::string& label);
 
+using SharedText = std::shared_ptr<const Text>;
+inline SharedText share(Text text) { return std::make_shared<const Text>(std::move(text)); }
+
 class EditorState {
 public:
     enum Change : unsigned {
@@ -61,7 +64,7 @@ public:
     void setObserver(Observer observer) { observer_ = std::move(observer); }
 
     // State, as the view shows it.
-    const Text& workingText() const { return workingText_; }
+    const Text& workingText() const { return *workingText_; }
     const Text& commandLine() const { return commandLine_; }
     const std::vector<Text>& history() const { return history_; }
     const std::vector<Text>& favourites() const { return favourites_; }
@@ -69,14 +72,14 @@ public:
     bool changedMark() const { return changed_; }
     bool invert() const { return invert_; }
     bool busy() const { return busy_; }
-    const Text& startClip() const { return startClip_; }
-    const Text& beforeText() const { return beforeText_; }
-    const Text& afterText() const { return afterText_; }
+    const Text& startClip() const { return *startClip_; }
+    const Text& beforeText() const { return *beforeText_; }
+    const Text& afterText() const { return *afterText_; }
     std::string historyPath() const { return services_.folder.file(kHistoryFileName); }
     std::string favouritesPath() const { return services_.folder.file(kFavouritesFileName); }
 
     // What the user did in the widgets (no notification back).
-    void setWorkingTextFromView(Text text) { workingText_ = std::move(text); }
+    void setWorkingTextFromView(Text text) { workingText_ = share(std::move(text)); }
     void setCommandLineFromView(Text text) { commandLine_ = std::move(text); }
     void setInvert(bool on);
     void markChanged();  // a key typed into the working text
@@ -128,20 +131,24 @@ private:
     void runDuplicates(bool extracting);
     // Runs `work` over a snapshot of the working text off the UI thread, busy
     // meanwhile, then `done` on the UI thread unless the run was cancelled.
-    void runTextTask(std::function<void(const Text&)> work, std::function<void(Text&)> done);
+    void runTextTask(std::function<void(const Text&)> work, std::function<void(const SharedText&)> done);
     // Runs a filter command over `text`; `done` gets its result on the UI
     // thread, later, or at once when its files could not be prepared.
     void startFilter(filter::FilterForm form, const std::string& command, const Text& text,
                      std::function<void(TextResult)> done);
-    void finishRun(const Text& command, Text start, TextResult result, bool isFilter);
+    void finishRun(const Text& command, SharedText start, TextResult result);
 
     Services services_;
     Observer observer_;
-    Text workingText_, commandLine_;
+    // The working text and the three remembered texts are immutable buffers
+    // that share storage: a run's start snapshot, the before and the after
+    // text of a 200 MB text are then pointers, not 200 MB copies each.
+    SharedText workingText_ = share({});
+    Text commandLine_;
     std::vector<Text> history_, favourites_;
     std::string status_;
     bool changed_ = false, invert_ = false, busy_ = false;
-    Text startClip_, beforeText_, afterText_;
+    SharedText startClip_ = workingText_, beforeText_ = workingText_, afterText_ = workingText_;
     std::shared_ptr<std::atomic<bool>> cancelFlag_;
 };
 
