@@ -176,18 +176,29 @@ void EditorState::openHelp() {
 
 // ---- clipboard and views ----------------------------------------------------
 
-void EditorState::loadClipboard() {
-    workingText_ = share(fromPlatformLineEnds(services_.clipboard.readText()));
+bool EditorState::loadClipboard() {
+    auto text = services_.clipboard.readText();
+    if (!text) {
+        setStatus(texts::kClipboardUnreadable);
+        return false;
+    }
+    workingText_ = share(fromPlatformLineEnds(*text));
+    text.reset();
     status_ = texts::kStatusClipboard;
     changed_ = false;
     notify(WorkingText | Status | ChangedMark);
+    return true;
 }
 
-void EditorState::copyBack() {
-    services_.clipboard.writeText(toPlatformLineEnds(*workingText_));
+bool EditorState::copyBack() {
+    if (!services_.clipboard.writeText(toPlatformLineEnds(*workingText_))) {
+        setStatus(texts::kClipboardUnwritable);
+        return false;
+    }
     status_ = texts::kStatusClipboard;
     changed_ = false;
     notify(Status | ChangedMark);
+    return true;
 }
 
 void EditorState::showStartClip() {
@@ -278,7 +289,10 @@ void EditorState::run(std::function<void()> finished) {
 
 void EditorState::startFilter(filter::FilterForm form, const std::string& command, const Text& text,
                               std::function<void(TextResult)> done) {
-    filter::FilterSetup setup{services_.folder.path(), services_.helperDirectory};
+    // The child works in the data folder; when that cannot be made, it still
+    // runs, in our own working folder.
+    const std::string folder = services_.folder.ensureExists() ? services_.folder.path() : std::string();
+    filter::FilterSetup setup{folder, services_.helperDirectory, services_.maxFilterOutputBytes};
     auto job = filter::prepareFilter(form, command, text, setup);
     if (!job) {
         done(job.error());
@@ -312,8 +326,15 @@ void EditorState::finishRun(const Text& command, SharedText start, TextResult re
 
 void EditorState::oneShot() {
     if (busy_) return;
-    loadClipboard();
-    run([this] { copyBack(); });
+    // Without the clipboard's text there is nothing to run over, nor a place
+    // for the result.
+    if (!loadClipboard()) return;
+    run([this] {
+        // A run that failed keeps its message on the status line after the
+        // copy-back, so the user is not told only that the clipboard is set.
+        const std::string outcome = status_;
+        if (copyBack() && outcome != texts::kStatusDone) setStatus(outcome);
+    });
 }
 
 void EditorState::cancel() {
@@ -464,7 +485,13 @@ void EditorState::recordHistory(const Text& command) {
     notify(History);
     if (lists::fitsHistoryFile(command)) {
         services_.folder.ensureExists();
-        services_.files.append(historyPath(), lists::encodeListEntry(command));  // a failure stays silent
+        // The entry stays in the list either way; a file that cannot be
+        // written (a full disk, a read-only folder) is said once a session.
+        if (!services_.files.append(historyPath(), lists::encodeListEntry(command)) && !historyWarned_) {
+            historyWarned_ = true;
+            services_.prompt.ask("履歴ファイルに書き込めませんでした。履歴はこの起動の間だけ残ります: " + historyPath(), "",
+                                 Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
+        }
     }
 }
 

@@ -29,6 +29,7 @@ struct Services {
     // The older desktop's family test and registry; the defaults are this platform's.
     SystemFamily* family = nullptr;  // null: the modern family
     Registry* registry = nullptr;    // null: nothing is found
+    std::int64_t maxFilterOutputBytes = filter::kMaxFilterOutputBytes;
 };
 
 enum class CommandMode { Filter, Substitute, Translate, Match };
@@ -95,8 +96,10 @@ public:
     void openHelp();                              // MenuHelpindex_Click
 
     // Clipboard and views.
-    void loadClipboard();        // clipKakunin_Click
-    void copyBack();             // ClipTenso_Click
+    // Both keep the working text and say so when the clipboard fails them;
+    // they return whether the transfer happened.
+    bool loadClipboard();        // clipKakunin_Click
+    bool copyBack();             // ClipTenso_Click
     void showStartClip();        // History0_Click
     void showBefore();           // History1_Click
     void showAfter();            // HIstory2_Click
@@ -148,6 +151,7 @@ private:
     std::vector<Text> history_, favourites_;
     std::string status_;
     bool changed_ = false, invert_ = false, busy_ = false;
+    bool historyWarned_ = false;
     SharedText startClip_ = workingText_, beforeText_ = workingText_, afterText_ = workingText_;
     std::shared_ptr<std::atomic<bool>> cancelFlag_;
 };

@@ -26,7 +26,7 @@ namespace {
 class TextClipboard final : public kk::Clipboard {
 public:
     explicit TextClipboard(std::string t) : text_(std::move(t)) {}
-    std::string readText() override { return text_; }
+    std::optional<std::string> readText() override { return text_; }
     bool writeText(const std::string& t) override { text_ = t; return true; }
 private:
     std::string text_;

@@ -76,7 +76,7 @@ class StdioClipboard final : public kk::Clipboard {
 public:
     explicit StdioClipboard(std::string in) : in_(std::move(in)) {}
     // Standard input is read once: the first read hands the text over.
-    std::string readText() override { return std::move(in_); }
+    std::optional<std::string> readText() override { return std::move(in_); }
     bool writeText(const std::string& utf8) override { out = utf8; written = true; return true; }
     std::string out;
     bool written = false;

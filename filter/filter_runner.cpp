@@ -86,15 +86,19 @@ Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::
                                 const FilterSetup& setup) {
     FilterJob job;
     job.dir = std::make_unique<PrivateDir>();
-    if (!job.dir->ok()) return Error{"could not make a private folder for the filter's files", -1};
+    if (!job.dir->ok()) return Error{"コマンド用の一時フォルダを作れませんでした。テキストはそのままです", -1};
     const std::string input = job.dir->file("kke0.tmp");
     job.outputPath = job.dir->file("kke1.tmp");
-    if (!writeFilterInput(input, text)) return Error{"could not write the filter's input file " + input, -1};
+    if (!writeFilterInput(input, text))
+        return Error{"コマンドの入力ファイルを書き込めませんでした (ディスクの空きを確認してください)。テキストはそのままです: " +
+                         input, -1};
 
     ProcessRequest& r = job.request;
     r.program = commandInterpreter();
     r.workingDirectory = setup.workingDirectory;
     if (!setup.helperDirectory.empty()) r.pathPrepend.push_back(setup.helperDirectory);
+    r.capFile = job.outputPath;
+    r.capBytes = setup.maxOutputBytes;
     if (form == FilterForm::General) {
         r.arguments = {"-c", std::string(command)};
         r.stdinFile = input;
@@ -110,6 +114,9 @@ Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::
 TextResult collectFilterResult(const FilterJob& job, const ProcessOutcome& o) {
     if (!o.started) return Error{"コマンドを起動できませんでした: " + o.startError, -1};
     if (o.cancelled) return Error{kFilterCancelled, -1};
+    if (o.outputTooBig)
+        return Error{"コマンドの出力が大きすぎるので止めました (" + std::to_string(job.request.capBytes >> 20) +
+                         " MB を超えました)。テキストはそのままです", -1};
     if (o.crashed) return Error{"コマンドが異常終了しました" + (o.errorOutput.empty() ? "" : ": " + firstLine(o.errorOutput)), -1};
     if (o.exitCode != 0 && !firstLine(o.errorOutput).empty())
         return Error{"コマンドが失敗しました (終了コード " + std::to_string(o.exitCode) + "): " + firstLine(o.errorOutput), -1};

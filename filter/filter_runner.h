@@ -33,9 +33,13 @@ struct FilterJob {
     std::string outputPath;
 };
 
+// Output past this is a runaway, not a text to work on: the child is stopped.
+inline constexpr std::int64_t kMaxFilterOutputBytes = 1LL << 30;
+
 struct FilterSetup {
     std::string workingDirectory;   // the data folder
     std::string helperDirectory;    // put in front of PATH (our sortf)
+    std::int64_t maxOutputBytes = kMaxFilterOutputBytes;
 };
 
 // Prepares a run of `command` over `text` (xFil's or xFilsort's form).
@@ -43,7 +47,7 @@ Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::
                                 const FilterSetup& setup);
 
 // The result of a finished run: the output text, or an error when the child
-// could not start, was cancelled or killed, or exited non-zero with something
+// could not start, was cancelled or killed, wrote more than the cap, or exited non-zero with something
 // on its error output (a non-zero exit with a silent error output, like grep
 // finding nothing, still gives its output).
 TextResult collectFilterResult(const FilterJob& job, const ProcessOutcome& outcome);

@@ -15,9 +15,10 @@ class Clipboard {
 public:
     virtual ~Clipboard() = default;
     // Plain text in UTF-8 with the platform's line ends; empty when the
-    // clipboard holds no text.
-    virtual std::string readText() = 0;
-    // Replaces every format on the clipboard with this plain text.
+    // clipboard holds no text, nullopt when it cannot be reached at all.
+    virtual std::optional<std::string> readText() = 0;
+    // Replaces every format on the clipboard with this plain text; false
+    // when the clipboard did not take it.
     virtual bool writeText(const std::string& utf8) = 0;
 };
 
@@ -81,12 +82,17 @@ struct ProcessRequest {
     std::string stdinFile;    // read as standard input
     std::string stdoutFile;   // standard output is written here (truncated first)
     std::vector<std::string> pathPrepend;  // folders put in front of PATH
+    // The child is stopped once this file (its output) grows past capBytes:
+    // a runaway like `yes` would otherwise fill the disk and then our memory.
+    std::string capFile;
+    std::int64_t capBytes = 0;  // 0: no cap
 };
 
 struct ProcessOutcome {
     bool started = false;
     bool crashed = false;     // killed by a signal
     bool cancelled = false;
+    bool outputTooBig = false;  // stopped because capFile grew past capBytes
     int exitCode = 0;
     std::string errorOutput;  // the first part of what the child wrote to its error output
     std::string startError;   // why it did not start

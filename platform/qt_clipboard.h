@@ -7,7 +7,7 @@ namespace kk {
 
 class QtClipboard final : public Clipboard {
 public:
-    std::string readText() override;
+    std::optional<std::string> readText() override;
     bool writeText(const std::string& utf8) override;
 };
 

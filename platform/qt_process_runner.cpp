@@ -5,11 +5,14 @@
 #include <QProcessEnvironment>
 #include <QTimer>
 
+#include <filesystem>
+
 namespace kk {
 
 namespace {
 constexpr std::size_t kErrorOutputCap = 64 * 1024;
 constexpr int kKillGraceMs = 1500;
+constexpr int kCapPollMs = 50;
 }  // namespace
 
 QtProcessRunner::QtProcessRunner(QObject* parent) : QObject(parent) {}
@@ -26,6 +29,7 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
     done_ = std::move(done);
     errorOutput_.clear();
     cancelled_ = false;
+    tooBig_ = false;
     process_ = std::make_unique<QProcess>();
     QProcess* p = process_.get();
     p->setProgram(QString::fromStdString(request.program));
@@ -61,6 +65,7 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
         o.exitCode = code;
         o.crashed = status == QProcess::CrashExit;
         o.cancelled = cancelled_;
+        o.outputTooBig = tooBig_;
         o.errorOutput = errorOutput_;
         finish(std::move(o));
     });
@@ -71,6 +76,19 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
         o.startError = p->errorString().toStdString();
         finish(std::move(o));
     });
+    if (request.capBytes > 0 && !request.capFile.empty()) {
+        // Polled: the child writes the file itself, so there is no stream to count.
+        auto* poll = new QTimer(p);
+        connect(poll, &QTimer::timeout, this, [this, p, poll, file = request.capFile, cap = request.capBytes] {
+            std::error_code ec;
+            const auto size = std::filesystem::file_size(file, ec);
+            if (ec || static_cast<std::int64_t>(size) <= cap) return;
+            poll->stop();
+            tooBig_ = true;
+            p->kill();
+        });
+        poll->start(kCapPollMs);
+    }
     p->start();
 }
 

@@ -25,6 +25,7 @@ private:
     std::function<void(ProcessOutcome)> done_;
     std::string errorOutput_;
     bool cancelled_ = false;
+    bool tooBig_ = false;
 };
 
 // Runs one request to the end in a local event loop (the command line).

@@ -19,9 +19,20 @@ class FakeClipboard final : public Clipboard {
 public:
     std::string text;
     bool hasText = true;
+    bool reachable = true;  // false: reads fail
+    bool takesText = true;  // false: writes are refused
     int writes = 0;
-    std::string readText() override { return hasText ? text : std::string(); }
-    bool writeText(const std::string& utf8) override { text = utf8; hasText = true; ++writes; return true; }
+    std::optional<std::string> readText() override {
+        if (!reachable) return std::nullopt;
+        return hasText ? text : std::string();
+    }
+    bool writeText(const std::string& utf8) override {
+        if (!takesText) return false;
+        text = utf8;
+        hasText = true;
+        ++writes;
+        return true;
+    }
 };
 
 class MemoryFiles final : public FileStore {

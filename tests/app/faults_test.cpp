@@ -1,0 +1,224 @@
+// The model under failing surroundings: a clipboard that is unreachable or
+// huge, a data folder that is read-only, full, missing or cannot be made,
+// list files that are no list, filters that run away, hang or write bytes
+// that are no text. Whatever happens the model keeps going, keeps the
+// working text and says what went wrong.
+#include "app/texts.h"
+#include "platform/file_store.h"
+#include "platform/private_dir.h"
+#include "platform/text_codec.h"
+#include "tests/app/fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace kk::testing {
+namespace {
+
+using V = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+bool contains(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
+
+// Like Rig, over real files in `folder`.
+struct DiskRig {
+    FakeClipboard clipboard;
+    LocalFileStore files;
+    ScriptedPrompt prompt;
+    FakeDesktop desktop;
+    QtProcessRunner processes;
+    InlineTaskRunner tasks;
+    EditorState state;
+    explicit DiskRig(const std::string& folder, std::int64_t maxFilterOutput = filter::kMaxFilterOutputBytes)
+        : state(Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder(folder), "", nullptr,
+                         nullptr, maxFilterOutput}) {}
+    void run(const std::string& command) {
+        state.setCommandLineFromView(command);
+        bool done = false;
+        QEventLoop loop;
+        state.run([&] { done = true; loop.quit(); });
+        if (!done) {
+            QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+    }
+};
+
+TEST(Faults, UnreachableClipboardKeepsTheText) {
+    Rig r;
+    r.clipboard.reachable = false;
+    r.clipboard.takesText = false;
+    r.state.formLoad();  // start-up goes on: lists and the initial command
+    EXPECT_EQ(r.state.commandLine(), texts::kInitialCommand);
+    r.state.setWorkingTextFromView("mine");
+    r.state.markChanged();
+
+    EXPECT_FALSE(r.state.loadClipboard());
+    EXPECT_EQ(r.state.workingText(), "mine");
+    EXPECT_EQ(r.state.status(), texts::kClipboardUnreadable);
+
+    EXPECT_FALSE(r.state.copyBack());
+    EXPECT_EQ(r.state.status(), texts::kClipboardUnwritable);
+    EXPECT_TRUE(r.state.changedMark());  // not sent anywhere, so still unsaved
+
+    r.state.setCommandLineFromView("s/m/M/");
+    r.state.oneShot();  // nothing to run over: no run, no history
+    EXPECT_EQ(r.state.workingText(), "mine");
+    EXPECT_TRUE(r.state.history().empty());
+
+    // Reachable but refusing the result: the run's result stays in the box.
+    r.clipboard.reachable = true;
+    r.clipboard.text = "from clip";
+    r.state.oneShot();
+    EXPECT_EQ(r.state.workingText(), "froM clip");
+    EXPECT_EQ(r.state.status(), texts::kClipboardUnwritable);
+}
+
+TEST(Faults, OneShotKeepsAFailureOnTheStatusLine) {
+    Rig r;
+    r.clipboard.text = "data";
+    r.state.setCommandLineFromView("echo broken >&2; exit 4");
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] { if (!r.state.busy()) loop.quit(); });
+    r.state.oneShot();
+    poll.start(20);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(r.clipboard.text, "data");  // copied back unchanged
+    EXPECT_TRUE(contains(r.state.status(), "broken")) << r.state.status();
+}
+
+TEST(Faults, ClipboardOfTwoHundredMegabytes) {
+    std::string big;
+    big.reserve(200u << 20);
+    while (big.size() < (200u << 20)) big += "かな漢字 and ASCII text, one line of a big clipboard\n";
+    Rig r;
+    r.clipboard.text = big;
+    r.state.formLoad();
+    const auto lines = static_cast<std::size_t>(std::count(big.begin(), big.end(), '\n'));
+    EXPECT_EQ(r.state.startClip().size(), big.size() + lines);  // each LF became CR LF
+    r.run("s/ASCII/ascii/g");
+    ASSERT_EQ(r.state.status(), texts::kStatusDone);
+    EXPECT_EQ(r.state.beforeText().size(), r.state.startClip().size());
+    EXPECT_TRUE(r.state.copyBack());
+    EXPECT_EQ(r.clipboard.text.size(), big.size());
+    EXPECT_TRUE(r.clipboard.text.starts_with("かな漢字 and ascii text"));
+    EXPECT_TRUE(r.clipboard.text.ends_with("clipboard\n"));
+}
+
+TEST(Faults, DataFolderReadOnlyFullMissingOrImpossible) {
+    PrivateDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string full = dir.file("full");
+    fs::create_directory(full);
+    for (const char* name : {"kakikae1.ini", "kakikae0.ini"})
+        fs::create_symlink("/dev/full", full + "/" + name);  // every write fails: no space left
+    const struct {
+        const char* what;
+        std::string folder;
+        bool writes;
+    } cases[] = {
+        {"full", full, false},
+        {"missing, made on the first write", dir.file("missing/deeper"), true},
+        {"cannot be made", "/proc/kakikae-cannot-exist", false},
+    };
+    for (const auto& c : cases) {
+        DiskRig r(c.folder);
+        r.state.formLoad();  // a list that cannot be read is said, not fatal
+        r.state.setWorkingTextFromView("b\r\na");  // the filter input gains a line end
+        r.run("sort");       // the child still runs (in our folder when the data folder is not there)
+        EXPECT_EQ(r.state.workingText(), "a\r\nb\r\n") << c.what;
+        r.run("s/a/A/");
+        r.run("s/b/B/");
+        EXPECT_EQ(r.state.workingText(), "A\r\nB\r\n") << c.what;
+        EXPECT_EQ(r.state.history(), (V{"s/b/B/", "s/a/A/", "sort"})) << c.what;  // kept in memory
+        r.state.addFavourite();
+        EXPECT_EQ(r.state.favourites(), V{"s/b/B/"}) << c.what;
+        if (c.writes) {
+            EXPECT_TRUE(r.prompt.shown.empty()) << c.what;
+            EXPECT_EQ(readWholeFile(c.folder + "/kakikae1.ini").value(), "sort\r\ns/a/A/\r\ns/b/B/\r\n");
+        } else {
+            // Said once for the history, once for the favourite, naming the files.
+            ASSERT_EQ(r.prompt.shown.size(), 2u) << c.what;
+            EXPECT_TRUE(contains(r.prompt.shown[0].text, r.state.historyPath())) << c.what;
+            EXPECT_TRUE(contains(r.prompt.shown[1].text, r.state.favouritesPath())) << c.what;
+        }
+    }
+    // Read-only: the files are there but refuse writes.
+    Rig r;
+    r.files.files["/data/kakikae1.ini"] = "old\r\n";
+    r.files.readOnly = {"/data/kakikae1.ini", "/data/kakikae0.ini"};
+    r.state.formLoad();
+    r.state.setWorkingTextFromView("x");
+    r.run("s/x/y/");
+    r.run("s/y/z/");
+    EXPECT_EQ(r.state.workingText(), "z");
+    EXPECT_EQ(r.state.history(), (V{"s/y/z/", "s/x/y/", "old"}));
+    EXPECT_EQ(r.prompt.shown.size(), 1u);
+}
+
+TEST(Faults, ListFilesThatAreNoLists) {
+    PrivateDir dir;
+    fs::create_directory(dir.file("kakikae1.ini"));                 // a folder
+    ASSERT_TRUE(writeWholeFile(dir.file("kakikae0.ini"), std::string("s/a/\0b/\r\n\0\0\r\nm/x/\r\n", 19)));
+    DiskRig r(dir.path());
+    r.state.formLoad();
+    EXPECT_TRUE(r.state.history().empty());
+    EXPECT_EQ(r.state.favourites(), (V{"m/x/", "", "s/a/b/"}));  // NUL bytes dropped
+    EXPECT_EQ(r.state.commandLine(), texts::kInitialCommand);
+
+    // A device under the list's name is not read (it would never end).
+    PrivateDir dev;
+    fs::create_symlink("/dev/zero", dev.file("kakikae1.ini"));
+    DiskRig z(dev.path());
+    z.state.formLoad();
+    EXPECT_TRUE(z.state.history().empty());
+    EXPECT_TRUE(contains(z.state.status(), "kakikae1.ini")) << z.state.status();
+}
+
+TEST(Faults, RunawayFiltersAreStopped) {
+    PrivateDir dir;
+    DiskRig r(dir.path(), 8 << 20);
+    r.state.setWorkingTextFromView("keep");
+    r.run("yes");  // would never end and fill the disk
+    EXPECT_EQ(r.state.workingText(), "keep");
+    EXPECT_TRUE(contains(r.state.status(), "大きすぎる")) << r.state.status();
+    EXPECT_FALSE(r.state.busy());
+
+    // A child that ignores the polite signal is killed after the grace.
+    r.state.setCommandLineFromView("trap '' TERM; sleep 100");
+    bool done = false;
+    QEventLoop loop;
+    r.state.run([&] { done = true; loop.quit(); });
+    QTimer::singleShot(200, [&] { r.state.cancel(); });
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_TRUE(done);
+    EXPECT_EQ(r.state.workingText(), "keep");
+    EXPECT_EQ(r.state.status(), filter::kFilterCancelled);
+}
+
+TEST(Faults, FilterWritingFiveHundredMegabytes) {
+    Rig r;
+    r.state.setWorkingTextFromView("x");
+    r.run("yes 'テキストの行 and forty-nine bytes, all told' | head -c 500000000");  // 50 bytes a line
+    ASSERT_EQ(r.state.status(), texts::kStatusDone);
+    EXPECT_EQ(r.state.workingText().size(), 500'000'000u + 500'000'000u / 50);
+    EXPECT_EQ(r.state.beforeText(), "x");
+}
+
+TEST(Faults, BytesThatAreNoTextFromAFilter) {
+    Rig r;
+    r.state.setWorkingTextFromView("keep");
+    r.run("printf 'ok\\n\\377\\376\\200bad\\n\\343\\201\\n'");
+    ASSERT_EQ(r.state.status(), texts::kStatusDone);
+    EXPECT_TRUE(isValidUtf8(r.state.workingText()));
+    EXPECT_TRUE(r.state.workingText().starts_with("ok\r\n"));
+    EXPECT_TRUE(contains(r.state.workingText(), "bad"));
+}
+
+}  // namespace
+}  // namespace kk::testing
