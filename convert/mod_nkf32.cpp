@@ -28,12 +28,16 @@ std::int64_t NkfConvertBytes(Bytes& input, Bytes& output, std::string options) {
 
 Text NkfConvertStr(std::string_view text, std::string& options) {
     if (options.empty()) options = "ms";
-    Bytes input;
-    input.reserve(text.size() + 1);  // room for the NUL: no regrowing copy
-    input.resize(text.size());
-    std::copy(text.begin(), text.end(), reinterpret_cast<char*>(input.data()));
     Bytes output;
-    NkfConvertBytes(input, output, options);
+    {
+        // The input copy goes before the result is copied out: two texts
+        // besides the caller's are alive at once, not three.
+        Bytes input;
+        input.reserve(text.size() + 1);  // room for the NUL: no regrowing copy
+        input.resize(text.size());
+        std::copy(text.begin(), text.end(), reinterpret_cast<char*>(input.data()));
+        NkfConvertBytes(input, output, options);
+    }
     return Text(reinterpret_cast<const char*>(output.data()), output.size());
 }
 
@@ -48,11 +52,15 @@ Text mimeDecodeBroken(std::string_view text) {
 }
 
 TextResult mimeDecodeQuotedPrintable(std::string_view text) {
-    Text t(text);
+    // Each step reads the one before; the first reads the caller's text, so
+    // no copy of it is made up front.
+    Text t;
+    std::string_view in = text;
     for (const char* step : {"s/=3D/=/gk", "s/=\\r\\n//gk", "s/=1B/\\e/gk"}) {
-        auto r = regex::xsed(step, t);
+        auto r = regex::xsed(step, in);
         if (!r) return r.error();
         t = std::move(r).value();
+        in = t;
     }
     return mimeDecodeBroken(t);
 }

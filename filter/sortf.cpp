@@ -45,50 +45,73 @@ std::optional<double> leadingNumber(std::string_view s) {
 
 // Sort keys for the lines by the "ja" collator at every level, computed in
 // slices on a few threads (each with its own collator): most of -J's time.
-std::vector<std::string> collationKeys(const std::vector<std::string_view>& texts) {
-    std::vector<std::string> keys(texts.size());
+// The keys of a slice lie end to end in one buffer: a string per line would
+// cost more in headers than the keys themselves.
+class CollationKeys {
+public:
+    explicit CollationKeys(const std::vector<std::string_view>& texts);
+    std::string_view operator[](std::size_t i) const { return keys_[i]; }
+
+private:
+    std::vector<std::string> arenas_;
+    std::vector<std::string_view> keys_;
+};
+
+CollationKeys::CollationKeys(const std::vector<std::string_view>& texts) : keys_(texts.size()) {
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::Collator> base(icu::Collator::createInstance(icu::Locale("ja"), status));
     if (U_FAILURE(status)) {
-        for (std::size_t i = 0; i < texts.size(); ++i) keys[i] = std::string(texts[i]);
-        return keys;
+        keys_ = texts;  // the bytes alone
+        return;
     }
     // Japanese collation tells hiragana from katakana only at the fourth
-    // level and full from half width not at all: ask for the fourth level,
-    // then break what is still equal by the line's own bytes (code point
-    // order), so かな < カナ < ｶﾅ and only equal lines tie. Cheaper than
-    // the collator's identical level, which normalises every line.
+    // level and full from half width not at all: ask for the fourth level;
+    // the caller breaks what is still equal by the line's own bytes (code
+    // point order), so かな < カナ < ｶﾅ and only equal lines tie. Cheaper
+    // than the collator's identical level, which normalises every line.
     base->setStrength(icu::Collator::QUATERNARY);
-    auto work = [&](icu::Collator* coll, std::size_t from, std::size_t to) {
+    const std::size_t threads =
+        texts.size() < 10000 ? 1 : std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+    const std::size_t slice = (texts.size() + threads - 1) / threads;
+    arenas_.resize(threads);
+    std::vector<std::vector<std::size_t>> ends(threads);
+    auto work = [&](icu::Collator* coll, std::size_t t) {
+        const std::size_t from = std::min(texts.size(), t * slice), to = std::min(texts.size(), (t + 1) * slice);
+        std::string& arena = arenas_[t];
+        ends[t].reserve(to - from);
         icu::UnicodeString u;
         for (std::size_t i = from; i < to; ++i) {
             const std::string_view k = texts[i];
             u = icu::UnicodeString::fromUTF8(icu::StringPiece(k.data(), static_cast<int32_t>(k.size())));
-            std::string& key = keys[i];
-            key.resize(k.size() * 4 + 16);
-            int32_t n = coll->getSortKey(u, reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
-            if (n > static_cast<int32_t>(key.size())) {
-                key.resize(static_cast<std::size_t>(n));
-                n = coll->getSortKey(u, reinterpret_cast<uint8_t*>(key.data()), n);
+            const std::size_t at = arena.size();
+            std::size_t room = k.size() * 4 + 16;
+            arena.resize(at + room);
+            int32_t n = coll->getSortKey(u, reinterpret_cast<uint8_t*>(arena.data() + at), static_cast<int32_t>(room));
+            if (static_cast<std::size_t>(n) > room) {
+                arena.resize(at + static_cast<std::size_t>(n));
+                n = coll->getSortKey(u, reinterpret_cast<uint8_t*>(arena.data() + at), n);
             }
-            // The key ends in its NUL, which now separates it from the bytes.
-            key.resize(static_cast<std::size_t>(n));
-            key.append(k);
+            arena.resize(at + static_cast<std::size_t>(n));  // the key with its closing NUL
+            ends[t].push_back(arena.size());
         }
+        arena.shrink_to_fit();
     };
-    const std::size_t threads =
-        texts.size() < 10000 ? 1 : std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
     std::vector<std::unique_ptr<icu::Collator>> clones;
     std::vector<std::thread> pool;
-    const std::size_t slice = (texts.size() + threads - 1) / threads;
     for (std::size_t t = 1; t < threads; ++t) {
         clones.emplace_back(base->clone());
-        const std::size_t from = std::min(texts.size(), t * slice), to = std::min(texts.size(), (t + 1) * slice);
-        pool.emplace_back(work, clones.back().get(), from, to);
+        pool.emplace_back(work, clones.back().get(), t);
     }
-    work(base.get(), 0, std::min(texts.size(), slice));
+    work(base.get(), 0);
     for (auto& th : pool) th.join();
-    return keys;
+    // Views only once every arena has stopped growing.
+    for (std::size_t t = 0, i = 0; t < threads; ++t) {
+        std::size_t begin = 0;
+        for (const std::size_t e : ends[t]) {
+            keys_[i++] = std::string_view(arenas_[t]).substr(begin, e - begin);
+            begin = e;
+        }
+    }
 }
 
 // A stable sort on two threads for big inputs: each half sorted, then one
@@ -162,11 +185,14 @@ std::string sortText(std::string_view text, const SortOptions& o) {
     } else if (o.japanese) {
         std::vector<std::string_view> texts(lines.size());
         for (std::size_t i = 0; i < lines.size(); ++i) texts[i] = keyText(lines[i]);
-        const std::vector<std::string> keys = collationKeys(texts);
-        parallelStableSort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            if (keys[a] != keys[b]) return (keys[a] < keys[b]) != o.reverse;
-            return tie(a, b);
-        });
+        {
+            const CollationKeys keys(texts);  // gone before the output grows
+            parallelStableSort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+                if (keys[a] != keys[b]) return (keys[a] < keys[b]) != o.reverse;
+                if (texts[a] != texts[b]) return (texts[a] < texts[b]) != o.reverse;
+                return tie(a, b);
+            });
+        }
     } else {
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
             const std::string_view ka = keyText(lines[a]), kb = keyText(lines[b]);

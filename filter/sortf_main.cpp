@@ -1,11 +1,13 @@
 // sortf: sorts the lines of its files (or standard input) to standard output.
 // It sits next to kakikae and is on every filter's PATH.
 #include "filter/sortf.h"
+#include "platform/input_bytes.h"
 
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,11 +41,14 @@ int main(int argc, char** argv) {
         std::cerr << "sortf: " << error << " (see --help)\n";
         return 2;
     }
+    // Standard input is mapped when it is a file (it is, under the filter
+    // runner): the lines then point into it and no copy is made.
+    std::optional<kk::InputBytes> input;
     std::string text;
+    std::string_view whole;
     if (files.empty()) {
-        char buf[1 << 16];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, stdin)) > 0) text.append(buf, n);
+        input.emplace(kk::InputBytes::fromStdin());
+        whole = input->view();
     } else {
         for (const auto& f : files) {
             std::ifstream in(f, std::ios::binary);
@@ -55,8 +60,9 @@ int main(int argc, char** argv) {
             if (!part.empty() && part.back() != '\n') part.push_back('\n');
             text += part;
         }
+        whole = text;
     }
-    const std::string out = kk::filter::sortText(text, o);
+    const std::string out = kk::filter::sortText(whole, o);
     std::fwrite(out.data(), 1, out.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -170,8 +170,12 @@ TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag 
     const std::string withM = std::string(command) + "m";
     auto ps = parseAs(withM, CommandKind::Substitute, "s/pattern/replacement/");
     if (!ps) return ps.error();
-    const std::string noCr = removeCr(text);
-    auto replaced = runSubstitute(ps.value(), withM, noCr, cancel);
+    // Each stage's input is freed before the next one grows: three texts at
+    // most are alive at once, not four.
+    TextResult replaced = [&] {
+        const std::string noCr = removeCr(text);
+        return runSubstitute(ps.value(), withM, noCr, cancel);
+    }();
     if (!replaced) return replaced.error();
     return lfToCrLf(replaced.value());
 }
