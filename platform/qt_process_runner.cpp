@@ -7,12 +7,30 @@
 
 #include <filesystem>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/types.h>
+#include <unistd.h>
+#endif
+
 namespace kk {
 
 namespace {
 constexpr std::size_t kErrorOutputCap = 64 * 1024;
 constexpr int kKillGraceMs = 1500;
 constexpr int kCapPollMs = 50;
+
+// The child leads a process group of its own, so that stopping it stops
+// what its shell started too: a `yes | cat` must not outlive its run.
+void signalGroup(qint64 pid, bool kill) {
+#ifdef Q_OS_UNIX
+    if (pid > 0) ::kill(-static_cast<pid_t>(pid), kill ? SIGKILL : SIGTERM);
+#else
+    (void)pid;
+    (void)kill;
+#endif
+}
+
 }  // namespace
 
 QtProcessRunner::QtProcessRunner(QObject* parent) : QObject(parent) {}
@@ -20,6 +38,7 @@ QtProcessRunner::QtProcessRunner(QObject* parent) : QObject(parent) {}
 QtProcessRunner::~QtProcessRunner() {
     if (process_ && process_->state() != QProcess::NotRunning) {
         process_->disconnect();
+        signalGroup(process_->processId(), true);
         process_->kill();
         process_->waitForFinished(2000);
     }
@@ -36,6 +55,9 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
     QStringList args;
     for (const auto& a : request.arguments) args << QString::fromStdString(a);
     p->setArguments(args);
+#ifdef Q_OS_UNIX
+    p->setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
     if (!request.workingDirectory.empty()) p->setWorkingDirectory(QString::fromStdString(request.workingDirectory));
     if (!request.pathPrepend.empty()) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -85,6 +107,7 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
             if (ec || static_cast<std::int64_t>(size) <= cap) return;
             poll->stop();
             tooBig_ = true;
+            signalGroup(p->processId(), true);
             p->kill();
         });
         poll->start(kCapPollMs);
@@ -103,11 +126,12 @@ void QtProcessRunner::finish(ProcessOutcome outcome) {
 void QtProcessRunner::cancel() {
     if (!process_ || process_->state() == QProcess::NotRunning) return;
     cancelled_ = true;
+    const qint64 group = process_->processId();
+    signalGroup(group, false);
     process_->terminate();
-    QProcess* p = process_.get();
-    QTimer::singleShot(kKillGraceMs, p, [p] {
-        if (p->state() != QProcess::NotRunning) p->kill();
-    });
+    // Whatever is left of the group after the grace is killed, also when the
+    // shell itself has already gone.
+    QTimer::singleShot(kKillGraceMs, this, [group] { signalGroup(group, true); });
 }
 
 ProcessOutcome runProcessAndWait(const ProcessRequest& request) {
