@@ -78,10 +78,9 @@ void EditorState::markChanged() {
 
 void EditorState::formLoad() {
     checkListFileSizes();
-    loadClipboard();
     // The start-up text is the same plain text just loaded: a second read of
     // a 20 MB clipboard over X would double the start-up time.
-    startClip_ = workingText_;
+    loadClipboard([this](bool) { startClip_ = workingText_; });
     loadList(historyPath(), history_, History, true);
     loadList(favouritesPath(), favourites_, Favourites, false);
     commandLine_ = texts::kInitialCommand;
@@ -176,29 +175,53 @@ void EditorState::openHelp() {
 
 // ---- clipboard and views ----------------------------------------------------
 
-bool EditorState::loadClipboard() {
-    auto text = services_.clipboard.readText();
-    if (!text) {
+void EditorState::loadClipboard(std::function<void(bool)> then) {
+    auto done = [then](bool ok) { if (then) then(ok); };
+    if (busy_) return done(false);
+    auto maker = services_.clipboard.snapshotText();
+    if (!maker) {
         setStatus(texts::kClipboardUnreadable);
-        return false;
+        return done(false);
     }
-    workingText_ = share(fromPlatformLineEnds(*text));
-    text.reset();
-    status_ = texts::kStatusClipboard;
-    changed_ = false;
-    notify(WorkingText | Status | ChangedMark);
-    return true;
+    auto text = std::make_shared<Text>();
+    auto flag = std::make_shared<std::atomic<bool>>(false);
+    cancelFlag_ = flag;
+    setBusy(true);
+    services_.tasks.run([text, make = std::move(*maker)] { *text = fromPlatformLineEnds(make()); },
+                        [this, text, flag, done] {
+                            setBusy(false);
+                            if (flag->load()) {
+                                setStatus(filter::kFilterCancelled);
+                                return done(false);
+                            }
+                            workingText_ = share(std::move(*text));
+                            status_ = texts::kStatusClipboard;
+                            changed_ = false;
+                            notify(WorkingText | Status | ChangedMark);
+                            done(true);
+                        });
 }
 
-bool EditorState::copyBack() {
-    if (!services_.clipboard.writeText(toPlatformLineEnds(*workingText_))) {
-        setStatus(texts::kClipboardUnwritable);
-        return false;
-    }
-    status_ = texts::kStatusClipboard;
-    changed_ = false;
-    notify(Status | ChangedMark);
-    return true;
+void EditorState::copyBack(std::function<void(bool)> then) {
+    auto done = [then](bool ok) { if (then) then(ok); };
+    if (busy_) return done(false);
+    auto writer = std::make_shared<Clipboard::TextWriter>();
+    Clipboard& clipboard = services_.clipboard;
+    cancelFlag_.reset();
+    setBusy(true);
+    services_.tasks.run(
+        [writer, &clipboard, text = workingText_] { *writer = clipboard.prepareText(toPlatformLineEnds(*text)); },
+        [this, writer, done] {
+            setBusy(false);
+            if (!(*writer)()) {
+                setStatus(texts::kClipboardUnwritable);
+                return done(false);
+            }
+            status_ = texts::kStatusClipboard;
+            changed_ = false;
+            notify(Status | ChangedMark);
+            done(true);
+        });
 }
 
 void EditorState::showStartClip() {
@@ -328,12 +351,16 @@ void EditorState::oneShot() {
     if (busy_) return;
     // Without the clipboard's text there is nothing to run over, nor a place
     // for the result.
-    if (!loadClipboard()) return;
-    run([this] {
-        // A run that failed keeps its message on the status line after the
-        // copy-back, so the user is not told only that the clipboard is set.
-        const std::string outcome = status_;
-        if (copyBack() && outcome != texts::kStatusDone) setStatus(outcome);
+    loadClipboard([this](bool loaded) {
+        if (!loaded) return;
+        run([this] {
+            // A run that failed keeps its message on the status line after the
+            // copy-back, so the user is not told only that the clipboard is set.
+            const std::string outcome = status_;
+            copyBack([this, outcome](bool copied) {
+                if (copied && outcome != texts::kStatusDone) setStatus(outcome);
+            });
+        });
     });
 }
 

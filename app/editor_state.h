@@ -96,10 +96,11 @@ public:
     void openHelp();                              // MenuHelpindex_Click
 
     // Clipboard and views.
-    // Both keep the working text and say so when the clipboard fails them;
-    // they return whether the transfer happened.
-    bool loadClipboard();        // clipKakunin_Click
-    bool copyBack();             // ClipTenso_Click
+    // Both keep the working text and say so when the clipboard fails them.
+    // The conversions of a big text run off the UI thread with the model
+    // busy; `then` learns whether the transfer happened.
+    void loadClipboard(std::function<void(bool)> then = {});  // clipKakunin_Click
+    void copyBack(std::function<void(bool)> then = {});       // ClipTenso_Click
     void showStartClip();        // History0_Click
     void showBefore();           // History1_Click
     void showAfter();            // HIstory2_Click

@@ -66,8 +66,15 @@ int main(int argc, char** argv) {
     prompt.setParent(&window);
     window.Form_Load();
     window.show();
-    // For timing start-up from outside: quit as soon as the loop is idle.
-    if (qEnvironmentVariableIsSet("KAKIKAE_QUIT_WHEN_READY")) QTimer::singleShot(0, &app, &QApplication::quit);
+    // For timing start-up from outside: quit once the clipboard's text is in
+    // the box (its first slice shown) and the loop is idle.
+    QTimer ready;
+    if (qEnvironmentVariableIsSet("KAKIKAE_QUIT_WHEN_READY")) {
+        QObject::connect(&ready, &QTimer::timeout, &app, [&] {
+            if (!state.busy()) QApplication::quit();
+        });
+        ready.start(0);
+    }
     const int rc = app.exec();
 
     // Our copy-back would vanish with us: hand it to a holder first.

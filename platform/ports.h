@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +21,22 @@ public:
     // Replaces every format on the clipboard with this plain text; false
     // when the clipboard did not take it.
     virtual bool writeText(const std::string& utf8) = 0;
+
+    // The same in two halves, so a big text's conversions stay off the UI
+    // thread: the first half runs on the UI thread and is cheap, the
+    // returned function may run on any thread.
+    using TextMaker = std::function<std::string()>;
+    virtual std::optional<TextMaker> snapshotText() {
+        auto text = readText();
+        if (!text) return std::nullopt;
+        return [t = std::make_shared<std::string>(std::move(*text))] { return std::move(*t); };
+    }
+    // Runs on any thread; the returned function puts the text on the
+    // clipboard, on the UI thread.
+    using TextWriter = std::function<bool()>;
+    virtual TextWriter prepareText(std::string utf8) {
+        return [this, t = std::make_shared<std::string>(std::move(utf8))] { return writeText(*t); };
+    }
 };
 
 class FileStore {

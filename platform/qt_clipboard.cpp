@@ -7,24 +7,45 @@
 
 namespace kk {
 
-std::optional<std::string> QtClipboard::readText() {
+namespace {
+
+std::optional<QString> clipboardText() {
     QClipboard* cb = QGuiApplication::clipboard();
     if (!cb) return std::nullopt;
     const QMimeData* data = cb->mimeData(QClipboard::Clipboard);
-    if (!data || !data->hasText()) return {};  // an image or nothing reads as the empty text
-    return data->text().toStdString();
+    if (!data || !data->hasText()) return QString();  // an image or nothing reads as the empty text
+    return data->text();
 }
 
-bool QtClipboard::writeText(const std::string& utf8) {
+bool setClipboardText(const QString& text) {
     QClipboard* cb = QGuiApplication::clipboard();
     if (!cb) return false;
     cb->clear(QClipboard::Clipboard);
-    const QString text = QString::fromStdString(utf8);
     cb->setText(text, QClipboard::Clipboard);  // replaces every other format
     // The clipboard now answers with our own data, unless the system refused
     // us the ownership; comparing lengths is enough and costs nothing.
     const QMimeData* data = cb->mimeData(QClipboard::Clipboard);
     return data && data->hasText() && data->text().size() == text.size();
+}
+
+}  // namespace
+
+std::optional<std::string> QtClipboard::readText() {
+    const auto text = clipboardText();
+    if (!text) return std::nullopt;
+    return text->toStdString();
+}
+
+bool QtClipboard::writeText(const std::string& utf8) { return setClipboardText(QString::fromStdString(utf8)); }
+
+std::optional<Clipboard::TextMaker> QtClipboard::snapshotText() {
+    auto text = clipboardText();
+    if (!text) return std::nullopt;
+    return [t = std::move(*text)] { return t.toStdString(); };
+}
+
+Clipboard::TextWriter QtClipboard::prepareText(std::string utf8) {
+    return [t = QString::fromStdString(utf8)] { return setClipboardText(t); };
 }
 
 }  // namespace kk

@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <sys/wait.h>
 #include <filesystem>
 
 namespace kk::testing {
@@ -21,6 +23,18 @@ using V = std::vector<std::string>;
 namespace fs = std::filesystem;
 
 bool contains(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
+
+// True once no process runs this command line (waits up to 3 s for the kill).
+bool noProcessLike(const std::string& commandLine) {
+    for (int i = 0; i < 60; ++i) {
+        const int status = std::system(("pgrep -f '^" + commandLine + "' >/dev/null").c_str());
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 1) return true;
+        QEventLoop wait;
+        QTimer::singleShot(50, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    return false;
+}
 
 // Like Rig, over real files in `folder`.
 struct DiskRig {
@@ -55,11 +69,15 @@ TEST(Faults, UnreachableClipboardKeepsTheText) {
     r.state.setWorkingTextFromView("mine");
     r.state.markChanged();
 
-    EXPECT_FALSE(r.state.loadClipboard());
+    bool ok = true;
+    r.state.loadClipboard([&](bool loaded) { ok = loaded; });
+    EXPECT_FALSE(ok);
     EXPECT_EQ(r.state.workingText(), "mine");
     EXPECT_EQ(r.state.status(), texts::kClipboardUnreadable);
 
-    EXPECT_FALSE(r.state.copyBack());
+    ok = true;
+    r.state.copyBack([&](bool copied) { ok = copied; });
+    EXPECT_FALSE(ok);
     EXPECT_EQ(r.state.status(), texts::kClipboardUnwritable);
     EXPECT_TRUE(r.state.changedMark());  // not sent anywhere, so still unsaved
 
@@ -103,7 +121,7 @@ TEST(Faults, ClipboardOfTwoHundredMegabytes) {
     r.run("s/ASCII/ascii/g");
     ASSERT_EQ(r.state.status(), texts::kStatusDone);
     EXPECT_EQ(r.state.beforeText().size(), r.state.startClip().size());
-    EXPECT_TRUE(r.state.copyBack());
+    r.state.copyBack();
     EXPECT_EQ(r.clipboard.text.size(), big.size());
     EXPECT_TRUE(r.clipboard.text.starts_with("かな漢字 and ascii text"));
     EXPECT_TRUE(r.clipboard.text.ends_with("clipboard\n"));
@@ -183,13 +201,14 @@ TEST(Faults, RunawayFiltersAreStopped) {
     PrivateDir dir;
     DiskRig r(dir.path(), 8 << 20);
     r.state.setWorkingTextFromView("keep");
-    r.run("yes");  // would never end and fill the disk
+    r.run("yes kk-runaway-marker | cat");  // would never end and fill the disk
     EXPECT_EQ(r.state.workingText(), "keep");
     EXPECT_TRUE(contains(r.state.status(), "大きすぎる")) << r.state.status();
     EXPECT_FALSE(r.state.busy());
+    EXPECT_TRUE(noProcessLike("yes kk-runaway-marker"));  // the shell's children went with it
 
     // A child that ignores the polite signal is killed after the grace.
-    r.state.setCommandLineFromView("trap '' TERM; sleep 100");
+    r.state.setCommandLineFromView("trap '' TERM; sleep 31.25 | cat");
     bool done = false;
     QEventLoop loop;
     r.state.run([&] { done = true; loop.quit(); });
@@ -199,6 +218,7 @@ TEST(Faults, RunawayFiltersAreStopped) {
     EXPECT_TRUE(done);
     EXPECT_EQ(r.state.workingText(), "keep");
     EXPECT_EQ(r.state.status(), filter::kFilterCancelled);
+    EXPECT_TRUE(noProcessLike("sleep 31.25"));
 }
 
 TEST(Faults, FilterWritingFiveHundredMegabytes) {
