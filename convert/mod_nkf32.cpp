@@ -28,17 +28,16 @@ std::int64_t NkfConvertBytes(Bytes& input, Bytes& output, std::string options) {
 
 Text NkfConvertStr(std::string_view text, std::string& options) {
     if (options.empty()) options = "ms";
-    Bytes output;
-    {
-        // The input copy goes before the result is copied out: two texts
-        // besides the caller's are alive at once, not three.
-        Bytes input;
-        input.reserve(text.size() + 1);  // room for the NUL: no regrowing copy
-        input.resize(text.size());
-        std::copy(text.begin(), text.end(), reinterpret_cast<char*>(input.data()));
-        NkfConvertBytes(input, output, options);
-    }
-    return Text(reinterpret_cast<const char*>(output.data()), output.size());
+    // The byte form's rules without its two buffers (a copy of the input with
+    // its NUL, an output buffer three times as big): the input up to its first
+    // NUL, the output within the capacity and up to its own first NUL.
+    const bool endsInNul = !text.empty() && text.back() == '\0';
+    const std::size_t inputSize = text.size() + (endsInNul ? 0 : 1);
+    const std::size_t capacity = inputSize * (options.find('e') != std::string::npos ? 2 : 3);
+    nkf::SetNkfOption(options);
+    Text out = nkf::NkfConvertString(text.substr(0, text.find('\0')), capacity);
+    if (const std::size_t nul = out.find('\0'); nul != Text::npos) out.resize(nul);
+    return out;
 }
 
 Text mimeDecode(std::string_view text) {

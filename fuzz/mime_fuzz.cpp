@@ -25,6 +25,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t capacity = inputSize * (options.find('e') != std::string::npos ? 2 : 3);
     const auto kept = kk::convert::NkfConvertBytes(in, out, options);
     if (static_cast<std::size_t>(kept) != out.size() || out.size() > capacity) std::abort();
+    // The string form keeps the byte form's rules without its buffers.
+    if (!options.empty()) {
+        std::string o = options;
+        if (kk::convert::NkfConvertStr(text, o) != std::string(out.begin(), out.end())) std::abort();
+    }
 
     if (auto qp = kk::convert::mimeDecodeQuotedPrintable(text); qp && validIn && !kk::isValidUtf8(qp.value()))
         std::abort();

@@ -312,13 +312,19 @@ std::string decode(std::string_view text, const Options& options) {
 
 void SetNkfOption(std::string_view letters) { currentOptions = parseOptions(letters); }
 
-void NkfConvert(char* out, std::size_t capacity, const char* in) {
-    const std::string text = decode(std::string_view(in, std::strlen(in)), currentOptions);
+std::string NkfConvertString(std::string_view in, std::size_t capacity) {
+    std::string text = decode(in, currentOptions);
     std::size_t n = std::min(text.size(), capacity);
     // Never cut a character in half at the capacity.
     while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-    std::memcpy(out, text.data(), n);
-    out[n] = '\0';
+    text.resize(n);
+    return text;
+}
+
+void NkfConvert(char* out, std::size_t capacity, const char* in) {
+    const std::string text = NkfConvertString(std::string_view(in, std::strlen(in)), capacity);
+    std::memcpy(out, text.data(), text.size());
+    out[text.size()] = '\0';
 }
 
 }  // namespace kk::nkf

@@ -27,5 +27,8 @@ std::string decode(std::string_view text, const Options& options);
 // bytes (whole characters) and a NUL into `out`, which holds capacity + 1.
 void SetNkfOption(std::string_view letters);
 void NkfConvert(char* out, std::size_t capacity, const char* in);
+// What NkfConvert writes, as a string: `in` (all of it) decoded by the
+// options set last, cut to `capacity` bytes at a character boundary.
+std::string NkfConvertString(std::string_view in, std::size_t capacity);
 
 }  // namespace kk::nkf

@@ -149,6 +149,19 @@ TEST(Mime, WrapperBufferRules) {
     std::string options;
     EXPECT_EQ(NkfConvertStr("plain", options), "plain");
     EXPECT_EQ(options, "ms");
+
+    // The string form gives what the byte form leaves in its buffer.
+    const std::string samples[] = {
+        "", std::string("ab\0cd", 5), std::string("ends in NUL\0", 12), "=?UTF-8?Q?a=00b?=",
+        "=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=", "\x1b(I" + std::string(40, '1'), "\x1b$B%F%9%H\x1b(B",
+    };
+    for (const char* opts : {"ms", "msJB", "me", "j"})
+        for (const auto& s : samples) {
+            Bytes b(s.begin(), s.end()), o;
+            NkfConvertBytes(b, o, opts);
+            std::string letters = opts;
+            EXPECT_EQ(NkfConvertStr(s, letters), std::string(o.begin(), o.end())) << opts << " " << s;
+        }
 }
 
 // nkf -m -w on generated headers: B and Q words in the Japanese charsets and
