@@ -111,7 +111,7 @@ void EditorState::openListFile(const std::string& name) {
     const std::string path = services_.folder.file(name);
     // A list that was never written still opens, as an empty file.
     if (!services_.files.exists(path)) {
-        services_.folder.ensureExists();
+        services_.files.makeFolder(services_.folder.path());
         services_.files.append(path, "");
     }
     auto openAssociated = [&] {
@@ -164,7 +164,7 @@ void EditorState::startSystemInfo() {
 void EditorState::openHomePage() { services_.desktop.openUrl(texts::kHomePage); }
 
 void EditorState::openDataFolder() {
-    services_.folder.ensureExists();
+    services_.files.makeFolder(services_.folder.path());
     services_.desktop.openPath(services_.folder.path());
 }
 
@@ -314,7 +314,7 @@ void EditorState::startFilter(filter::FilterForm form, const std::string& comman
                               std::function<void(TextResult)> done) {
     // The child works in the data folder; when that cannot be made, it still
     // runs, in our own working folder.
-    const std::string folder = services_.folder.ensureExists() ? services_.folder.path() : std::string();
+    const std::string folder = services_.files.makeFolder(services_.folder.path()) ? services_.folder.path() : std::string();
     filter::FilterSetup setup{folder, services_.helperDirectory, services_.maxFilterOutputBytes};
     auto job = filter::prepareFilter(form, command, text, setup);
     if (!job) {
@@ -511,7 +511,7 @@ void EditorState::recordHistory(const Text& command) {
     history_.insert(history_.begin(), command);
     notify(History);
     if (lists::fitsHistoryFile(command)) {
-        services_.folder.ensureExists();
+        services_.files.makeFolder(services_.folder.path());
         // The entry stays in the list either way; a file that cannot be
         // written (a full disk, a read-only folder) is said once a session.
         if (!services_.files.append(historyPath(), lists::encodeListEntry(command)) && !historyWarned_) {
@@ -547,7 +547,7 @@ void EditorState::loadList(const std::string& path, std::vector<Text>& list, uns
 
 void EditorState::addFavourite() {
     const Text entry = commandLine_;
-    services_.folder.ensureExists();
+    services_.files.makeFolder(services_.folder.path());
     const bool written = services_.files.append(favouritesPath(), lists::encodeListEntry(entry));
     favourites_.insert(favourites_.begin(), entry);
     notify(Favourites);

@@ -25,10 +25,4 @@ DataFolder DataFolder::locate(const std::string& executableDir) {
     return DataFolder(base + "/kakikae");
 }
 
-bool DataFolder::ensureExists() const {
-    std::error_code ec;
-    fs::create_directories(path_, ec);
-    return fs::is_directory(path_, ec);
-}
-
 }  // namespace kk

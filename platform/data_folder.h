@@ -14,7 +14,6 @@ public:
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
     // Creates the folder if it is missing; false when that fails.
-    bool ensureExists() const;
 
 private:
     std::string path_;

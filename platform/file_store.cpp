@@ -60,4 +60,11 @@ bool LocalFileStore::append(const std::string& path, const std::string& bytes) {
     return std::fflush(f.get()) == 0;
 }
 
+bool LocalFileStore::makeFolder(const std::string& path) {
+    std::error_code ec;
+    if (path.empty()) return false;
+    fs::create_directories(path, ec);
+    return fs::is_directory(path, ec);
+}
+
 }  // namespace kk

@@ -11,6 +11,7 @@ public:
     std::int64_t size(const std::string& path) override;
     std::optional<std::string> readAll(const std::string& path) override;
     bool append(const std::string& path, const std::string& bytes) override;
+    bool makeFolder(const std::string& path) override;
 };
 
 // Reads a whole file, or nullopt; shared by the store and the filter runner.

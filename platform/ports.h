@@ -49,6 +49,8 @@ public:
     virtual std::optional<std::string> readAll(const std::string& path) = 0;
     // Appends bytes (creating the file); false when it could not be written.
     virtual bool append(const std::string& path, const std::string& bytes) = 0;
+    // Makes the folder and its parents; true when it is there afterwards.
+    virtual bool makeFolder(const std::string& path) = 0;
 };
 
 class Prompt {

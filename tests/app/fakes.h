@@ -57,6 +57,9 @@ public:
         files[p] += bytes;
         return true;
     }
+    // There is no such folder on disk for a child process to work in, so a
+    // filter runs in the test's own folder; nothing is made on the machine.
+    bool makeFolder(const std::string&) override { return false; }
 };
 
 class ScriptedPrompt final : public Prompt {

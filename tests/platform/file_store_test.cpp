@@ -51,7 +51,9 @@ TEST(DataFolder, BesideTheExecutableWhenWritable) {
     setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
     const DataFolder fallback = DataFolder::locate("/nonexistent-kakikae-dir");  // not writable
     EXPECT_EQ(fallback.path(), dir.path() + "/kakikae");
-    EXPECT_TRUE(fallback.ensureExists());
+    EXPECT_TRUE(LocalFileStore().makeFolder(fallback.path()));
+    EXPECT_TRUE(std::filesystem::is_directory(fallback.path()));
+    EXPECT_FALSE(LocalFileStore().makeFolder("/proc/kakikae-cannot-exist"));
 }
 
 }  // namespace
