@@ -293,6 +293,9 @@ void MainWindow::render(unsigned changes) {
         const bool busy = state_.busy();
         runSed->setEnabled(!busy);
         myIchigeki->setEnabled(!busy);
+        // The clipboard transfers wait too: the model takes them only when idle.
+        clipKakunin->setEnabled(!busy);
+        ClipTenso->setEnabled(!busy);
         for (QAction* a : busyDisabled_) a->setEnabled(!busy);
         cancelButton->setVisible(busy);
         if (busy) {

@@ -274,10 +274,13 @@ TEST(Window, MenuMap) {
             EXPECT_FALSE(top->isEnabled());
         }
     EXPECT_FALSE(r.window.menuAction("MenuStrcount")->isEnabled());
+    const char* waiting[] = {"runSed", "myIchigeki", "clipKakunin", "ClipTenso"};
+    for (const char* name : waiting) EXPECT_FALSE(r.window.control(name)->isEnabled()) << name;
     r.window.cancel_Click();
     QEventLoop loop;
     while (r.state.busy()) loop.processEvents(QEventLoop::WaitForMoreEvents, 100);
     EXPECT_TRUE(r.window.menuAction("MenuStrcount")->isEnabled());
+    for (const char* name : waiting) EXPECT_TRUE(r.window.control(name)->isEnabled()) << name;
 }
 
 TEST(Window, ListsFillTheBoxes) {
