@@ -186,6 +186,7 @@ void EditorState::loadClipboard(std::function<void(bool)> then) {
     auto text = std::make_shared<Text>();
     auto flag = std::make_shared<std::atomic<bool>>(false);
     cancelFlag_ = flag;
+    setStatus(texts::kStatusLoading);  // a big text takes a moment
     setBusy(true);
     services_.tasks.run([text, make = std::move(*maker)] { *text = fromPlatformLineEnds(make()); },
                         [this, text, flag, done] {

@@ -298,10 +298,7 @@ void MainWindow::render(unsigned changes) {
         ClipTenso->setEnabled(!busy);
         for (QAction* a : busyDisabled_) a->setEnabled(!busy);
         cancelButton->setVisible(busy);
-        if (busy) {
-            cancelButton->setGeometry(jotai->geometry().right() - 80, jotai->y(), 80, jotai->height());
-            cancelButton->raise();
-        }
+        if (busy) placeCancelButton();
     }
 }
 
@@ -406,6 +403,13 @@ void MainWindow::Form_Resize() {
                        layout::twipsToPixels(r.width, dpi), layout::twipsToPixels(r.height, dpi));
         if (auto* b = qobject_cast<QPushButton*>(c)) fitCaption(b);
     }
+    placeCancelButton();  // busy from the start (the clipboard's load) comes before the first layout
+}
+
+// "中止" sits at the right end of the status line while the model is busy.
+void MainWindow::placeCancelButton() {
+    cancelButton->setGeometry(jotai->geometry().right() - 80, jotai->y(), 80, jotai->height());
+    cancelButton->raise();
 }
 
 void MainWindow::runSed_Click() { forward([this] { state_.run(); }); }

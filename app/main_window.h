@@ -69,6 +69,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void placeCancelButton();
     void buildControls();
     void buildMenus();
     void syncFromWidgets();

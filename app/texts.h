@@ -7,6 +7,7 @@ inline constexpr const char* kAppTitle = "kakikae";
 inline constexpr const char* kInitialCommand = "s///gk";
 
 inline constexpr const char* kStatusClipboard = "現在のクリップボード内容";
+inline constexpr const char* kStatusLoading = "クリップボードを読み込み中";
 inline constexpr const char* kClipboardUnreadable = "クリップボードを読めませんでした。テキストはそのままです";
 inline constexpr const char* kClipboardUnwritable = "クリップボードに書き込めませんでした。テキストはそのままです";
 inline constexpr const char* kStatusStartClip = "起動時のクリップボード内容";
