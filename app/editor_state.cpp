@@ -184,23 +184,16 @@ void EditorState::loadClipboard(std::function<void(bool)> then) {
         return done(false);
     }
     auto text = std::make_shared<Text>();
-    auto flag = std::make_shared<std::atomic<bool>>(false);
-    cancelFlag_ = flag;
     setStatus(texts::kStatusLoading);  // a big text takes a moment
-    setBusy(true);
-    services_.tasks.run([text, make = std::move(*maker)] { *text = fromPlatformLineEnds(make()); },
-                        [this, text, flag, done] {
-                            setBusy(false);
-                            if (flag->load()) {
-                                setStatus(filter::kFilterCancelled);
-                                return done(false);
-                            }
-                            workingText_ = share(std::move(*text));
-                            status_ = texts::kStatusClipboard;
-                            changed_ = false;
-                            notify(WorkingText | Status | ChangedMark);
-                            done(true);
-                        });
+    runBusy([text, make = std::move(*maker)] { *text = fromPlatformLineEnds(make()); },
+            [this, text, done] {
+                workingText_ = share(std::move(*text));
+                status_ = texts::kStatusClipboard;
+                changed_ = false;
+                notify(WorkingText | Status | ChangedMark);
+                done(true);
+            },
+            [done] { done(false); });
 }
 
 void EditorState::copyBack(std::function<void(bool)> then) {
@@ -208,12 +201,9 @@ void EditorState::copyBack(std::function<void(bool)> then) {
     if (busy_) return done(false);
     auto writer = std::make_shared<Clipboard::TextWriter>();
     Clipboard& clipboard = services_.clipboard;
-    cancelFlag_.reset();
-    setBusy(true);
-    services_.tasks.run(
+    runBusy(
         [writer, &clipboard, text = workingText_] { *writer = clipboard.prepareText(toPlatformLineEnds(*text)); },
         [this, writer, done] {
-            setBusy(false);
             if (!(*writer)()) {
                 setStatus(texts::kClipboardUnwritable);
                 return done(false);
@@ -222,7 +212,8 @@ void EditorState::copyBack(std::function<void(bool)> then) {
             changed_ = false;
             notify(Status | ChangedMark);
             done(true);
-        });
+        },
+        [done] { done(false); });
 }
 
 void EditorState::showStartClip() {
@@ -373,21 +364,23 @@ void EditorState::cancel() {
 
 // ---- built-in conversions -------------------------------------------------------
 
-void EditorState::runTextTask(std::function<void(const Text&)> work, std::function<void(const SharedText&)> done) {
-    if (busy_) return;
-    const SharedText start = workingText_;
+void EditorState::runBusy(std::function<void()> work, std::function<void()> done,
+                          std::function<void()> cancelled) {
     auto flag = std::make_shared<std::atomic<bool>>(false);
     cancelFlag_ = flag;
     setBusy(true);
-    services_.tasks.run([start, work = std::move(work)] { work(*start); },
-                        [this, start, flag, done = std::move(done)] {
-                            setBusy(false);
-                            if (flag->load()) {
-                                setStatus(filter::kFilterCancelled);
-                                return;
-                            }
-                            done(start);
-                        });
+    services_.tasks.run(std::move(work), [this, flag, done = std::move(done), cancelled = std::move(cancelled)] {
+        setBusy(false);
+        if (!flag->load()) return done();
+        setStatus(filter::kFilterCancelled);
+        if (cancelled) cancelled();
+    });
+}
+
+void EditorState::runTextTask(std::function<void(const Text&)> work, std::function<void(const SharedText&)> done) {
+    if (busy_) return;
+    const SharedText start = workingText_;
+    runBusy([start, work = std::move(work)] { work(*start); }, [start, done = std::move(done)] { done(start); });
 }
 
 namespace {

@@ -133,8 +133,10 @@ private:
     void loadList(const std::string& path, std::vector<Text>& list, unsigned change, bool clearsCommandLine);
     void recordHistory(const Text& command);
     void runDuplicates(bool extracting);
-    // Runs `work` over a snapshot of the working text off the UI thread, busy
-    // meanwhile, then `done` on the UI thread unless the run was cancelled.
+    // Runs `work` off the UI thread, busy meanwhile, then `done` on the UI
+    // thread; a cancel meanwhile says so on the status line and runs `cancelled`.
+    void runBusy(std::function<void()> work, std::function<void()> done, std::function<void()> cancelled = {});
+    // runBusy over a snapshot of the working text.
     void runTextTask(std::function<void(const Text&)> work, std::function<void(const SharedText&)> done);
     // Runs a filter command over `text`; `done` gets its result on the UI
     // thread, later, or at once when its files could not be prepared.
