@@ -188,8 +188,8 @@ std::string sortText(std::string_view text, const SortOptions& o) {
         {
             const CollationKeys keys(texts);  // gone before the output grows
             parallelStableSort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-                if (keys[a] != keys[b]) return (keys[a] < keys[b]) != o.reverse;
-                if (texts[a] != texts[b]) return (texts[a] < texts[b]) != o.reverse;
+                if (const int c = keys[a].compare(keys[b])) return (c < 0) != o.reverse;
+                if (const int c = texts[a].compare(texts[b])) return (c < 0) != o.reverse;
                 return tie(a, b);
             });
         }
