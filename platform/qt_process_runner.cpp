@@ -2,6 +2,7 @@
 #include "platform/qt_process_runner.h"
 
 #include <QEventLoop>
+#include <QPointer>
 #include <QProcessEnvironment>
 #include <QTimer>
 
@@ -130,8 +131,13 @@ void QtProcessRunner::cancel() {
     signalGroup(group, false);
     process_->terminate();
     // Whatever is left of the group after the grace is killed, also when the
-    // shell itself has already gone.
-    QTimer::singleShot(kKillGraceMs, this, [group] { signalGroup(group, true); });
+    // shell itself has already gone; the child itself too where there are no
+    // process groups.
+    QPointer<QProcess> p = process_.get();
+    QTimer::singleShot(kKillGraceMs, this, [group, p] {
+        signalGroup(group, true);
+        if (p && p->state() != QProcess::NotRunning) p->kill();
+    });
 }
 
 ProcessOutcome runProcessAndWait(const ProcessRequest& request) {
