@@ -15,10 +15,20 @@ std::int64_t TrimNulBytes(Bytes& bytes) {
     return static_cast<std::int64_t>(bytes.size());
 }
 
+namespace {
+
+// The output room the library's callers give: twice the input (with its NUL)
+// for EUC output, three times otherwise.
+std::size_t outputCapacity(std::size_t inputWithNul, const std::string& options) {
+    return inputWithNul * (options.find('e') != std::string::npos ? 2 : 3);
+}
+
+}  // namespace
+
 std::int64_t NkfConvertBytes(Bytes& input, Bytes& output, std::string options) {
     if (input.empty() || input.back() != 0) input.push_back(0);
     if (options.empty()) options = "j";
-    const std::size_t capacity = input.size() * (options.find('e') != std::string::npos ? 2 : 3);
+    const std::size_t capacity = outputCapacity(input.size(), options);
     nkf::SetNkfOption(options);
     output.resize(capacity + 1);  // the decoder writes its NUL within it
     output[0] = 0;
@@ -32,8 +42,7 @@ Text NkfConvertStr(std::string_view text, std::string& options) {
     // its NUL, an output buffer three times as big): the input up to its first
     // NUL, the output within the capacity and up to its own first NUL.
     const bool endsInNul = !text.empty() && text.back() == '\0';
-    const std::size_t inputSize = text.size() + (endsInNul ? 0 : 1);
-    const std::size_t capacity = inputSize * (options.find('e') != std::string::npos ? 2 : 3);
+    const std::size_t capacity = outputCapacity(text.size() + (endsInNul ? 0 : 1), options);
     nkf::SetNkfOption(options);
     Text out = nkf::NkfConvertString(text.substr(0, text.find('\0')), capacity);
     if (const std::size_t nul = out.find('\0'); nul != Text::npos) out.resize(nul);
