@@ -19,13 +19,6 @@
 
 namespace kk {
 
-CommandMode classifyCommand(std::string_view command) {
-    if (command.starts_with("s/")) return CommandMode::Substitute;
-    if (command.starts_with("m/")) return CommandMode::Match;
-    if (command.starts_with("tr/")) return CommandMode::Translate;
-    return CommandMode::Filter;
-}
-
 bool passesCommandCheck(std::string_view command) {
     if (command == texts::kInitialCommand) return false;
     const std::int64_t slashes = regex::CountString(command, "/");
@@ -185,7 +178,7 @@ void EditorState::loadClipboard(std::function<void(bool)> then) {
     }
     auto text = std::make_shared<Text>();
     setStatus(texts::kStatusLoading);  // a big text takes a moment
-    runBusy([text, make = std::move(*maker)] { *text = fromPlatformLineEnds(make()); },
+    runBusy([text, make = std::move(*maker)] { *text = make(); },
             [this, text, done] {
                 workingText_ = share(std::move(*text));
                 status_ = texts::kStatusClipboard;
@@ -202,7 +195,7 @@ void EditorState::copyBack(std::function<void(bool)> then) {
     auto writer = std::make_shared<Clipboard::TextWriter>();
     Clipboard& clipboard = services_.clipboard;
     runBusy(
-        [writer, &clipboard, text = workingText_] { *writer = clipboard.prepareText(toPlatformLineEnds(*text)); },
+        [writer, &clipboard, text = workingText_] { *writer = clipboard.prepareText(*text); },
         [this, writer, done] {
             if (!(*writer)()) {
                 setStatus(texts::kClipboardUnwritable);

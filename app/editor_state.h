@@ -8,6 +8,7 @@
 #include "platform/data_folder.h"
 #include "platform/ports.h"
 #include "platform/result.h"
+#include "regex/command.h"
 
 #include <atomic>
 #include <functional>
@@ -32,10 +33,8 @@ struct Services {
     std::int64_t maxFilterOutputBytes = filter::kMaxFilterOutputBytes;
 };
 
-enum class CommandMode { Filter, Substitute, Translate, Match };
-
-// Mode by the first characters alone: "s/", "m/", "tr/" (exact, case-sensitive).
-CommandMode classifyCommand(std::string_view command);
+using regex::CommandMode;
+using regex::classifyCommand;
 // The window's check of a regular-expression command's shape.
 bool passesCommandCheck(std::string_view command);
 // A pattern starting with "^" or ending in an unescaped "$".

@@ -33,7 +33,7 @@ QString qs(const char* s) { return QString::fromUtf8(s); }
 // The text document pays per paragraph, not per character: a 20 MB text of
 // 300,000 lines takes most of a second as paragraphs. So only every 64th
 // line end is a paragraph break and the others are line separators, which
-// look and edit the same and read back as "\n". CR LF becomes one line end.
+// look and edit the same and read back as "\n".
 constexpr int kLinesPerParagraph = 64;
 
 QString toWidgetText(std::string_view text, int& line) {
@@ -43,7 +43,6 @@ QString toWidgetText(std::string_view text, int& line) {
     qsizetype w = 0;
     for (qsizetype r = 0; r < n; ++r) {
         QChar c = d[r];
-        if (c == u'\r' && r + 1 < n && d[r + 1] == u'\n') continue;
         if (c == u'\n' && ++line % kLinesPerParagraph) c = QChar::LineSeparator;
         d[w++] = c;
     }
@@ -57,7 +56,7 @@ Text fromWidgetText(const QTextDocument& doc) {
     QString s = doc.toRawText();
     for (QChar& c : s)
         if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator) c = u'\n';
-    return fromPlatformLineEnds(s.toStdString());
+    return s.toStdString();
 }
 }  // namespace
 

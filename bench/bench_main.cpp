@@ -28,7 +28,7 @@ std::string corpus(std::size_t bytes) {
 
 void BM_ClipboardIntoModel(benchmark::State& st) {
     const std::string clip = corpus(static_cast<std::size_t>(st.range(0)));
-    for (auto _ : st) benchmark::DoNotOptimize(kk::fromPlatformLineEnds(kk::decodeExternalBytes(clip)));
+    for (auto _ : st) benchmark::DoNotOptimize(kk::decodeBytes(clip));
     st.SetBytesProcessed(static_cast<int64_t>(st.iterations()) * st.range(0));
 }
 BENCHMARK(BM_ClipboardIntoModel)->Arg(20 << 20)->Unit(benchmark::kMillisecond);
@@ -41,7 +41,7 @@ void BM_LoadHistoryFile(benchmark::State& st) {
 BENCHMARK(BM_LoadHistoryFile)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void BM_Replace(benchmark::State& st) {
-    const std::string text = kk::fromPlatformLineEnds(corpus(20 << 20));
+    const std::string text = corpus(20 << 20);
     for (auto _ : st) benchmark::DoNotOptimize(kk::regex::xRep("s/テキスト/TEXT/g", text));
     st.SetBytesProcessed(static_cast<int64_t>(st.iterations()) * static_cast<int64_t>(text.size()));
 }

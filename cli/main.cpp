@@ -63,13 +63,9 @@ Runs one command over standard input and writes the result to standard output
 Exit status: 0 done, 1 the command failed, 2 bad usage.
 )";
 
-void writeAllStdout(std::string_view s) { kk::writePlatformLineEnds(stdout, s); }
+void writeAllStdout(std::string_view s) { kk::writeAll(stdout, s); }
 
-// Standard input as working text; decoded by line only when not valid UTF-8.
-kk::Text inputText(std::string_view bytes) {
-    if (kk::isValidUtf8(bytes)) return kk::fromPlatformLineEnds(bytes);
-    return kk::fromPlatformLineEnds(kk::decodeExternalBytes(bytes));
-}
+kk::Text inputText(std::string_view bytes) { return kk::decodeBytes(bytes); }
 
 // A clipboard that is standard input going in and a string coming out.
 class StdioClipboard final : public kk::Clipboard {
@@ -150,7 +146,7 @@ int runLikeWindow(int argc, char** argv, bool useClipboard, const Action& act) {
     if (useClipboard) {
         clipboard = std::make_unique<kk::QtClipboard>();
     } else {
-        auto c = std::make_unique<StdioClipboard>(kk::decodeExternalBytes(kk::InputBytes::fromStdin().view()));
+        auto c = std::make_unique<StdioClipboard>(kk::decodeBytes(kk::InputBytes::fromStdin().view()));
         stdio = c.get();
         clipboard = std::move(c);
     }

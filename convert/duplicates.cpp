@@ -8,8 +8,7 @@ namespace kk::convert {
 namespace {
 
 std::string_view withoutLineEnd(std::string_view line) {
-    if (line.ends_with("\r\n")) line.remove_suffix(2);
-    else if (line.ends_with('\n')) line.remove_suffix(1);
+    if (line.ends_with('\n')) line.remove_suffix(1);
     return line;
 }
 

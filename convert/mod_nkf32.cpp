@@ -64,7 +64,7 @@ TextResult mimeDecodeQuotedPrintable(std::string_view text) {
     // no copy of it is made up front.
     Text t;
     std::string_view in = text;
-    for (const char* step : {"s/=3D/=/gk", "s/=\\r\\n//gk", "s/=1B/\\e/gk"}) {
+    for (const char* step : {"s/=3D/=/gk", "s/=\\r?\\n//gk", "s/=1B/\\e/gk"}) {
         auto r = regex::xsed(step, in);
         if (!r) return r.error();
         t = std::move(r).value();

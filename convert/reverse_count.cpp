@@ -97,23 +97,16 @@ Text reverseLineByClusters(std::string_view line) {
 Text xrev(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    std::string joined;  // pieces around lone LFs
+    // LF ends a line; a lone CR is a character of its line.
     std::size_t pos = 0;
     while (true) {
         const std::size_t lf = text.find('\n', pos);
         if (lf == std::string_view::npos) {
-            if (joined.empty()) appendReversed(out, text.substr(pos));
-            else { joined.append(text.substr(pos)); appendReversed(out, joined); }
+            appendReversed(out, text.substr(pos));
             break;
         }
-        if (lf > 0 && text[lf - 1] == '\r') {
-            const std::string_view piece = text.substr(pos, lf - 1 - pos);
-            if (joined.empty()) appendReversed(out, piece);
-            else { joined.append(piece); appendReversed(out, joined); joined.clear(); }
-            out.append("\r\n");
-        } else {
-            joined.append(text.substr(pos, lf - pos));
-        }
+        appendReversed(out, text.substr(pos, lf - pos));
+        out.push_back('\n');
         pos = lf + 1;
     }
     return out;
@@ -122,11 +115,11 @@ Text xrev(std::string_view text) {
 Counts countText(std::string_view text) {
     Counts c;
     if (text.empty()) return c;
-    std::int64_t pairs = 0;
-    for (std::size_t at = text.find("\r\n"); at != std::string_view::npos; at = text.find("\r\n", at + 2)) ++pairs;
-    c.characters = codePointCount(text) - 2 * pairs;
-    c.lines = pairs + 1;
-    c.bytes = cp932ByteLength(text);
+    const auto lineEnds = static_cast<std::int64_t>(std::count(text.begin(), text.end(), '\n'));
+    c.characters = codePointCount(text) - lineEnds;
+    c.lines = lineEnds + 1;
+    // As the file would hold it on the older desktop: a line end is CR LF, 2 bytes.
+    c.bytes = cp932ByteLength(text) + lineEnds;
     return c;
 }
 

@@ -10,17 +10,17 @@
 
 namespace kk::convert {
 
-// Reverses every line; CR LF ends a line, a lone LF joins its pieces, a lone
-// CR is a character of its line. Grapheme clusters stay whole.
+// Reverses every line; LF ends a line, a lone CR is a character of its line.
+// Grapheme clusters stay whole.
 Text xrev(std::string_view text);
 // One line reversed by ICU's cluster boundaries alone (what xrev's quicker
 // paths must agree with).
 Text reverseLineByClusters(std::string_view line);
 
 struct Counts {
-    std::int64_t characters = 0;  // code points, CR LF pairs not counted
+    std::int64_t characters = 0;  // code points, line ends not counted
     std::int64_t lines = 0;
-    std::int64_t bytes = 0;       // CP932 length (UTF-8 length for what CP932 lacks)
+    std::int64_t bytes = 0;       // CP932 length, a line end as CR LF (UTF-8 length for what CP932 lacks)
 };
 
 Counts countText(std::string_view text);

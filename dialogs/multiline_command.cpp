@@ -12,7 +12,7 @@ Text escapePart(std::string_view text) {
     if (text.empty()) return {};
     auto escaped = regex::xRep("s/[\\\\^.$|()\\[\\]*+?\\/]/\\\\$&/gk", text);
     if (!escaped) return Text(text);
-    auto lines = regex::xRep("s/\\r\\n/\\\\r\\\\n/gk", escaped.value());
+    auto lines = regex::xRep("s/\\n/\\\\r\\\\n/gk", escaped.value());
     return lines ? std::move(lines).value() : std::move(escaped).value();
 }
 

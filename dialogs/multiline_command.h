@@ -1,5 +1,5 @@
 // The multi-line helper's command: search and replacement typed as plain
-// text (CR LF line ends), metacharacters escaped, line ends as "\r\n".
+// text, metacharacters escaped, each line end written as the four characters "\r\n".
 #pragma once
 
 #include "platform/result.h"

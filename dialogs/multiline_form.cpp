@@ -13,7 +13,7 @@ namespace kk::dialogs {
 namespace {
 QRect twips(int left, int top, int width, int height) { return {left / 15, top / 15, width / 15, height / 15}; }
 QString qs(const char* s) { return QString::fromUtf8(s); }
-std::string fromBox(const QPlainTextEdit* box) { return fromPlatformLineEnds(box->toPlainText().toStdString()); }
+std::string fromBox(const QPlainTextEdit* box) { return box->toPlainText().toStdString(); }
 }  // namespace
 
 MultiLineForm::MultiLineForm(QWidget* parent) : QWidget(parent, Qt::Window) {

@@ -11,31 +11,22 @@
 
 namespace kk::filter {
 
-namespace {
-
-// Streams the converted text out: a big text is not copied once more first.
-bool writeFilterInput(const std::string& path, std::string_view text) {
-    if (path.empty()) return false;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = writePlatformLineEnds(f, text);
-    ok = std::fputc('\n', f) != EOF && ok;
-    return std::fclose(f) == 0 && ok;
-}
-
-}  // namespace
-
 int SaveTmpData(const std::string& path, std::string_view text) {
-    writeFilterInput(path, text);
-    return 0;
+    if (path.empty()) return -1;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return -1;
+    bool ok = writeAll(f, text);
+    ok = std::fputc('\n', f) != EOF && ok;
+    ok = std::fclose(f) == 0 && ok;
+    return ok ? 0 : -1;
 }
 
 Text getTextFile(const std::string& path) {
     if (path.empty()) return {};
     auto bytes = readWholeFile(path);
     if (!bytes || bytes->empty()) return {};
-    if (isValidUtf8(*bytes)) return fromPlatformLineEnds(*bytes);
-    return fromPlatformLineEnds(decodeExternalBytes(*bytes));
+    if (isValidUtf8(*bytes)) return std::move(*bytes);
+    return decodeBytes(*bytes);
 }
 
 std::string commandInterpreter() {
@@ -60,7 +51,7 @@ std::string firstLine(std::string_view s) {
     const std::size_t end = s.find_first_of("\r\n");
     std::string line(s.substr(0, end));
     if (line.size() > 300) line.resize(300);
-    return isValidUtf8(line) ? line : decodeExternalBytes(line);
+    return decodeBytes(line);
 }
 
 }  // namespace
@@ -89,7 +80,7 @@ Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::
     if (!job.dir->ok()) return Error{"コマンド用の一時フォルダを作れませんでした。テキストはそのままです", -1};
     const std::string input = job.dir->file("kke0.tmp");
     job.outputPath = job.dir->file("kke1.tmp");
-    if (!writeFilterInput(input, text))
+    if (SaveTmpData(input, text) != 0)
         return Error{"コマンドの入力ファイルを書き込めませんでした (ディスクの空きを確認してください)。テキストはそのままです: " +
                          input, -1};
 
@@ -118,8 +109,15 @@ TextResult collectFilterResult(const FilterJob& job, const ProcessOutcome& o) {
         return Error{"コマンドの出力が大きすぎるので止めました (" + std::to_string(job.request.capBytes >> 20) +
                          " MB を超えました)。テキストはそのままです", -1};
     if (o.crashed) return Error{"コマンドが異常終了しました" + (o.errorOutput.empty() ? "" : ": " + firstLine(o.errorOutput)), -1};
-    if (o.exitCode != 0 && !firstLine(o.errorOutput).empty())
-        return Error{"コマンドが失敗しました (終了コード " + std::to_string(o.exitCode) + "): " + firstLine(o.errorOutput), -1};
+    if (o.exitCode != 0) {
+        const std::string failed = "コマンドが失敗しました (終了コード " + std::to_string(o.exitCode) + ")";
+        if (const std::string why = firstLine(o.errorOutput); !why.empty()) return Error{failed + ": " + why, -1};
+        // A failing command that printed nothing gives no text to take: the
+        // working text stays (an empty result is only that of a success).
+        Text output = getTextFile(job.outputPath);
+        if (output.empty()) return Error{failed + "。テキストはそのままです", -1};
+        return output;
+    }
     return getTextFile(job.outputPath);
 }
 

@@ -13,9 +13,11 @@
 
 namespace kk::filter {
 
-// Writes the text (platform line ends, UTF-8) plus one line end; 0 always, as callers ignore it.
+// Writes the text (UTF-8, as it stands) plus one line end; 0 when all of it
+// was written, -1 otherwise (a full disk, no such folder).
 int SaveTmpData(const std::string& path, std::string_view text);
-// The file's whole contents as text (CR LF inside); empty when missing or empty.
+// The file's whole contents as text, decoded by the one byte policy for the
+// whole file; empty when missing or empty.
 Text getTextFile(const std::string& path);
 
 // Where the interpreter comes from: $ComSpec when set, else /bin/sh; both take "-c".
@@ -47,9 +49,10 @@ Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::
                                 const FilterSetup& setup);
 
 // The result of a finished run: the output text, or an error when the child
-// could not start, was cancelled or killed, wrote more than the cap, or exited non-zero with something
-// on its error output (a non-zero exit with a silent error output, like grep
-// finding nothing, still gives its output).
+// could not start, was cancelled or killed, wrote more than the cap, or exited
+// non-zero with something on its error output or nothing on its standard
+// output (a non-zero exit with output but a silent error output still gives
+// its output).
 TextResult collectFilterResult(const FilterJob& job, const ProcessOutcome& outcome);
 
 inline constexpr const char* kFilterCancelled = "中止しました";

@@ -7,14 +7,25 @@
 
 namespace kk::lists {
 
-std::vector<Text> parseListFile(std::string_view bytes) {
+std::vector<Text> parseListFile(std::string_view raw) {
+    // NUL bytes are no part of any entry; the file's encoding is then
+    // decided once for all of it, never line by line.
+    std::string decoded;
+    std::string_view bytes = raw;
+    if (raw.find('\0') != std::string_view::npos) {
+        decoded.assign(raw);
+        decoded.erase(std::remove(decoded.begin(), decoded.end(), '\0'), decoded.end());
+        bytes = decoded;
+    }
+    if (!isValidUtf8(bytes)) {
+        decoded = decodeBytes(bytes);
+        bytes = decoded;
+    }
     std::vector<Text> entries;
     std::size_t start = 0;
     const std::size_t n = bytes.size();
     auto add = [&](std::size_t from, std::size_t to) {
-        std::string line(bytes.substr(from, to - from));
-        line.erase(std::remove(line.begin(), line.end(), '\0'), line.end());
-        entries.push_back(isValidUtf8(line) ? std::move(line) : decodeExternalBytes(line));
+        entries.emplace_back(bytes.substr(from, to - from));
     };
     std::size_t i = 0;
     while (i < n) {

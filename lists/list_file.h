@@ -12,7 +12,8 @@ namespace kk::lists {
 
 // Entries in file order (oldest first). CR LF, a lone LF or a lone CR ends a
 // line; a last line without line end is an entry; a final line end makes no
-// extra entry. Lines that are not UTF-8 are read as CP932. NUL bytes are dropped.
+// extra entry. A file that is not UTF-8 is read as CP932 when all of it is
+// CP932 (older files), else its bytes are kept. NUL bytes are dropped.
 std::vector<Text> parseListFile(std::string_view bytes);
 
 // The bytes one appended entry adds to a file.

@@ -19,73 +19,9 @@
 
 namespace kk {
 
-std::string fromPlatformLineEnds(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 32 + 16);
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t lf = text.find('\n', start);
-        if (lf == std::string_view::npos) {
-            out.append(text.substr(start));
-            break;
-        }
-        out.append(text.substr(start, lf - start));
-        if (lf == 0 || text[lf - 1] != '\r') out.push_back('\r');
-        out.push_back('\n');
-        start = lf + 1;
-    }
-    return out;
-}
-
-namespace {
-
-// CR LF → LF onto `out`; lone CR and lone LF stay.
-void appendWithLfEnds(std::string& out, std::string_view text) {
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t cr = text.find("\r\n", start);
-        if (cr == std::string_view::npos) {
-            out.append(text.substr(start));
-            return;
-        }
-        out.append(text.substr(start, cr - start));
-        out.push_back('\n');
-        start = cr + 2;
-    }
-}
-
-}  // namespace
-
-std::string toPlatformLineEnds(std::string_view text) {
-#ifdef _WIN32
-    return std::string(text);
-#else
-    std::string out;
-    out.reserve(text.size());
-    appendWithLfEnds(out, text);
-    return out;
-#endif
-}
-
-bool writePlatformLineEnds(std::FILE* out, std::string_view text) {
-    bool ok = true;
-#ifdef _WIN32
-    ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-#else
-    // Through a small buffer: a big result is never copied whole once more.
-    // A slice never ends between the CR and the LF of a pair.
-    std::string chunk;
-    chunk.reserve(1 << 20);
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t stop = std::min(text.size(), start + (1u << 20));
-        if (stop < text.size() && text[stop - 1] == '\r' && text[stop] == '\n') ++stop;
-        chunk.clear();
-        appendWithLfEnds(chunk, text.substr(start, stop - start));
-        ok = ok && std::fwrite(chunk.data(), 1, chunk.size(), out) == chunk.size();
-        start = stop;
-    }
-#endif
-    return std::fflush(out) == 0 && ok;
+bool writeAll(std::FILE* out, std::string_view text) {
+    const bool ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    return std::fflush(out) == 0 && ok && !std::ferror(out);
 }
 
 bool isValidUtf8Scalar(std::string_view s) {
@@ -271,34 +207,6 @@ ConverterPtr openCp932() {
     return conv;
 }
 
-std::string decodeCp932Line(std::string_view bytes) {
-    ConverterPtr conv = openCp932();
-    std::string out;
-    if (!conv) {
-        // Without the converter, keep what is ASCII and mark the rest.
-        for (const char ch : bytes) {
-            if (static_cast<unsigned char>(ch) < 0x80) out.push_back(ch);
-            else appendUtf8(out, 0xFFFD);
-        }
-        return out;
-    }
-    std::u16string u16(bytes.size() + 1, u'\0');
-    UErrorCode status = U_ZERO_ERROR;
-    const int32_t n = ucnv_toUChars(conv.get(), reinterpret_cast<UChar*>(u16.data()),
-                                    static_cast<int32_t>(u16.size()), bytes.data(),
-                                    static_cast<int32_t>(bytes.size()), &status);
-    if (U_FAILURE(status)) {
-        for (std::size_t i = 0; i < bytes.size(); ++i) appendUtf8(out, 0xFFFD);
-        return out;
-    }
-    for (int32_t i = 0; i < n;) {
-        UChar32 c;
-        U16_NEXT(u16.data(), i, n, c);
-        appendUtf8(out, static_cast<char32_t>(c));
-    }
-    return out;
-}
-
 // Which BMP code points CP932 can encode (two bytes unless ASCII / half-width
 // katakana); built once, lazily, 8 KB.
 const std::array<std::uint64_t, 1024>& cp932Encodable() {
@@ -366,19 +274,90 @@ std::optional<std::string> decodeCharset(std::string_view bytes, const std::stri
     return out;
 }
 
-std::string decodeExternalBytes(std::string_view bytes) {
-    if (isValidUtf8(bytes)) return std::string(bytes);
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 2);
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t lf = bytes.find('\n', start);
-        const std::size_t stop = lf == std::string_view::npos ? bytes.size() : lf + 1;
-        const std::string_view line = bytes.substr(start, stop - start);
-        if (isValidUtf8(line)) out.append(line);
-        else out.append(decodeCp932Line(line));
-        start = stop;
+bool convertCp932(std::string_view bytes, std::string& out, bool* hadErrors) {
+    ConverterPtr conv = openCp932();
+    if (!conv) return false;
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    out.reserve(out.size() + bytes.size() + bytes.size() / 2);
+    // Slices of 64 K code units keep every ICU length far inside 32 bits.
+    constexpr std::size_t kSlice = 1 << 16;
+    std::u16string u16(kSlice, u'\0');
+    const char* src = bytes.data();
+    const char* const end = src + bytes.size();
+    bool errors = false;
+    while (src < end) {
+        UChar* target = reinterpret_cast<UChar*>(u16.data());
+        UChar* const targetEnd = target + u16.size();
+        status = U_ZERO_ERROR;
+        const char* const before = src;
+        ucnv_toUnicode(conv.get(), &target, targetEnd, &src, end, nullptr, true, &status);
+        const auto* produced = reinterpret_cast<const UChar*>(u16.data());
+        const int32_t n = static_cast<int32_t>(target - produced);
+        for (int32_t i = 0; i < n;) {
+            UChar32 c;
+            U16_NEXT(produced, i, n, c);
+            appendUtf8(out, static_cast<char32_t>(c));
+        }
+        if (status == U_BUFFER_OVERFLOW_ERROR) continue;
+        if (U_FAILURE(status)) {
+            // The bytes that did not decode go through as they are.
+            errors = true;
+            char bad[32];
+            int8_t len = sizeof bad;
+            UErrorCode e = U_ZERO_ERROR;
+            ucnv_getInvalidChars(conv.get(), bad, &len, &e);
+            if (U_SUCCESS(e) && len > 0) out.append(bad, static_cast<std::size_t>(len));
+            else if (src == before && src < end) out.push_back(*src++);
+            continue;
+        }
+        if (src == before) break;
     }
+    if (hadErrors) *hadErrors = errors;
+    return true;
+}
+
+namespace {
+
+// Whether all of the bytes decode as CP932, without building the text.
+bool decodesAsCp932(std::string_view bytes) {
+    ConverterPtr conv = openCp932();
+    if (!conv) return false;
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    std::u16string u16(1 << 16, u'\0');
+    const char* src = bytes.data();
+    const char* const end = src + bytes.size();
+    while (src < end) {
+        UChar* target = reinterpret_cast<UChar*>(u16.data());
+        status = U_ZERO_ERROR;
+        const char* const before = src;
+        ucnv_toUnicode(conv.get(), &target, target + u16.size(), &src, end, nullptr, true, &status);
+        if (status == U_BUFFER_OVERFLOW_ERROR) continue;
+        if (U_FAILURE(status)) return false;
+        if (src == before) break;
+    }
+    return true;
+}
+
+}  // namespace
+
+DecodedAs decideEncoding(std::string_view bytes, InputEncoding wanted) {
+    switch (wanted) {
+        case InputEncoding::Utf8: return isValidUtf8(bytes) ? DecodedAs::Utf8 : DecodedAs::Bytes;
+        case InputEncoding::Cp932: return DecodedAs::Cp932;
+        case InputEncoding::Auto: break;
+    }
+    if (isValidUtf8(bytes)) return DecodedAs::Utf8;
+    return decodesAsCp932(bytes) ? DecodedAs::Cp932 : DecodedAs::Bytes;
+}
+
+std::string decodeBytes(std::string_view bytes, InputEncoding wanted, DecodedAs* decidedAs) {
+    DecodedAs as = decideEncoding(bytes, wanted);
+    std::string out;
+    if (as == DecodedAs::Cp932 && !convertCp932(bytes, out)) as = DecodedAs::Bytes;
+    if (as != DecodedAs::Cp932) out.assign(bytes);
+    if (decidedAs) *decidedAs = as;
     return out;
 }
 

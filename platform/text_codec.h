@@ -1,5 +1,6 @@
-// The one place where text crosses between the working text's form (UTF-8,
-// CR LF inside) and the outside: clipboard, filter pipes, list files.
+// The one place where bytes from outside (standard input, a filter's output,
+// list files) become working text: UTF-8 with the platform's line ends (LF),
+// exactly as the user's clipboard or file has them.
 #pragma once
 
 #include <cstdint>
@@ -10,22 +11,30 @@
 
 namespace kk {
 
-// LF that is not part of CR LF becomes CR LF; CR LF and lone CR stay.
-std::string fromPlatformLineEnds(std::string_view text);
-// CR LF becomes the platform's line end (LF here); lone CR and lone LF stay.
-std::string toPlatformLineEnds(std::string_view text);
-
-// Writes the text with the platform's line ends, as toPlatformLineEnds,
-// and flushes; false when a write failed.
-bool writePlatformLineEnds(std::FILE* out, std::string_view text);
+// Writes all of the text and flushes; false when any write failed (a full
+// disk, a closed pipe).
+bool writeAll(std::FILE* out, std::string_view text);
 
 bool isValidUtf8(std::string_view bytes);
 bool isValidUtf8Scalar(std::string_view bytes);  // the same, byte by byte (the reference)
 
-// Bytes from outside (a filter's output, a list file): each line that is
-// valid UTF-8 is kept, any other line is read as CP932, and what even CP932
-// cannot read becomes U+FFFD. Never fails.
-std::string decodeExternalBytes(std::string_view bytes);
+// How bytes from outside are read, decided once for the whole input.
+enum class InputEncoding { Auto, Utf8, Cp932 };
+enum class DecodedAs {
+    Utf8,   // valid UTF-8, taken as it is
+    Cp932,  // read as CP932 (Shift_JIS) and converted
+    Bytes,  // neither: kept byte for byte; the bytes that are no UTF-8 never match and pass through
+};
+// Auto: valid UTF-8 as it is; else CP932 when all of it decodes as CP932
+// without error; else the bytes as they are. Utf8 keeps the bytes whatever
+// they are; Cp932 converts, keeping the bytes that CP932 cannot read.
+// Nothing is replaced or dropped, at any length.
+DecodedAs decideEncoding(std::string_view bytes, InputEncoding wanted = InputEncoding::Auto);
+std::string decodeBytes(std::string_view bytes, InputEncoding wanted = InputEncoding::Auto,
+                        DecodedAs* decidedAs = nullptr);
+// CP932 to UTF-8 in slices (no 32-bit length anywhere); bytes that do not
+// decode are copied as they are. False when the converter is missing.
+bool convertCp932(std::string_view bytes, std::string& out, bool* hadErrors = nullptr);
 
 // Bytes in a named charset (any name ICU knows, any case; Shift_JIS is read
 // as CP932) as UTF-8; nullopt for an unknown charset or bytes it cannot read.

@@ -26,17 +26,37 @@ std::size_t findDelimiter(std::string_view s, std::size_t pos) {
     return std::string_view::npos;
 }
 
+// The four characters \r\n, as the multi-line helper writes a line end and
+// as favourites from the older desktop hold it, stand for one line end: they
+// become \x0a, of the same length, so error columns stay where they were.
+void lineEndEscapes(std::string& part) {
+    for (std::size_t i = 0; i + 1 < part.size(); ++i) {
+        if (part[i] != '\\') continue;
+        if (part.compare(i, 4, "\\r\\n") == 0) part.replace(i, 4, "\\x0a");
+        ++i;  // the escaped character
+    }
+}
+
 }  // namespace
+
+CommandMode classifyCommand(std::string_view command) {
+    if (command.starts_with("s/")) return CommandMode::Substitute;
+    if (command.starts_with("m/")) return CommandMode::Match;
+    if (command.starts_with("tr/")) return CommandMode::Translate;
+    return CommandMode::Filter;
+}
 
 Result<Command> parseCommand(std::string_view command) {
     Command cmd;
-    std::size_t pos;
-    int parts;
-    if (command.starts_with("s/")) { cmd.kind = CommandKind::Substitute; pos = 2; parts = 2; }
-    else if (command.starts_with("tr/")) { cmd.kind = CommandKind::Translate; pos = 3; parts = 2; }
-    else if (command.starts_with("y/")) { cmd.kind = CommandKind::Translate; pos = 2; parts = 2; }
-    else if (command.starts_with("m/")) { cmd.kind = CommandKind::Match; pos = 2; parts = 1; }
-    else return errorAt(command, 0, "not a regular-expression command: expected s/, tr/ or m/");
+    std::size_t pos = 0;
+    int parts = 0;
+    switch (classifyCommand(command)) {
+        case CommandMode::Substitute: cmd.kind = CommandKind::Substitute; pos = 2; parts = 2; break;
+        case CommandMode::Translate: cmd.kind = CommandKind::Translate; pos = 3; parts = 2; break;
+        case CommandMode::Match: cmd.kind = CommandKind::Match; pos = 2; parts = 1; break;
+        case CommandMode::Filter:
+            return errorAt(command, 0, "not a regular-expression command: expected s/, tr/ or m/");
+    }
 
     cmd.patternOffset = pos;
     const std::size_t end1 = findDelimiter(command, pos);
@@ -56,6 +76,10 @@ Result<Command> parseCommand(std::string_view command) {
     }
     cmd.optionsOffset = pos;
     cmd.options = std::string(command.substr(pos));
+    if (cmd.kind != CommandKind::Translate) {
+        lineEndEscapes(cmd.pattern);
+        lineEndEscapes(cmd.replacement);
+    }
     return cmd;
 }
 

@@ -103,24 +103,6 @@ TextResult runSubstitute(const Parsed& ps, std::string_view command, std::string
     return substitute(*pat.value(), rep.value(), ps.opts.global, text, cancel);
 }
 
-// Each `c` in the text replaced by `with`, in one pass of memchr-fast finds.
-std::string replaceEach(std::string_view text, char c, std::string_view with, std::size_t reserve) {
-    std::string out;
-    out.reserve(reserve);
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t at = text.find(c, start);
-        if (at == std::string_view::npos) { out.append(text.substr(start)); break; }
-        out.append(text.substr(start, at - start));
-        out.append(with);
-        start = at + 1;
-    }
-    return out;
-}
-
-std::string removeCr(std::string_view text) { return replaceEach(text, '\r', "", text.size()); }
-std::string lfToCrLf(std::string_view text) { return replaceEach(text, '\n', "\r\n", text.size() + text.size() / 16 + 16); }
-
 }  // namespace
 
 TextResult Replace(std::string_view command, std::string_view text, CancelFlag cancel) {
@@ -158,17 +140,11 @@ TextResult xtrans(std::string_view command, std::string_view text, CancelFlag ca
 }
 
 TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag cancel) {
+    // Line by line: "^" and "$" at every line end.
     const std::string withM = std::string(command) + "m";
     auto ps = parseAs(withM, CommandKind::Substitute, "s/pattern/replacement/");
     if (!ps) return ps.error();
-    // Each stage's input is freed before the next one grows: three texts at
-    // most are alive at once, not four.
-    TextResult replaced = [&] {
-        const std::string noCr = removeCr(text);
-        return runSubstitute(ps.value(), withM, noCr, cancel);
-    }();
-    if (!replaced) return replaced.error();
-    return lfToCrLf(replaced.value());
+    return runSubstitute(ps.value(), withM, text, cancel);
 }
 
 TextResult xmatch(std::string_view command, std::string_view text, int invert, CancelFlag cancel) {
@@ -181,37 +157,23 @@ TextResult xmatch(std::string_view command, std::string_view text, int invert, C
 
     std::string out;
     out.reserve(text.size() / 2);
-    std::string joined;  // pieces joined across lone LFs (rare)
-    std::optional<Error> failure;
-    std::size_t count = 0;
-    auto test = [&](std::string_view line) {
-        if (line.empty() || failure) return;
+    std::size_t pos = 0, count = 0;
+    // LF ends a line (a lone CR is a character of its line); each kept line
+    // ends in LF, empty lines are dropped.
+    while (pos < text.size()) {
+        std::size_t lf = text.find('\n', pos);
+        if (lf == std::string_view::npos) lf = text.size();
+        const std::string_view line = text.substr(pos, lf - pos);
+        pos = lf + 1;
+        if (line.empty()) continue;
         const MatchStatus st = pat.match(line, 0);
-        if (st == MatchStatus::Failed) { failure = pat.lastError(); return; }
+        if (st == MatchStatus::Failed) return pat.lastError();
         if ((st == MatchStatus::Found) == keepMatching) {
             out.append(line);
-            out.append("\r\n");
+            out.push_back('\n');
         }
-    };
-    std::size_t pos = 0;
-    while (pos <= text.size() && !failure) {
-        const std::size_t lf = text.find('\n', pos);
-        if (lf == std::string_view::npos) {
-            if (joined.empty()) test(text.substr(pos));
-            else { joined.append(text.substr(pos)); test(joined); }
-            break;
-        }
-        if (lf > 0 && text[lf - 1] == '\r') {
-            const std::string_view piece = text.substr(pos, lf - 1 - pos);
-            if (joined.empty()) test(piece);
-            else { joined.append(piece); test(joined); joined.clear(); }
-        } else {
-            joined.append(text.substr(pos, lf - pos));  // a lone LF joins the pieces around it
-        }
-        pos = lf + 1;
         if ((++count & 4095) == 0 && cancelled(cancel)) return Error{kCancelledMessage, -1};
     }
-    if (failure) return *failure;
     return out;
 }
 
@@ -227,9 +189,12 @@ std::int64_t CountString(std::string_view text, std::string_view ch) {
 }
 
 TextResult applyCommand(std::string_view command, std::string_view text, int invert, CancelFlag cancel) {
-    if (command.starts_with("s/")) return xRep(command, text, cancel);
-    if (command.starts_with("tr/") || command.starts_with("y/")) return xtrans(command, text, cancel);
-    if (command.starts_with("m/")) return xmatch(command, text, invert, cancel);
+    switch (classifyCommand(command)) {
+        case CommandMode::Substitute: return xRep(command, text, cancel);
+        case CommandMode::Translate: return xtrans(command, text, cancel);
+        case CommandMode::Match: return xmatch(command, text, invert, cancel);
+        case CommandMode::Filter: break;
+    }
     return Error{"not a regular-expression command: expected s/, tr/ or m/", 0};
 }
 

@@ -23,10 +23,10 @@ Result<bool> Match(std::string_view command, std::string_view line);
 TextResult xRep(std::string_view command, std::string_view text, CancelFlag cancel = nullptr);
 TextResult xsed(std::string_view command, std::string_view text, CancelFlag cancel = nullptr);
 TextResult xtrans(std::string_view command, std::string_view text, CancelFlag cancel = nullptr);
-// Removes every CR, runs the command with "m" added, turns LF back into CR LF.
+// Runs the command with "m" added: "^" and "$" match at every line end.
 TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag cancel = nullptr);
-// Keeps the lines (CR LF ends a line, a lone LF joins its pieces) whose match
-// differs from `invert`; each kept line ends in CR LF, empty lines are dropped.
+// Keeps the lines (LF ends a line) whose match differs from `invert`; each
+// kept line ends in LF, empty lines are dropped.
 TextResult xmatch(std::string_view command, std::string_view text, int invert, CancelFlag cancel = nullptr);
 
 // How many characters of `text` equal the one-character string `ch` (0 when

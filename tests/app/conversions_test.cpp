@@ -30,10 +30,10 @@ TEST(Conversion, KanaAndReverseGoThroughOutTotxtBox) {
     const struct { const char* label; const char* in; const char* out; } cases[] = {
         {texts::kConvHalfToFullKana, "ｶﾞｷﾞｸﾞ ｱﾞ", "ガギグ ア゛"},
         {texts::kConvFullToHalfKana, "ガギグ", "ｶﾞｷﾞｸﾞ"},
-        {texts::kConvReverse, "abc\r\n\r\nde", "cba\r\n\r\ned"},
+        {texts::kConvReverse, "abc\n\nde", "cba\n\ned"},
         {texts::kConvMime, "Subject: =?UTF-8?B?5pel5pys?=", "Subject: 日本"},
         {texts::kConvMimeBroken, "$B%F%9%H(B", "テスト"},
-        {texts::kConvMimeQuoted, "=1B$B%F=\r\n%9%H=1B(B a=3Db", "テスト a=b"},
+        {texts::kConvMimeQuoted, "=1B$B%F=\n%9%H=1B(B a=3Db", "テスト a=b"},
     };
     for (const auto& c : cases) {
         Rig r;
@@ -56,32 +56,32 @@ TEST(Conversion, KanaAndReverseGoThroughOutTotxtBox) {
 // empty line that the sample did not have.
 TEST(Conversion, EveryLabelOnOneSample) {
     ::setenv("LC_ALL", "C", 1);  // the system sort's order
-    const std::string in = "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\r\n2 xyz\r\n2 xyz\r\nかな\r\n";
-    const std::string l1 = "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\r\n";
-    const std::string rest = "2 xyz\r\n2 xyz\r\nかな\r\n";
+    const std::string in = "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\n2 xyz\n2 xyz\nかな\n";
+    const std::string l1 = "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\n";
+    const std::string rest = "2 xyz\n2 xyz\nかな\n";
     const struct { const char* label; std::string out; } cases[] = {
-        {"ｶﾀｶﾅをカタカナに", "b10 Abc-dEF\\￥ ガパア ひらがなゝ カタカナヷヽ 漢字🙂\r\n" + rest},
-        {"カタカナをｶﾀｶﾅに", "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ ｶﾀｶﾅヷヽ 漢字🙂\r\n" + rest},
-        {"全角を半角に", "b10 Abc-dEF\\\\ ｶﾞﾊﾟｱ ひらがなゝ ｶﾀｶﾅﾜﾞヽ 漢字🙂\r\n" + rest},
-        {"半角を全角に", "ｂ１０　Ａｂｃ－ｄＥＦ￥￥　ガパア　ひらがなゝ　カタカナヷヽ　漢字🙂\r\n２　ｘｙｚ\r\n２　ｘｙｚ\r\nかな\r\n"},
-        {"単語先頭を大文字に", "B10 Abc-def\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\r\n2 Xyz\r\n2 Xyz\r\nかな\r\n"},
-        {"大文字に変換", "B10 ABC-DEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\r\n2 XYZ\r\n2 XYZ\r\nかな\r\n"},
-        {"小文字に変換", "b10 abc-def\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\r\n" + rest},
-        {"ひらがなをカタカナに", "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ヒラガナヽ カタカナヷヽ 漢字🙂\r\n2 xyz\r\n2 xyz\r\nカナ\r\n"},
-        {"カタカナをひらがなに", "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ かたかなヷゝ 漢字🙂\r\n" + rest},
-        {"文字反転", "🙂字漢 ヽヷナカタカ ゝながらひ ｱﾊﾟｶﾞ ￥\\FEd-cbA 01b\r\nzyx 2\r\nzyx 2\r\nなか\r\n"},
+        {"ｶﾀｶﾅをカタカナに", "b10 Abc-dEF\\￥ ガパア ひらがなゝ カタカナヷヽ 漢字🙂\n" + rest},
+        {"カタカナをｶﾀｶﾅに", "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ ｶﾀｶﾅヷヽ 漢字🙂\n" + rest},
+        {"全角を半角に", "b10 Abc-dEF\\\\ ｶﾞﾊﾟｱ ひらがなゝ ｶﾀｶﾅﾜﾞヽ 漢字🙂\n" + rest},
+        {"半角を全角に", "ｂ１０　Ａｂｃ－ｄＥＦ￥￥　ガパア　ひらがなゝ　カタカナヷヽ　漢字🙂\n２　ｘｙｚ\n２　ｘｙｚ\nかな\n"},
+        {"単語先頭を大文字に", "B10 Abc-def\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\n2 Xyz\n2 Xyz\nかな\n"},
+        {"大文字に変換", "B10 ABC-DEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\n2 XYZ\n2 XYZ\nかな\n"},
+        {"小文字に変換", "b10 abc-def\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\n" + rest},
+        {"ひらがなをカタカナに", "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ヒラガナヽ カタカナヷヽ 漢字🙂\n2 xyz\n2 xyz\nカナ\n"},
+        {"カタカナをひらがなに", "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ かたかなヷゝ 漢字🙂\n" + rest},
+        {"文字反転", "🙂字漢 ヽヷナカタカ ゝながらひ ｱﾊﾟｶﾞ ￥\\FEd-cbA 01b\nzyx 2\nzyx 2\nなか\n"},
         {"MIMEデコード", in},
         {"MIMEデコードB", in},
         {"MIMEデコードQ", in},
-        {"昇順ソート", "\r\n2 xyz\r\n2 xyz\r\n" + l1 + "かな\r\n"},
-        {"降順ソート", "かな\r\n" + l1 + "2 xyz\r\n2 xyz\r\n\r\n"},
-        {"昇順ソートn", l1 + "かな\r\n\r\n2 xyz\r\n2 xyz\r\n"},
-        {"降順ソートn", "2 xyz\r\n2 xyz\r\n" + l1 + "かな\r\n\r\n"},
-        {"sortf_J_a", "\r\n2 xyz\r\n2 xyz\r\n" + l1 + "かな\r\n"},
-        {"sortf_J_d", "かな\r\n" + l1 + "2 xyz\r\n2 xyz\r\n\r\n"},
-        {"uniq_n", l1 + "2 xyz\r\nかな\r\n\r\n"},
-        {"uniq_d", "2 xyz\r\n"},
-        {"uniq_dc", "      2 2 xyz\r\n"},
+        {"昇順ソート", "\n2 xyz\n2 xyz\n" + l1 + "かな\n"},
+        {"降順ソート", "かな\n" + l1 + "2 xyz\n2 xyz\n\n"},
+        {"昇順ソートn", l1 + "かな\n\n2 xyz\n2 xyz\n"},
+        {"降順ソートn", "2 xyz\n2 xyz\n" + l1 + "かな\n\n"},
+        {"sortf_J_a", "\n2 xyz\n2 xyz\n" + l1 + "かな\n"},
+        {"sortf_J_d", "かな\n" + l1 + "2 xyz\n2 xyz\n\n"},
+        {"uniq_n", l1 + "2 xyz\nかな\n\n"},
+        {"uniq_d", "2 xyz\n"},
+        {"uniq_dc", "      2 2 xyz\n"},
     };
     for (const auto& c : cases) {
         Rig r(KK_BIN_DIR);
@@ -111,7 +111,7 @@ TEST(Conversion, EveryLabelOnOneSample) {
 
 TEST(Conversion, FailedFilterKeepsTheText) {
     Rig r;  // no helper folder: sortf cannot be found
-    start(r, "b\r\na\r\n");
+    start(r, "b\na\n");
     const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
     ::setenv("PATH", "/nonexistent", 1);
     r.state.runConversion("昇順ソートn");
@@ -124,7 +124,7 @@ TEST(Conversion, FailedFilterKeepsTheText) {
         loop.exec();
     }
     ::setenv("PATH", path.c_str(), 1);
-    EXPECT_EQ(r.state.workingText(), "b\r\na\r\n");
+    EXPECT_EQ(r.state.workingText(), "b\na\n");
     EXPECT_EQ(r.state.beforeText(), "");
     EXPECT_NE(r.state.status(), texts::kStatusDone);
     EXPECT_NE(r.state.status().find("sortf"), std::string::npos) << r.state.status();
@@ -151,10 +151,10 @@ TEST(Duplicates, OutcomesAndWhatTheyTouch) {
         const char* status;
         bool stored;         // before/after texts set
     } cases[] = {
-        {"a\r\na\r\nb", false, "a\r\nb", "1行の重複行を削除しました", true},
-        {"a\r\na\r\nb", true, "a\r\n", "1行、重複行がありました", true},
-        {"x\r\nx", false, "x\r\n", "1行の重複行を削除しました", true},
-        {"a\r\nb\r\na", false, "a\r\nb\r\na", "重複行はありませんでした", false},
+        {"a\na\nb", false, "a\nb", "1行の重複行を削除しました", true},
+        {"a\na\nb", true, "a\n", "1行、重複行がありました", true},
+        {"x\nx", false, "x\n", "1行の重複行を削除しました", true},
+        {"a\nb\na", false, "a\nb\na", "重複行はありませんでした", false},
         {"one line", true, "one line", "中断！　１行しかありません", false},
         {"", false, "", "中断！　１行しかありません", false},
     };
@@ -177,7 +177,7 @@ TEST(Count, StatusLineOnly) {
     r.state.countCharacters();
     // 3 + ｱ + 𠮷 (a surrogate pair in UTF-16, one character); 𠮷 is not in CP932: 4 UTF-8 bytes.
     EXPECT_EQ(r.state.status(), "5文字，2行，10バイト");
-    EXPECT_EQ(r.state.workingText(), "abc\r\nｱ𠮷");
+    EXPECT_EQ(r.state.workingText(), "abc\nｱ𠮷");
     EXPECT_EQ(r.state.beforeText(), "");
 }
 

@@ -18,8 +18,8 @@ TEST(StartUp, LoadsClipboardListsAndCommand) {
     r.files.files["/data/kakikae1.ini"] = "a\r\nb\r\nc\r\n";
     r.files.files["/data/kakikae0.ini"] = "【コメント】 s/x/y/gk\r\n";
     r.state.formLoad();
-    EXPECT_EQ(r.state.workingText(), "line1\r\nline2");
-    EXPECT_EQ(r.state.startClip(), "line1\r\nline2");
+    EXPECT_EQ(r.state.workingText(), "line1\nline2");
+    EXPECT_EQ(r.state.startClip(), "line1\nline2");
     EXPECT_EQ(r.state.status(), texts::kStatusClipboard);
     EXPECT_EQ(r.state.history(), (V{"c", "b", "a"}));
     EXPECT_EQ(r.state.favourites(), (V{"【コメント】 s/x/y/gk"}));
@@ -146,7 +146,7 @@ TEST(Clipboard, LoadCopyBackAndViews) {
     r.state.formLoad();
     r.clipboard.text = "later\ntext";
     r.state.loadClipboard();
-    EXPECT_EQ(r.state.workingText(), "later\r\ntext");
+    EXPECT_EQ(r.state.workingText(), "later\ntext");
     EXPECT_EQ(r.state.startClip(), "start");  // set once
     r.state.markChanged();
     r.state.showStartClip();
@@ -161,7 +161,7 @@ TEST(Clipboard, LoadCopyBackAndViews) {
     EXPECT_EQ(r.state.workingText(), "");
     EXPECT_EQ(r.state.status(), texts::kStatusAfter);
 
-    r.state.setWorkingTextFromView("out\r\nput\r\n");
+    r.state.setWorkingTextFromView("out\nput\n");
     r.state.markChanged();
     r.state.copyBack();
     EXPECT_EQ(r.clipboard.text, "out\nput\n");  // the platform's line ends
@@ -176,7 +176,7 @@ TEST(Clipboard, LoneCrSurvivesTheRoundTrip) {
     Rig r;
     r.clipboard.text = "a\rb\nc";
     r.state.loadClipboard();
-    EXPECT_EQ(r.state.workingText(), "a\rb\r\nc");
+    EXPECT_EQ(r.state.workingText(), "a\rb\nc");
     r.state.copyBack();
     EXPECT_EQ(r.clipboard.text, "a\rb\nc");
 }

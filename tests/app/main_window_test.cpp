@@ -87,7 +87,7 @@ TEST(Window, EditedTextReachesTheModel) {
     r.text()->setPlainText("line1\nline2");
     r.window.ClipTenso_Click();
     EXPECT_EQ(r.clipboard.text, "line1\nline2");
-    EXPECT_EQ(r.state.workingText(), "line1\r\nline2");
+    EXPECT_EQ(r.state.workingText(), "line1\nline2");
 }
 
 // Long texts go into the widget as few paragraphs; what the user sees, edits
@@ -107,7 +107,7 @@ TEST(Window, LongTextReadsBackLineForLine) {
     QTest::keyClick(r.text(), Qt::Key_End, Qt::ControlModifier);
     QTest::keyClicks(r.text(), "!");  // an edit reaches the model with CR LF lines
     r.window.ClipTenso_Click();
-    EXPECT_EQ(r.state.workingText().substr(0, 12), "行0\r\n行1\r\n");
+    EXPECT_EQ(r.state.workingText().substr(0, 10), "行0\n行1\n");
     EXPECT_TRUE(r.clipboard.text == text + "!");
 }
 
@@ -116,7 +116,7 @@ TEST(Window, LongTextReadsBackLineForLine) {
 TEST(Window, BigTextFillsInSlices) {
     WindowRig r;
     std::string text;
-    for (int i = 0; text.size() < (5u << 20); ++i) text += "行" + std::to_string(i) + " テキスト\r\n";
+    for (int i = 0; text.size() < (5u << 20); ++i) text += "行" + std::to_string(i) + " テキスト\n";
     text += "終わり";
     r.clipboard.text = text;
     r.window.clipKakunin_Click();

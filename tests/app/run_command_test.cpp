@@ -54,28 +54,28 @@ TEST(Run, RefusedCommandChangesNothing) {
 
 TEST(Run, RegexRunSetsTextsStatusAndHistory) {
     Rig r;
-    r.state.setWorkingTextFromView("foo\r\nbar foo\r\n");
+    r.state.setWorkingTextFromView("foo\nbar foo\n");
     r.state.markChanged();
     r.run("s/foo/baz/g");
-    EXPECT_EQ(r.state.workingText(), "baz\r\nbar baz\r\n");
-    EXPECT_EQ(r.state.beforeText(), "foo\r\nbar foo\r\n");
-    EXPECT_EQ(r.state.afterText(), "baz\r\nbar baz\r\n");
+    EXPECT_EQ(r.state.workingText(), "baz\nbar baz\n");
+    EXPECT_EQ(r.state.beforeText(), "foo\nbar foo\n");
+    EXPECT_EQ(r.state.afterText(), "baz\nbar baz\n");
     EXPECT_EQ(r.state.status(), texts::kStatusDone);
     EXPECT_FALSE(r.state.changedMark());
     EXPECT_EQ(r.state.history(), (V{"s/foo/baz/g"}));
     EXPECT_EQ(r.history(), "s/foo/baz/g\r\n");
     r.state.showBefore();
-    EXPECT_EQ(r.state.workingText(), "foo\r\nbar foo\r\n");
+    EXPECT_EQ(r.state.workingText(), "foo\nbar foo\n");
 }
 
 TEST(Run, DispatchesByKind) {
     struct { const char* cmd; bool invert; const char* text; const char* result; } cases[] = {
-        {"s/^/> /g", false, "a\r\nb", "> a\r\n> b"},       // anchored: line by line
-        {"s/b$/B/", false, "ab\r\ncb", "aB\r\ncb"},         // anchored, without g: the first line only
+        {"s/^/> /g", false, "a\nb", "> a\n> b"},       // anchored: line by line
+        {"s/b$/B/", false, "ab\ncb", "aB\ncb"},         // anchored, without g: the first line only
         {"tr/a-c/A-C/", false, "abcd", "ABCd"},
         {"tr/^a/x/", false, "^a", "xx"},                    // tr ignores the anchor rule
-        {"m/a/", false, "a\r\nb\r\nab", "a\r\nab\r\n"},
-        {"m/a/", true, "a\r\nb\r\nab", "b\r\n"},
+        {"m/a/", false, "a\nb\nab", "a\nab\n"},
+        {"m/a/", true, "a\nb\nab", "b\n"},
         {"s/a/b/", false, "", ""},
     };
     for (const auto& c : cases) {
@@ -123,20 +123,20 @@ TEST(Run, HistoryRule) {
 
 TEST(Run, FilterCommand) {
     Rig r;
-    r.state.setWorkingTextFromView("b\r\na\r\nc");
+    r.state.setWorkingTextFromView("b\na\nc");
     r.run("sort");
-    EXPECT_EQ(r.state.workingText(), "a\r\nb\r\nc\r\n");
-    EXPECT_EQ(r.state.beforeText(), "b\r\na\r\nc");
+    EXPECT_EQ(r.state.workingText(), "a\nb\nc\n");
+    EXPECT_EQ(r.state.beforeText(), "b\na\nc");
     EXPECT_EQ(r.state.status(), texts::kStatusDone);
     EXPECT_EQ(r.state.history(), (V{"sort"}));
     // The filter sees the text plus one line end: a final CR LF gives an empty first line.
-    r.state.setWorkingTextFromView("b\r\na\r\n");
+    r.state.setWorkingTextFromView("b\na\n");
     r.run("sort");
-    EXPECT_EQ(r.state.workingText(), "\r\na\r\nb\r\n");
+    EXPECT_EQ(r.state.workingText(), "\na\nb\n");
     // Unicode goes through whole.
     r.state.setWorkingTextFromView("𠮷野家🙂");
     r.run("cat");
-    EXPECT_EQ(r.state.workingText(), "𠮷野家🙂\r\n");
+    EXPECT_EQ(r.state.workingText(), "𠮷野家🙂\n");
 }
 
 TEST(Run, FilterFaults) {
@@ -147,12 +147,14 @@ TEST(Run, FilterFaults) {
     } cases[] = {
         {"no-such-command-kk", true, ""},
         {"echo oops >&2; exit 3", true, ""},
-        {"grep nothing-matches", false, ""},   // non-zero, silent error output: its (empty) output
-        {"true", false, ""},
-        {"printf '\\202\\240\\n'", false, "あ\r\n"},   // not UTF-8: read as CP932
+        {"grep nothing-matches", true, ""},    // non-zero with no output: failed, the text stays
+        {"false", true, ""},
+        {"grep -c nothing-matches", false, "0\n"},  // non-zero with output: the output
+        {"true", false, ""},                   // exit 0 with no output: an empty result
+        {"printf '\\202\\240\\n'", false, "あ\n"},   // not UTF-8: read as CP932
         {"kill -9 $$", true, ""},                     // the child killed: a failure, text kept
         {"head -c 2; exit 0", false, "ke"},             // stops reading early: its output as it is
-        {"cat >/dev/null; echo done", false, "done\r\n"},
+        {"cat >/dev/null; echo done", false, "done\n"},
     };
     for (const auto& c : cases) {
         Rig r;
@@ -201,7 +203,7 @@ TEST(Run, BigFilterOutput) {
     Rig r;
     r.state.setWorkingTextFromView("x");
     r.run("yes 0123456789012345678901234567890123456789012345678 | head -c 50000000");
-    EXPECT_EQ(r.state.workingText().size(), 50'000'000u + 50'000'000u / 50);  // LF → CR LF
+    EXPECT_EQ(r.state.workingText().size(), 50'000'000u);
 }
 
 TEST(OneShot, LoadsRunsCopiesBack) {
@@ -213,7 +215,7 @@ TEST(OneShot, LoadsRunsCopiesBack) {
     idle = !r.state.busy();
     EXPECT_TRUE(idle);
     EXPECT_EQ(r.clipboard.text, "hell0\nw0rld");
-    EXPECT_EQ(r.state.beforeText(), "hello\r\nworld");
+    EXPECT_EQ(r.state.beforeText(), "hello\nworld");
 }
 
 TEST(OneShot, RefusedCommandStillCopiesTheLoadedText) {

@@ -17,12 +17,13 @@ TEST(Duplicates, DeleteAndExtract) {
     } cases[] = {
         {"one line", O::OneLine, "", "", 0},
         {"", O::OneLine, "", "", 0},
-        {"a\r\na\r\nb", O::Found, "a\r\nb", "a\r\n", 1},
-        {"a\r\nb\r\na", O::NoDuplicates, "", "", 0},
-        {"x\r\nx\r\nx\r\n", O::Found, "x\r\n", "x\r\nx\r\n", 2},
-        {"x\r\nx", O::Found, "x\r\n", "x", 1},        // the tail repeats the line before it
-        {"A\r\na\r\na \r\n", O::NoDuplicates, "", "", 0},
-        {"\r\n\r\n", O::Found, "\r\n", "\r\n", 1},    // an empty tail is no line
+        {"a\na\nb", O::Found, "a\nb", "a\n", 1},
+        {"a\nb\na", O::NoDuplicates, "", "", 0},
+        {"x\nx\nx\n", O::Found, "x\n", "x\nx\n", 2},
+        {"x\nx", O::Found, "x\n", "x", 1},            // the tail repeats the line before it
+        {"A\na\na \n", O::NoDuplicates, "", "", 0},
+        {"\n\n", O::Found, "\n", "\n", 1},          // an empty tail is no line
+        {"x\r\nx\r\n", O::Found, "x\r\n", "x\r\n", 1},  // pasted CR LF lines compare whole
     };
     for (const auto& c : cases) {
         const auto d = delJufuku(c.in);

@@ -10,11 +10,12 @@ namespace {
 TEST(Xrev, Lines) {
     struct { const char* in; const char* out; } cases[] = {
         {"", ""},
-        {"abc\r\n\r\nde", "cba\r\n\r\ned"},
-        {"abc\r\n", "cba\r\n"},
+        {"abc\n\nde", "cba\n\ned"},
+        {"abc\n", "cba\n"},
         {"abc", "cba"},
-        {"ab\ncd", "dcba"},                      // a lone LF joins the pieces
-        {"a\rb\r\n", "b\ra\r\n"},                // a lone CR moves with its line
+        {"ab\ncd", "ba\ndc"},
+        {"a\rb\n", "b\ra\n"},                  // a lone CR is a character of its line
+        {"ab\r\n", "\rba\n"},                  // so is the CR of a pasted CR LF
         {"日本語", "語本日"},
         {"𠮷野家", "家野𠮷"},                     // surrogate pairs stay whole
         {"か\u3099き", "きか\u3099"},             // a combining mark stays with its letter
@@ -43,9 +44,9 @@ TEST(Xrev, QuickPathsAgreeWithIcu) {
 TEST(Counts, StatusLine) {
     struct { const char* in; const char* status; } cases[] = {
         {"", "0文字，0行，0バイト"},
-        {"abc\r\n", "3文字，2行，5バイト"},
-        {"a\rb\nc", "5文字，1行，5バイト"},       // lone CR and LF are characters
-        {"𠮷あ\r\nｱ", "3文字，2行，9バイト"},      // 𠮷: not in CP932, counts its UTF-8 length
+        {"abc\n", "3文字，2行，5バイト"},          // a line end is 2 bytes, as CR LF in a file
+        {"a\rb\nc", "4文字，2行，6バイト"},       // a lone CR is a character
+        {"𠮷あ\nｱ", "3文字，2行，9バイト"},        // 𠮷: not in CP932, counts its UTF-8 length
     };
     for (const auto& c : cases) EXPECT_EQ(countStatus(countText(c.in)), c.status) << c.in;
 }

@@ -14,13 +14,13 @@ namespace {
 TEST(MultiLine, BuildsTheCommand) {
     const struct { const char* search; const char* replacement; const char* command; } cases[] = {
         {"a.b", "x", "s/a\\.b/x/gk"},
-        {"a\r\nb", "", "s/a\\r\\nb//gk"},
+        {"a\nb", "", "s/a\\r\\nb//gk"},
         {"", "x", "s//x/gk"},
         {"a", "", "s/a//gk"},
         {"", "", "s///gk"},
         {"\\", "/", "s/\\\\/\\//gk"},
         {"^.$|()[]*+?/", "{}", "s/\\^\\.\\$\\|\\(\\)\\[\\]\\*\\+\\?\\//{}/gk"},  // { and } stay
-        {"a\rb\nc", "y", "s/a\rb\nc/y/gk"},                                    // lone CR / LF stay
+        {"a\rb\r\nc", "y", "s/a\rb\r\\r\\nc/y/gk"},                           // a CR stays a character
     };
     for (const auto& c : cases) EXPECT_EQ(buildMultiLineCommand(c.search, c.replacement), c.command) << c.search;
 }

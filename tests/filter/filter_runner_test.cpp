@@ -13,12 +13,13 @@ namespace {
 TEST(FilterFiles, SaveAndRead) {
     PrivateDir dir;
     const std::string f = dir.file("x.tmp");
-    SaveTmpData(f, "a\r\nb");
-    EXPECT_EQ(readWholeFile(f).value(), "a\nb\n");  // plus one line end, platform form
-    EXPECT_EQ(getTextFile(f), "a\r\nb\r\n");
+    EXPECT_EQ(SaveTmpData(f, "a\nb"), 0);
+    EXPECT_EQ(readWholeFile(f).value(), "a\nb\n");  // plus one line end
+    EXPECT_EQ(getTextFile(f), "a\nb\n");
     EXPECT_EQ(getTextFile(dir.file("missing")), "");
     EXPECT_EQ(getTextFile(""), "");
-    SaveTmpData("", "ignored");
+    EXPECT_EQ(SaveTmpData("", "ignored"), -1);
+    EXPECT_EQ(SaveTmpData("/dev/full", "x"), -1);  // a write that fails says so
 }
 
 TEST(FilterFiles, SortTranslation) {
@@ -42,8 +43,8 @@ TEST(FilterRun, EachRunHasItsOwnFolderRemovedAfterwards) {
 
 TEST(FilterRun, SortFormWritesTheOutputFile) {
     for (const auto& [command, expected] : std::vector<std::pair<std::string, std::string>>{
-             {"sort", "\r\na\r\nb\r\n"}, {"sort /r", "b\r\na\r\n\r\n"}}) {
-        auto job = prepareFilter(FilterForm::Sort, command, "b\r\na\r\n", {});
+             {"sort", "\na\nb\n"}, {"sort /r", "b\na\n\n"}}) {
+        auto job = prepareFilter(FilterForm::Sort, command, "b\na\n", {});
         ASSERT_TRUE(job);
         const ProcessOutcome o = runProcessAndWait(job.value().request);
         auto r = collectFilterResult(job.value(), o);
@@ -64,7 +65,7 @@ TEST(FilterRun, WorkingDirectoryAndPath) {
     ASSERT_TRUE(job);
     auto r = collectFilterResult(job.value(), runProcessAndWait(job.value().request));
     ASSERT_TRUE(r) << r.error().message;
-    EXPECT_EQ(r.value(), data.path() + "\r\nhelper-ran\r\n");
+    EXPECT_EQ(r.value(), data.path() + "\nhelper-ran\n");
 }
 
 TEST(FilterRun, Outcomes) {
@@ -76,7 +77,19 @@ TEST(FilterRun, Outcomes) {
     ProcessOutcome silentFailure;
     silentFailure.started = true;
     silentFailure.exitCode = 1;
-    EXPECT_TRUE(collectFilterResult(job, silentFailure));  // grep finding nothing
+    // A failure that printed nothing gives no text to take (`false`, a grep
+    // finding nothing): the caller keeps its text.
+    auto silent = collectFilterResult(job, silentFailure);
+    ASSERT_FALSE(silent);
+    EXPECT_NE(silent.error().message.find("終了コード 1"), std::string::npos);
+    // With output and a silent error output, the output stands (`grep -c` printing 0).
+    PrivateDir dir;
+    FilterJob counted;
+    counted.outputPath = dir.file("out");
+    writeWholeFile(counted.outputPath, "0\n");
+    auto zero = collectFilterResult(counted, silentFailure);
+    ASSERT_TRUE(zero);
+    EXPECT_EQ(zero.value(), "0\n");
     ProcessOutcome loud = silentFailure;
     loud.errorOutput = "\nbad thing\nmore";
     auto r = collectFilterResult(job, loud);

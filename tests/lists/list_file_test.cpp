@@ -16,7 +16,9 @@ TEST(ListFile, Parsing) {
         {"lone LF and lone CR end lines", "a\nb\rc", {"a", "b", "c"}},
         {"one empty line", "\r\n", {""}},
         {"NUL bytes dropped", std::string("a\0b\r\n", 5), {"ab"}},
-        {"Shift_JIS line among UTF-8", "日本\r\n\x82\xa0\r\ns/a/b/gk\r\n", {"日本", "あ", "s/a/b/gk"}},
+        {"Shift_JIS file", "\x93\xfa\x96\x7b\r\n\x82\xa0\r\ns/a/b/gk\r\n", {"日本", "あ", "s/a/b/gk"}},
+        // Decided for the whole file: bytes neither UTF-8 nor CP932 reads stay as they are.
+        {"undecodable bytes kept", "s/\xff/x/\r\nあ\r\n", {"s/\xff/x/", "あ"}},
     };
     for (const auto& c : cases) EXPECT_EQ(parseListFile(c.bytes), c.entries) << c.name;
 }

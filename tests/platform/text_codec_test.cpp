@@ -8,28 +8,6 @@
 namespace kk {
 namespace {
 
-struct LineEndCase {
-    const char* in;
-    const char* inside;   // after fromPlatformLineEnds
-    const char* outside;  // toPlatformLineEnds of `inside`
-};
-
-TEST(TextCodec, LineEndCrossings) {
-    const LineEndCase cases[] = {
-        {"", "", ""},
-        {"a\nb", "a\r\nb", "a\nb"},
-        {"a\r\nb\r\n", "a\r\nb\r\n", "a\nb\n"},
-        {"a\rb", "a\rb", "a\rb"},            // a lone CR stays
-        {"\n\n", "\r\n\r\n", "\n\n"},
-        {"x\r\r\ny", "x\r\r\ny", "x\r\ny"},  // CR then CR LF
-        {"日本\n語", "日本\r\n語", "日本\n語"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(fromPlatformLineEnds(c.in), c.inside) << c.in;
-        EXPECT_EQ(toPlatformLineEnds(c.inside), c.outside) << c.in;
-    }
-}
-
 TEST(TextCodec, Utf8Validation) {
     EXPECT_TRUE(isValidUtf8(""));
     EXPECT_TRUE(isValidUtf8("plain ascii text that is longer than eight bytes"));
@@ -66,38 +44,66 @@ TEST(TextCodec, Utf8ValidationAgreesWithReference) {
     }
 }
 
-// Written through the 1 MB buffer, with CR LF pairs on and next to the
-// buffer's edges, the bytes equal the converted string.
-TEST(TextCodec, WritingLineEndsEqualsConverting) {
-    for (const std::size_t at : {(1u << 20) - 2, (1u << 20) - 1, 1u << 20}) {
-        std::string text(3u << 20, 'x');
-        for (std::size_t k = 0; k < text.size(); k += 997) text[k] = '\r';  // lone CRs
-        text.replace(at, 2, "\r\n");
-        text.replace(at + (1u << 20), 2, "\r\n");
-        std::FILE* f = std::tmpfile();
-        ASSERT_NE(f, nullptr);
-        ASSERT_TRUE(writePlatformLineEnds(f, text));
-        std::rewind(f);
-        std::string back;
-        char buf[65536];
-        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) back.append(buf, n);
-        std::fclose(f);
-        EXPECT_TRUE(back == toPlatformLineEnds(text)) << at;
+// One decision for the whole input: UTF-8 as it is, all-CP932 converted,
+// anything else kept byte for byte (nothing replaced, nothing dropped).
+TEST(TextCodec, BytePolicyDecidesForTheWholeInput) {
+    struct Case {
+        const char* name;
+        std::string in;
+        InputEncoding wanted;
+        DecodedAs as;
+        std::string out;
+    } cases[] = {
+        {"utf8", "日本\r\nあい\n🙂", InputEncoding::Auto, DecodedAs::Utf8, "日本\r\nあい\n🙂"},
+        {"empty", "", InputEncoding::Auto, DecodedAs::Utf8, ""},
+        {"whole cp932", "\x93\xfa\x96\x7b\n\x82\xa0\x82\xa2\n", InputEncoding::Auto, DecodedAs::Cp932, "日本\nあい\n"},
+        {"half-width kana cp932", "\xb6\xde", InputEncoding::Auto, DecodedAs::Cp932, "ｶﾞ"},
+        {"latin-1 kept", "caf\xe9 na\xefve\n", InputEncoding::Auto, DecodedAs::Bytes, "caf\xe9 na\xefve\n"},
+        // UTF-8 lines beside a CP932 line read as CP932 as a whole (mojibake,
+        // but decided once); a byte neither can read keeps all of it as it is.
+        {"mixed lines kept", "日本\n\x82\xa0\xff\n", InputEncoding::Auto, DecodedAs::Bytes, "日本\n\x82\xa0\xff\n"},
+        {"utf8 forced keeps bytes", "\x82\xa0", InputEncoding::Utf8, DecodedAs::Bytes, "\x82\xa0"},
+        {"cp932 forced", "\x82\xa0", InputEncoding::Cp932, DecodedAs::Cp932, "あ"},
+        {"cp932 forced keeps what it cannot read", "\x82\xa0\xff!", InputEncoding::Cp932, DecodedAs::Cp932,
+         "あ\xff!"},
+    };
+    for (const auto& c : cases) {
+        DecodedAs as{};
+        EXPECT_EQ(decodeBytes(c.in, c.wanted, &as), c.out) << c.name;
+        EXPECT_EQ(as, c.as) << c.name;
     }
 }
 
-TEST(TextCodec, ExternalBytesFallBackToCp932PerLine) {
-    // Line 1 UTF-8, line 2 Shift_JIS "あい", line 3 UTF-8.
-    const std::string bytes = "日本\r\n\x82\xa0\x82\xa2\r\n🙂";
-    EXPECT_EQ(decodeExternalBytes(bytes), "日本\r\nあい\r\n🙂");
-    // Bytes even CP932 cannot read become U+FFFD, never a crash.
-    const std::string bad = decodeExternalBytes("\x80\xff");
-    EXPECT_TRUE(isValidUtf8(bad));
+TEST(TextCodec, RandomBytesComeBackAsTheyWere) {
+    std::mt19937 rng(11);
+    std::string bytes(100'000, '\0');
+    for (char& b : bytes) b = static_cast<char>(rng());
+    DecodedAs as{};
+    EXPECT_TRUE(decodeBytes(bytes, InputEncoding::Auto, &as) == bytes);
+    EXPECT_EQ(as, DecodedAs::Bytes);
+}
+
+// A CP932 text longer than ICU's 32-bit slices, converted in pieces with a
+// character on every slice edge.
+TEST(TextCodec, LongCp932TextConvertsWhole) {
+    std::string bytes;
+    for (int i = 0; i < 70'000; ++i) bytes += (i % 3 == 0) ? "a" : "\x82\xa0";
+    std::string out;
+    ASSERT_TRUE(convertCp932(bytes, out));
+    EXPECT_EQ(codePointCount(out), 70'000);
+    EXPECT_TRUE(isValidUtf8(out));
+}
+
+TEST(TextCodec, WriteAllReportsAFullDisk) {
+    std::FILE* full = std::fopen("/dev/full", "wb");
+    ASSERT_NE(full, nullptr);
+    EXPECT_FALSE(writeAll(full, std::string(1 << 16, 'x')));
+    std::fclose(full);
 }
 
 TEST(TextCodec, Cp932ByteLength) {
     struct { const char* text; std::int64_t bytes; } cases[] = {
-        {"", 0}, {"abc\r\n", 5}, {"ｶﾞ", 2}, {"あ漢", 4}, {"\\", 1},
+        {"", 0}, {"abc\r\n", 5}, {"abc\n", 4}, {"ｶﾞ", 2}, {"あ漢", 4}, {"\\", 1},
         {"🙂", 4},   // CP932 lacks it: its UTF-8 length
         {"𠮷", 4},
     };

@@ -17,13 +17,14 @@ struct Case {
 TEST(Xmatch, LineRules) {
     const Case cases[] = {
         {"m/./", "", ""},
-        {"m/a/", "abc", "abc\r\n"},                   // a last line without line end gains one
-        {"m/./", "a\r\n\r\nb", "a\r\nb\r\n"},         // empty lines are dropped
-        {"m/^ab$/", "a\nb", "ab\r\n"},                // a lone LF joins the pieces
-        {"m/a\\rb/", "a\rb\r\nc", "a\rb\r\n"},        // a lone CR stays inside the line
-        {"m/x/", "a\r\nb\r\n", ""},
-        {"m/日本/", "日本語\r\n英語\r\n日本\r\n", "日本語\r\n日本\r\n"},
-        {"m/\\x{3000}/", "全角　空白\r\nなし\r\n", "全角　空白\r\n"},
+        {"m/a/", "abc", "abc\n"},                 // a last line without line end gains one
+        {"m/./", "a\n\nb", "a\nb\n"},             // empty lines are dropped
+        {"m/^a$/", "a\nb", "a\n"},                // LF ends a line
+        {"m/a\\rb/", "a\rb\nc", "a\rb\n"},        // a lone CR stays inside the line
+        {"m/c$/", "abc\r\nc\n", "c\n"},           // as perl: "$" does not skip a CR
+        {"m/x/", "a\nb\n", ""},
+        {"m/日本/", "日本語\n英語\n日本\n", "日本語\n日本\n"},
+        {"m/\\x{3000}/", "全角　空白\nなし\n", "全角　空白\n"},
     };
     for (const auto& c : cases) {
         auto r = xmatch(c.command, c.text, 0);
@@ -33,19 +34,38 @@ TEST(Xmatch, LineRules) {
 }
 
 TEST(Xmatch, Invert) {
-    EXPECT_EQ(xmatch("m/./", "a\r\nb\r\n", 1).value(), "");
-    EXPECT_EQ(xmatch("m/a/", "a\r\nb\r\n\r\nc", 1).value(), "b\r\nc\r\n");
+    EXPECT_EQ(xmatch("m/./", "a\nb\n", 1).value(), "");
+    EXPECT_EQ(xmatch("m/a/", "a\nb\n\nc", 1).value(), "b\nc\n");
 }
 
 TEST(CrdelSed, AnchoredReplace) {
     const Case cases[] = {
-        {"s/^/> /gk", "a\r\nb\r\n", "> a\r\n> b\r\n"},
-        {"s/ +$//gk", "a  \r\nb \r\nc", "a\r\nb\r\nc"},
-        {"s/^q//gk", "x\ry\nz", "xy\r\nz"},          // lone CR removed, lone LF becomes CR LF
-        {"s/^a$/b/", "a\r\na\r\n", "b\r\na\r\n"},     // without g: the first line only
+        {"s/^/> /gk", "a\nb\n", "> a\n> b\n"},
+        {"s/ +$//gk", "a  \nb \nc", "a\nb\nc"},
+        {"s/^q//gk", "x\ry\nz", "x\ry\nz"},      // a lone CR is a character: nothing changes
+        {"s/^a$/b/", "a\na\n", "b\na\n"},        // without g: the first line only
     };
     for (const auto& c : cases) {
         auto r = crdelSed(c.command, c.text);
+        ASSERT_TRUE(r) << c.command << ": " << r.error().message;
+        EXPECT_EQ(r.value(), c.expected) << c.command;
+    }
+}
+
+// The four characters \r\n that the multi-line helper writes stand for one
+// line end in a pattern and a replacement; tr lists take them as written.
+TEST(LineEnds, HelperFormIsOneLineEnd) {
+    const Case cases[] = {
+        {"s/a\\r\\nb/X/g", "a\nb a\nb", "X X"},
+        {"s/\\n/\\r\\n\\r\\n/g", "a\nb", "a\n\nb"},
+        {"s/\\\\r\\\\n/X/", "\\r\\n", "X"},          // an escaped backslash is not the helper's form
+        {"s/\\n//g", "a\nb\nc\n", "abc"},            // joining lines leaves no CR behind
+        {"s/\\s/X/g", "a\nb", "aXb"},                // one line end is one white space
+        {"m/^b$/m", "a\nb\n", "b\n"},
+        {"tr/\\n/ /", "a\nb", "a b"},
+    };
+    for (const auto& c : cases) {
+        auto r = applyCommand(c.command, c.text);
         ASSERT_TRUE(r) << c.command << ": " << r.error().message;
         EXPECT_EQ(r.value(), c.expected) << c.command;
     }
