@@ -2,10 +2,7 @@
 #include "app/editor_state.h"
 
 #include "app/texts.h"
-#include "convert/case_width.h"
 #include "convert/duplicates.h"
-#include "convert/kana_width.h"
-#include "convert/mod_nkf32.h"
 #include "convert/reverse_count.h"
 #include "filter/filter_runner.h"
 #include "lists/favourite.h"
@@ -14,8 +11,7 @@
 #include "platform/text_codec.h"
 #include "regex/operations.h"
 
-#include <cstdio>
-#include <map>
+#include <new>
 
 namespace kk {
 
@@ -73,7 +69,7 @@ void EditorState::formLoad() {
     checkListFileSizes();
     // The start-up text is the same plain text just loaded: a second read of
     // a 20 MB clipboard over X would double the start-up time.
-    loadClipboard([this](bool) { startClip_ = workingText_; });
+    loadClipboard([this](const Outcome&) { startClip_ = workingText_; });
     loadList(historyPath(), history_, History, true);
     loadList(favouritesPath(), favourites_, Favourites, false);
     commandLine_ = texts::kInitialCommand;
@@ -166,47 +162,106 @@ void EditorState::openHelp() {
     services_.desktop.openPath(services_.helperDirectory + "/" + texts::kHelpFileName);
 }
 
-// ---- clipboard and views ----------------------------------------------------
+// ---- outcomes and busy work ----------------------------------------------------
 
-void EditorState::loadClipboard(std::function<void(bool)> then) {
-    auto done = [then](bool ok) { if (then) then(ok); };
-    if (busy_) return done(false);
-    auto maker = services_.clipboard.snapshotText();
-    if (!maker) {
-        setStatus(texts::kClipboardUnreadable);
-        return done(false);
-    }
-    auto text = std::make_shared<Text>();
-    setStatus(texts::kStatusLoading);  // a big text takes a moment
-    runBusy([text, make = std::move(*maker)] { *text = make(); },
-            [this, text, done] {
-                workingText_ = share(std::move(*text));
-                status_ = texts::kStatusClipboard;
-                changed_ = false;
-                notify(WorkingText | Status | ChangedMark);
-                done(true);
-            },
-            [done] { done(false); });
+void EditorState::finish(Outcome outcome, const OutcomeHandler& done, unsigned changes) {
+    status_ = outcome.message;
+    lastOutcome_ = outcome;
+    notify(changes | Status);
+    if (done) done(outcome);
 }
 
-void EditorState::copyBack(std::function<void(bool)> then) {
-    auto done = [then](bool ok) { if (then) then(ok); };
-    if (busy_) return done(false);
-    auto writer = std::make_shared<Clipboard::TextWriter>();
+namespace {
+
+Outcome outcomeOf(const Error& e) {
+    switch (e.kind) {
+        case ErrorKind::Input: return Outcome::refused(e.message, e.column);
+        case ErrorKind::Fault: return Outcome::failed(e.message);
+        case ErrorKind::Cancelled: return Outcome::cancelled(texts::kCancelled);
+    }
+    return Outcome::failed(e.message);
+}
+
+}  // namespace
+
+void EditorState::runBusy(std::function<Finisher(const std::atomic<bool>&)> work, OutcomeHandler done) {
+    auto flag = std::make_shared<std::atomic<bool>>(false);
+    cancelFlag_ = flag;
+    setBusy(true);
+    auto finisher = std::make_shared<Finisher>();
+    auto failure = std::make_shared<std::string>();
+    services_.tasks.run(
+        [flag, finisher, failure, work = std::move(work)] {
+            // Whatever goes wrong in the work, the working text stays.
+            try {
+                *finisher = work(*flag);
+            } catch (const std::bad_alloc&) {
+                *failure = texts::kOutOfMemory;
+            } catch (const std::exception& e) {
+                *failure = std::string(texts::kWorkFailed) + e.what();
+            }
+        },
+        [this, flag, finisher, failure, done = std::move(done)] {
+            busy_ = false;
+            if (flag->load()) return finish(Outcome::cancelled(texts::kCancelled), done, Busy);
+            if (!failure->empty() || !*finisher) return finish(Outcome::failed(*failure), done, Busy);
+            Outcome outcome;
+            try {
+                outcome = (*finisher)();
+            } catch (const std::bad_alloc&) {
+                outcome = Outcome::failed(texts::kOutOfMemory);
+            }
+            finish(std::move(outcome), done, Busy);
+        });
+}
+
+void EditorState::conclude(Outcome outcome, const OutcomeHandler& done) {
+    lastOutcome_ = outcome;
+    if (done) done(outcome);
+}
+
+void EditorState::refuseWhileBusy(const OutcomeHandler& done) { conclude(Outcome::refused(texts::kBusy), done); }
+
+// ---- clipboard and views ----------------------------------------------------
+
+void EditorState::loadClipboard(OutcomeHandler done) {
+    if (busy_) return refuseWhileBusy(done);
+    auto maker = services_.clipboard.snapshotText();
+    if (!maker) return finish(Outcome::failed(texts::kClipboardUnreadable), done);
+    const bool holdsText = services_.clipboard.holdsText();
+    setStatus(texts::kStatusLoading);  // a big text takes a moment
+    runBusy(
+        [this, holdsText, make = std::move(*maker)](const std::atomic<bool>&) -> Finisher {
+            auto text = std::make_shared<Text>(make());
+            const bool replaced = text->find("\xEF\xBF\xBD") != std::string::npos;  // U+FFFD
+            return [this, text, holdsText, replaced] {
+                workingText_ = share(std::move(*text));
+                changed_ = false;
+                notify(WorkingText | ChangedMark);
+                // Something that is no text (an image) reads as nothing: a
+                // one-shot must not copy over it.
+                if (!holdsText) return Outcome::refused(texts::kClipboardHoldsNoText);
+                if (replaced) return Outcome::done(texts::kClipboardHadReplacements);
+                return Outcome::done(texts::kStatusClipboard);
+            };
+        },
+        std::move(done));
+}
+
+void EditorState::copyBack(OutcomeHandler done) {
+    if (busy_) return refuseWhileBusy(done);
     Clipboard& clipboard = services_.clipboard;
     runBusy(
-        [writer, &clipboard, text = workingText_] { *writer = clipboard.prepareText(*text); },
-        [this, writer, done] {
-            if (!(*writer)()) {
-                setStatus(texts::kClipboardUnwritable);
-                return done(false);
-            }
-            status_ = texts::kStatusClipboard;
-            changed_ = false;
-            notify(Status | ChangedMark);
-            done(true);
+        [this, &clipboard, text = workingText_](const std::atomic<bool>&) -> Finisher {
+            auto writer = std::make_shared<Clipboard::TextWriter>(clipboard.prepareText(*text));
+            return [this, writer] {
+                if (!(*writer)()) return Outcome::failed(texts::kClipboardUnwritable);
+                changed_ = false;
+                notify(ChangedMark);
+                return Outcome::done(texts::kStatusClipboard);
+            };
         },
-        [done] { done(false); });
+        std::move(done));
 }
 
 void EditorState::showStartClip() {
@@ -239,37 +294,47 @@ void EditorState::outTotxtBox(Text text) {
     notify(WorkingText | Status | ChangedMark);
 }
 
-void EditorState::run(std::function<void()> finished) {
-    if (busy_) return;
+void EditorState::takeResult(SharedText start, Text result) {
+    beforeText_ = std::move(start);
+    outTotxtBox(std::move(result));
+}
+
+void EditorState::run(OutcomeHandler done, RunForm form) {
+    if (busy_) return refuseWhileBusy(done);
     const Text command = commandLine_;
     const CommandMode mode = classifyCommand(command);
-    if (mode != CommandMode::Filter && !passesCommandCheck(command)) {
+    if (mode != CommandMode::Filter && form == RunForm::Window && !passesCommandCheck(command)) {
+        // Nothing changes, the status line included; the message box says it.
         services_.prompt.ask(texts::kCheckCommand, "", Prompt::Icon::Error, Prompt::Buttons::Ok);
-        if (finished) finished();
-        return;
+        return conclude(Outcome::refused(texts::kCheckCommand), done);
     }
     // The text the run starts from; it becomes the before text at the end.
     const SharedText start = workingText_;
     const std::string statusBefore = status_;
     setStatus(texts::kStatusRunning);
-    setBusy(true);
-    cancelFlag_ = std::make_shared<std::atomic<bool>>(false);
 
     if (mode == CommandMode::Filter) {
-        startFilter(filter::FilterForm::General, command, *start, [this, command, start, finished](TextResult r) {
-            finishRun(command, start, std::move(r));
-            if (finished) finished();
+        auto flag = std::make_shared<std::atomic<bool>>(false);
+        cancelFlag_ = flag;
+        setBusy(true);
+        startFilter(filter::FilterForm::General, command, *start, [this, command, start, done](TextResult r) {
+            busy_ = false;
+            // A failed filter keeps the working text and the remembered texts;
+            // the command still goes into the history, to be fixed and rerun.
+            recordHistory(command);
+            if (!r) return finish(outcomeOf(r.error()), done, Busy);
+            takeResult(start, std::move(r).value());
+            finish(Outcome::done(texts::kStatusDone), done, Busy);
         });
         return;
     }
 
-    const bool anchored = mode == CommandMode::Substitute && isLineAnchored(command);
+    const bool anchored = form == RunForm::Window && mode == CommandMode::Substitute && isLineAnchored(command);
     const int invert = invert_ ? 1 : 0;
-    auto result = std::make_shared<TextResult>(Text());
-    auto flag = cancelFlag_;
-    services_.tasks.run(
-        [=] {
-            const regex::CancelFlag c = flag.get();
+    runBusy(
+        [this, mode, anchored, invert, command, start, statusBefore](const std::atomic<bool>& flag) -> Finisher {
+            const regex::CancelFlag c = &flag;
+            auto result = std::make_shared<TextResult>(Text());
             switch (mode) {
                 case CommandMode::Substitute:
                     *result = anchored ? regex::crdelSed(command, *start, c) : regex::xRep(command, *start, c);
@@ -278,20 +343,25 @@ void EditorState::run(std::function<void()> finished) {
                 case CommandMode::Match: *result = regex::xmatch(command, *start, invert, c); break;
                 case CommandMode::Filter: break;
             }
+            return [this, result, command, start, statusBefore] {
+                if (!*result) {
+                    Outcome o = outcomeOf(result->error());
+                    if (o.kind == Outcome::Kind::Refused) {
+                        // The text stays; the user reads what is wrong with the command.
+                        services_.prompt.ask(o.message, "", Prompt::Icon::Error, Prompt::Buttons::Ok);
+                        status_ = statusBefore;
+                    }
+                    return o;
+                }
+                takeResult(start, std::move(*result).value());
+                recordHistory(command);
+                return Outcome::done(texts::kStatusDone);
+            };
         },
-        [this, result, command, start, statusBefore, finished] {
-            if (result->ok()) {
-                finishRun(command, start, std::move(*result));
-            } else {
-                // The text stays; the user reads what is wrong with the command.
-                setBusy(false);
-                setStatus(statusBefore);
-                if (result->error().message != regex::kCancelledMessage)
-                    services_.prompt.ask(result->error().message, "", Prompt::Icon::Error, Prompt::Buttons::Ok);
-                else
-                    setStatus(filter::kFilterCancelled);
-            }
-            if (finished) finished();
+        [this, done, statusBefore](const Outcome& o) {
+            // A refused command leaves the status line as it was.
+            if (o.kind == Outcome::Kind::Refused && status_ != statusBefore) setStatus(statusBefore);
+            if (done) done(o);
         });
 }
 
@@ -308,43 +378,28 @@ void EditorState::startFilter(filter::FilterForm form, const std::string& comman
     }
     auto shared = std::make_shared<filter::FilterJob>(std::move(job.value()));
     services_.processes.start(shared->request, [shared, done = std::move(done)](ProcessOutcome o) {
-        done(filter::collectFilterResult(*shared, o));
+        TextResult r = Error{texts::kOutOfMemory, -1, ErrorKind::Fault};
+        try {
+            r = filter::collectFilterResult(*shared, o);
+        } catch (const std::bad_alloc&) {
+        }
+        shared->dir.reset();  // the user's text goes from the disk as soon as it is read
+        done(std::move(r));
     });
 }
 
-void EditorState::finishRun(const Text& command, SharedText start, TextResult result) {
-    busy_ = false;
-    if (!result.ok()) {
-        // A failed filter keeps the working text and the remembered texts;
-        // the command still goes into the history, to be fixed and rerun.
-        recordHistory(command);
-        status_ = result.error().message;
-        notify(Busy | Status);
-        return;
-    }
-    beforeText_ = std::move(start);
-    workingText_ = share(std::move(result).value());
-    status_ = texts::kStatusAfter;
-    changed_ = false;
-    afterText_ = workingText_;
-    recordHistory(command);
-    status_ = texts::kStatusDone;
-    notify(Busy | WorkingText | Status | ChangedMark);
-}
-
-void EditorState::oneShot() {
-    if (busy_) return;
+void EditorState::oneShot(OutcomeHandler done) {
+    if (busy_) return refuseWhileBusy(done);
     // Without the clipboard's text there is nothing to run over, nor a place
-    // for the result.
-    loadClipboard([this](bool loaded) {
-        if (!loaded) return;
-        run([this] {
-            // A run that failed keeps its message on the status line after the
-            // copy-back, so the user is not told only that the clipboard is set.
-            const std::string outcome = status_;
-            copyBack([this, outcome](bool copied) {
-                if (copied && outcome != texts::kStatusDone) setStatus(outcome);
-            });
+    // for the result: nothing is copied back.
+    loadClipboard([this, done](const Outcome& loaded) {
+        if (!loaded.ok()) return conclude(loaded, done);
+        run([this, done](const Outcome& ran) {
+            // A run that failed or was stopped copies nothing back and its
+            // message stays on the status line; a refused command copies the
+            // loaded text back as it was.
+            if (ran.kind == Outcome::Kind::Failed || ran.kind == Outcome::Kind::Cancelled) return conclude(ran, done);
+            copyBack([this, done, ran](const Outcome& copied) { conclude(copied.ok() ? ran : copied, done); });
         });
     });
 }
@@ -357,144 +412,84 @@ void EditorState::cancel() {
 
 // ---- built-in conversions -------------------------------------------------------
 
-void EditorState::runBusy(std::function<void()> work, std::function<void()> done,
-                          std::function<void()> cancelled) {
-    auto flag = std::make_shared<std::atomic<bool>>(false);
-    cancelFlag_ = flag;
-    setBusy(true);
-    services_.tasks.run(std::move(work), [this, flag, done = std::move(done), cancelled = std::move(cancelled)] {
-        setBusy(false);
-        if (!flag->load()) return done();
-        setStatus(filter::kFilterCancelled);
-        if (cancelled) cancelled();
-    });
-}
-
-void EditorState::runTextTask(std::function<void(const Text&)> work, std::function<void(const SharedText&)> done) {
-    if (busy_) return;
-    const SharedText start = workingText_;
-    runBusy([start, work = std::move(work)] { work(*start); }, [start, done = std::move(done)] { done(start); });
-}
-
-namespace {
-
-using Conversion = TextResult (*)(std::string_view);
-template <Text (*F)(std::string_view)>
-TextResult always(std::string_view text) { return F(text); }
-
-// A width step, then its fix-up replace for the backslash and "￥".
-template <Text (*F)(std::string_view), const char* FixUp>
-TextResult withFixUp(std::string_view text) { return regex::xsed(FixUp, F(text)); }
-constexpr char kYenToBackslash[] = "s/￥/\\\\/gk";  // the replacement is an escaped backslash
-constexpr char kBackslashToYen[] = "s/\\\\/￥/gk";  // the pattern is an escaped backslash
-
-struct ConversionStep {
-    Conversion convert = nullptr;    // a text operation, or
-    const char* filter = nullptr;    // a filter command
-    bool sortForm = false;           // run by the sort form of the filter runner
-};
-
-// The dispatcher's labels and what each one runs.
-const ConversionStep* conversionFor(const std::string& label) {
-    static const std::map<std::string, ConversionStep> table = {
-        {texts::kConvHalfToFullKana, {&always<convert::hankakuToZenkaku2>}},
-        {texts::kConvFullToHalfKana, {&always<convert::zenkakuToHankaku>}},
-        {texts::kConvToHalf, {&withFixUp<convert::toHalfWidth, kYenToBackslash>}},
-        {texts::kConvToFull, {&withFixUp<convert::toFullWidth, kBackslashToYen>}},
-        {texts::kConvWordCapitals, {&always<convert::toWordCapitals>}},
-        {texts::kConvUpper, {&always<convert::toUpperCase>}},
-        {texts::kConvLower, {&always<convert::toLowerCase>}},
-        {texts::kConvHiraToKata, {&always<convert::hiraganaToKatakana>}},
-        {texts::kConvKataToHira, {&always<convert::katakanaToHiragana>}},
-        {texts::kConvReverse, {&always<convert::xrev>}},
-        {texts::kConvMime, {&always<convert::mimeDecode>}},
-        {texts::kConvMimeBroken, {&always<convert::mimeDecodeBroken>}},
-        {texts::kConvMimeQuoted, {&convert::mimeDecodeQuotedPrintable}},
-        {"昇順ソート", {nullptr, "sort", true}},
-        {"降順ソート", {nullptr, "sort /r", true}},
-        {"昇順ソートn", {nullptr, "sortf -n -s"}},
-        {"降順ソートn", {nullptr, "sortf -n -r -s"}},
-        {"sortf_J_a", {nullptr, "sortf -J -b -s"}},
-        {"sortf_J_d", {nullptr, "sortf -J -b -s -r"}},
-        {"uniq_n", {nullptr, "uniq"}},
-        {"uniq_d", {nullptr, "uniq -d"}},
-        {"uniq_dc", {nullptr, "uniq -dc"}},
-    };
-    const auto it = table.find(label);
-    return it == table.end() ? nullptr : &it->second;
-}
-
-}  // namespace
-
-bool isConversionLabel(const std::string& label) { return conversionFor(label) != nullptr; }
-
-void EditorState::runConversion(const std::string& label) {
-    const ConversionStep* step = conversionFor(label);
-    if (!step) {
-        std::fprintf(stderr, "kakikae: no conversion is labelled \"%s\"\n", label.c_str());
-        return;
-    }
-    if (workingText_->empty() || busy_) return;
+void EditorState::runConversion(const std::string& key, OutcomeHandler done) {
+    const convert::Conversion* conversion = convert::findConversion(key);
+    if (!conversion) return conclude(Outcome::refused(texts::kUnknownConversion + key), done);
+    if (busy_) return refuseWhileBusy(done);
+    if (conversion->kind == convert::ConversionKind::Duplicates) return runDuplicates(conversion->extracting, std::move(done));
+    // An empty text has nothing to convert: it stays, and so does everything else.
+    if (workingText_->empty()) return conclude(Outcome::done(status_), done);
     setStatus(texts::kStatusRunning);
-    // The text and the remembered texts stay when a step fails; the status says why.
-    auto finish = [this](const SharedText& start, TextResult result) {
-        if (!result.ok()) {
-            setStatus(result.error().message);
-            return;
-        }
-        beforeText_ = start;
-        outTotxtBox(std::move(result).value());
-        setStatus(texts::kStatusDone);
-    };
-    if (step->filter) {
-        const SharedText start = workingText_;
+    const SharedText start = workingText_;
+    if (conversion->kind != convert::ConversionKind::Text) {
+        auto flag = std::make_shared<std::atomic<bool>>(false);
+        cancelFlag_ = flag;
         setBusy(true);
-        cancelFlag_.reset();
-        startFilter(step->sortForm ? filter::FilterForm::Sort : filter::FilterForm::General, step->filter, *start,
-                    [this, start, finish](TextResult r) {
-                        setBusy(false);
-                        finish(start, std::move(r));
-                    });
+        const auto form = conversion->kind == convert::ConversionKind::SortFilter ? filter::FilterForm::Sort
+                                                                                  : filter::FilterForm::General;
+        startFilter(form, std::string(conversion->command), *start, [this, start, done](TextResult r) {
+            busy_ = false;
+            if (!r) return finish(outcomeOf(r.error()), done, Busy);
+            takeResult(start, std::move(r).value());
+            finish(Outcome::done(texts::kStatusDone), done, Busy);
+        });
         return;
     }
-    const Conversion convert = step->convert;
-    auto result = std::make_shared<TextResult>(Text());
-    runTextTask([convert, result](const Text& text) { *result = convert(text); },
-                [result, finish](const SharedText& start) { finish(start, std::move(*result)); });
-}
-
-void EditorState::runDuplicates(bool extracting) {
-    auto result = std::make_shared<convert::DuplicateResult>();
-    runTextTask(
-        [extracting, result](const Text& text) {
-            *result = extracting ? convert::exJufuku(text) : convert::delJufuku(text);
+    runBusy(
+        [this, conversion, start](const std::atomic<bool>& flag) -> Finisher {
+            auto result = std::make_shared<TextResult>(convert::applyConversion(*conversion, *start, &flag));
+            return [this, result, start] {
+                if (!*result) return outcomeOf(result->error());
+                takeResult(start, std::move(*result).value());
+                return Outcome::done(texts::kStatusDone);
+            };
         },
-        [this, extracting, result](const SharedText& start) {
-            using Outcome = convert::DuplicateResult::Outcome;
-            if (result->outcome == Outcome::Found) {
-                afterText_ = share(std::move(result->output));
-                beforeText_ = start;
-                workingText_ = afterText_;
-                changed_ = false;
-                notify(WorkingText | ChangedMark);
-            }
-            setStatus(convert::duplicateStatus(*result, extracting));
-        });
+        std::move(done));
 }
 
-void EditorState::deleteDuplicates() { runDuplicates(false); }
-void EditorState::extractDuplicates() { runDuplicates(true); }
+void EditorState::runDuplicates(bool extracting, OutcomeHandler done) {
+    if (busy_) return refuseWhileBusy(done);
+    const SharedText start = workingText_;
+    runBusy(
+        [this, extracting, start](const std::atomic<bool>&) -> Finisher {
+            auto result = std::make_shared<convert::DuplicateResult>(extracting ? convert::exJufuku(*start)
+                                                                                : convert::delJufuku(*start));
+            return [this, extracting, result, start] {
+                using Found = convert::DuplicateResult::Outcome;
+                const std::string status = convert::duplicateStatus(*result, extracting);
+                // One line: there is nothing to compare, the run stops there.
+                if (result->outcome == Found::OneLine) return Outcome::refused(status);
+                if (result->outcome == Found::Found) {
+                    afterText_ = share(std::move(result->output));
+                    beforeText_ = start;
+                    workingText_ = afterText_;
+                    changed_ = false;
+                    notify(WorkingText | ChangedMark);
+                }
+                return Outcome::done(status);
+            };
+        },
+        std::move(done));
+}
 
-void EditorState::countCharacters() {
-    auto counts = std::make_shared<convert::Counts>();
-    runTextTask([counts](const Text& text) { *counts = convert::countText(text); },
-                [this, counts](const SharedText&) { setStatus(convert::countStatus(*counts)); });
+void EditorState::deleteDuplicates(OutcomeHandler done) { runDuplicates(false, std::move(done)); }
+void EditorState::extractDuplicates(OutcomeHandler done) { runDuplicates(true, std::move(done)); }
+
+void EditorState::countCharacters(OutcomeHandler done) {
+    if (busy_) return refuseWhileBusy(done);
+    const SharedText start = workingText_;
+    runBusy(
+        [start](const std::atomic<bool>&) -> Finisher {
+            const std::string status = convert::countStatus(convert::countText(*start));
+            return [status] { return Outcome::done(status); };
+        },
+        std::move(done));
 }
 
 // ---- lists --------------------------------------------------------------------
 
 void EditorState::recordHistory(const Text& command) {
-    if (!lists::shouldRecordInHistory(history_, command)) return;
+    if (!services_.recordsHistory || !lists::shouldRecordInHistory(history_, command)) return;
     history_.insert(history_.begin(), command);
     notify(History);
     if (lists::fitsHistoryFile(command)) {

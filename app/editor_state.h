@@ -4,6 +4,8 @@
 // and tells its view what changed; it never knows about widgets.
 #pragma once
 
+#include "app/outcome.h"
+#include "convert/registry.h"
 #include "filter/filter_runner.h"
 #include "platform/data_folder.h"
 #include "platform/ports.h"
@@ -31,6 +33,9 @@ struct Services {
     SystemFamily* family = nullptr;  // null: the modern family
     Registry* registry = nullptr;    // null: nothing is found
     std::int64_t maxFilterOutputBytes = filter::kMaxFilterOutputBytes;
+    // Runs are recorded in the history list and file. The command line's
+    // runs leave the window's files alone unless asked.
+    bool recordsHistory = true;
 };
 
 using regex::CommandMode;
@@ -39,8 +44,6 @@ using regex::classifyCommand;
 bool passesCommandCheck(std::string_view command);
 // A pattern starting with "^" or ending in an unescaped "$".
 bool isLineAnchored(std::string_view command);
-// One of the dispatcher's conversion labels.
-bool isConversionLabel(const std::string& label);
 
 using SharedText = std::shared_ptr<const Text>;
 inline SharedText share(Text text) { return std::make_shared<const Text>(std::move(text)); }
@@ -94,31 +97,35 @@ public:
     void openDataFolder();                        // menu_explorer_Click
     void openHelp();                              // MenuHelpindex_Click
 
-    // Clipboard and views.
-    // Both keep the working text and say so when the clipboard fails them.
-    // The conversions of a big text run off the UI thread with the model
-    // busy; `then` learns whether the transfer happened.
-    void loadClipboard(std::function<void(bool)> then = {});  // clipKakunin_Click
-    void copyBack(std::function<void(bool)> then = {});       // ClipTenso_Click
+    // Every operation below ends in one Outcome: passed to `done` (at once,
+    // or later on the UI thread when the work runs off it) and kept as
+    // lastOutcome(). The status line shows its message.
+    const Outcome& lastOutcome() const { return lastOutcome_; }
+
+    // Clipboard and views. A clipboard that fails keeps the working text;
+    // one that holds no text (an image) empties it and is refused, so a
+    // one-shot never copies back over it.
+    void loadClipboard(OutcomeHandler done = {});  // clipKakunin_Click
+    void copyBack(OutcomeHandler done = {});       // ClipTenso_Click
     void showStartClip();        // History0_Click
     void showBefore();           // History1_Click
     void showAfter();            // HIstory2_Click
 
-    // Running the command line (runSed_Click). `finished` is called when the
-    // run has ended, refused or not; a filter ends later, on the UI thread.
-    void run(std::function<void()> finished = {});
-    void oneShot();              // myIchigeki_Click: load, run, copy back
+    // Running the command line (runSed_Click). AsItStands skips the line-anchor
+    // rule and the window's shape check (kakikae-cli -e).
+    enum class RunForm { Window, AsItStands };
+    void run(OutcomeHandler done = {}, RunForm form = RunForm::Window);
+    void oneShot(OutcomeHandler done = {});  // myIchigeki_Click: load, run, copy back
     void cancel();               // ends a running filter or text operation
     void outTotxtBox(Text text);
 
-    // Built-in conversions of the whole working text. The work runs off the
-    // UI thread; the result lands through outTotxtBox, ending "変換終了".
-    // A label the dispatcher does not know leaves everything as it is (and is
-    // reported on standard error: no menu should pass one).
-    void runConversion(const std::string& label);
-    void deleteDuplicates();     // Menumultidel_Click
-    void extractDuplicates();    // Menumultiview_Click
-    void countCharacters();      // MenuStrcount_Click
+    // Built-in conversions of the whole working text, by label or short name
+    // (convert/registry.h). The work runs off the UI thread; a result lands
+    // through outTotxtBox, ending "変換終了".
+    void runConversion(const std::string& labelOrName, OutcomeHandler done = {});
+    void deleteDuplicates(OutcomeHandler done = {});   // Menumultidel_Click
+    void extractDuplicates(OutcomeHandler done = {});  // Menumultiview_Click
+    void countCharacters(OutcomeHandler done = {});    // MenuStrcount_Click: the count is the outcome's message
 
     // Lists.
     void addFavourite();         // okimarituika_Click
@@ -129,19 +136,26 @@ private:
     void notify(unsigned changes);
     void setStatus(std::string status);
     void setBusy(bool busy);
+    // Refuses an operation that comes while another one runs; nothing changes.
+    void refuseWhileBusy(const OutcomeHandler& done);
+    // Hands an outcome on without touching the status line.
+    void conclude(Outcome outcome, const OutcomeHandler& done);
+    // Ends an operation: the status line shows the outcome, `done` hears it.
+    void finish(Outcome outcome, const OutcomeHandler& done, unsigned changes = 0);
     void loadList(const std::string& path, std::vector<Text>& list, unsigned change, bool clearsCommandLine);
     void recordHistory(const Text& command);
-    void runDuplicates(bool extracting);
-    // Runs `work` off the UI thread, busy meanwhile, then `done` on the UI
-    // thread; a cancel meanwhile says so on the status line and runs `cancelled`.
-    void runBusy(std::function<void()> work, std::function<void()> done, std::function<void()> cancelled = {});
-    // runBusy over a snapshot of the working text.
-    void runTextTask(std::function<void(const Text&)> work, std::function<void(const SharedText&)> done);
+    void runDuplicates(bool extracting, OutcomeHandler done);
+    // The one way long work runs: off the UI thread, the model busy and
+    // cancellable meanwhile, an exception in it a failure that keeps the text.
+    // `work` returns what to do on the UI thread when it has ended.
+    using Finisher = std::function<Outcome()>;
+    void runBusy(std::function<Finisher(const std::atomic<bool>& cancel)> work, OutcomeHandler done);
     // Runs a filter command over `text`; `done` gets its result on the UI
     // thread, later, or at once when its files could not be prepared.
     void startFilter(filter::FilterForm form, const std::string& command, const Text& text,
                      std::function<void(TextResult)> done);
-    void finishRun(const Text& command, SharedText start, TextResult result);
+    // Puts a run's or a conversion's result in place: before, working and after text.
+    void takeResult(SharedText start, Text result);
 
     Services services_;
     Observer observer_;
@@ -154,6 +168,7 @@ private:
     std::string status_;
     bool changed_ = false, invert_ = false, busy_ = false;
     bool historyWarned_ = false;
+    Outcome lastOutcome_;
     SharedText startClip_ = workingText_, beforeText_ = workingText_, afterText_ = workingText_;
     std::shared_ptr<std::atomic<bool>> cancelFlag_;
 };

@@ -186,12 +186,12 @@ QAction* MainWindow::addMenuItem(QMenu* menu, const char* name, const QString& c
     return a;
 }
 
-void MainWindow::addConversionItem(QMenu* menu, const char* name, const char* caption, const char* label) {
+void MainWindow::addConversionItem(QMenu* menu, const std::string& name, const std::string& caption,
+                                   const std::string& label) {
     QAction* a = menu->addAction(qs(caption));
-    a->setObjectName(name);
-    const std::string key = label;
-    connect(a, &QAction::triggered, this, [this, key] { forward([this, key] { state_.runConversion(key); }); });
-    actions_[name] = a;
+    a->setObjectName(qs(name));
+    connect(a, &QAction::triggered, this, [this, label] { forward([this, label] { state_.runConversion(label); }); });
+    actions_[qs(name)] = a;
 }
 
 void MainWindow::buildMenus() {
@@ -201,39 +201,30 @@ void MainWindow::buildMenus() {
         busyDisabled_.push_back(m->menuAction());
         return m;
     };
-    // Each item passes its label to the dispatcher; most labels are the caption.
-    QMenu* strcnv = menu("MenuStrcnv", texts::kMenuConvert);
-    for (const auto& [name, label] : {std::pair{"MenuHK2ZK", texts::kConvHalfToFullKana},
-                                      {"MenuZK2HK", texts::kConvFullToHalfKana}, {"MenuZ2H", texts::kConvToHalf},
-                                      {"MenuH2Z", texts::kConvToFull}, {"MenuACap", texts::kConvWordCapitals},
-                                      {"MenuOmoji", texts::kConvUpper}, {"MenuKomoji", texts::kConvLower},
-                                      {"MenuHira2Kana", texts::kConvHiraToKata}, {"MenuKana2Hira", texts::kConvKataToHira},
-                                      {"MenuXrev", texts::kConvReverse}})
-        addConversionItem(strcnv, name, label, label);
-
-    QMenu* mime = menu("mimedecode", texts::kMenuMime);
-    addConversionItem(mime, "mojiCvt", texts::kMenuMimeHeader, texts::kConvMime);
-    addConversionItem(mime, "mojiCvtB", texts::kMenuMimeBroken, texts::kConvMimeBroken);
-    addConversionItem(mime, "mojiCvtQ", texts::kMenuMimeQuoted, texts::kConvMimeQuoted);
-
+    // The conversion items come from the one table, in its order; each passes
+    // its label to the dispatcher. The duplicate-line items have handlers of
+    // their own.
+    auto conversionItems = [this](QMenu* m, convert::ConversionGroup group) {
+        for (const auto& c : convert::conversions()) {
+            if (c.group != group) continue;
+            const std::string item(c.menuItem);
+            if (c.kind == convert::ConversionKind::Duplicates)
+                addMenuItem(m, item.c_str(), qs(std::string(c.caption)),
+                            c.extracting ? &MainWindow::Menumultiview_Click : &MainWindow::Menumultidel_Click);
+            else
+                addConversionItem(m, item, std::string(c.caption), std::string(c.label));
+        }
+    };
+    conversionItems(menu("MenuStrcnv", texts::kMenuConvert), convert::ConversionGroup::Characters);
+    conversionItems(menu("mimedecode", texts::kMenuMime), convert::ConversionGroup::Mime);
     QMenu* sort = menu("menu_sort", "&sort");
-    addConversionItem(sort, "menu_sort_a", "昇順(sortコマンド使用）", "昇順ソート");
-    addConversionItem(sort, "menu_sort_d", "降順(sort /rコマンド使用)", "降順ソート");
-    addConversionItem(sort, "menu_sortf_a", "数字昇順(sortf -n -sコマンド使用)", "昇順ソートn");
-    addConversionItem(sort, "menu_sortf_d", "数字降順(sortf -n -r -s)コマンド使用", "降順ソートn");
-    addConversionItem(sort, "menu_sortf_J_a", "日本語環境辞書順ソート昇順(sortf -J -b -s)", "sortf_J_a");
-    addConversionItem(sort, "menu_sortf_J_d", "日本語環境辞書順ソート降順(sortf -J -b -s -r)", "sortf_J_d");
+    conversionItems(sort, convert::ConversionGroup::Sort);
 
     QAction* count = addMenuItem(nullptr, "MenuStrcount", qs(texts::kMenuCount), &MainWindow::MenuStrcount_Click);
     count->setToolTip(qs(texts::kCountTip));
     busyDisabled_.push_back(count);
 
-    QMenu* hojo = menu("MenuHojo", texts::kMenuDuplicates);
-    addMenuItem(hojo, "Menumultidel", qs(texts::kMenuDeleteDuplicates), &MainWindow::Menumultidel_Click);
-    addMenuItem(hojo, "Menumultiview", qs(texts::kMenuExtractDuplicates), &MainWindow::Menumultiview_Click);
-    addConversionItem(hojo, "menu_fil_uniq_n", "重複行削除(uniq使用)", "uniq_n");
-    addConversionItem(hojo, "menu_fil_uniq_d", "重複行抽出(uniq -d使用)", "uniq_d");
-    addConversionItem(hojo, "menu_fil_uniq_dc", "重複行抽出(uniq -dc使用)", "uniq_dc");
+    conversionItems(menu("MenuHojo", texts::kMenuDuplicates), convert::ConversionGroup::Duplicates);
 
     QMenu* option = menuBar()->addMenu(qs("&Option"));
     option->setObjectName("MenuOption");
@@ -296,6 +287,8 @@ void MainWindow::render(unsigned changes) {
         clipKakunin->setEnabled(!busy);
         ClipTenso->setEnabled(!busy);
         for (QAction* a : busyDisabled_) a->setEnabled(!busy);
+        // What is typed while a job runs would be lost when its result lands.
+        if (!fillingText()) myTextBox->setReadOnly(busy);
         cancelButton->setVisible(busy);
         if (busy) placeCancelButton();
     }
@@ -347,7 +340,7 @@ void MainWindow::fillNextSlice() {
     fillPos_ = end;
     if (fillPos_ >= text.size()) {
         fillTimer_->stop();
-        myTextBox->setReadOnly(false);
+        myTextBox->setReadOnly(state_.busy());
         myTextBox->setUndoRedoEnabled(true);
     }
 }

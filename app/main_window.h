@@ -79,7 +79,7 @@ private:
     void fillCombo(QComboBox* box, const std::vector<Text>& items, bool keepEditText);
     QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, void (MainWindow::*slot)());
     // A conversion item: its handler passes `label` to runConversion.
-    void addConversionItem(QMenu* menu, const char* name, const char* caption, const char* label);
+    void addConversionItem(QMenu* menu, const std::string& name, const std::string& caption, const std::string& label);
     // Runs a model handler after taking the user's edits from the widgets.
     void forward(const std::function<void()>& handler);
 

@@ -15,26 +15,17 @@ inline constexpr const char* kStatusBefore = "置換前文字列";
 inline constexpr const char* kStatusAfter = "置換後文字列";
 inline constexpr const char* kStatusRunning = "変換中";
 inline constexpr const char* kStatusDone = "変換終了";
+inline constexpr const char* kCancelled = "中止しました";
+inline constexpr const char* kBusy = "前の処理が終わっていません";
+inline constexpr const char* kOutOfMemory = "メモリが足りませんでした。テキストはそのままです";
+inline constexpr const char* kWorkFailed = "処理に失敗しました。テキストはそのままです: ";
+inline constexpr const char* kUnknownConversion = "そのような変換はありません: ";
+inline constexpr const char* kClipboardHoldsNoText = "クリップボードにテキストがありません";
+inline constexpr const char* kClipboardHadReplacements =
+    "現在のクリップボード内容 (読めない文字を U+FFFD (�) に置き換えた箇所があります)";
 inline constexpr const char* kChangedMark = "変更";
 
-// Conversion labels: the dispatcher's keys (most equal their menu captions).
-inline constexpr const char* kConvHalfToFullKana = "ｶﾀｶﾅをカタカナに";
-inline constexpr const char* kConvFullToHalfKana = "カタカナをｶﾀｶﾅに";
-inline constexpr const char* kConvToHalf = "全角を半角に";
-inline constexpr const char* kConvToFull = "半角を全角に";
-inline constexpr const char* kConvWordCapitals = "単語先頭を大文字に";
-inline constexpr const char* kConvUpper = "大文字に変換";
-inline constexpr const char* kConvLower = "小文字に変換";
-inline constexpr const char* kConvHiraToKata = "ひらがなをカタカナに";
-inline constexpr const char* kConvKataToHira = "カタカナをひらがなに";
-inline constexpr const char* kConvReverse = "文字反転";
-inline constexpr const char* kConvMime = "MIMEデコード";
-inline constexpr const char* kConvMimeBroken = "MIMEデコードB";
-inline constexpr const char* kConvMimeQuoted = "MIMEデコードQ";
 inline constexpr const char* kMenuMime = "&mimeデコード";
-inline constexpr const char* kMenuMimeHeader = "ISO-2022-JPヘッダ";
-inline constexpr const char* kMenuMimeBroken = "Escブロークン";
-inline constexpr const char* kMenuMimeQuoted = "quoted-printable";
 inline constexpr const char* kMenuConvert = "文字種変換(&C)";
 inline constexpr const char* kMenuDuplicates = "重複行(&d)";
 inline constexpr const char* kMenuDeleteDuplicates = "重複行削除";

@@ -103,14 +103,14 @@ int main(int argc, char** argv) {
         t.restart();
         tick.start();
         probe.start();
-        state.run([&] { loop.quit(); });
+        state.run([&](const kk::Outcome&) { loop.quit(); });
         if (state.busy()) loop.exec();
         QApplication::processEvents();  // the widget has its first slice and has laid it out
         times.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
         while (window.fillingText()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         filled.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
         probe.stop();
-        if (state.status() != "変換終了") {
+        if (!state.lastOutcome().ok()) {
             std::cerr << "run failed: " << state.status() << "\n";
             return 1;
         }

@@ -1,81 +1,75 @@
 // kakikae-cli: the window's core without the window. Standard input is the
-// "clipboard" (or the real one with --clipboard), standard output the result.
+// "clipboard" (or the real one with --clipboard), standard output the text the
+// window would show; every command and conversion goes through the model's
+// own paths, so the two can never disagree.
 #include "app/editor_state.h"
-#include "app/texts.h"
-#include "convert/duplicates.h"
-#include "convert/kana_width.h"
-#include "convert/mod_nkf32.h"
-#include "convert/reverse_count.h"
+#include "convert/registry.h"
 #include "platform/clipboard_keeper.h"
 #include "platform/data_folder.h"
 #include "platform/file_store.h"
 #include "platform/input_bytes.h"
 #include "platform/qt_clipboard.h"
-#include "platform/qt_desktop.h"
 #include "platform/qt_process_runner.h"
 #include "platform/text_codec.h"
-#include "regex/operations.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
 
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <iostream>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 constexpr int kOk = 0, kFailed = 1, kUsage = 2;
 
-const char* kHelp = R"(usage: kakikae-cli [options] [COMMAND]
+const char* kHelp = R"(usage: kakikae-cli [options] COMMAND
+       kakikae-cli [options] -e CMD [-e CMD ...]
+       kakikae-cli [options] --convert NAME
+       kakikae-cli [options] --count
 
-Runs one command over standard input and writes the result to standard output
-(UTF-8; any line ends in, the platform's line ends out).
+Runs one command over standard input and writes the result to standard output,
+as the window's run button would. Bytes are kept as they come: UTF-8 as it is,
+a whole input in CP932 (Shift_JIS) converted to UTF-8, anything else byte for
+byte (what is no text never matches and passes through unchanged).
 
-  COMMAND              run like the window's run button: s/// tr/// m// are
-                       regular-expression commands (a pattern starting with ^
-                       or ending in $ works line by line); anything else runs
-                       as a shell filter (sort, grep, awk, pipes ...)
+  COMMAND              s/// tr/// m// are regular-expression commands (a
+                       pattern starting with ^ or ending in $ works line by
+                       line); anything else runs as a shell filter (sort,
+                       grep, awk, pipes ...)
   -e CMD               apply one s///, tr/// or m// command as it stands (no
                        line-anchor rule); may repeat, applied in order
+  --convert NAME       a built-in conversion by its short name or menu label
+                       (see --list-conversions)
+  --count              print the character / line / byte count
   --invert             m// keeps the lines that do not match (the -v box)
   --clipboard          read the system clipboard instead of standard input and
                        put the result back on it (the one-shot button)
-  --convert NAME       a built-in conversion: hankaku-to-zenkaku,
-                       zenkaku-to-hankaku, reverse, dedupe, extract-duplicates,
-                       mime (MIME header words), mime-broken (also JIS text
-                       whose ESC bytes were lost), mime-qp (quoted-printable
-                       JIS text)
-  --convert LABEL      any menu conversion, by its label or short name (case,
-                       width, kana, sorts, uniq ...): see --list-conversions
+  --input-encoding=E   auto (the default), utf-8 or cp932
+  --record-history     record the command in the window's history, as a run
+                       of the window does (not recorded otherwise)
+  --quiet              no status message on standard error
   --list-conversions   the conversions' names and labels
-  --count              print the character / line / byte count
   --help, --version
 
-Exit status: 0 done, 1 the command failed, 2 bad usage.
+Exit status: 0 done (an empty result too), 1 refused, failed or cancelled
+(nothing is written to standard output then), 2 bad usage.
 )";
 
-void writeAllStdout(std::string_view s) { kk::writeAll(stdout, s); }
-
-kk::Text inputText(std::string_view bytes) { return kk::decodeBytes(bytes); }
-
-// A clipboard that is standard input going in and a string coming out.
-class StdioClipboard final : public kk::Clipboard {
+// Standard input going in, nothing coming out: the result is the model's
+// working text, written by main once the outcome is known.
+class StdinClipboard final : public kk::Clipboard {
 public:
-    explicit StdioClipboard(std::string in) : in_(std::move(in)) {}
+    explicit StdinClipboard(std::string in) : in_(std::move(in)) {}
     // Standard input is read once: the first read hands the text over.
     std::optional<std::string> readText() override { return std::move(in_); }
-    bool writeText(const std::string& utf8) override { out = utf8; written = true; return true; }
-    std::string out;
-    bool written = false;
+    bool writeText(const std::string&) override { return true; }
+
 private:
     std::string in_;
 };
@@ -83,12 +77,12 @@ private:
 // Messages go to standard error; questions get their safe answer.
 class StderrPrompt final : public kk::Prompt {
 public:
-    Answer ask(const std::string& text, const std::string&, Icon icon, Buttons buttons) override {
+    Answer ask(const std::string& text, const std::string&, Icon, Buttons buttons) override {
         std::cerr << "kakikae-cli: " << text << "\n";
-        if (icon == Icon::Error) lastError = text;
+        said = text;
         return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
     }
-    std::string lastError;
+    std::string said;  // the last message, so the outcome is not said twice
 };
 
 class NoDesktop final : public kk::Desktop {
@@ -98,57 +92,110 @@ public:
     bool startProgram(const std::string&, const std::vector<std::string>&) override { return false; }
 };
 
-using Conversion = kk::Text (*)(std::string_view);
+struct Options {
+    std::vector<std::string> expressions;
+    std::optional<std::string> command, conversion;
+    bool invert = false, clipboard = false, count = false, quiet = false, recordHistory = false;
+    kk::InputEncoding encoding = kk::InputEncoding::Auto;
+};
 
-kk::Text dedupe(std::string_view t) {
-    auto r = kk::convert::delJufuku(t);
-    return r.outcome == kk::convert::DuplicateResult::Outcome::Found ? std::move(r.output) : kk::Text(t);
-}
-kk::Text extractDuplicates(std::string_view t) {
-    auto r = kk::convert::exJufuku(t);
-    return r.outcome == kk::convert::DuplicateResult::Outcome::Found ? std::move(r.output) : kk::Text();
-}
-
-// Line comparisons give the same lines over LF text as over its CR LF form
-// when there is no CR at all, so such a text skips both line-end crossings.
-bool worksOnLfText(Conversion fn) { return fn == &dedupe || fn == &extractDuplicates; }
-
-kk::Text mimeQuotedPrintable(std::string_view t) {
-    auto r = kk::convert::mimeDecodeQuotedPrintable(t);
-    return r ? std::move(r).value() : kk::Text(t);
+void listConversions() {
+    std::cout << "Conversions (name, then the label the window's menu passes):\n";
+    for (const auto& c : kk::convert::conversions()) std::cout << "  " << c.name << "\t" << c.label << "\n";
 }
 
-const std::map<std::string, Conversion>& conversions() {
-    static const std::map<std::string, Conversion> m = {
-        {"hankaku-to-zenkaku", &kk::convert::hankakuToZenkaku2},
-        {"zenkaku-to-hankaku", &kk::convert::zenkakuToHankaku},
-        {"reverse", &kk::convert::xrev},
-        {"dedupe", &dedupe},
-        {"extract-duplicates", &extractDuplicates},
-        {"mime", &kk::convert::mimeDecode},
-        {"mime-broken", &kk::convert::mimeDecodeBroken},
-        {"mime-qp", &mimeQuotedPrintable},
+// Parses the arguments; a return value is the exit status to end with at once.
+std::optional<int> parse(int argc, char** argv, Options& o) {
+    auto usage = [](const std::string& why) {
+        std::cerr << "kakikae-cli: " << why << " (see --help)\n";
+        return std::optional<int>(kUsage);
     };
-    return m;
+    bool onlyCommand = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        std::optional<std::string> value;
+        if (!onlyCommand && a.starts_with("--") && a.find('=') != std::string::npos) {
+            value = a.substr(a.find('=') + 1);
+            a = a.substr(0, a.find('='));
+        }
+        auto take = [&]() -> std::optional<std::string> {
+            if (value) return value;
+            if (i + 1 < argc) return std::string(argv[++i]);
+            return std::nullopt;
+        };
+        if (onlyCommand || a.empty() || a[0] != '-' || a == "-" || a.find('/') != std::string::npos) {
+            if (o.command) return usage("only one COMMAND may be given");
+            o.command = argv[i];
+            continue;
+        }
+        if (a == "--") { onlyCommand = true; continue; }
+        if (a == "--help" || a == "-h") { std::cout << kHelp; return kOk; }
+        if (a == "--version") { std::cout << "kakikae-cli " << KAKIKAE_VERSION << "\n"; return kOk; }
+        if (a == "--list-conversions") { listConversions(); return kOk; }
+        if (a == "--hold-clipboard") return kk::runClipboardHolder(argc, argv);
+        if (a == "--invert") { o.invert = true; continue; }
+        if (a == "--clipboard") { o.clipboard = true; continue; }
+        if (a == "--count") { o.count = true; continue; }
+        if (a == "--quiet" || a == "-q") { o.quiet = true; continue; }
+        if (a == "--record-history") { o.recordHistory = true; continue; }
+        if (a == "-e" || a == "--convert" || a == "--input-encoding") {
+            const auto v = take();
+            if (!v) return usage(a + " needs an argument");
+            if (a == "-e") o.expressions.push_back(*v);
+            else if (a == "--convert") o.conversion = *v;
+            else if (*v == "auto") o.encoding = kk::InputEncoding::Auto;
+            else if (*v == "utf-8" || *v == "utf8") o.encoding = kk::InputEncoding::Utf8;
+            else if (*v == "cp932" || *v == "shift_jis" || *v == "sjis") o.encoding = kk::InputEncoding::Cp932;
+            else return usage("unknown input encoding \"" + *v + "\": auto, utf-8 or cp932");
+            continue;
+        }
+        return usage("unknown option " + a);
+    }
+    const int modes = (o.command ? 1 : 0) + (o.expressions.empty() ? 0 : 1) + (o.conversion ? 1 : 0) + (o.count ? 1 : 0);
+    if (modes != 1) return usage("give one of COMMAND, -e CMD, --convert NAME or --count");
+    if (o.command) {
+        if (const auto c = kk::regex::classifyCommand(*o.command); c == kk::regex::CommandMode::Filter && o.invert)
+            return usage("--invert goes with an m// command");
+    }
+    for (const auto& e : o.expressions)
+        if (kk::regex::classifyCommand(e) == kk::regex::CommandMode::Filter)
+            return usage("-e takes an s///, tr/// or m// command: " + e);
+    if (o.conversion && !kk::convert::findConversion(*o.conversion))
+        return usage("unknown conversion \"" + *o.conversion + "\"");
+    return std::nullopt;
 }
 
-// What the window does to its text, through the same model: `act` starts it
-// and calls `done` when it has ended.
-using Action = std::function<void(kk::EditorState&, std::function<void()> done)>;
+// Waits for an operation that ends through its handler, later or at once.
+kk::Outcome await(const std::function<void(kk::OutcomeHandler)>& start) {
+    std::optional<kk::Outcome> result;
+    QEventLoop loop;
+    start([&](const kk::Outcome& o) {
+        result = o;
+        loop.quit();
+    });
+    if (!result) loop.exec();
+    return *result;
+}
 
-int runLikeWindow(int argc, char** argv, bool useClipboard, const Action& act) {
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (const auto exit = parse(argc, argv, o)) return *exit;
+
     std::unique_ptr<QCoreApplication> app;
-    if (useClipboard) app = std::make_unique<QGuiApplication>(argc, argv);
+    if (o.clipboard) app = std::make_unique<QGuiApplication>(argc, argv);
     else app = std::make_unique<QCoreApplication>(argc, argv);
 
     std::unique_ptr<kk::Clipboard> clipboard;
-    StdioClipboard* stdio = nullptr;
-    if (useClipboard) {
+    if (o.clipboard) {
         clipboard = std::make_unique<kk::QtClipboard>();
     } else {
-        auto c = std::make_unique<StdioClipboard>(kk::decodeBytes(kk::InputBytes::fromStdin().view()));
-        stdio = c.get();
-        clipboard = std::move(c);
+        kk::DecodedAs as{};
+        std::string text = kk::decodeBytes(kk::InputBytes::fromStdin().view(), o.encoding, &as);
+        if (as == kk::DecodedAs::Cp932 && o.encoding == kk::InputEncoding::Auto && !o.quiet)
+            std::cerr << "kakikae-cli: 入力を CP932 (Shift_JIS) として読み、UTF-8 で出力します\n";
+        clipboard = std::make_unique<StdinClipboard>(std::move(text));
     }
     const std::string exeDir = kk::executableDirectory();
     kk::LocalFileStore files;
@@ -156,161 +203,59 @@ int runLikeWindow(int argc, char** argv, bool useClipboard, const Action& act) {
     NoDesktop desktop;
     kk::QtProcessRunner processes;
     kk::InlineTaskRunner tasks;
-    kk::EditorState state(kk::Services{*clipboard, files, prompt, desktop, processes, tasks,
-                                       kk::DataFolder::locate(exeDir), exeDir});
-    state.loadClipboard();
-    bool done = false;
-    QEventLoop loop;
-    act(state, [&] {
-        done = true;
-        loop.quit();
-    });
-    if (!done) loop.exec();
-    if (state.status() != kk::texts::kStatusDone && !state.workingText().empty()) {
-        if (prompt.lastError.empty()) std::cerr << "kakikae-cli: " << state.status() << "\n";
+    kk::Services services{*clipboard, files, prompt, desktop, processes, tasks, kk::DataFolder::locate(exeDir), exeDir};
+    services.recordsHistory = o.recordHistory;
+    kk::EditorState state(services);
+    state.setInvert(o.invert);
+
+    auto say = [&](const kk::Outcome& outcome) {
+        if (outcome.message.empty() || outcome.message == prompt.said) return;
+        if (!outcome.ok() || !o.quiet) std::cerr << "kakikae-cli: " << outcome.message << "\n";
+    };
+    kk::Outcome outcome = await([&](kk::OutcomeHandler done) { state.loadClipboard(std::move(done)); });
+    if (!outcome.ok()) {
+        say(outcome);
         return kFailed;
     }
-    if (useClipboard) {
-        state.copyBack();
+    if (o.command) {
+        state.setCommandLineFromView(*o.command);
+        outcome = await([&](kk::OutcomeHandler done) { state.run(std::move(done)); });
+    } else if (o.conversion) {
+        outcome = await([&](kk::OutcomeHandler done) { state.runConversion(*o.conversion, std::move(done)); });
+    } else if (o.count) {
+        outcome = await([&](kk::OutcomeHandler done) { state.countCharacters(std::move(done)); });
+        if (outcome.ok()) {
+            std::cout << outcome.message << "\n";
+            std::cout.flush();
+            return std::cout.good() ? kOk : (std::cerr << "kakikae-cli: 標準出力に書き込めませんでした\n", kFailed);
+        }
+    } else {
+        for (const auto& e : o.expressions) {
+            state.setCommandLineFromView(e);
+            outcome = await([&](kk::OutcomeHandler done) { state.run(std::move(done), kk::EditorState::RunForm::AsItStands); });
+            if (!outcome.ok()) break;
+        }
+    }
+    say(outcome);
+    if (!outcome.ok()) return kFailed;
+
+    if (o.clipboard) {
+        outcome = await([&](kk::OutcomeHandler done) { state.copyBack(std::move(done)); });
+        if (!outcome.ok()) {
+            say(outcome);
+            return kFailed;
+        }
+        // On X11 the text lives in this process: a keeper serves it after we exit.
         std::string text;
         if (kk::ownsClipboardText(&text) && !kk::handClipboardToHolder(exeDir + "/kakikae-cli", text)) {
-            std::cerr << "kakikae-cli: could not keep the result on the clipboard\n";
+            std::cerr << "kakikae-cli: クリップボードに結果を残せませんでした\n";
             return kFailed;
         }
         return kOk;
     }
-    (void)stdio;
-    writeAllStdout(state.workingText());
-    return kOk;
-}
-
-Action runCommand(const std::string& command, bool invert) {
-    return [command, invert](kk::EditorState& state, std::function<void()> done) {
-        state.setCommandLineFromView(command);
-        state.setInvert(invert);
-        state.run(std::move(done));
-    };
-}
-
-Action runConversion(const std::string& label) {
-    return [label](kk::EditorState& state, std::function<void()> done) {
-        state.setObserver([&state, done](unsigned changes) {
-            if ((changes & kk::EditorState::Busy) && !state.busy()) done();
-        });
-        state.runConversion(label);
-        if (!state.busy()) done();
-    };
-}
-
-// Short names for the menu conversions (their Japanese labels work too).
-const std::map<std::string, std::string>& conversionAliases() {
-    static const std::map<std::string, std::string> m = {
-        {"to-half-width", "全角を半角に"}, {"to-full-width", "半角を全角に"}, {"capitalize-words", "単語先頭を大文字に"},
-        {"upper", "大文字に変換"}, {"lower", "小文字に変換"}, {"hiragana-to-katakana", "ひらがなをカタカナに"},
-        {"katakana-to-hiragana", "カタカナをひらがなに"}, {"sort", "昇順ソート"}, {"sort-reverse", "降順ソート"},
-        {"sort-numeric", "昇順ソートn"}, {"sort-numeric-reverse", "降順ソートn"}, {"sort-japanese", "sortf_J_a"},
-        {"sort-japanese-reverse", "sortf_J_d"}, {"uniq", "uniq_n"}, {"uniq-d", "uniq_d"}, {"uniq-dc", "uniq_dc"},
-        {"hankaku-to-zenkaku", "ｶﾀｶﾅをカタカナに"}, {"zenkaku-to-hankaku", "カタカナをｶﾀｶﾅに"}, {"reverse", "文字反転"},
-        {"mime", "MIMEデコード"}, {"mime-broken", "MIMEデコードB"}, {"mime-qp", "MIMEデコードQ"},
-    };
-    return m;
-}
-
-void listConversions() {
-    std::cout << "Menu conversions (name, then the label the window's menu passes):\n";
-    for (const auto& [alias, label] : conversionAliases()) std::cout << "  " << alias << "\t" << label << "\n";
-    std::cout << "Duplicate lines (the 重複行 menu's own items):\n  dedupe\n  extract-duplicates\n";
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::vector<std::string> expressions;
-    std::string command, conversion;
-    bool haveCommand = false, invert = false, useClipboard = false, count = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--help" || a == "-h") { std::cout << kHelp; return kOk; }
-        if (a == "--version") { std::cout << "kakikae-cli " << KAKIKAE_VERSION << "\n"; return kOk; }
-        if (a == "--hold-clipboard") return kk::runClipboardHolder(argc, argv);
-        if (a == "--invert") { invert = true; continue; }
-        if (a == "--clipboard") { useClipboard = true; continue; }
-        if (a == "--count") { count = true; continue; }
-        if (a == "--list-conversions") { listConversions(); return kOk; }
-        if (a == "-e" || a == "--convert") {
-            if (i + 1 >= argc) { std::cerr << "kakikae-cli: " << a << " needs an argument\n"; return kUsage; }
-            (a == "-e" ? (expressions.push_back(argv[++i]), void()) : (conversion = argv[++i], void()));
-            continue;
-        }
-        if (a == "--") {
-            if (i + 1 < argc) { command = argv[++i]; haveCommand = true; }
-            continue;
-        }
-        if (a.size() > 1 && a[0] == '-' && !haveCommand && a.find('/') == std::string::npos) {
-            std::cerr << "kakikae-cli: unknown option " << a << " (see --help)\n";
-            return kUsage;
-        }
-        if (haveCommand) { std::cerr << "kakikae-cli: only one COMMAND may be given\n"; return kUsage; }
-        command = a;
-        haveCommand = true;
+    if (!kk::writeAll(stdout, state.workingText())) {
+        std::cerr << "kakikae-cli: 標準出力に書き込めませんでした\n";
+        return kFailed;
     }
-    const int modes = (haveCommand ? 1 : 0) + (expressions.empty() ? 0 : 1) + (conversion.empty() ? 0 : 1) + (count ? 1 : 0);
-    if (modes != 1) {
-        std::cerr << "kakikae-cli: give one of COMMAND, -e CMD, --convert NAME or --count (see --help)\n";
-        return kUsage;
-    }
-    if (haveCommand) return runLikeWindow(argc, argv, useClipboard, runCommand(command, invert));
-    if (useClipboard) { std::cerr << "kakikae-cli: --clipboard goes with COMMAND\n"; return kUsage; }
-
-    Conversion fn = nullptr;
-    if (!conversion.empty()) {
-        // The text-only conversions run directly; the rest (filters among
-        // them) through the model, as the window runs them.
-        if (const auto it = conversions().find(conversion); it != conversions().end()) {
-            fn = it->second;
-        } else {
-            const auto alias = conversionAliases().find(conversion);
-            const std::string label = alias != conversionAliases().end() ? alias->second : conversion;
-            if (!kk::isConversionLabel(label)) {
-                std::cerr << "kakikae-cli: unknown conversion \"" << conversion << "\" (see --list-conversions)\n";
-                return kUsage;
-            }
-            return runLikeWindow(argc, argv, false, runConversion(label));
-        }
-    }
-    std::optional<kk::InputBytes> input{kk::InputBytes::fromStdin()};
-    const std::string_view bytes = input->view();
-    if (fn && worksOnLfText(fn) && bytes.find('\r') == std::string_view::npos && kk::isValidUtf8(bytes)) {
-        // Straight from the input to the output, no result text built.
-        const bool extract = fn == &extractDuplicates;
-        bool ok = true;
-        if (bytes.find('\n') == std::string_view::npos) {
-            if (!extract) ok = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
-        } else {
-            kk::convert::scanDuplicates(bytes, extract, [&ok](std::string_view piece) {
-                ok = ok && std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
-            });
-        }
-        return std::fflush(stdout) == 0 && ok ? kOk : kFailed;
-    }
-    kk::Text text = inputText(bytes);
-    input.reset();  // the working text is a copy now; let the input's pages go
-    if (count) {
-        std::cout << kk::convert::countStatus(kk::convert::countText(text)) << "\n";
-        return kOk;
-    }
-    if (fn) {
-        writeAllStdout(fn(text));
-        return kOk;
-    }
-    for (const auto& e : expressions) {
-        auto r = kk::regex::applyCommand(e, text, invert ? 1 : 0);
-        if (!r) {
-            std::cerr << "kakikae-cli: " << e << ": " << r.error().message << "\n";
-            return kFailed;
-        }
-        text = std::move(r).value();
-    }
-    writeAllStdout(text);
     return kOk;
 }

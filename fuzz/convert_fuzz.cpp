@@ -1,11 +1,10 @@
 // Fuzz target: the built-in conversions and the run command's classifier.
-// Valid UTF-8 in gives valid UTF-8 out and counts never go negative; the
-// classifier takes any command. (Reversing twice need not give the text
+// Valid UTF-8 in gives valid UTF-8 out, any bytes in never crash, counts
+// never go negative; the classifier takes any command. (Reversing twice need not give the text
 // back: a mark standing alone after a control joins a letter once reversed.)
 #include "app/editor_state.h"
-#include "convert/case_width.h"
 #include "convert/duplicates.h"
-#include "convert/kana_width.h"
+#include "convert/registry.h"
 #include "convert/reverse_count.h"
 #include "platform/text_codec.h"
 
@@ -25,11 +24,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)kk::classifyCommand(text);
     (void)kk::passesCommandCheck(text);
     (void)kk::isLineAnchored(text);
-    if (!kk::isValidUtf8(text)) return 0;  // the working text is always valid UTF-8
     using namespace kk::convert;
-    for (auto* f : {&hankakuToZenkaku2, &zenkakuToHankaku, &xrev, &toUpperCase, &toLowerCase, &toWordCapitals,
-                    &toFullWidth, &toHalfWidth, &hiraganaToKatakana, &katakanaToHiragana})
-        mustBeText(f(text));
+    const bool valid = kk::isValidUtf8(text);
+    // Every text conversion of the menus, through the same runner as the
+    // model; bytes that are no UTF-8 must come through, never crash it.
+    for (const auto& c : conversions()) {
+        if (c.kind != ConversionKind::Text) continue;
+        auto r = applyConversion(c, text);
+        if (r && valid) mustBeText(r.value());
+    }
+    if (!valid) return 0;
     mustBeText(delJufuku(text).output);
     mustBeText(exJufuku(text).output);
     const Counts c = countText(text);

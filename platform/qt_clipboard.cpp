@@ -38,6 +38,12 @@ std::optional<std::string> QtClipboard::readText() {
 
 bool QtClipboard::writeText(const std::string& utf8) { return setClipboardText(QString::fromStdString(utf8)); }
 
+bool QtClipboard::holdsText() {
+    QClipboard* cb = QGuiApplication::clipboard();
+    const QMimeData* data = cb ? cb->mimeData(QClipboard::Clipboard) : nullptr;
+    return data && data->hasText();
+}
+
 std::optional<Clipboard::TextMaker> QtClipboard::snapshotText() {
     auto text = clipboardText();
     if (!text) return std::nullopt;

@@ -9,6 +9,7 @@ class QtClipboard final : public Clipboard {
 public:
     std::optional<std::string> readText() override;
     bool writeText(const std::string& utf8) override;
+    bool holdsText() override;
     // The UI-thread halves only hand over Qt's shared string; the UTF-8
     // crossings run wherever the other halves are called.
     std::optional<TextMaker> snapshotText() override;

@@ -9,9 +9,14 @@
 
 namespace kk {
 
+// Input: what the user gave cannot be used (a bad pattern); Fault: it ran
+// into a limit or the world failed it; Cancelled: the user stopped it.
+enum class ErrorKind { Input, Fault, Cancelled };
+
 struct Error {
     std::string message;
     std::int64_t column = -1;  // 0-based character column in the command, -1 when none applies
+    ErrorKind kind = ErrorKind::Input;
 };
 
 template <class T>
@@ -31,7 +36,7 @@ private:
     std::variant<T, Error> v_;
 };
 
-using Text = std::string;  // valid UTF-8, CR LF line ends inside
+using Text = std::string;  // UTF-8, LF line ends; bytes that are no UTF-8 kept as they came
 using TextResult = Result<Text>;
 
 }  // namespace kk

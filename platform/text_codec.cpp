@@ -149,6 +149,40 @@ bool isValidUtf8(std::string_view s) {
     return isValidUtf8Scalar(s);
 }
 
+std::size_t validUtf8Prefix(std::string_view s) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const std::size_t n = s.size();
+    auto cont = [&](std::size_t i) { return i < n && (p[i] & 0xC0) == 0x80; };
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned c = p[i];
+        std::size_t len = 0;
+        if (c < 0x80) len = 1;
+        else if (c >= 0xC2 && c < 0xE0 && cont(i + 1)) len = 2;
+        else if (c >= 0xE0 && c < 0xF0 && cont(i + 1) && cont(i + 2) && !(c == 0xE0 && p[i + 1] < 0xA0) &&
+                 !(c == 0xED && p[i + 1] > 0x9F)) len = 3;
+        else if (c >= 0xF0 && c <= 0xF4 && cont(i + 1) && cont(i + 2) && cont(i + 3) &&
+                 !(c == 0xF0 && p[i + 1] < 0x90) && !(c == 0xF4 && p[i + 1] > 0x8F)) len = 4;
+        if (len == 0) return i;
+        i += len;
+    }
+    return n;
+}
+
+void forEachValidRun(std::string_view s, const std::function<void(std::string_view, bool)>& visit) {
+    if (isValidUtf8(s)) {
+        if (!s.empty()) visit(s, true);
+        return;
+    }
+    while (!s.empty()) {
+        const std::size_t good = validUtf8Prefix(s);
+        if (good > 0) visit(s.substr(0, good), true);
+        if (good == s.size()) return;
+        visit(s.substr(good, 1), false);
+        s.remove_prefix(good + 1);
+    }
+}
+
 void appendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,12 @@ bool writeAll(std::FILE* out, std::string_view text);
 
 bool isValidUtf8(std::string_view bytes);
 bool isValidUtf8Scalar(std::string_view bytes);  // the same, byte by byte (the reference)
+// How many bytes from the start are valid UTF-8 (the whole size when all are).
+std::size_t validUtf8Prefix(std::string_view bytes);
+// Hands each maximal run of valid UTF-8 to `visit` (valid = true) and each
+// byte between them on its own (valid = false), in order; a valid text is
+// one call.
+void forEachValidRun(std::string_view bytes, const std::function<void(std::string_view, bool valid)>& visit);
 
 // How bytes from outside are read, decided once for the whole input.
 enum class InputEncoding { Auto, Utf8, Cp932 };

@@ -54,9 +54,10 @@ TextResult substituteLiteral(std::string_view needle, const Replacement& rep, bo
         if (at == std::string_view::npos) break;
         out.append(text.substr(copied, at - copied));
         rep.expand(out, group);
+        if (out.size() > kMaxOutputBytes) return outputTooBigError();
         copied = at + needle.size();
         if (!global) break;
-        if ((++count & 4095) == 0 && cancelled(cancel)) return Error{kCancelledMessage, -1};
+        if ((++count & 4095) == 0 && cancelled(cancel)) return cancelledError();
     }
     out.append(text.substr(copied));
     return out;
@@ -79,12 +80,13 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
         if (me < ms || ms < copied) return Error{"\\K may not move the match start backwards here", -1};
         out.append(text.substr(copied, ms - copied));
         rep.expand(out, group);
+        if (out.size() > kMaxOutputBytes) return outputTooBigError();
         copied = me;
         if (!global) break;
         // Perl's rule: after an empty match the next one may not be empty at the same place.
         notEmpty = ms == me;
         start = me;
-        if ((++count & 4095) == 0 && cancelled(cancel)) return Error{kCancelledMessage, -1};
+        if ((++count & 4095) == 0 && cancelled(cancel)) return cancelledError();
     }
     out.append(text.substr(copied));
     return out;
@@ -111,10 +113,22 @@ TextResult Replace(std::string_view command, std::string_view text, CancelFlag c
     return runSubstitute(ps.value(), command, text, cancel);
 }
 
-TextResult Translate(std::string_view command, std::string_view text, CancelFlag) {
+TextResult Translate(std::string_view command, std::string_view text, CancelFlag cancel) {
     auto ps = parseAs(command, CommandKind::Translate, "tr/list/list/");
     if (!ps) return ps.error();
-    return transliterate(ps.value().cmd, ps.value().opts, command, text);
+    if (isValidUtf8(text)) return transliterate(ps.value().cmd, ps.value().opts, command, text, cancel);
+    // Bytes that are no UTF-8 are no characters to translate: they pass as they are.
+    std::string out;
+    std::optional<Error> failure;
+    forEachValidRun(text, [&](std::string_view run, bool valid) {
+        if (failure) return;
+        if (!valid) return out.append(run), void();
+        auto r = transliterate(ps.value().cmd, ps.value().opts, command, run, cancel);
+        if (r) out.append(r.value());
+        else failure = r.error();
+    });
+    if (failure) return *failure;
+    return out;
 }
 
 Result<bool> Match(std::string_view command, std::string_view line) {
@@ -172,7 +186,7 @@ TextResult xmatch(std::string_view command, std::string_view text, int invert, C
             out.append(line);
             out.push_back('\n');
         }
-        if ((++count & 4095) == 0 && cancelled(cancel)) return Error{kCancelledMessage, -1};
+        if ((++count & 4095) == 0 && cancelled(cancel)) return cancelledError();
     }
     return out;
 }

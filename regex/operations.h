@@ -14,6 +14,12 @@ namespace kk::regex {
 // A cancel flag that long loops look at now and then; null means "never".
 using CancelFlag = const std::atomic<bool>*;
 inline constexpr const char* kCancelledMessage = "cancelled";
+// A result past this is a runaway (s/x/<10,000 y>/g over a big text), not a
+// text to work on: the operation stops, the same bound as a filter's output.
+inline constexpr std::size_t kMaxOutputBytes = std::size_t{1} << 30;
+inline constexpr const char* kOutputTooBigMessage = "結果が大きすぎるので止めました (1024 MB を超えました)。テキストはそのままです";
+inline Error cancelledError() { return Error{kCancelledMessage, -1, ErrorKind::Cancelled}; }
+inline Error outputTooBigError() { return Error{kOutputTooBigMessage, -1, ErrorKind::Fault}; }
 
 // The engine's three entry points, on whole commands.
 TextResult Replace(std::string_view command, std::string_view text, CancelFlag cancel = nullptr);

@@ -71,9 +71,9 @@ MatchStatus Pattern::match(std::string_view subject, std::size_t start, bool not
     if (rc == PCRE2_ERROR_NOMATCH) return MatchStatus::NotFound;
     if (rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT || rc == PCRE2_ERROR_HEAPLIMIT ||
         rc == PCRE2_ERROR_JIT_STACKLIMIT || rc == PCRE2_ERROR_NOMEMORY)
-        lastError_ = Error{kTooComplexMessage, -1};
+        lastError_ = Error{kTooComplexMessage, -1, ErrorKind::Fault};
     else
-        lastError_ = Error{"match failed: " + pcreMessage(rc), -1};
+        lastError_ = Error{"match failed: " + pcreMessage(rc), -1, ErrorKind::Fault};
     return MatchStatus::Failed;
 }
 

@@ -2,6 +2,7 @@
 #include "regex/translit.h"
 
 #include "platform/text_codec.h"
+#include "regex/operations.h"
 #include "regex/replacement.h"
 
 #include <algorithm>
@@ -74,7 +75,8 @@ private:
 
 }  // namespace
 
-TextResult transliterate(const Command& cmd, const Options& o, std::string_view command, std::string_view text) {
+TextResult transliterate(const Command& cmd, const Options& o, std::string_view command, std::string_view text,
+                         const std::atomic<bool>* cancel) {
     auto search = expandList(cmd.pattern, command, cmd.patternOffset);
     if (!search) return search.error();
     auto repl = expandList(cmd.replacement, command, cmd.replacementOffset);
@@ -139,7 +141,14 @@ TextResult transliterate(const Command& cmd, const Options& o, std::string_view 
     std::size_t run = 0, i = 0;
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
+    constexpr std::size_t kCheckEvery = 4u << 20;
+    std::size_t nextCheck = kCheckEvery;
     while (i < size) {
+        if (i >= nextCheck) {
+            nextCheck = i + kCheckEvery;
+            if (cancel && cancel->load(std::memory_order_relaxed)) return cancelledError();
+            if (out.size() > kMaxOutputBytes) return outputTooBigError();
+        }
         if (lead >= 0) {
             const void* q = std::memchr(bytes + i, lead, size - i);
             const std::size_t next = q ? static_cast<std::size_t>(static_cast<const unsigned char*>(q) - bytes) : size;

@@ -5,11 +5,13 @@
 #include "platform/result.h"
 #include "regex/command.h"
 
+#include <atomic>
 #include <string_view>
 
 namespace kk::regex {
 
+// Looks at `cancel` every few MB of text.
 TextResult transliterate(const Command& cmd, const Options& options, std::string_view command,
-                         std::string_view text);
+                         std::string_view text, const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace kk::regex

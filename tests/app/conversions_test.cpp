@@ -28,12 +28,12 @@ void start(Rig& r, const Text& text, Seen* seen = nullptr) {
 
 TEST(Conversion, KanaAndReverseGoThroughOutTotxtBox) {
     const struct { const char* label; const char* in; const char* out; } cases[] = {
-        {texts::kConvHalfToFullKana, "ｶﾞｷﾞｸﾞ ｱﾞ", "ガギグ ア゛"},
-        {texts::kConvFullToHalfKana, "ガギグ", "ｶﾞｷﾞｸﾞ"},
-        {texts::kConvReverse, "abc\n\nde", "cba\n\ned"},
-        {texts::kConvMime, "Subject: =?UTF-8?B?5pel5pys?=", "Subject: 日本"},
-        {texts::kConvMimeBroken, "$B%F%9%H(B", "テスト"},
-        {texts::kConvMimeQuoted, "=1B$B%F=\n%9%H=1B(B a=3Db", "テスト a=b"},
+        {"ｶﾀｶﾅをカタカナに", "ｶﾞｷﾞｸﾞ ｱﾞ", "ガギグ ア゛"},
+        {"カタカナをｶﾀｶﾅに", "ガギグ", "ｶﾞｷﾞｸﾞ"},
+        {"文字反転", "abc\n\nde", "cba\n\ned"},
+        {"MIMEデコード", "Subject: =?UTF-8?B?5pel5pys?=", "Subject: 日本"},
+        {"MIMEデコードB", "$B%F%9%H(B", "テスト"},
+        {"MIMEデコードQ", "=1B$B%F=\n%9%H=1B(B a=3Db", "テスト a=b"},
     };
     for (const auto& c : cases) {
         Rig r;
@@ -131,7 +131,7 @@ TEST(Conversion, FailedFilterKeepsTheText) {
 }
 
 TEST(Conversion, EmptyTextOrUnknownLabelChangesNothing) {
-    for (const auto& [text, label] : {std::pair<Text, std::string>{"", texts::kConvReverse},
+    for (const auto& [text, label] : {std::pair<Text, std::string>{"", "文字反転"},
                                       {"abc", "no such conversion"}}) {
         Rig r;
         Seen seen;

@@ -26,6 +26,7 @@ public:
         if (!reachable) return std::nullopt;
         return hasText ? text : std::string();
     }
+    bool holdsText() override { return hasText; }
     bool writeText(const std::string& utf8) override {
         if (!takesText) return false;
         text = utf8;
@@ -127,7 +128,7 @@ struct Rig {
     void runAndWait(int timeoutMs = 20000) {
         bool done = false;
         QEventLoop loop;
-        state.run([&] { done = true; loop.quit(); });
+        state.run([&](const Outcome&) { done = true; loop.quit(); });
         if (!done) {
             QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
             loop.exec();

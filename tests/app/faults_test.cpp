@@ -52,7 +52,7 @@ struct DiskRig {
         state.setCommandLineFromView(command);
         bool done = false;
         QEventLoop loop;
-        state.run([&] { done = true; loop.quit(); });
+        state.run([&](const Outcome&) { done = true; loop.quit(); });
         if (!done) {
             QTimer::singleShot(60000, &loop, &QEventLoop::quit);
             loop.exec();
@@ -70,13 +70,13 @@ TEST(Faults, UnreachableClipboardKeepsTheText) {
     r.state.markChanged();
 
     bool ok = true;
-    r.state.loadClipboard([&](bool loaded) { ok = loaded; });
+    r.state.loadClipboard([&](const Outcome& o) { ok = o.ok(); });
     EXPECT_FALSE(ok);
     EXPECT_EQ(r.state.workingText(), "mine");
     EXPECT_EQ(r.state.status(), texts::kClipboardUnreadable);
 
     ok = true;
-    r.state.copyBack([&](bool copied) { ok = copied; });
+    r.state.copyBack([&](const Outcome& o) { ok = o.ok(); });
     EXPECT_FALSE(ok);
     EXPECT_EQ(r.state.status(), texts::kClipboardUnwritable);
     EXPECT_TRUE(r.state.changedMark());  // not sent anywhere, so still unsaved
@@ -210,7 +210,7 @@ TEST(Faults, RunawayFiltersAreStopped) {
     r.state.setCommandLineFromView("trap '' TERM; sleep 31.25 | cat");
     bool done = false;
     QEventLoop loop;
-    r.state.run([&] { done = true; loop.quit(); });
+    r.state.run([&](const Outcome&) { done = true; loop.quit(); });
     QTimer::singleShot(200, [&] { r.state.cancel(); });
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
     loop.exec();

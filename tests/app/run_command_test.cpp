@@ -187,7 +187,7 @@ TEST(Run, HangingFilterIsCancelled) {
     r.state.setCommandLineFromView("sleep 100");
     bool done = false;
     QEventLoop loop;
-    r.state.run([&] { done = true; loop.quit(); });
+    r.state.run([&](const Outcome&) { done = true; loop.quit(); });
     EXPECT_TRUE(r.state.busy());
     r.state.run();  // a second run is refused while one runs
     QTimer::singleShot(200, [&] { r.state.cancel(); });

@@ -1,0 +1,134 @@
+// The conversion table and the slicing runner for text conversions.
+#include "convert/registry.h"
+
+#include "convert/case_width.h"
+#include "convert/kana_width.h"
+#include "convert/mod_nkf32.h"
+#include "convert/reverse_count.h"
+#include "platform/text_codec.h"
+#include "regex/operations.h"
+
+#include <array>
+
+namespace kk::convert {
+
+namespace {
+
+template <Text (*F)(std::string_view)>
+TextResult always(std::string_view text) { return F(text); }
+
+// A width step, then its fix-up replace for the backslash and "￥".
+template <Text (*F)(std::string_view), const char* FixUp>
+TextResult withFixUp(std::string_view text) { return regex::xsed(FixUp, F(text)); }
+constexpr char kYenToBackslash[] = "s/￥/\\\\/gk";  // the replacement is an escaped backslash
+constexpr char kBackslashToYen[] = "s/\\\\/￥/gk";  // the pattern is an escaped backslash
+
+using G = ConversionGroup;
+using K = ConversionKind;
+
+constexpr Conversion text(std::string_view label, std::string_view name, std::string_view caption,
+                          std::string_view item, G group, TextResult (*apply)(std::string_view), bool lineLocal) {
+    return Conversion{label, name, caption, item, group, K::Text, apply, {}, false, lineLocal};
+}
+constexpr Conversion filter(std::string_view label, std::string_view name, std::string_view caption,
+                            std::string_view item, G group, K kind, std::string_view command) {
+    return Conversion{label, name, caption, item, group, kind, nullptr, command, false, false};
+}
+constexpr Conversion duplicates(std::string_view label, std::string_view name, std::string_view item, bool extracting) {
+    return Conversion{label, name, label, item, G::Duplicates, K::Duplicates, nullptr, {}, extracting, false};
+}
+
+const std::array kTable = {
+    text("ｶﾀｶﾅをカタカナに", "hankaku-to-zenkaku", "ｶﾀｶﾅをカタカナに", "MenuHK2ZK", G::Characters,
+         &always<hankakuToZenkaku2>, true),
+    text("カタカナをｶﾀｶﾅに", "zenkaku-to-hankaku", "カタカナをｶﾀｶﾅに", "MenuZK2HK", G::Characters,
+         &always<zenkakuToHankaku>, true),
+    text("全角を半角に", "to-half-width", "全角を半角に", "MenuZ2H", G::Characters,
+         &withFixUp<toHalfWidth, kYenToBackslash>, true),
+    text("半角を全角に", "to-full-width", "半角を全角に", "MenuH2Z", G::Characters,
+         &withFixUp<toFullWidth, kBackslashToYen>, true),
+    text("単語先頭を大文字に", "capitalize-words", "単語先頭を大文字に", "MenuACap", G::Characters,
+         &always<toWordCapitals>, true),
+    text("大文字に変換", "upper", "大文字に変換", "MenuOmoji", G::Characters, &always<toUpperCase>, true),
+    text("小文字に変換", "lower", "小文字に変換", "MenuKomoji", G::Characters, &always<toLowerCase>, true),
+    text("ひらがなをカタカナに", "hiragana-to-katakana", "ひらがなをカタカナに", "MenuHira2Kana", G::Characters,
+         &always<hiraganaToKatakana>, true),
+    text("カタカナをひらがなに", "katakana-to-hiragana", "カタカナをひらがなに", "MenuKana2Hira", G::Characters,
+         &always<katakanaToHiragana>, true),
+    text("文字反転", "reverse", "文字反転", "MenuXrev", G::Characters, &always<xrev>, true),
+    // A mail header folds over lines: these see the whole text at once.
+    text("MIMEデコード", "mime", "ISO-2022-JPヘッダ", "mojiCvt", G::Mime, &always<mimeDecode>, false),
+    text("MIMEデコードB", "mime-broken", "Escブロークン", "mojiCvtB", G::Mime, &always<mimeDecodeBroken>, false),
+    text("MIMEデコードQ", "mime-qp", "quoted-printable", "mojiCvtQ", G::Mime, &mimeDecodeQuotedPrintable, false),
+    filter("昇順ソート", "sort", "昇順(sortコマンド使用）", "menu_sort_a", G::Sort, K::SortFilter, "sort"),
+    filter("降順ソート", "sort-reverse", "降順(sort /rコマンド使用)", "menu_sort_d", G::Sort, K::SortFilter, "sort /r"),
+    filter("昇順ソートn", "sort-numeric", "数字昇順(sortf -n -sコマンド使用)", "menu_sortf_a", G::Sort, K::Filter,
+           "sortf -n -s"),
+    filter("降順ソートn", "sort-numeric-reverse", "数字降順(sortf -n -r -s)コマンド使用", "menu_sortf_d", G::Sort,
+           K::Filter, "sortf -n -r -s"),
+    filter("sortf_J_a", "sort-japanese", "日本語環境辞書順ソート昇順(sortf -J -b -s)", "menu_sortf_J_a", G::Sort,
+           K::Filter, "sortf -J -b -s"),
+    filter("sortf_J_d", "sort-japanese-reverse", "日本語環境辞書順ソート降順(sortf -J -b -s -r)", "menu_sortf_J_d",
+           G::Sort, K::Filter, "sortf -J -b -s -r"),
+    duplicates("重複行削除", "dedupe", "Menumultidel", false),
+    duplicates("重複行抽出", "extract-duplicates", "Menumultiview", true),
+    filter("uniq_n", "uniq", "重複行削除(uniq使用)", "menu_fil_uniq_n", G::Duplicates, K::Filter, "uniq"),
+    filter("uniq_d", "uniq-d", "重複行抽出(uniq -d使用)", "menu_fil_uniq_d", G::Duplicates, K::Filter, "uniq -d"),
+    filter("uniq_dc", "uniq-dc", "重複行抽出(uniq -dc使用)", "menu_fil_uniq_dc", G::Duplicates, K::Filter, "uniq -dc"),
+};
+
+// Where a slice that starts at `from` ends: a line end a few MB on, or the end.
+std::size_t sliceEnd(std::string_view text, std::size_t from) {
+    constexpr std::size_t kSlice = 4u << 20;
+    if (text.size() - from <= kSlice) return text.size();
+    const std::size_t lf = text.find('\n', from + kSlice);
+    return lf == std::string_view::npos ? text.size() : lf + 1;
+}
+
+// The conversion over valid UTF-8 only; other bytes are copied as they are.
+bool convertPiece(const Conversion& c, std::string_view piece, std::string& out, Error& error) {
+    bool ok = true;
+    forEachValidRun(piece, [&](std::string_view run, bool valid) {
+        if (!ok) return;
+        if (!valid) {
+            out.append(run);
+            return;
+        }
+        auto r = c.apply(run);
+        if (!r) {
+            error = r.error();
+            ok = false;
+            return;
+        }
+        out.append(r.value());
+    });
+    return ok;
+}
+
+}  // namespace
+
+std::span<const Conversion> conversions() { return kTable; }
+
+const Conversion* findConversion(std::string_view key) {
+    for (const auto& c : kTable)
+        if (c.label == key || c.name == key) return &c;
+    return nullptr;
+}
+
+TextResult applyConversion(const Conversion& c, std::string_view text, CancelFlag cancel) {
+    if (c.kind != ConversionKind::Text || !c.apply) return Error{"not a text conversion", -1};
+    if (!c.lineLocal && isValidUtf8(text)) return c.apply(text);
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    Error error;
+    for (std::size_t from = 0; from < text.size();) {
+        if (cancel && cancel->load(std::memory_order_relaxed)) return Error{kConversionCancelled, -1, ErrorKind::Cancelled};
+        const std::size_t to = c.lineLocal ? sliceEnd(text, from) : text.size();
+        if (!convertPiece(c, text.substr(from, to - from), out, error)) return error;
+        from = to;
+    }
+    if (cancel && cancel->load(std::memory_order_relaxed)) return Error{kConversionCancelled, -1, ErrorKind::Cancelled};
+    return out;
+}
+
+}  // namespace kk::convert
