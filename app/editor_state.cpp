@@ -496,7 +496,10 @@ void EditorState::recordHistory(const Text& command) {
         services_.files.makeFolder(services_.folder.path());
         // The entry stays in the list either way; a file that cannot be
         // written (a full disk, a read-only folder) is said once a session.
-        if (!services_.files.append(historyPath(), lists::encodeListEntry(command)) && !historyWarned_) {
+        // A command holding a line break is kept for the session only: in the
+        // file it would come back as two entries.
+        if (lists::appendEntry(services_.files, historyPath(), command) == lists::Appended::NotWritten &&
+            !historyWarned_) {
             historyWarned_ = true;
             services_.prompt.ask("履歴ファイルに書き込めませんでした。履歴はこの起動の間だけ残ります: " + historyPath(), "",
                                  Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
@@ -530,12 +533,14 @@ void EditorState::loadList(const std::string& path, std::vector<Text>& list, uns
 void EditorState::addFavourite() {
     const Text entry = commandLine_;
     services_.files.makeFolder(services_.folder.path());
-    const bool written = services_.files.append(favouritesPath(), lists::encodeListEntry(entry));
+    const lists::Appended written = lists::appendEntry(services_.files, favouritesPath(), entry);
     favourites_.insert(favourites_.begin(), entry);
     notify(Favourites);
-    if (!written)
+    if (written == lists::Appended::NotWritten)
         services_.prompt.ask("おきまりファイルに書き込めませんでした: " + favouritesPath(), "", Prompt::Icon::Error,
                              Prompt::Buttons::Ok);
+    else if (written == lists::Appended::NotStorable)
+        services_.prompt.ask(texts::kFavouriteHasLineBreak, "", Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
 }
 
 void EditorState::chooseFavourite(const Text& entry) {

@@ -48,6 +48,14 @@ std::string encodeListEntry(std::string_view entry) {
     return out;
 }
 
+Appended appendEntry(FileStore& files, const std::string& path, std::string_view entry) {
+    if (entry.find_first_of("\r\n") != std::string_view::npos) return Appended::NotStorable;
+    std::string bytes;
+    if (const auto last = files.lastByte(path); last && *last != '\n' && *last != '\r') bytes = "\r\n";
+    bytes += encodeListEntry(entry);
+    return files.append(path, bytes) ? Appended::Written : Appended::NotWritten;
+}
+
 std::vector<Text> newestFirst(std::vector<Text> fileOrder) {
     std::reverse(fileOrder.begin(), fileOrder.end());
     return fileOrder;

@@ -2,6 +2,7 @@
 // with CR LF when we write; older Shift_JIS files still read line by line.
 #pragma once
 
+#include "platform/ports.h"
 #include "platform/result.h"
 
 #include <string>
@@ -18,6 +19,12 @@ std::vector<Text> parseListFile(std::string_view bytes);
 
 // The bytes one appended entry adds to a file.
 std::string encodeListEntry(std::string_view entry);
+
+// Appends one entry to a list file on a line of its own (a file that does not
+// end in a line end gets one first). An entry holding a line break is not
+// written: it would read back as two entries.
+enum class Appended { Written, NotWritten, NotStorable };
+Appended appendEntry(FileStore& files, const std::string& path, std::string_view entry);
 
 // The list as the box shows it: newest (the file's last line) first.
 std::vector<Text> newestFirst(std::vector<Text> fileOrder);

@@ -5,6 +5,11 @@
 #include <filesystem>
 #include <memory>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace kk {
 
 namespace fs = std::filesystem;
@@ -28,18 +33,52 @@ std::int64_t LocalFileStore::size(const std::string& path) {
     return ec ? -1 : static_cast<std::int64_t>(n);
 }
 
+namespace {
+
+// Opens a regular file only: a FIFO or a device named like one of our files
+// would block a read or an append for good, or never end.
+int openRegular(const std::string& path, int flags) {
+    if (path.empty()) return -1;
+    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool writeFd(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+}  // namespace
+
 std::optional<std::string> readWholeFile(const std::string& path) {
-    std::error_code ec;
-    if (path.empty() || !fs::is_regular_file(path, ec)) return std::nullopt;
-    FilePtr f(std::fopen(path.c_str(), "rb"));
-    if (!f) return std::nullopt;
+    const int fd = openRegular(path, O_RDONLY);
+    if (fd < 0) return std::nullopt;
     std::string data;
-    const auto n = fs::file_size(path, ec);
-    if (!ec) data.reserve(static_cast<std::size_t>(n));
+    struct stat st {};
+    if (::fstat(fd, &st) == 0) data.reserve(static_cast<std::size_t>(st.st_size));
     char buf[1 << 16];
-    std::size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, f.get())) > 0) data.append(buf, got);
-    if (std::ferror(f.get())) return std::nullopt;
+    while (true) {
+        const ssize_t got = ::read(fd, buf, sizeof buf);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (got == 0) break;
+        data.append(buf, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
     return data;
 }
 
@@ -53,11 +92,20 @@ bool writeWholeFile(const std::string& path, const std::string& bytes) {
 std::optional<std::string> LocalFileStore::readAll(const std::string& path) { return readWholeFile(path); }
 
 bool LocalFileStore::append(const std::string& path, const std::string& bytes) {
-    if (path.empty()) return false;
-    FilePtr f(std::fopen(path.c_str(), "ab"));
-    if (!f) return false;
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return false;
-    return std::fflush(f.get()) == 0;
+    const int fd = openRegular(path, O_WRONLY | O_APPEND | O_CREAT);
+    if (fd < 0) return false;
+    const bool ok = writeFd(fd, bytes);
+    return ::close(fd) == 0 && ok;
+}
+
+std::optional<char> LocalFileStore::lastByte(const std::string& path) {
+    const int fd = openRegular(path, O_RDONLY);
+    if (fd < 0) return std::nullopt;
+    char c = 0;
+    const bool got = ::lseek(fd, -1, SEEK_END) >= 0 && ::read(fd, &c, 1) == 1;
+    ::close(fd);
+    if (!got) return std::nullopt;
+    return c;
 }
 
 bool LocalFileStore::makeFolder(const std::string& path) {

@@ -50,8 +50,11 @@ public:
     virtual std::int64_t size(const std::string& path) = 0;
     // The whole file, or nullopt when it cannot be read (missing, a folder, an I/O error).
     virtual std::optional<std::string> readAll(const std::string& path) = 0;
-    // Appends bytes (creating the file); false when it could not be written.
+    // Appends bytes to a regular file (creating it); false when it could not
+    // be written or is something else (a folder, a FIFO, a device).
     virtual bool append(const std::string& path, const std::string& bytes) = 0;
+    // The file's last byte; nullopt when it is empty or no regular file.
+    virtual std::optional<char> lastByte(const std::string& path) = 0;
     // Makes the folder and its parents; true when it is there afterwards.
     virtual bool makeFolder(const std::string& path) = 0;
 };

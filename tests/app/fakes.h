@@ -53,6 +53,11 @@ public:
         if (it == files.end()) return std::nullopt;
         return it->second;
     }
+    std::optional<char> lastByte(const std::string& p) override {
+        const auto it = files.find(p);
+        if (it == files.end() || it->second.empty()) return std::nullopt;
+        return it->second.back();
+    }
     bool append(const std::string& p, const std::string& bytes) override {
         if (readOnly.count(p)) return false;
         files[p] += bytes;

@@ -1,4 +1,6 @@
 #include "lists/list_file.h"
+#include "platform/file_store.h"
+#include "platform/private_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +29,31 @@ TEST(ListFile, NewestFirstAndEncoding) {
     EXPECT_EQ(newestFirst({"a", "b", "c"}), (V{"c", "b", "a"}));
     EXPECT_EQ(encodeListEntry("𠮷"), "𠮷\r\n");
     EXPECT_EQ(encodeListEntry(""), "\r\n");
+}
+
+// An appended entry reads back as itself, whatever the file ended with, and
+// an entry with a line break is refused rather than split in two.
+TEST(ListFile, AppendedEntriesReadBackWhole) {
+    struct { const char* name; std::string before; std::string entry; Appended result; V entries; } cases[] = {
+        {"new file", "", "s/a/b/", Appended::Written, {"s/a/b/"}},
+        {"after a line end", "x\r\n", "s/a/b/", Appended::Written, {"x", "s/a/b/"}},
+        {"no final line end", "x", "s/a/b/", Appended::Written, {"x", "s/a/b/"}},
+        {"a lone CR at the end", "x\r", "y", Appended::Written, {"x", "y"}},
+        {"line break in the entry", "x\r\n", "s/a\nb//", Appended::NotStorable, {"x"}},
+        {"CR in the entry", "x\r\n", "s/a\rb//", Appended::NotStorable, {"x"}},
+    };
+    for (const auto& c : cases) {
+        PrivateDir dir;
+        LocalFileStore files;
+        const std::string f = dir.file("kakikae0.ini");
+        if (!c.before.empty()) {
+            ASSERT_TRUE(writeWholeFile(f, c.before));
+        }
+        EXPECT_EQ(appendEntry(files, f, c.entry), c.result) << c.name;
+        EXPECT_EQ(parseListFile(readWholeFile(f).value_or("")), c.entries) << c.name;
+    }
+    LocalFileStore files;
+    EXPECT_EQ(appendEntry(files, "/dev/full", "x"), Appended::NotWritten);
 }
 
 TEST(History, RecordingRule) {

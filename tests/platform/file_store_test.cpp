@@ -44,6 +44,24 @@ TEST(LocalFileStore, AppendSizeRead) {
     EXPECT_FALSE(files.append(dir.file("missing/sub/file"), "x"));
 }
 
+// Something named like a list file that is no regular file is never opened:
+// a FIFO would block a read or an append for good.
+TEST(LocalFileStore, OnlyRegularFiles) {
+    PrivateDir dir;
+    LocalFileStore files;
+    const std::string fifo = dir.file("kakikae1.ini");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(files.append(fifo, "s/a/b/\r\n"));
+    EXPECT_FALSE(files.readAll(fifo));
+    EXPECT_FALSE(files.lastByte(fifo));
+    EXPECT_FALSE(files.append("/dev/null", "x"));
+    EXPECT_FALSE(files.readAll("/dev/zero"));
+    const std::string f = dir.file("list");
+    EXPECT_FALSE(files.lastByte(f));
+    ASSERT_TRUE(files.append(f, "ab"));
+    EXPECT_EQ(files.lastByte(f), 'b');
+}
+
 TEST(DataFolder, BesideTheExecutableWhenWritable) {
     PrivateDir dir;
     EXPECT_EQ(DataFolder::locate(dir.path()).path(), dir.path());
