@@ -20,8 +20,10 @@
 
 namespace {
 
-// SIGTERM / SIGINT end the event loop like the menu's quit, so the clipboard
-// hand-over below still runs (a session ending, kill from a terminal).
+// SIGTERM / SIGINT / SIGHUP end the event loop like the menu's quit, so the
+// clipboard hand-over below still runs (a session ending, kill from a
+// terminal) and a running filter's folder and process group go with the
+// process runner.
 int signalPipe[2] = {-1, -1};
 
 void onSignal(int) {
@@ -33,8 +35,7 @@ void quitOnSignals(QApplication& app) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
     QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QApplication::quit(); });
-    std::signal(SIGTERM, onSignal);
-    std::signal(SIGINT, onSignal);
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) std::signal(sig, onSignal);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "convert/registry.h"
 #include "platform/clipboard_keeper.h"
 #include "platform/data_folder.h"
+#include "platform/exit_cleanup.h"
 #include "platform/file_store.h"
 #include "platform/input_bytes.h"
 #include "platform/qt_clipboard.h"
@@ -182,6 +183,9 @@ kk::Outcome await(const std::function<void(kk::OutcomeHandler)>& start) {
 int main(int argc, char** argv) {
     Options o;
     if (const auto exit = parse(argc, argv, o)) return *exit;
+    // Ended by a signal, a run leaves neither the user's text on the disk nor
+    // its filter running.
+    kk::cleanUpOnSignals();
 
     std::unique_ptr<QCoreApplication> app;
     if (o.clipboard) app = std::make_unique<QGuiApplication>(argc, argv);

@@ -1,10 +1,15 @@
 // A folder of our own (mode 0700) for one run's temporary files, removed with
-// everything in it when the object goes.
+// everything in it when the object goes, or by the signal clean-up when we
+// are ended (platform/exit_cleanup.h).
 #pragma once
 
 #include <string>
 
 namespace kk {
+
+// Removes the folders below `base` that a run of ours left behind when it was
+// killed outright: its process is gone.
+void sweepAbandonedFolders(const std::string& base);
 
 class PrivateDir {
 public:

@@ -1,6 +1,8 @@
 // QProcess wiring: files for stdin/stdout, a capped pipe for stderr.
 #include "platform/qt_process_runner.h"
 
+#include "platform/exit_cleanup.h"
+
 #include <QEventLoop>
 #include <QPointer>
 #include <QProcessEnvironment>
@@ -74,6 +76,10 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
         p->setStandardOutputFile(QString::fromStdString(request.stdoutFile), QIODevice::Truncate);
     else
         p->setStandardOutputFile(QProcess::nullDevice());
+    connect(p, &QProcess::started, this, [this, p] {
+        group_ = p->processId();
+        registerChildGroup(static_cast<pid_t>(group_));
+    });
     connect(p, &QProcess::readyReadStandardError, this, [this, p] {
         const QByteArray chunk = p->readAllStandardError();
         if (errorOutput_.size() < kErrorOutputCap)
@@ -117,6 +123,8 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
 }
 
 void QtProcessRunner::finish(ProcessOutcome outcome) {
+    if (group_ > 0) unregisterChildGroup(static_cast<pid_t>(group_));
+    group_ = 0;
     if (!done_) return;
     auto done = std::move(done_);
     done_ = nullptr;

@@ -26,6 +26,7 @@ private:
     std::string errorOutput_;
     bool cancelled_ = false;
     bool tooBig_ = false;
+    qint64 group_ = 0;  // the child's process group while it runs
 };
 
 // Runs one request to the end in a local event loop (the command line).

@@ -40,5 +40,31 @@ check "exit no usage"    "2" "$(status "$cli")"
 check "exit unknown opt" "2" "$(status "$cli" --bogus)"
 check "exit unknown conversion" "2" "$(printf 'x' | status "$cli" --convert nope)"
 check "help"             "0" "$(status "$cli" --help)"
+# Ended by a signal while its filter runs: the private folder with the user's
+# text and the filter's processes go too.
+for sig in TERM HUP INT; do
+    run=$(mktemp -d)
+    printf 'secret text' | XDG_RUNTIME_DIR=$run "$cli" "sleep 37.$RANDOM; cat" >/dev/null 2>&1 &
+    pid=$!
+    for _ in $(seq 50); do [ -n "$(ls "$run")" ] && break; sleep 0.1; done
+    sleep 0.3
+    kill -$sig $pid; wait $pid 2>/dev/null
+    sleep 0.2
+    check "SIG$sig removes the folder" "" "$(ls "$run")"
+    check "SIG$sig stops the filter" "0" "$(pgrep -f "sleep 37\\." | wc -l)"
+    rm -rf "$run"
+done
+
+# Killed outright, it cannot clean up: the next run sweeps the folder.
+run=$(mktemp -d)
+printf 'secret text' | XDG_RUNTIME_DIR=$run "$cli" "sleep 39.$RANDOM; cat" >/dev/null 2>&1 &
+pid=$!
+for _ in $(seq 50); do [ -n "$(ls "$run")" ] && break; sleep 0.1; done
+kill -KILL $pid; wait $pid 2>/dev/null; pkill -f "sleep 39\\."
+check "SIGKILL leaves the folder" "1" "$(ls "$run" | wc -l)"
+printf 'x' | XDG_RUNTIME_DIR=$run "$cli" -q cat >/dev/null
+check "the next run sweeps it" "" "$(ls "$run")"
+rm -rf "$run"
+
 echo "$pass passed, $fail failed"
 [ $fail -eq 0 ]

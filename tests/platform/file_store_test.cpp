@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace kk {
 namespace {
@@ -24,6 +26,30 @@ TEST(PrivateDir, IsPrivateAndRemoved) {
         EXPECT_NE(other.path(), path);  // never a shared name
     }
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// A folder whose owner is gone (a run killed outright) is swept; one whose
+// owner runs, or that is not ours in name, stays.
+TEST(PrivateDir, AbandonedFoldersAreSwept) {
+    PrivateDir base;
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ASSERT_GT(child, 0);
+    ::waitpid(child, nullptr, 0);  // now a pid nobody has
+    namespace fs = std::filesystem;
+    struct { std::string name; bool stays; } cases[] = {
+        {"kakikae-" + std::to_string(child) + "-abcdef", false},
+        {"kakikae-" + std::to_string(::getpid()) + "-abcdef", true},
+        {"kakikae-" + std::to_string(::getppid()) + "-abcdef", true},
+        {"kakikae-XXabcdef", true},
+        {"other-" + std::to_string(child), true},
+    };
+    for (const auto& c : cases) {
+        fs::create_directory(base.file(c.name));
+        ASSERT_TRUE(writeWholeFile(base.file(c.name) + "/kke0.tmp", "the user's text"));
+    }
+    sweepAbandonedFolders(base.path());
+    for (const auto& c : cases) EXPECT_EQ(fs::exists(base.file(c.name)), c.stays) << c.name;
 }
 
 TEST(LocalFileStore, AppendSizeRead) {
