@@ -6,6 +6,8 @@
 #include <QTimer>
 
 #include <csignal>
+#include <cstdlib>
+#include <fstream>
 #include <cstdio>
 #include <fcntl.h>
 #include <iostream>
@@ -65,6 +67,44 @@ bool handClipboardToHolder(const std::string& holderExecutable, const std::strin
     return ok;
 }
 
+namespace {
+
+// One keeper per display and user: the newest takes over, the one before it
+// ends. Its process id lives in a file named after both.
+std::string keeperPidFile() {
+    std::string base = "/tmp";
+    if (const char* r = std::getenv("XDG_RUNTIME_DIR"); r && *r) base = r;
+    std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+    for (char& c : display)
+        if (c == '/' || c == ':') c = '_';
+    return base + "/kakikae-keeper-" + std::to_string(::getuid()) + "-" + display + ".pid";
+}
+
+bool isKeeper(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
+    const std::string cmdline((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return cmdline.find("--hold-clipboard") != std::string::npos;
+}
+
+void replacePreviousKeeper(const std::string& pidFile) {
+    std::ifstream in(pidFile);
+    long old = 0;
+    if (in >> old && old > 0 && old != ::getpid() && isKeeper(static_cast<pid_t>(old)))
+        ::kill(static_cast<pid_t>(old), SIGTERM);
+    in.close();
+    const std::string tmp = pidFile + "." + std::to_string(::getpid());
+    std::ofstream(tmp) << ::getpid() << "\n";
+    std::rename(tmp.c_str(), pidFile.c_str());
+}
+
+void forgetKeeper(const std::string& pidFile) {
+    std::ifstream in(pidFile);
+    long pid = 0;
+    if (in >> pid && pid == ::getpid()) std::remove(pidFile.c_str());
+}
+
+}  // namespace
+
 int runClipboardHolder(int argc, char** argv) {
     std::string text((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
     QGuiApplication app(argc, argv);
@@ -73,13 +113,24 @@ int runClipboardHolder(int argc, char** argv) {
     QObject::connect(cb, &QClipboard::changed, &app, [cb](QClipboard::Mode mode) {
         if (mode == QClipboard::Clipboard && !cb->ownsClipboard()) QCoreApplication::quit();
     });
+    // The change signal is not sent for every way of losing the clipboard:
+    // look now and then too, so a keeper never outlives its text.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &app, [cb] {
+        if (!cb->ownsClipboard()) QCoreApplication::quit();
+    });
+    const std::string pidFile = keeperPidFile();
     // Say we hold it once the event loop runs (the set has reached the server).
-    QTimer::singleShot(0, [] {
+    QTimer::singleShot(0, [&] {
+        replacePreviousKeeper(pidFile);
+        watch.start(1000);
         std::fwrite("ok", 1, 2, stdout);
         std::fflush(stdout);
         std::freopen("/dev/null", "w", stdout);
     });
-    return app.exec();
+    const int rc = app.exec();
+    forgetKeeper(pidFile);
+    return rc;
 }
 
 }  // namespace kk

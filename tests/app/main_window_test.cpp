@@ -2,6 +2,7 @@
 // command-line keys and the round trip of the working text through the widget.
 #include "app/main_window.h"
 #include "app/texts.h"
+#include "convert/registry.h"
 #include "dialogs/multiline_form.h"
 #include "../app/fakes.h"
 
@@ -14,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -23,7 +25,7 @@ namespace {
 
 struct WindowRig : testing::Rig {
     MainWindow window{state};
-    WindowRig() {
+    explicit WindowRig(std::string helpers = "") : testing::Rig(std::move(helpers)) {
         window.Form_Load();
         window.show();
         QApplication::processEvents();
@@ -331,6 +333,68 @@ TEST(Window, ConversionMenusActOnTheEditedText) {
         EXPECT_EQ(r.text()->toPlainText(), QString::fromUtf8(i.out)) << i.action;
     }
     EXPECT_EQ(r.label("jotai"), QString::fromUtf8("3文字，2行，5バイト"));
+}
+
+}  // namespace
+}  // namespace kk
+
+namespace kk {
+namespace {
+
+// Text typed while a filter runs would be overwritten by its result: the box
+// takes no typing until the run has ended.
+TEST(Window, TextBoxIsReadOnlyWhileBusy) {
+    WindowRig r;
+    r.text()->setPlainText("keep");
+    r.command()->setEditText("sleep 0.4; cat");
+    r.window.runSed_Click();
+    ASSERT_TRUE(r.state.busy());
+    EXPECT_TRUE(r.text()->isReadOnly());
+    for (int i = 0; i < 500 && r.state.busy(); ++i) QTest::qWait(10);
+    EXPECT_FALSE(r.text()->isReadOnly());
+    EXPECT_EQ(r.text()->toPlainText(), "keep\n");
+}
+
+// The same input and command give the same text in the window and in
+// kakikae-cli: both go through the one model path.
+TEST(Window, SameResultAsTheCommandLine) {
+    struct Case { const char* input; const char* command; const char* conversion; } cases[] = {
+        {"foo bar foo\n", "s/foo/baz/g", nullptr},
+        {"a\nb\n", "s/^/> /", nullptr},
+        {"b\na\nb\n", "sort | uniq -c", nullptr},
+        {"ひらがな\nカタカナ\n", "tr/ぁ-ん/ァ-ン/", nullptr},
+        {"x1\ny\nx2\n", "m/x/", nullptr},
+        {"ab\r\ncd\n", "s/\\n/|/g", nullptr},
+        {"a\na\nb\n", nullptr, "dedupe"},
+        {"ｶﾞｷﾞ abc\n", nullptr, "hankaku-to-zenkaku"},
+        {"10\n9\n100\n", nullptr, "sort-numeric"},
+    };
+    for (const auto& c : cases) {
+        QProcess cli;
+        QStringList args{"-q"};
+        args << (c.command ? QString::fromUtf8(c.command) : "--convert=" + QString::fromUtf8(c.conversion));
+        cli.start(QString(KK_BIN_DIR) + "/kakikae-cli", args);
+        cli.write(c.input);
+        cli.closeWriteChannel();
+        ASSERT_TRUE(cli.waitForFinished(20000));
+        const std::string fromCli = cli.readAllStandardOutput().toStdString();
+
+        WindowRig r("" KK_BIN_DIR);
+        r.clipboard.text = c.input;
+        r.window.clipKakunin_Click();
+        if (c.command) {
+            r.command()->setEditText(QString::fromUtf8(c.command));
+            r.window.runSed_Click();
+        } else {
+            const convert::Conversion* conv = convert::findConversion(c.conversion);
+            ASSERT_NE(conv, nullptr);
+            QAction* item = r.window.menuAction(QString::fromUtf8(std::string(conv->menuItem).c_str()));
+            ASSERT_NE(item, nullptr) << c.conversion;
+            item->trigger();
+        }
+        for (int i = 0; i < 2000 && r.state.busy(); ++i) QTest::qWait(10);
+        EXPECT_EQ(r.state.workingText(), fromCli) << (c.command ? c.command : c.conversion);
+    }
 }
 
 }  // namespace

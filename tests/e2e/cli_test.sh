@@ -3,6 +3,7 @@
 set -u
 cli=$1
 fail=0; pass=0
+tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
 check() {  # name expected actual
     if [ "$2" == "$3" ]; then pass=$((pass+1)); else fail=$((fail+1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
 }
@@ -33,13 +34,56 @@ check "by its label"     "ABC"              "$(printf 'abc' | "$cli" --convert �
 check "sortf filter"     "1|2|10|"         "$(printf '10\n2\n1' | ends "$cli" --convert sort-numeric)"
 check "list"             "0"                "$(status "$cli" --list-conversions)"
 check "reverse"          "cba|ed"           "$(printf 'abc\nde' | ends "$cli" --convert reverse)"
-check "exit bad pattern" "1" "$(printf 'x' | status "$cli" -e 's/(/x/')"
-check "exit refused"     "1" "$(printf 'x' | status "$cli" 's///gk')"
-check "exit bad filter"  "1" "$(printf 'x' | status "$cli" 'no-such-command-kk')"
-check "exit no usage"    "2" "$(status "$cli")"
-check "exit unknown opt" "2" "$(status "$cli" --bogus)"
-check "exit unknown conversion" "2" "$(printf 'x' | status "$cli" --convert nope)"
+# Exit status by the outcome, the same with an empty and a non-empty input;
+# on a failure nothing reaches standard output.
+while IFS='|' read -r want args; do
+    for input in '' 'x y'; do
+        eval "set -- $args"
+        got=$(printf '%s' "$input" | "$cli" -q "$@" 2>/dev/null; echo "=$?")
+        check "exit [$args] on '${input}'" "$want" "${got##*=}"
+        [ "$want" != 0 ] && check "no output [$args] on '${input}'" "=" "${got%%[0-9]*}"
+    done
+done <<'TABLE'
+0|'s/x/y/'
+0|'m/zzz/'
+0|-e 's/x/y/' -e 'tr/y/z/'
+0|true
+0|'grep -c zzz || true'
+0|--convert upper
+0|--count
+1|'s/(/x/'
+1|-e 's/(/x/'
+1|'s///gk'
+1|false
+1|no-such-command-kk
+1|'echo oops >&2; exit 3'
+2|
+2|--bogus
+2|--convert nope
+2|-e sort
+2|--input-encoding=latin1 's/a/b/'
+TABLE
 check "help"             "0" "$(status "$cli" --help)"
+check "write error"      "1" "$(printf foo | "$cli" -q 's/o/0/' >/dev/full 2>/dev/null; echo $?)"
+check "count write error" "1" "$(printf foo | "$cli" -q --count >/dev/full 2>/dev/null; echo $?)"
+check "conversion write error" "1" "$(printf foo | "$cli" -q --convert upper >/dev/full 2>/dev/null; echo $?)"
+
+# Bytes: what is neither UTF-8 nor CP932 comes back byte for byte.
+head -c 100000 /dev/urandom > "$tmp/random"
+"$cli" -q 's/zzzz/y/g' < "$tmp/random" > "$tmp/out"
+check "random bytes, matching nothing" "same" "$(cmp -s "$tmp/random" "$tmp/out" && echo same)"
+cat "$tmp/random" | "$cli" -q -e 's/zzzz/y/g' > "$tmp/out"
+check "random bytes through a pipe" "same" "$(cmp -s "$tmp/random" "$tmp/out" && echo same)"
+check "latin-1 kept" "$(printf 'caf\xe9 NA\xefVE' | od -An -tx1)" "$(printf 'caf\xe9 na\xefve' | "$cli" -q -e 's/na/NA/' -e 's/ve/VE/' | od -An -tx1)"
+check "whole CP932 read as CP932" "あい" "$(printf '\x82\xa0\x82\xa2' | "$cli" -q 's/x/y/')"
+check "forced UTF-8 keeps the bytes" "$(printf '\x82\xa0' | od -An -tx1)" "$(printf '\x82\xa0' | "$cli" -q --input-encoding=utf-8 's/x/y/' | od -An -tx1)"
+
+# The window's history is written only when asked.
+mkdir "$tmp/portable"; cp "$cli" "$tmp/portable/"
+printf 'x' | "$tmp/portable/kakikae-cli" -q 's/x/y/' >/dev/null
+check "no history by default" "no" "$([ -e "$tmp/portable/kakikae1.ini" ] && echo yes || echo no)"
+printf 'x' | "$tmp/portable/kakikae-cli" -q --record-history 's/x/y/' >/dev/null
+check "history when asked" "s/x/y/" "$(tr -d '\r' < "$tmp/portable/kakikae1.ini")"
 # Ended by a signal while its filter runs: the private folder with the user's
 # text and the filter's processes go too.
 for sig in TERM HUP INT; do

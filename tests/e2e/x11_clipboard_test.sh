@@ -22,6 +22,27 @@ check "cli one-shot exit" 0 $?
 sleep 0.3
 check "cli one-shot text" "こんにちは 世界" "$(xclip -selection clipboard -o)"
 
+# Keepers of this display (the holders that serve a text after we exit).
+keepers() {
+    for p in $(pgrep -f -- '--hold-clipboard'); do
+        tr '\0' '\n' < /proc/$p/environ 2>/dev/null | grep -qx "DISPLAY=$DISPLAY" && echo $p
+    done | wc -l
+}
+for i in 1 2 3; do printf "run $i" | xclip -selection clipboard -i >/dev/null 2>&1; "$cli" -q --clipboard 's/run/RUN/'; done
+sleep 0.5
+check "three runs, one keeper" 1 "$(keepers)"
+check "the last run's text" "RUN 3" "$(xclip -selection clipboard -o)"
+
+# Something that is no text (an image) is left alone: exit 1, nothing copied.
+head -c 64 /dev/urandom > "$work/image.png"
+xclip -selection clipboard -t image/png -i "$work/image.png" >/dev/null 2>&1
+sleep 0.3
+"$cli" -q --clipboard 's/a/b/' 2>/dev/null
+check "image clipboard refused" 1 $?
+check "image clipboard left alone" "image/png" "$(xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -x image/png)"
+wait_for '[ "$(keepers)" = 0 ]'
+check "a keeper that lost the clipboard ends" 0 "$(keepers)"
+
 # 2. The window as a user drives it: start-up text from the clipboard, a
 # typed command run with Enter, copy back; the one-shot button with a filter;
 # a menu conversion by its access keys; quit, and the text stays.
