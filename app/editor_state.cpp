@@ -184,10 +184,15 @@ Outcome outcomeOf(const Error& e) {
 
 }  // namespace
 
-void EditorState::runBusy(std::function<Finisher(const std::atomic<bool>&)> work, OutcomeHandler done) {
+std::shared_ptr<std::atomic<bool>> EditorState::beginBusy() {
     auto flag = std::make_shared<std::atomic<bool>>(false);
     cancelFlag_ = flag;
     setBusy(true);
+    return flag;
+}
+
+void EditorState::runBusy(std::function<Finisher(const std::atomic<bool>&)> work, OutcomeHandler done) {
+    auto flag = beginBusy();
     auto finisher = std::make_shared<Finisher>();
     auto failure = std::make_shared<std::string>();
     services_.tasks.run(
@@ -314,19 +319,10 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
     setStatus(texts::kStatusRunning);
 
     if (mode == CommandMode::Filter) {
-        auto flag = std::make_shared<std::atomic<bool>>(false);
-        cancelFlag_ = flag;
-        setBusy(true);
-        startFilter(filter::FilterForm::General, command, *start, [this, command, start, done](TextResult r) {
-            busy_ = false;
-            // A failed filter keeps the working text and the remembered texts;
-            // the command still goes into the history, to be fixed and rerun.
-            recordHistory(command);
-            if (!r) return finish(outcomeOf(r.error()), done, Busy);
-            takeResult(start, std::move(r).value());
-            finish(Outcome::done(texts::kStatusDone), done, Busy);
-        });
-        return;
+        // A failed filter keeps the working text and the remembered texts;
+        // the command still goes into the history, to be fixed and rerun.
+        return runFilter(filter::FilterForm::General, command, [this, command] { recordHistory(command); },
+                         std::move(done));
     }
 
     const bool anchored = form == RunForm::Window && mode == CommandMode::Substitute && isLineAnchored(command);
@@ -363,6 +359,19 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
             if (o.kind == Outcome::Kind::Refused && status_ != statusBefore) setStatus(statusBefore);
             if (done) done(o);
         });
+}
+
+void EditorState::runFilter(filter::FilterForm form, const std::string& command, std::function<void()> ended,
+                            OutcomeHandler done) {
+    const SharedText start = workingText_;
+    beginBusy();
+    startFilter(form, command, *start, [this, start, ended = std::move(ended), done = std::move(done)](TextResult r) {
+        busy_ = false;
+        if (ended) ended();
+        if (!r) return finish(outcomeOf(r.error()), done, Busy);
+        takeResult(start, std::move(r).value());
+        finish(Outcome::done(texts::kStatusDone), done, Busy);
+    });
 }
 
 void EditorState::startFilter(filter::FilterForm form, const std::string& command, const Text& text,
@@ -420,21 +429,12 @@ void EditorState::runConversion(const std::string& key, OutcomeHandler done) {
     // An empty text has nothing to convert: it stays, and so does everything else.
     if (workingText_->empty()) return conclude(Outcome::done(status_), done);
     setStatus(texts::kStatusRunning);
-    const SharedText start = workingText_;
     if (conversion->kind != convert::ConversionKind::Text) {
-        auto flag = std::make_shared<std::atomic<bool>>(false);
-        cancelFlag_ = flag;
-        setBusy(true);
         const auto form = conversion->kind == convert::ConversionKind::SortFilter ? filter::FilterForm::Sort
                                                                                   : filter::FilterForm::General;
-        startFilter(form, std::string(conversion->command), *start, [this, start, done](TextResult r) {
-            busy_ = false;
-            if (!r) return finish(outcomeOf(r.error()), done, Busy);
-            takeResult(start, std::move(r).value());
-            finish(Outcome::done(texts::kStatusDone), done, Busy);
-        });
-        return;
+        return runFilter(form, std::string(conversion->command), {}, std::move(done));
     }
+    const SharedText start = workingText_;
     runBusy(
         [this, conversion, start](const std::atomic<bool>& flag) -> Finisher {
             auto result = std::make_shared<TextResult>(convert::applyConversion(*conversion, *start, &flag));

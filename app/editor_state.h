@@ -150,6 +150,12 @@ private:
     // `work` returns what to do on the UI thread when it has ended.
     using Finisher = std::function<Outcome()>;
     void runBusy(std::function<Finisher(const std::atomic<bool>& cancel)> work, OutcomeHandler done);
+    // Marks the model busy with a fresh cancel flag: every long job starts here.
+    std::shared_ptr<std::atomic<bool>> beginBusy();
+    // A filter over the working text, busy until it ends; `ended` runs first
+    // (the run's history), then its result lands or its failure is told.
+    void runFilter(filter::FilterForm form, const std::string& command, std::function<void()> ended,
+                   OutcomeHandler done);
     // Runs a filter command over `text`; `done` gets its result on the UI
     // thread, later, or at once when its files could not be prepared.
     void startFilter(filter::FilterForm form, const std::string& command, const Text& text,

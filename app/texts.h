@@ -32,7 +32,7 @@ inline constexpr const char* kMenuDeleteDuplicates = "重複行削除";
 inline constexpr const char* kMenuExtractDuplicates = "重複行抽出";
 inline constexpr const char* kMenuCount = "文字カウント";
 inline constexpr const char* kCountTip =
-    "文字数はコードポイント単位、バイト数はShift_JISでの長さです（Shift_JISにない文字はUTF-8の長さで数えます）";
+    "文字数はコードポイント単位、バイト数はShift_JISでの長さです（改行は CR LF の2バイト、Shift_JISにない文字はUTF-8の長さで数えます）";
 
 inline constexpr const char* kHomePage = "https://kakikae.example.jp/";  // the project's home page, the one place it is named
 inline constexpr const char* kHelpFileName = "kakikae.html";

@@ -25,7 +25,7 @@ std::string guideText() {
         "・sed/awk/grep/perl/nkf/xtr/をはじめとするDosフィルタが実行できます。",
         "",
         "・標準出力に出力できるソフトならDosの内部コマンドでもO.K.です。",
-        "　「sort」で昇順ソート、「sort /r」で降順ソートです。",
+        "　「sort」で昇順ソート、「sort -r」で降順ソートです。",
         "",
         "・パイプラインで連結もできます。　",
         "　例：dir c:\\ |sort",

@@ -3,6 +3,7 @@
 // that held no text or after a run that failed.
 #include "app/texts.h"
 #include "fakes.h"
+#include "platform/qt_task_runner.h"
 #include "regex/operations.h"
 
 #include <gtest/gtest.h>
@@ -224,6 +225,52 @@ TEST(Outcome, CommandLineRunsLeaveTheHistoryAlone) {
     quiet.run();
     EXPECT_TRUE(quiet.history().empty());
     EXPECT_EQ(r.files.files.count("/data/kakikae1.ini"), 0u);
+}
+
+}  // namespace
+}  // namespace kk
+
+namespace kk {
+namespace {
+
+// The model with real worker threads, as the window runs it (and as the
+// ThreadSanitizer build checks it): results land on the UI thread, a cancel
+// from the UI thread reaches the worker.
+TEST(Threads, WorkRunsOnAWorkerAndCanBeStopped) {
+    testing::FakeClipboard clipboard;
+    testing::MemoryFiles files;
+    testing::ScriptedPrompt prompt;
+    testing::FakeDesktop desktop;
+    QtProcessRunner processes;
+    QtTaskRunner tasks;
+    EditorState state{Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder("/data"), ""}};
+    auto await = [&](const std::function<void(OutcomeHandler)>& start, const std::function<void()>& meanwhile = {}) {
+        std::optional<Outcome> got;
+        QEventLoop loop;
+        start([&](const Outcome& o) {
+            got = o;
+            loop.quit();
+        });
+        if (meanwhile) meanwhile();
+        if (!got) {
+            QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        return got.value_or(Outcome::failed("no outcome"));
+    };
+    clipboard.text = std::string(8u << 20, 'a') + "\n";
+    EXPECT_TRUE(await([&](OutcomeHandler d) { state.loadClipboard(std::move(d)); }).ok());
+    EXPECT_EQ(await([&](OutcomeHandler d) { state.runConversion("upper", std::move(d)); }).kind, K::Done);
+    EXPECT_EQ(state.workingText().substr(0, 3), "AAA");
+    state.setCommandLineFromView("s/A/b/g");
+    const Outcome stopped = await([&](OutcomeHandler d) { state.run(std::move(d)); }, [&] { state.cancel(); });
+    EXPECT_TRUE(stopped.kind == K::Cancelled || stopped.kind == K::Done) << stopped.message;
+    if (stopped.kind == K::Cancelled) {
+        EXPECT_EQ(state.workingText().substr(0, 3), "AAA");
+    }
+    EXPECT_TRUE(await([&](OutcomeHandler d) { state.copyBack(std::move(d)); }).ok());
+    EXPECT_EQ(clipboard.text.size(), state.workingText().size());
+    EXPECT_FALSE(state.busy());
 }
 
 }  // namespace
