@@ -23,8 +23,17 @@ void QtTaskRunner::run(std::function<void()> work, std::function<void()> done) {
     auto finished = std::make_shared<std::atomic<bool>>(false);
     std::thread t([this, finished, work = std::move(work), done = std::move(done)]() mutable {
         work();
-        QMetaObject::invokeMethod(this, std::move(done), Qt::QueuedConnection);
-        finished->store(true);
+        // The release here and the acquire on the UI thread order the work's
+        // writes before `done` reads them, in a way race checkers can see (the
+        // event queue's own lock is hidden inside Qt).
+        finished->store(true, std::memory_order_release);
+        QMetaObject::invokeMethod(
+            this,
+            [finished, done = std::move(done)] {
+                (void)finished->load(std::memory_order_acquire);
+                done();
+            },
+            Qt::QueuedConnection);
     });
     workers_.push_back(Worker{std::move(t), finished});
 }

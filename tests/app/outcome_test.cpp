@@ -258,7 +258,7 @@ TEST(Threads, WorkRunsOnAWorkerAndCanBeStopped) {
         }
         return got.value_or(Outcome::failed("no outcome"));
     };
-    clipboard.text = std::string(8u << 20, 'a') + "\n";
+    clipboard.text = std::string(6u << 20, 'a') + "\n";
     EXPECT_TRUE(await([&](OutcomeHandler d) { state.loadClipboard(std::move(d)); }).ok());
     EXPECT_EQ(await([&](OutcomeHandler d) { state.runConversion("upper", std::move(d)); }).kind, K::Done);
     EXPECT_EQ(state.workingText().substr(0, 3), "AAA");
