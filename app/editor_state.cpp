@@ -238,7 +238,7 @@ void EditorState::loadClipboard(OutcomeHandler done) {
     runBusy(
         [this, holdsText, make = std::move(*maker)](const std::atomic<bool>&) -> Finisher {
             auto text = std::make_shared<Text>(make());
-            const bool replaced = text->find("\xEF\xBF\xBD") != std::string::npos;  // U+FFFD
+            const bool replaced = services_.clipboard.textHadReplacements();
             return [this, text, holdsText, replaced] {
                 workingText_ = share(std::move(*text));
                 changed_ = false;

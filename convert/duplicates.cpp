@@ -2,6 +2,7 @@
 #include "convert/duplicates.h"
 
 #include "convert/reverse_count.h"
+#include "platform/big_buffer.h"
 
 namespace kk::convert {
 
@@ -15,7 +16,7 @@ std::string_view withoutLineEnd(std::string_view line) {
 DuplicateResult scan(std::string_view text, bool extract) {
     DuplicateResult r;
     if (text.find('\n') == std::string_view::npos) return r;
-    r.output.reserve(extract ? text.size() / 8 : text.size());
+    reserveText(r.output, extract ? text.size() / 8 : text.size());
     r.count = scanDuplicates(text, extract, [&r](std::string_view piece) { r.output.append(piece); });
     r.outcome = r.count == 0 ? DuplicateResult::Outcome::NoDuplicates : DuplicateResult::Outcome::Found;
     return r;

@@ -5,6 +5,7 @@
 #include "convert/kana_width.h"
 #include "convert/mod_nkf32.h"
 #include "convert/reverse_count.h"
+#include "platform/big_buffer.h"
 #include "platform/text_codec.h"
 #include "regex/operations.h"
 
@@ -119,7 +120,7 @@ TextResult applyConversion(const Conversion& c, std::string_view text, CancelFla
     if (c.kind != ConversionKind::Text || !c.apply) return Error{"not a text conversion", -1};
     if (!c.lineLocal && isValidUtf8(text)) return c.apply(text);
     std::string out;
-    out.reserve(text.size() + text.size() / 8);
+    reserveText(out, text.size() + text.size() / 8);
     Error error;
     for (std::size_t from = 0; from < text.size();) {
         if (cancel && cancel->load(std::memory_order_relaxed)) return Error{kConversionCancelled, -1, ErrorKind::Cancelled};

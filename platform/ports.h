@@ -18,6 +18,9 @@ public:
     // Plain text in UTF-8 with the platform's line ends; empty when the
     // clipboard holds no text, nullopt when it cannot be reached at all.
     virtual std::optional<std::string> readText() = 0;
+    // After the last text was made: whether it holds U+FFFD, which is where a
+    // platform that decodes the clipboard for us put bytes it could not read.
+    virtual bool textHadReplacements() { return false; }
     // False when the clipboard holds something that is no text (an image) or
     // nothing at all: a text read then is empty, and must not be copied over it.
     virtual bool holdsText() { return true; }

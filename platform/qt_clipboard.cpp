@@ -33,6 +33,7 @@ bool setClipboardText(const QString& text) {
 std::optional<std::string> QtClipboard::readText() {
     const auto text = clipboardText();
     if (!text) return std::nullopt;
+    replaced_ = text->contains(QChar::ReplacementCharacter);
     return text->toStdString();
 }
 
@@ -47,7 +48,11 @@ bool QtClipboard::holdsText() {
 std::optional<Clipboard::TextMaker> QtClipboard::snapshotText() {
     auto text = clipboardText();
     if (!text) return std::nullopt;
-    return [t = std::move(*text)] { return t.toStdString(); };
+    // Qt has already decoded it; where it could not, it put U+FFFD.
+    return [this, t = std::move(*text)] {
+        replaced_ = t.contains(QChar::ReplacementCharacter);
+        return t.toStdString();
+    };
 }
 
 Clipboard::TextWriter QtClipboard::prepareText(std::string utf8) {

@@ -1,6 +1,8 @@
 // Line-end and encoding crossings of the working text.
 #include "platform/text_codec.h"
 
+#include "platform/big_buffer.h"
+
 #include <unicode/ucnv.h>
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -390,7 +392,10 @@ std::string decodeBytes(std::string_view bytes, InputEncoding wanted, DecodedAs*
     DecodedAs as = decideEncoding(bytes, wanted);
     std::string out;
     if (as == DecodedAs::Cp932 && !convertCp932(bytes, out)) as = DecodedAs::Bytes;
-    if (as != DecodedAs::Cp932) out.assign(bytes);
+    if (as != DecodedAs::Cp932) {
+        reserveText(out, bytes.size());
+        out.append(bytes);
+    }
     if (decidedAs) *decidedAs = as;
     return out;
 }

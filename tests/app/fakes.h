@@ -26,7 +26,9 @@ public:
         if (!reachable) return std::nullopt;
         return hasText ? text : std::string();
     }
+    bool replaced = false;  // the platform put U+FFFD for bytes it could not read
     bool holdsText() override { return hasText; }
+    bool textHadReplacements() override { return replaced; }
     bool writeText(const std::string& utf8) override {
         if (!takesText) return false;
         text = utf8;

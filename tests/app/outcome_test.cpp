@@ -102,6 +102,14 @@ TEST(Outcome, ClipboardWithoutTextOrUnreachable) {
     }
 }
 
+TEST(Outcome, LoadSaysWhenThePlatformReplacedBytes) {
+    Rig r;
+    r.clipboard.text = "a\xEF\xBF\xBD";
+    r.clipboard.replaced = true;
+    EXPECT_TRUE(await(r, [&](OutcomeHandler d) { r.state.loadClipboard(std::move(d)); }).ok());
+    EXPECT_EQ(r.state.status(), texts::kClipboardHadReplacements);
+}
+
 // The one-shot copies back only what a run made of a text it loaded.
 TEST(Outcome, OneShotNeverCopiesOverWhatItCouldNotUse) {
     struct Case { const char* name; bool hasText; const char* command; K kind; int writes; } cases[] = {
