@@ -73,7 +73,7 @@ struct WidthTable {
     std::unordered_map<char32_t, std::string> map;
     static bool candidate(char32_t c) {
         return (c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c < 0x100) || (c >= 0x2000 && c < 0x2700) ||
-               (c >= 0x3000 && c < 0x3190) || c == 0x20A9 || (c >= 0xFF00 && c < 0xFFF0);
+               (c >= 0x3000 && c < 0x3190) || c == 0x20A9 || c == 0x2985 || c == 0x2986 || (c >= 0xFF00 && c < 0xFFF0);
     }
 };
 
@@ -106,6 +106,36 @@ const WidthTable& widthTable(bool toFull) {
             if (to != from) t.map.emplace(c, std::move(to));
             pos = lf + 1;
         }
+        // The block of width forms goes by the Unicode data's own <wide> and
+        // <narrow> mappings, where the transliterator lags behind them (｟｠,
+        // half-width Hangul to the compatibility jamo).
+        UErrorCode status = U_ZERO_ERROR;
+        const icu::Normalizer2* nfkd = icu::Normalizer2::getNFKDInstance(status);
+        for (char32_t c = 0xFF00; c < 0xFFF0 && U_SUCCESS(status); ++c) {
+            const auto type = u_getIntPropertyValue(static_cast<UChar32>(c), UCHAR_DECOMPOSITION_TYPE);
+            icu::UnicodeString to;
+            if ((type != U_DT_WIDE && type != U_DT_NARROW) || !nfkd->getRawDecomposition(static_cast<UChar32>(c), to) ||
+                to.countChar32() != 1)
+                continue;
+            const auto other = static_cast<char32_t>(to.char32At(0));
+            std::string self;
+            appendUtf8(self, c);
+            // <wide>: c is the full form of `other`; <narrow>: its half form.
+            const bool cIsFull = type == U_DT_WIDE;
+            if (cIsFull == toFull) t.map.emplace(other, self);  // keeps what the transliterator had first
+            else t.map[c] = toUtf8(to);
+        }
+        if (!toFull) {
+            // The spacing voiced marks have no width form of their own; their half form is ﾞﾟ.
+            t.map[0x309B] = "ﾞ";
+            t.map[0x309C] = "ﾟ";
+        } else {
+            // ﾞﾟ join the kana before them, or else stand as ゛゜: marked with
+            // noncharacters (never in a text) until the composition decides.
+            t.map[0xFF9E] = "\uFDD0";
+            t.map[0xFF9F] = "\uFDD1";
+        }
+        t.map.erase(toFull ? 0x5C : 0xFFE5);  // the backslash and "￥" stay: their fix-ups decide
     });
     return tables[toFull ? 1 : 0];
 }
@@ -129,7 +159,8 @@ Text mapWidth(std::string_view text, bool toFull) {
     return out;
 }
 
-// Kana followed by a combining voiced mark becomes the precomposed letter.
+// Kana followed by a voiced mark (combining, or ﾞﾟ marked by U+FDD0/U+FDD1)
+// becomes the precomposed letter; a marked one that joins nothing is ゛ or ゜.
 Text composeVoicedKana(std::string_view text) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
@@ -140,7 +171,9 @@ Text composeVoicedKana(std::string_view text) {
     char32_t last = 0;
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t at = i;
-        const char32_t c = nextCodePoint(text, i);
+        char32_t c = nextCodePoint(text, i);
+        const bool marked = c == 0xFDD0 || c == 0xFDD1;
+        if (marked) c = c == 0xFDD0 ? 0x3099 : 0x309A;
         if ((c == 0x3099 || c == 0x309A) && last >= 0x3040 && last <= 0x30FF) {
             const UChar32 composed = nfc->composePair(static_cast<UChar32>(last), static_cast<UChar32>(c));
             if (composed >= 0) {
@@ -151,7 +184,8 @@ Text composeVoicedKana(std::string_view text) {
             }
         }
         lastStart = out.size();
-        out.append(text.substr(at, i - at));
+        if (marked) appendUtf8(out, c == 0x3099 ? 0x309B : 0x309C);  // ﾞ/ﾟ standing alone
+        else out.append(text.substr(at, i - at));
         last = c;
     }
     return out;

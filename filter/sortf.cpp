@@ -23,24 +23,44 @@ std::string_view withoutBlanks(std::string_view s) {
     return s;
 }
 
-// The number a line starts with (after blanks): sign, digits, a decimal part.
-std::optional<double> leadingNumber(std::string_view s) {
+// The number a line starts with (after blanks), as its decimal digits: a
+// sign, the integer part without leading zeros, the fraction without
+// trailing ones. Compared digit by digit, so any length is exact.
+struct Number {
+    bool has = false, negative = false;
+    std::string_view integer, fraction;
+};
+
+Number leadingNumber(std::string_view s) {
     s = withoutBlanks(s);
+    Number num;
     std::size_t n = 0;
-    const bool negative = n < s.size() && s[n] == '-';
+    num.negative = n < s.size() && s[n] == '-';
     if (n < s.size() && (s[n] == '-' || s[n] == '+')) ++n;
     const std::size_t digitsStart = n;
     while (n < s.size() && s[n] >= '0' && s[n] <= '9') ++n;
-    bool any = n > digitsStart;
+    num.has = n > digitsStart;
+    num.integer = s.substr(digitsStart, n - digitsStart);
     if (n < s.size() && s[n] == '.') {
-        ++n;
-        while (n < s.size() && s[n] >= '0' && s[n] <= '9') { ++n; any = true; }
+        const std::size_t from = ++n;
+        while (n < s.size() && s[n] >= '0' && s[n] <= '9') ++n;
+        num.has = num.has || n > from;
+        num.fraction = s.substr(from, n - from);
     }
-    if (!any) return std::nullopt;
-    const std::size_t start = s[0] == '-' || s[0] == '+' ? 1 : 0;
-    double v = 0;
-    std::from_chars(s.data() + start, s.data() + n, v);
-    return negative ? -v : v;
+    while (!num.integer.empty() && num.integer.front() == '0') num.integer.remove_prefix(1);
+    while (!num.fraction.empty() && num.fraction.back() == '0') num.fraction.remove_suffix(1);
+    if (num.integer.empty() && num.fraction.empty()) num.negative = false;  // -0 is 0
+    return num;
+}
+
+// <0, 0, >0 as a is below, equal to or above b; both have a number.
+int compareNumbers(const Number& a, const Number& b) {
+    if (a.negative != b.negative) return a.negative ? -1 : 1;
+    int c = 0;
+    if (a.integer.size() != b.integer.size()) c = a.integer.size() < b.integer.size() ? -1 : 1;
+    else if (const int k = a.integer.compare(b.integer)) c = k;
+    else if (const int f = a.fraction.compare(b.fraction)) c = f;  // no trailing zeros: a prefix is smaller
+    return a.negative ? -c : c;
 }
 
 // Sort keys for the lines by the "ja" collator at every level, computed in
@@ -169,16 +189,14 @@ std::string sortText(std::string_view text, const SortOptions& o) {
 
     if (o.numeric) {
         // Keys side by side with their line numbers: one sort over a flat array.
-        struct Key { double value; bool has; std::uint32_t line; };
+        struct Key { Number number; std::uint32_t line; };
         std::vector<Key> keys(lines.size());
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            const auto v = leadingNumber(lines[i]);
-            keys[i] = {v.value_or(0), v.has_value(), static_cast<std::uint32_t>(i)};
-        }
+        for (std::size_t i = 0; i < lines.size(); ++i) keys[i] = {leadingNumber(lines[i]), static_cast<std::uint32_t>(i)};
         // Lines without a number come first (last when reversed), as if -infinity.
         parallelStableSort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
-            if (a.has != b.has) return b.has != o.reverse;
-            if (a.has && a.value != b.value) return (a.value < b.value) != o.reverse;
+            if (a.number.has != b.number.has) return b.number.has != o.reverse;
+            if (a.number.has)
+                if (const int c = compareNumbers(a.number, b.number)) return (c < 0) != o.reverse;
             return tie(a.line, b.line);
         });
         for (std::size_t i = 0; i < keys.size(); ++i) order[i] = keys[i].line;

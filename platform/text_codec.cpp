@@ -7,6 +7,7 @@
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #endif
+#include <unicode/uchar.h>
 #include <unicode/ustring.h>
 
 #include <algorithm>
@@ -243,28 +244,40 @@ ConverterPtr openCp932() {
     return conv;
 }
 
-// Which BMP code points CP932 can encode (two bytes unless ASCII / half-width
-// katakana); built once, lazily, 8 KB.
-const std::array<std::uint64_t, 1024>& cp932Encodable() {
-    static std::array<std::uint64_t, 1024> bits{};
+// How many bytes CP932 gives each BMP code point, by ICU's converter with its
+// best-fit mappings for symbols (〜 − ‖ — are there); 0 where CP932 has
+// nothing, drops the character, or has an ideograph only as another one (俠
+// as 侠). Built once, lazily, 64 KB.
+const std::array<std::uint8_t, 0x10000>& cp932Lengths() {
+    static std::array<std::uint8_t, 0x10000> lengths{};
     static std::once_flag once;
     std::call_once(once, [] {
         ConverterPtr conv = openCp932();
         if (!conv) return;
         UErrorCode status = U_ZERO_ERROR;
         ucnv_setFromUCallBack(conv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-        ucnv_setFallback(conv.get(), false);
+        ucnv_setFallback(conv.get(), true);
+        ConverterPtr reverse = openCp932();
         char buf[8];
         for (UChar c = 1; c != 0; ++c) {
             if (U16_IS_SURROGATE(c)) continue;
             status = U_ZERO_ERROR;
             ucnv_reset(conv.get());
-            ucnv_fromUChars(conv.get(), buf, sizeof buf, &c, 1, &status);
-            if (U_SUCCESS(status)) bits[c >> 6] |= 1ULL << (c & 63);
+            const int32_t n = ucnv_fromUChars(conv.get(), buf, sizeof buf, &c, 1, &status);
+            if (U_FAILURE(status) || n <= 0 || n > 2) continue;
+            if (u_hasBinaryProperty(c, UCHAR_IDEOGRAPHIC) || u_charType(c) == U_PRIVATE_USE_CHAR) {
+                // Only where the mapping goes both ways: the same character.
+                UChar back[4];
+                UErrorCode s2 = U_ZERO_ERROR;
+                if (reverse) ucnv_resetToUnicode(reverse.get());
+                const int32_t m = reverse ? ucnv_toUChars(reverse.get(), back, 4, buf, n, &s2) : 0;
+                if (U_FAILURE(s2) || m != 1 || back[0] != c) continue;
+            }
+            lengths[c] = static_cast<std::uint8_t>(n);
         }
-        bits[0] |= 1;  // NUL
+        lengths[0] = 1;  // NUL
     });
-    return bits;
+    return lengths;
 }
 
 }  // namespace
@@ -401,7 +414,7 @@ std::string decodeBytes(std::string_view bytes, InputEncoding wanted, DecodedAs*
 }
 
 std::int64_t cp932ByteLength(std::string_view s) {
-    const auto& bits = cp932Encodable();
+    const auto& lengths = cp932Lengths();
     std::int64_t n = 0;
     std::size_t i = 0;
     while (i < s.size()) {
@@ -409,9 +422,8 @@ std::int64_t cp932ByteLength(std::string_view s) {
         if (c < 0x80) { ++n; ++i; continue; }
         const std::size_t before = i;
         const char32_t cp = nextCodePoint(s, i);
-        if (cp >= 0xFF61 && cp <= 0xFF9F) n += 1;
-        else if (cp < 0x10000 && (bits[cp >> 6] >> (cp & 63) & 1)) n += 2;
-        else n += static_cast<std::int64_t>(i - before);
+        const std::uint8_t known = cp < 0x10000 ? lengths[cp] : 0;
+        n += known ? known : static_cast<std::int64_t>(i - before);
     }
     return n;
 }

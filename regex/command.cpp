@@ -83,6 +83,43 @@ Result<Command> parseCommand(std::string_view command) {
     return cmd;
 }
 
+std::string perlQuantifiers(std::string_view p, std::vector<std::size_t>* inserted) {
+    std::string out;
+    out.reserve(p.size() + 4);
+    bool inClass = false;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        const char c = p[i];
+        if (c == '\\' && i + 1 < p.size()) {
+            out.append(p.substr(i, 2));
+            ++i;
+            continue;
+        }
+        if (inClass) {
+            if (c == ']') inClass = false;
+            out.push_back(c);
+            continue;
+        }
+        if (c == '[') {
+            inClass = true;
+            out.push_back(c);
+            if (i + 1 < p.size() && p[i + 1] == '^') out.push_back(p[++i]);
+            if (i + 1 < p.size() && p[i + 1] == ']') out.push_back(p[++i]);  // a leading "]" is a member
+            continue;
+        }
+        if (c == '{' && i > 0 && i + 2 < p.size() && p[i + 1] == ',') {
+            std::size_t j = i + 2;
+            while (j < p.size() && p[j] >= '0' && p[j] <= '9') ++j;
+            if (j > i + 2 && j < p.size() && p[j] == '}') {
+                out += "{0";
+                if (inserted) inserted->push_back(out.size() - 1);
+                continue;  // the "," and the rest follow as they are
+            }
+        }
+        out.push_back(c);
+    }
+    return out;
+}
+
 Result<Options> parseOptions(const Command& cmd, std::string_view fullCommand) {
     Options o;
     for (std::size_t i = 0; i < cmd.options.size(); ++i) {
@@ -102,7 +139,7 @@ Result<Options> parseOptions(const Command& cmd, std::string_view fullCommand) {
                 case 'i': o.caseless = true; continue;
                 case 'm': o.multiline = true; continue;
                 case 's': o.dotall = true; continue;
-                case 'x': o.extended = true; continue;
+                case 'x': o.extendedMore = o.extended; o.extended = true; continue;
                 case 'k': case 'o': continue;  // k: one character per character, always so on Unicode
                 default: break;
             }

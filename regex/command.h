@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kk::regex {
 
@@ -30,6 +31,7 @@ struct Command {
 
 struct Options {
     bool global = false, caseless = false, multiline = false, dotall = false, extended = false;
+    bool extendedMore = false;  // xx: blanks inside [...] are ignored too
     bool complement = false, deleteUnmatched = false, squeeze = false;  // tr only
 };
 
@@ -37,6 +39,11 @@ struct Options {
 // unknown operator are errors with the column (in characters) of the fault.
 Result<Command> parseCommand(std::string_view command);
 Result<Options> parseOptions(const Command& cmd, std::string_view fullCommand);
+
+// Perl's quantifier {,n} ("at most n"), which PCRE2 reads as literal text,
+// written as {0,n}; escapes and [...] classes are left as they are.
+// `inserted` gets where in the result a "0" was put, to map error offsets back.
+std::string perlQuantifiers(std::string_view pattern, std::vector<std::size_t>* inserted = nullptr);
 
 // The column in characters of byte offset `byteOffset` in `text`.
 std::int64_t columnOf(std::string_view text, std::size_t byteOffset);

@@ -1,6 +1,7 @@
 // Replace / translate / match loops over PCRE2, compiled once per operation.
 #include "regex/operations.h"
 
+#include "platform/big_buffer.h"
 #include "platform/text_codec.h"
 #include "regex/command.h"
 #include "regex/pattern.h"
@@ -42,18 +43,53 @@ Result<Parsed> parseAs(std::string_view command, CommandKind kind, const char* w
     return Parsed{std::move(cmd.value()), opts.value()};
 }
 
+// A match of a plain literal: group 0 only.
+class LiteralMatch final : public MatchView {
+public:
+    LiteralMatch(std::string_view text, std::size_t length) : text_(text), length_(length) {}
+    std::size_t at = 0;
+    std::string_view group(int n) const override { return n == 0 ? text_.substr(at, length_) : std::string_view(); }
+    bool set(int n) const override { return n == 0; }
+    std::string_view prematch() const override { return text_.substr(0, at); }
+    std::string_view postmatch() const override { return text_.substr(at + length_); }
+    int groupCount() const override { return 0; }
+
+private:
+    std::string_view text_;
+    std::size_t length_;
+};
+
+// The last match of a compiled pattern over `text`.
+class PatternMatch final : public MatchView {
+public:
+    PatternMatch(const Pattern& p, std::string_view text) : p_(p), text_(text) {}
+    std::string_view group(int n) const override {
+        const auto [a, b] = p_.group(n);
+        return a == std::string_view::npos ? std::string_view() : text_.substr(a, b - a);
+    }
+    bool set(int n) const override { return p_.group(n).first != std::string_view::npos; }
+    std::string_view prematch() const override { return text_.substr(0, p_.group(0).first); }
+    std::string_view postmatch() const override { return text_.substr(p_.group(0).second); }
+    int groupCount() const override { return p_.captureCount(); }
+
+private:
+    const Pattern& p_;
+    std::string_view text_;
+};
+
 TextResult substituteLiteral(std::string_view needle, const Replacement& rep, bool global, std::string_view text,
                              CancelFlag cancel) {
     std::string out;
-    out.reserve(text.size() + text.size() / 16);
+    reserveText(out, text.size() + text.size() / 16);
     std::size_t copied = 0;
     std::size_t count = 0;
-    const auto group = [&](int) { return needle; };
+    LiteralMatch match(text, needle.size());
     while (true) {
         const std::size_t at = text.find(needle, copied);
         if (at == std::string_view::npos) break;
         out.append(text.substr(copied, at - copied));
-        rep.expand(out, group);
+        match.at = at;
+        rep.expand(out, match);
         if (out.size() > kMaxOutputBytes) return outputTooBigError();
         copied = at + needle.size();
         if (!global) break;
@@ -65,13 +101,10 @@ TextResult substituteLiteral(std::string_view needle, const Replacement& rep, bo
 
 TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::string_view text, CancelFlag cancel) {
     std::string out;
-    out.reserve(text.size() + text.size() / 16);
+    reserveText(out, text.size() + text.size() / 16);
     std::size_t copied = 0, start = 0, count = 0;
     bool notEmpty = false;
-    const auto group = [&](int n) -> std::string_view {
-        const auto [a, b] = p.group(n);
-        return a == std::string_view::npos ? std::string_view() : text.substr(a, b - a);
-    };
+    const PatternMatch match(p, text);
     while (start <= text.size()) {
         const MatchStatus st = p.match(text, start, notEmpty);
         if (st == MatchStatus::NotFound) break;
@@ -79,7 +112,7 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
         const auto [ms, me] = p.group(0);
         if (me < ms || ms < copied) return Error{"\\K may not move the match start backwards here", -1};
         out.append(text.substr(copied, ms - copied));
-        rep.expand(out, group);
+        rep.expand(out, match);
         if (out.size() > kMaxOutputBytes) return outputTooBigError();
         copied = me;
         if (!global) break;
@@ -94,13 +127,14 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
 
 TextResult runSubstitute(const Parsed& ps, std::string_view command, std::string_view text, CancelFlag cancel) {
     if (isPlainLiteral(ps.cmd.pattern, ps.opts)) {
-        auto rep = Replacement::parse(ps.cmd.replacement, 0, command, ps.cmd.replacementOffset);
+        auto rep = Replacement::parse(ps.cmd.replacement, 0, {}, command, ps.cmd.replacementOffset);
         if (!rep) return rep.error();
         return substituteLiteral(ps.cmd.pattern, rep.value(), ps.opts.global, text, cancel);
     }
     auto pat = Pattern::compile(ps.cmd.pattern, ps.opts, command, ps.cmd.patternOffset);
     if (!pat) return pat.error();
-    auto rep = Replacement::parse(ps.cmd.replacement, pat.value()->captureCount(), command, ps.cmd.replacementOffset);
+    auto rep = Replacement::parse(ps.cmd.replacement, pat.value()->captureCount(), pat.value()->groupNames(), command,
+                                  ps.cmd.replacementOffset);
     if (!rep) return rep.error();
     return substitute(*pat.value(), rep.value(), ps.opts.global, text, cancel);
 }

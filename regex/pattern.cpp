@@ -25,18 +25,24 @@ Result<std::unique_ptr<Pattern>> Pattern::compile(std::string_view pattern, cons
     pcre2_compile_context* cctx = pcre2_compile_context_create(nullptr);
     pcre2_set_newline(cctx, PCRE2_NEWLINE_LF);
     pcre2_set_bsr(cctx, PCRE2_BSR_UNICODE);
-    std::uint32_t flags = PCRE2_UTF | PCRE2_UCP | PCRE2_MATCH_INVALID_UTF;
+    // Names may repeat, as in perl: (?<n>a)|(?<n>b).
+    std::uint32_t flags = PCRE2_UTF | PCRE2_UCP | PCRE2_MATCH_INVALID_UTF | PCRE2_DUPNAMES;
     if (options.caseless) flags |= PCRE2_CASELESS;
     if (options.multiline) flags |= PCRE2_MULTILINE;
     if (options.dotall) flags |= PCRE2_DOTALL;
     if (options.extended) flags |= PCRE2_EXTENDED;
+    if (options.extendedMore) flags |= PCRE2_EXTENDED_MORE;
     int errorCode = 0;
     PCRE2_SIZE errorOffset = 0;
-    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), flags,
+    std::vector<std::size_t> inserted;
+    const std::string source = perlQuantifiers(pattern, &inserted);
+    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(source.data()), source.size(), flags,
                                      &errorCode, &errorOffset, cctx);
     pcre2_compile_context_free(cctx);
     if (!code) {
         if (command.empty()) command = pattern, patternOffset = 0;
+        for (auto k = inserted.rbegin(); k != inserted.rend(); ++k)
+            if (*k < errorOffset) --errorOffset;
         return errorAt(command, patternOffset + errorOffset, "bad pattern: " + pcreMessage(errorCode));
     }
     std::unique_ptr<Pattern> p(new Pattern());
@@ -75,6 +81,23 @@ MatchStatus Pattern::match(std::string_view subject, std::size_t start, bool not
     else
         lastError_ = Error{"match failed: " + pcreMessage(rc), -1, ErrorKind::Fault};
     return MatchStatus::Failed;
+}
+
+GroupNames Pattern::groupNames() const {
+    GroupNames names;
+    std::uint32_t count = 0, entrySize = 0;
+    PCRE2_SPTR table = nullptr;
+    pcre2_pattern_info(code_, PCRE2_INFO_NAMECOUNT, &count);
+    pcre2_pattern_info(code_, PCRE2_INFO_NAMEENTRYSIZE, &entrySize);
+    pcre2_pattern_info(code_, PCRE2_INFO_NAMETABLE, &table);
+    // Each entry: the group number in two bytes, then the name and a NUL; in
+    // name order, and by number within a name.
+    for (std::uint32_t k = 0; k < count && table; ++k) {
+        const PCRE2_SPTR entry = table + static_cast<std::size_t>(k) * entrySize;
+        const int number = (entry[0] << 8) | entry[1];
+        names[std::string(reinterpret_cast<const char*>(entry + 2))].push_back(number);
+    }
+    return names;
 }
 
 std::pair<std::size_t, std::size_t> Pattern::group(int n) const {

@@ -5,6 +5,7 @@
 #include "platform/result.h"
 #include "regex/command.h"
 #include "regex/limits.h"
+#include "regex/replacement.h"
 
 #include <memory>
 #include <string_view>
@@ -34,6 +35,8 @@ public:
     // Byte span of group n of the last match; {npos, npos} when it did not take part.
     std::pair<std::size_t, std::size_t> group(int n) const;
     int captureCount() const { return captures_; }
+    // The pattern's named groups.
+    GroupNames groupNames() const;
     // The error of the last Failed match.
     Error lastError() const { return lastError_; }
 

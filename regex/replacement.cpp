@@ -57,12 +57,35 @@ bool decodeCharEscape(std::string_view s, std::size_t& pos, char32_t& out) {
         case 'e': out = 0x1B; ++pos; return true;
         case 'f': out = '\f'; ++pos; return true;
         case 'a': out = 0x07; ++pos; return true;
-        case '0': {  // octal: \0, \01, \012
+        case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7': {  // octal: \0, \12, \101
             char32_t v = 0;
-            std::size_t i = pos + 1;
-            for (int k = 0; k < 2 && i < s.size() && s[i] >= '0' && s[i] <= '7'; ++k, ++i) v = v * 8 + (s[i] - '0');
+            std::size_t i = pos;
+            for (int k = 0; k < 3 && i < s.size() && s[i] >= '0' && s[i] <= '7'; ++k, ++i) v = v * 8 + (s[i] - '0');
             out = v;
             pos = i;
+            return true;
+        }
+        case 'o': {  // \o{...}: octal of any length
+            if (pos + 1 >= s.size() || s[pos + 1] != '{') return false;
+            const std::size_t close = s.find('}', pos);
+            if (close == std::string_view::npos || close == pos + 2) return false;
+            char32_t v = 0;
+            for (std::size_t k = pos + 2; k < close; ++k) {
+                if (s[k] < '0' || s[k] > '7') return false;
+                v = v * 8 + static_cast<char32_t>(s[k] - '0');
+                if (v > 0x10FFFF) return false;
+            }
+            if (v >= 0xD800 && v <= 0xDFFF) v = 0xFFFD;
+            out = v;
+            pos = close + 1;
+            return true;
+        }
+        case 'c': {  // \cX: the control character, as Perl (\c? is DEL)
+            if (pos + 1 >= s.size() || static_cast<unsigned char>(s[pos + 1]) >= 0x80) return false;
+            char x = s[pos + 1];
+            if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+            out = static_cast<char32_t>(x ^ 64);
+            pos += 2;
             return true;
         }
         case 'x': {
@@ -106,39 +129,76 @@ bool decodeCharEscape(std::string_view s, std::size_t& pos, char32_t& out) {
     }
 }
 
-Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, std::string_view command,
-                                       std::size_t offset) {
+Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, const GroupNames& names,
+                                       std::string_view command, std::size_t offset) {
     Replacement r;
     std::string literal;
     auto flush = [&] {
-        if (!literal.empty()) r.pieces_.push_back({Piece::Literal, std::move(literal), 0});
+        if (!literal.empty()) r.pieces_.push_back({Piece::Literal, std::move(literal), {}});
         literal.clear();
     };
-    auto addGroup = [&](int n, std::size_t at) -> bool {
-        if (n > captureCount) return false;
+    auto add = [&](Piece::Kind kind, std::vector<int> groups = {}) {
         flush();
-        r.pieces_.push_back({Piece::Group, {}, n});
-        (void)at;
-        return true;
+        if (kind != Piece::Group || groups.front() != 0) r.onlyWholeMatch_ = false;
+        r.pieces_.push_back({kind, {}, std::move(groups)});
     };
     auto groupError = [&](int n, std::size_t at) {
         return errorAt(command, offset + at,
                        "the replacement refers to group " + std::to_string(n) + " but the pattern has " +
                            std::to_string(captureCount) + (captureCount == 1 ? " group" : " groups"));
     };
+    auto nameError = [&](std::string_view name, std::size_t at) {
+        return errorAt(command, offset + at, "the pattern has no group named \"" + std::string(name) + "\"");
+    };
+    // A {name} right after `from`; the name's end (the "}") or npos.
+    auto bracedName = [&](std::size_t from) -> std::size_t {
+        if (from >= raw.size() || raw[from] != '{') return std::string_view::npos;
+        return raw.find('}', from);
+    };
     std::size_t i = 0;
     while (i < raw.size()) {
         const char c = raw[i];
         if (c == '$' && i + 1 < raw.size()) {
             const char d = raw[i + 1];
-            if (d == '&') { addGroup(0, i); i += 2; continue; }
+            if (d == '&') { add(Piece::Group, {0}); i += 2; continue; }
+            if (d == '`') { add(Piece::Prematch); i += 2; continue; }
+            if (d == '\'') { add(Piece::Postmatch); i += 2; continue; }
             if (isDigit(d)) {
                 std::size_t j = i + 1;
                 int n = 0;
                 while (j < raw.size() && isDigit(raw[j]) && n < 100000) n = n * 10 + (raw[j++] - '0');
-                if (!addGroup(n, i)) return groupError(n, i);
+                if (n > captureCount) return groupError(n, i);
+                add(Piece::Group, {n});
                 i = j;
                 continue;
+            }
+            if (d == '+' || d == '-') {
+                const std::size_t close = bracedName(i + 2);
+                if (d == '+' && close == std::string_view::npos) { add(Piece::LastGroup); i += 2; continue; }
+                if (close != std::string_view::npos) {
+                    const std::string_view name = raw.substr(i + 3, close - (i + 3));
+                    const auto it = names.find(name);
+                    if (it == names.end()) return nameError(name, i);
+                    if (d == '+') {  // the leftmost group of that name that took part
+                        add(Piece::Named, it->second);
+                        i = close + 1;
+                        continue;
+                    }
+                    // $-{name}[k]: the k-th group of that name
+                    std::size_t j = close + 1;
+                    if (j < raw.size() && raw[j] == '[') {
+                        const std::size_t end = raw.find(']', j);
+                        const std::string_view index = raw.substr(j + 1, end == std::string_view::npos ? 0 : end - j - 1);
+                        if (end != std::string_view::npos && !index.empty() &&
+                            index.find_first_not_of("0123456789") == std::string_view::npos && index.size() < 6) {
+                            const auto k = static_cast<std::size_t>(std::stoi(std::string(index)));
+                            if (k < it->second.size()) add(Piece::Group, {it->second[k]});
+                            i = end + 1;  // past the last group of the name: nothing, as Perl's undef
+                            continue;
+                        }
+                    }
+                    return errorAt(command, offset + i, "expected $-{name}[number]");
+                }
             }
             if (d == '{') {
                 std::size_t j = i + 2;
@@ -146,11 +206,12 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, s
                 bool digits = false;
                 while (j < raw.size() && isDigit(raw[j]) && n < 100000) { n = n * 10 + (raw[j++] - '0'); digits = true; }
                 if (digits && j < raw.size() && raw[j] == '}') {
-                    if (!addGroup(n, i)) return groupError(n, i);
+                    if (n > captureCount) return groupError(n, i);
+                    add(Piece::Group, {n});
                     i = j + 1;
                     continue;
                 }
-                if (raw.substr(i + 2, 2) == "&}") { addGroup(0, i); i += 4; continue; }
+                if (raw.substr(i + 2, 2) == "&}") { add(Piece::Group, {0}); i += 4; continue; }
                 return errorAt(command, offset + i, "bad group reference: expected ${number}");
             }
             literal.push_back(c);  // any other "$" stands for itself
@@ -162,15 +223,23 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, s
             std::size_t j = i + 1;
             char32_t cp;
             if (d >= '1' && d <= '9') {
-                int n = d - '0';
-                if (!addGroup(n, i)) return groupError(n, i);
-                i += 2;
-                continue;
+                // \1..\9 are groups; a longer number is a group when there are
+                // that many, else octal, as Perl reads it.
+                std::size_t k = i + 1;
+                int n = 0;
+                while (k < raw.size() && isDigit(raw[k]) && n < 100000) n = n * 10 + (raw[k++] - '0');
+                if (k - (i + 1) == 1 || n <= captureCount) {
+                    if (n > captureCount) return groupError(n, i);
+                    add(Piece::Group, {n});
+                    i = k;
+                    continue;
+                }
             }
             Piece::Kind op = Piece::Literal;
             switch (d) {
                 case 'U': op = Piece::Upper; break;
                 case 'L': op = Piece::Lower; break;
+                case 'Q': op = Piece::Quote; break;
                 case 'E': op = Piece::End; break;
                 case 'u': op = Piece::OneUpper; break;
                 case 'l': op = Piece::OneLower; break;
@@ -178,7 +247,7 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, s
             }
             if (op != Piece::Literal) {
                 flush();
-                r.pieces_.push_back({op, {}, 0});
+                r.pieces_.push_back({op, {}, {}});
                 r.hasCaseOps_ = true;
                 i += 2;
                 continue;
@@ -188,7 +257,8 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, s
                 i = j;
                 continue;
             }
-            if (d == 'x' || d == 'N') return errorAt(command, offset + i, "bad character escape in the replacement");
+            if (d == 'x' || d == 'N' || d == 'o' || d == 'c')
+                return errorAt(command, offset + i, "bad character escape in the replacement");
             // \\ \/ \$ \@ and any other escaped character stand for that character.
             std::size_t k = i + 1;
             nextCodePoint(raw, k);
@@ -203,37 +273,109 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, s
     return r;
 }
 
+void Replacement::expand(std::string& out, const MatchView& m) const {
+    auto text = [&](const Piece& p) -> std::string_view {
+        switch (p.kind) {
+            case Piece::Literal: return p.text;
+            case Piece::Group: return m.group(p.groups.front());
+            case Piece::Named:
+                for (const int n : p.groups)
+                    if (m.set(n)) return m.group(n);
+                return {};
+            case Piece::LastGroup:
+                for (int n = m.groupCount(); n > 0; --n)
+                    if (m.set(n)) return m.group(n);
+                return {};
+            case Piece::Prematch: return m.prematch();
+            case Piece::Postmatch: return m.postmatch();
+            default: return {};
+        }
+    };
+    if (!hasCaseOps_) {
+        for (const Piece& p : pieces_) out.append(text(p));
+        return;
+    }
+    CaseState st;
+    for (const Piece& p : pieces_) {
+        switch (p.kind) {
+            case Piece::Upper: case Piece::Lower: case Piece::Quote: case Piece::End:
+            case Piece::OneUpper: case Piece::OneLower: applyCaseOp(p.kind, st); break;
+            default: appendCased(out, text(p), st); break;
+        }
+    }
+}
+
 void Replacement::applyCaseOp(Piece::Kind op, CaseState& st) {
     switch (op) {
         case Piece::Upper: case Piece::Lower: st.mode = op; break;
-        case Piece::End: st.mode = Piece::End; break;
+        case Piece::Quote: st.quoting = true; break;
+        case Piece::End: st.mode = Piece::End; st.quoting = false; break;
         case Piece::OneUpper: case Piece::OneLower: st.oneShot = op; break;
         default: break;
     }
 }
 
+namespace {
+
+// Perl's quotemeta on a Unicode string: ASCII other than word characters,
+// and beyond ASCII the syntax, space, ignorable and control characters.
+void appendQuoted(std::string& out, std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t from = i;
+        const char32_t c = nextCodePoint(text, i);
+        bool quote;
+        if (c < 0x80) {
+            quote = !((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_');
+        } else {
+            const auto u = static_cast<UChar32>(c);
+            quote = u_hasBinaryProperty(u, UCHAR_PATTERN_SYNTAX) || u_hasBinaryProperty(u, UCHAR_PATTERN_WHITE_SPACE) ||
+                    u_hasBinaryProperty(u, UCHAR_WHITE_SPACE) ||
+                    u_hasBinaryProperty(u, UCHAR_DEFAULT_IGNORABLE_CODE_POINT) || u_charType(u) == U_CONTROL_CHAR;
+        }
+        if (quote) out.push_back('\\');
+        out.append(text.substr(from, i - from));
+    }
+}
+
+// Perl's ucfirst: the full title-case mapping of one character (ǆ → ǅ, ß → Ss).
+std::string titleOne(std::string_view ch) {
+    std::size_t p = 0;
+    const char32_t c = nextCodePoint(ch, p);
+    UChar src[2];
+    int32_t len = 0;
+    U16_APPEND_UNSAFE(src, len, static_cast<UChar32>(c));
+    UChar dst[8];
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t n = u_strToTitle(dst, 8, src, len, nullptr, "", &status);
+    if (U_FAILURE(status)) return mapCase(ch, true);
+    std::string out;
+    for (int32_t k = 0; k < n;) {
+        UChar32 t;
+        U16_NEXT(dst, k, n, t);
+        appendUtf8(out, static_cast<char32_t>(t));
+    }
+    return out;
+}
+
+}  // namespace
+
 void Replacement::appendCased(std::string& out, std::string_view text, CaseState& st) {
     if (text.empty()) return;
-    std::size_t rest = 0;
+    // As perl: \l\U$1 is lcfirst(uc($1)) (and \L\u the same as \u\L): the
+    // mode maps the whole text, then the one-character escape its first character.
+    std::string cased;
+    if (st.mode == Piece::Upper) cased = mapCase(text, true);
+    else if (st.mode == Piece::Lower) cased = mapCase(text, false);
+    else cased = text;
     if (st.oneShot != Piece::End) {
-        nextCodePoint(text, rest);
-        const std::string_view first = text.substr(0, rest);
-        if (st.oneShot == Piece::OneUpper) {
-            // Perl's ucfirst is a title-case mapping of the one character.
-            std::size_t p = 0;
-            const char32_t c = nextCodePoint(first, p);
-            const UChar32 t = u_totitle(static_cast<UChar32>(c));
-            if (t != static_cast<UChar32>(c)) appendUtf8(out, static_cast<char32_t>(t));
-            else out.append(mapCase(first, true));
-        } else {
-            out.append(mapCase(first, false));
-        }
+        std::size_t rest = 0;
+        nextCodePoint(cased, rest);
+        const std::string_view first = std::string_view(cased).substr(0, rest);
+        cased = (st.oneShot == Piece::OneUpper ? titleOne(first) : mapCase(first, false)) + cased.substr(rest);
         st.oneShot = Piece::End;
     }
-    const std::string_view tail = text.substr(rest);
-    if (st.mode == Piece::Upper) out.append(mapCase(tail, true));
-    else if (st.mode == Piece::Lower) out.append(mapCase(tail, false));
-    else out.append(tail);
+    if (st.quoting) appendQuoted(out, cased);
+    else out.append(cased);
 }
 
 }  // namespace kk::regex

@@ -66,3 +66,52 @@ TEST(KanaWidth, HalfWidthTextRoundTrips) {
 
 }  // namespace
 }  // namespace kk::convert
+
+#include "convert/case_width.h"
+
+#include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
+
+namespace kk::convert {
+namespace {
+
+// Every code point of the half-width and full-width forms block converts as
+// the Unicode data's <wide> and <narrow> mappings say, both ways, but for
+// the rules that are ours: the backslash and "￥" stay (their fix-ups decide),
+// and a lone ﾞ or ﾟ becomes the spacing ゛ or ゜.
+TEST(Width, WholeBlockFollowsTheUnicodeData) {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfkd = icu::Normalizer2::getNFKDInstance(status);
+    ASSERT_TRUE(U_SUCCESS(status));
+    int checked = 0;
+    for (char32_t c = 0xFF00; c < 0xFFF0; ++c) {
+        const auto type = u_getIntPropertyValue(static_cast<UChar32>(c), UCHAR_DECOMPOSITION_TYPE);
+        icu::UnicodeString to;
+        if ((type != U_DT_WIDE && type != U_DT_NARROW) || !nfkd->getRawDecomposition(static_cast<UChar32>(c), to))
+            continue;
+        std::string self, other;
+        appendUtf8(self, c);
+        to.toUTF8String(other);
+        const std::string& full = type == U_DT_WIDE ? self : other;
+        const std::string& half = type == U_DT_WIDE ? other : self;
+        if (c == 0xFF9E || c == 0xFF9F) {
+            EXPECT_EQ(toFullWidth(self), c == 0xFF9E ? "゛" : "゜");
+            EXPECT_EQ(toHalfWidth(c == 0xFF9E ? "゛" : "゜"), self);
+        } else if (c == 0xFFE5) {
+            EXPECT_EQ(toHalfWidth(full), full);  // "￥" stays
+        } else if (c == 0xFF3C) {
+            EXPECT_EQ(toFullWidth(half), half);  // the backslash stays
+        } else {
+            EXPECT_EQ(toFullWidth(half), full) << "U+" << std::hex << static_cast<std::uint32_t>(c);
+            EXPECT_EQ(toHalfWidth(full), half) << "U+" << std::hex << static_cast<std::uint32_t>(c);
+        }
+        ++checked;
+    }
+    EXPECT_GT(checked, 220);
+    // Kana with their voiced marks compose, both ways.
+    EXPECT_EQ(toFullWidth("ｶﾞﾊﾟ ﾞ"), "ガパ　゛");
+    EXPECT_EQ(toHalfWidth("ガパ"), "ｶﾞﾊﾟ");
+}
+
+}  // namespace
+}  // namespace kk::convert

@@ -1,4 +1,6 @@
 #include "convert/reverse_count.h"
+#include "platform/text_codec.h"
+#include "../support/run_tool.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +39,7 @@ TEST(Xrev, QuickPathsAgreeWithIcu) {
         // Mostly from the quick set, sometimes anything.
         const std::size_t range = round % 3 ? 15 : std::size(pieces);
         for (int k = 0; k < n; ++k) line += pieces[rng() % range];
-        ASSERT_EQ(xrev(line), reverseLineByClusters(line)) << testing::PrintToString(line);
+        ASSERT_EQ(xrev(line), reverseLineByClusters(line)) << ::testing::PrintToString(line);
     }
 }
 
@@ -58,6 +60,40 @@ TEST(Counts, Format) {
     EXPECT_EQ(formatCount(1234567), "1,234,567");
     EXPECT_EQ(formatCount(5'000'000'000LL), "5,000,000,000");  // beyond 2^31
     EXPECT_EQ(formatCount(-1234), "-1,234");
+}
+
+}  // namespace
+}  // namespace kk::convert
+
+namespace kk::convert {
+namespace {
+
+// The byte count takes every BMP character's length as CP932 has it: the
+// same as iconv's CP932 for all of them (one iconv run over a line a
+// character; what it cannot convert counts its UTF-8 length).
+TEST(Counts, ByteCountAgreesWithIconvCp932) {
+    std::string lines;
+    std::vector<char32_t> cps;
+    for (char32_t c = 0x80; c < 0x10000; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF) continue;
+        cps.push_back(c);
+        appendUtf8(lines, c);
+        lines += '\n';
+    }
+    auto converted = kk::testing::runTool("iconv", {"-c", "-t", "CP932"}, lines);
+    ASSERT_TRUE(converted) << "iconv is needed for this test";
+    std::size_t at = 0, mismatches = 0;
+    for (const char32_t c : cps) {
+        const std::size_t lf = converted->find('\n', at);
+        ASSERT_NE(lf, std::string::npos);
+        std::string ch;
+        appendUtf8(ch, c);
+        const std::int64_t theirs = lf > at ? static_cast<std::int64_t>(lf - at) : static_cast<std::int64_t>(ch.size());
+        at = lf + 1;
+        const std::int64_t ours = countText(ch).bytes;
+        if (ours != theirs && ++mismatches <= 20) ADD_FAILURE() << "U+" << std::hex << static_cast<std::uint32_t>(c) << ": " << ours << " vs " << theirs;
+    }
+    EXPECT_EQ(mismatches, 0u);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The sortf helper's orders.
 #include "filter/sortf.h"
+#include "../support/run_tool.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,25 @@ TEST(Sortf, Orders) {
         {{}, "", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(sortText(c.in, opts(c.words)), c.out) << c.in;
+}
+
+// Numbers of any length compared exactly by their digits, as GNU sort -n:
+// against `LC_ALL=C sort -n -s` on lines that all hold a number.
+TEST(Sortf, NumbersAgainstGnuSort) {
+    std::string in;
+    for (const char* line : {"10000000000000000", "9999999999999999", "-3", "-3.5", "-0", "0", "0.0", "00012",
+                             "12", "12.000", "12.0001", ".5", "-.5", "1e3", "3 apples", "3", "-10", "-9.99",
+                             "123456789012345678901234567890.5", "123456789012345678901234567890.49"})
+        in += std::string(line) + "\n";
+    in += std::string(400, '9') + "\n" + "1" + std::string(400, '0') + "\n" + "-" + std::string(400, '9') + "\n";
+    for (const bool reverse : {false, true}) {
+        auto theirs = kk::testing::runTool("env", {"LC_ALL=C", "sort", "-n", "-s", reverse ? "-r" : "-n"}, in);
+        ASSERT_TRUE(theirs) << "GNU sort is needed for this test";
+        EXPECT_EQ(sortText(in, opts(reverse ? std::vector<std::string>{"-n", "-s", "-r"}
+                                            : std::vector<std::string>{"-n", "-s"})),
+                  *theirs)
+            << reverse;
+    }
 }
 
 TEST(Sortf, UnknownOption) {

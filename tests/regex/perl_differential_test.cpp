@@ -46,7 +46,7 @@ const std::vector<std::string> kSubstitutions = {
     "s/\\p{Hiragana}+/h/g", "s/\\p{Katakana}/k/g", "s/\\d/D/g", "s/[[:alpha:]]+/A/g", "s/\\x{3000}/_/g",
     "s/(?<=a)a/X/g", "s/a(?=a)/Y/g", "s/\\r//g", "s/ +$//mg", "s/(\\w+) (\\w+)/\\2 \\1/", "s/[^\\x00-\\x7f]/?/g",
     "s/(.)\\1/[$1$1]/g", "s/\\h+/_/g", "s/\\R/~/g", "s/(l+)/${1}L/g", "s/ (?#comment)/_/g",
-    "s/ a b c /X/gx", "s/^\\s*$//mg", "s/\\z/Z/", "s/\\A/A/", "s/.$/!/mg", "s/\\t/\\\\t/g",
+    "s/ a b c /X/gx", "s/[a b]/X/gxx", "s/a{,2}/X/g", "s/^\\s*$//mg", "s/\\z/Z/", "s/\\A/A/", "s/.$/!/mg", "s/\\t/\\\\t/g",
 };
 
 const std::vector<std::string> kTranslations = {
