@@ -167,7 +167,7 @@ void EditorState::openHelp() {
 void EditorState::finish(Outcome outcome, const OutcomeHandler& done, unsigned changes) {
     status_ = outcome.message;
     lastOutcome_ = outcome;
-    notify(changes | Status);
+    notify(changes | Status | Ended);
     if (done) done(outcome);
 }
 
@@ -222,6 +222,7 @@ void EditorState::runBusy(std::function<Finisher(const std::atomic<bool>&)> work
 
 void EditorState::conclude(Outcome outcome, const OutcomeHandler& done) {
     lastOutcome_ = outcome;
+    notify(Ended);
     if (done) done(outcome);
 }
 

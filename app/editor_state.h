@@ -59,6 +59,7 @@ public:
         ChangedMark = 1u << 5,
         Busy = 1u << 6,
         Invert = 1u << 7,
+        Ended = 1u << 8,  // an operation ended: lastOutcome() is new
     };
     using Observer = std::function<void(unsigned changes)>;
 

@@ -279,6 +279,20 @@ void MainWindow::render(unsigned changes) {
         const QSignalBlocker block(m_rev);
         m_rev->setChecked(state_.invert());
     }
+    if (changes & EditorState::Ended) {
+        // A command refused at a column: the caret goes there, to mend it.
+        const Outcome& o = state_.lastOutcome();
+        if (o.kind == Outcome::Kind::Refused && o.column >= 0) {
+            // Columns count characters; the line edit counts UTF-16 units.
+            const QString command = myRegstrBox->currentText();
+            qsizetype at = 0;
+            for (std::int64_t k = 0; k < o.column && at < command.size(); ++k)
+                at += command.at(at).isHighSurrogate() ? 2 : 1;
+            myRegstrBox->setFocus();
+            // After the focus rule's own placing of the caret, which comes queued.
+            QTimer::singleShot(0, this, [this, at] { myRegstrBox->lineEdit()->setCursorPosition(static_cast<int>(at)); });
+        }
+    }
     if (changes & EditorState::Busy) {
         const bool busy = state_.busy();
         runSed->setEnabled(!busy);

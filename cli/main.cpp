@@ -4,6 +4,7 @@
 // own paths, so the two can never disagree.
 #include "app/editor_state.h"
 #include "convert/registry.h"
+#include "regex/messages.h"
 #include "platform/clipboard_keeper.h"
 #include "platform/data_folder.h"
 #include "platform/exit_cleanup.h"
@@ -181,6 +182,8 @@ kk::Outcome await(const std::function<void(kk::OutcomeHandler)>& start) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Messages in Japanese under a Japanese locale, in English otherwise.
+    kk::regex::setMessageLanguage(kk::regex::languageFromEnvironment());
     Options o;
     if (const auto exit = parse(argc, argv, o)) return *exit;
     // Ended by a signal, a run leaves neither the user's text on the disk nor

@@ -2,6 +2,7 @@
 #include "regex/command.h"
 
 #include "platform/text_codec.h"
+#include "regex/messages.h"
 
 namespace kk::regex {
 
@@ -11,7 +12,7 @@ std::int64_t columnOf(std::string_view text, std::size_t byteOffset) {
 
 Error errorAt(std::string_view command, std::size_t byteOffset, std::string message) {
     const std::int64_t col = columnOf(command, byteOffset);
-    return Error{message + " (column " + std::to_string(col + 1) + ")", col};
+    return Error{message + regex::message(Msg::Column, std::to_string(col + 1)), col};
 }
 
 namespace {
@@ -55,13 +56,13 @@ Result<Command> parseCommand(std::string_view command) {
         case CommandMode::Translate: cmd.kind = CommandKind::Translate; pos = 3; parts = 2; break;
         case CommandMode::Match: cmd.kind = CommandKind::Match; pos = 2; parts = 1; break;
         case CommandMode::Filter:
-            return errorAt(command, 0, "not a regular-expression command: expected s/, tr/ or m/");
+            return errorAt(command, 0, message(Msg::NotRegexCommand));
     }
 
     cmd.patternOffset = pos;
     const std::size_t end1 = findDelimiter(command, pos);
     if (end1 == std::string_view::npos)
-        return errorAt(command, command.size(), "missing closing \"/\" after the pattern");
+        return errorAt(command, command.size(), message(Msg::MissingSlashAfterPattern));
     cmd.pattern = std::string(command.substr(pos, end1 - pos));
     pos = end1 + 1;
     if (parts == 2) {
@@ -69,8 +70,8 @@ Result<Command> parseCommand(std::string_view command) {
         const std::size_t end2 = findDelimiter(command, pos);
         if (end2 == std::string_view::npos)
             return errorAt(command, command.size(),
-                           cmd.kind == CommandKind::Translate ? "missing closing \"/\" after the replacement list"
-                                                              : "missing closing \"/\" after the replacement");
+                           message(cmd.kind == CommandKind::Translate ? Msg::MissingSlashAfterList
+                                                                      : Msg::MissingSlashAfterReplacement));
         cmd.replacement = std::string(command.substr(pos, end2 - pos));
         pos = end2 + 1;
     }
@@ -146,10 +147,9 @@ Result<Options> parseOptions(const Command& cmd, std::string_view fullCommand) {
         }
         std::string what = (static_cast<unsigned char>(c) < 0x80) ? std::string(1, c) : std::string("this");
         if (c == 'e' && cmd.kind == CommandKind::Substitute)
-            return errorAt(fullCommand, at, "option \"e\" (evaluate the replacement as code) is not supported");
-        return errorAt(fullCommand, at, "unknown option \"" + what + "\"" +
-                                            (cmd.kind == CommandKind::Translate ? " (tr/// takes c d s r)"
-                                                                                : " (takes g i m s x k)"));
+            return errorAt(fullCommand, at, message(Msg::OptionENotSupported));
+        return errorAt(fullCommand, at,
+                       message(cmd.kind == CommandKind::Translate ? Msg::UnknownTrOption : Msg::UnknownOption, what));
     }
     return o;
 }

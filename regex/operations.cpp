@@ -4,6 +4,7 @@
 #include "platform/big_buffer.h"
 #include "platform/text_codec.h"
 #include "regex/command.h"
+#include "regex/messages.h"
 #include "regex/pattern.h"
 #include "regex/replacement.h"
 #include "regex/translit.h"
@@ -37,7 +38,7 @@ struct Parsed {
 Result<Parsed> parseAs(std::string_view command, CommandKind kind, const char* what) {
     auto cmd = parseCommand(command);
     if (!cmd) return cmd.error();
-    if (cmd.value().kind != kind) return errorAt(command, 0, std::string("expected a ") + what + " command");
+    if (cmd.value().kind != kind) return errorAt(command, 0, message(Msg::WrongCommandKind, what));
     auto opts = parseOptions(cmd.value(), command);
     if (!opts) return opts.error();
     return Parsed{std::move(cmd.value()), opts.value()};
@@ -110,7 +111,7 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
         if (st == MatchStatus::NotFound) break;
         if (st == MatchStatus::Failed) return p.lastError();
         const auto [ms, me] = p.group(0);
-        if (me < ms || ms < copied) return Error{"\\K may not move the match start backwards here", -1};
+        if (me < ms || ms < copied) return Error{message(Msg::KeepMovedBack), -1};
         out.append(text.substr(copied, ms - copied));
         rep.expand(out, match);
         if (out.size() > kMaxOutputBytes) return outputTooBigError();
@@ -243,7 +244,7 @@ TextResult applyCommand(std::string_view command, std::string_view text, int inv
         case CommandMode::Match: return xmatch(command, text, invert, cancel);
         case CommandMode::Filter: break;
     }
-    return Error{"not a regular-expression command: expected s/, tr/ or m/", 0};
+    return Error{message(Msg::NotRegexCommand), 0};
 }
 
 }  // namespace kk::regex

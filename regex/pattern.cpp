@@ -2,6 +2,8 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include "regex/pattern.h"
 
+#include "regex/messages.h"
+
 #include <pcre2.h>
 
 namespace kk::regex {
@@ -43,7 +45,8 @@ Result<std::unique_ptr<Pattern>> Pattern::compile(std::string_view pattern, cons
         if (command.empty()) command = pattern, patternOffset = 0;
         for (auto k = inserted.rbegin(); k != inserted.rend(); ++k)
             if (*k < errorOffset) --errorOffset;
-        return errorAt(command, patternOffset + errorOffset, "bad pattern: " + pcreMessage(errorCode));
+        return errorAt(command, patternOffset + errorOffset,
+                       message(Msg::BadPattern, patternErrorText(errorCode, pcreMessage(errorCode))));
     }
     std::unique_ptr<Pattern> p(new Pattern());
     p->code_ = code;
@@ -77,9 +80,9 @@ MatchStatus Pattern::match(std::string_view subject, std::size_t start, bool not
     if (rc == PCRE2_ERROR_NOMATCH) return MatchStatus::NotFound;
     if (rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT || rc == PCRE2_ERROR_HEAPLIMIT ||
         rc == PCRE2_ERROR_JIT_STACKLIMIT || rc == PCRE2_ERROR_NOMEMORY)
-        lastError_ = Error{kTooComplexMessage, -1, ErrorKind::Fault};
+        lastError_ = Error{message(Msg::TooComplex), -1, ErrorKind::Fault};
     else
-        lastError_ = Error{"match failed: " + pcreMessage(rc), -1, ErrorKind::Fault};
+        lastError_ = Error{message(Msg::MatchFailed, pcreMessage(rc)), -1, ErrorKind::Fault};
     return MatchStatus::Failed;
 }
 

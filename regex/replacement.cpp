@@ -3,6 +3,7 @@
 
 #include "platform/text_codec.h"
 #include "regex/command.h"
+#include "regex/messages.h"
 
 #include <unicode/ucasemap.h>
 #include <unicode/uchar.h>
@@ -143,12 +144,10 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, c
         r.pieces_.push_back({kind, {}, std::move(groups)});
     };
     auto groupError = [&](int n, std::size_t at) {
-        return errorAt(command, offset + at,
-                       "the replacement refers to group " + std::to_string(n) + " but the pattern has " +
-                           std::to_string(captureCount) + (captureCount == 1 ? " group" : " groups"));
+        return errorAt(command, offset + at, message(Msg::NoSuchGroup, std::to_string(n), std::to_string(captureCount)));
     };
     auto nameError = [&](std::string_view name, std::size_t at) {
-        return errorAt(command, offset + at, "the pattern has no group named \"" + std::string(name) + "\"");
+        return errorAt(command, offset + at, message(Msg::NoSuchName, std::string(name)));
     };
     // A {name} right after `from`; the name's end (the "}") or npos.
     auto bracedName = [&](std::size_t from) -> std::size_t {
@@ -197,7 +196,7 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, c
                             continue;
                         }
                     }
-                    return errorAt(command, offset + i, "expected $-{name}[number]");
+                    return errorAt(command, offset + i, message(Msg::BadNamedIndex));
                 }
             }
             if (d == '{') {
@@ -212,7 +211,7 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, c
                     continue;
                 }
                 if (raw.substr(i + 2, 2) == "&}") { add(Piece::Group, {0}); i += 4; continue; }
-                return errorAt(command, offset + i, "bad group reference: expected ${number}");
+                return errorAt(command, offset + i, message(Msg::BadGroupReference));
             }
             literal.push_back(c);  // any other "$" stands for itself
             ++i;
@@ -258,7 +257,7 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, c
                 continue;
             }
             if (d == 'x' || d == 'N' || d == 'o' || d == 'c')
-                return errorAt(command, offset + i, "bad character escape in the replacement");
+                return errorAt(command, offset + i, message(Msg::BadEscapeInReplacement));
             // \\ \/ \$ \@ and any other escaped character stand for that character.
             std::size_t k = i + 1;
             nextCodePoint(raw, k);

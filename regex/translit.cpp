@@ -2,6 +2,7 @@
 #include "regex/translit.h"
 
 #include "platform/text_codec.h"
+#include "regex/messages.h"
 #include "regex/operations.h"
 #include "regex/replacement.h"
 
@@ -29,7 +30,7 @@ Result<std::u32string> expandList(std::string_view raw, std::string_view command
             std::size_t j = i + 1;
             char32_t cp;
             if (decodeCharEscape(raw, j, cp)) { items.push_back({cp, false, at}); i = j; continue; }
-            if (raw[j] == 'x' || raw[j] == 'N') return errorAt(command, offset + at, "bad character escape in tr list");
+            if (raw[j] == 'x' || raw[j] == 'N') return errorAt(command, offset + at, message(Msg::BadEscapeInTrList));
             std::size_t k = j;
             items.push_back({nextCodePoint(raw, k), false, at});
             i = k;
@@ -43,7 +44,7 @@ Result<std::u32string> expandList(std::string_view raw, std::string_view command
         if (items[k].dash && k > 0 && k + 1 < items.size() && !out.empty()) {
             const char32_t from = out.back(), to = items[k + 1].c;
             if (to < from)
-                return errorAt(command, offset + items[k - 1].at, "invalid range in tr list: the end comes before the start");
+                return errorAt(command, offset + items[k - 1].at, message(Msg::TrRangeBackwards));
             for (char32_t c = from + 1; c <= to; ++c) {
                 if (c >= 0xD800 && c <= 0xDFFF) continue;
                 out.push_back(c);

@@ -399,3 +399,19 @@ TEST(Window, SameResultAsTheCommandLine) {
 
 }  // namespace
 }  // namespace kk
+
+namespace kk {
+namespace {
+
+// A refused command puts the caret where it is wrong, 𠮷 counting as one.
+TEST(Window, CaretGoesToTheErrorColumn) {
+    WindowRig r;
+    r.command()->setEditText(QString::fromUtf8("s/𠮷ab(/x/"));
+    r.window.runSed_Click();
+    QTest::qWait(50);
+    ASSERT_EQ(r.prompt.shown.size(), 1u);
+    EXPECT_EQ(r.command()->lineEdit()->cursorPosition(), 7);  // after "s/𠮷ab(": 𠮷 is two UTF-16 units
+}
+
+}  // namespace
+}  // namespace kk

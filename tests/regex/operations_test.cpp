@@ -2,6 +2,7 @@
 // errors that keep the text.
 #include "regex/operations.h"
 #include "regex/limits.h"
+#include "regex/messages.h"
 
 #include <gtest/gtest.h>
 
@@ -82,6 +83,7 @@ TEST(CountString, CountsOneCharacter) {
 }
 
 TEST(Errors, CarryColumnAndKeepNothing) {
+    setMessageLanguage(Language::English);
     struct { const char* command; std::int64_t column; const char* contains; } cases[] = {
         {"s/(a/b/", 4, "bad pattern"},
         {"s/a/b/q", 6, "unknown option"},
@@ -100,11 +102,45 @@ TEST(Errors, CarryColumnAndKeepNothing) {
     }
 }
 
+// One table speaks both languages; the column counts characters in either.
+TEST(Errors, InJapaneseAndInEnglish) {
+    struct { const char* command; const char* ja; const char* en; } cases[] = {
+        {"s/(a/b/", "パターンの誤り: 「)」がありません (5 文字目)", "bad pattern: missing closing parenthesis (column 5)"},
+        {"s/a/b/q", "オプション「q」はありません (g i m s x k が使えます) (7 文字目)",
+         "unknown option \"q\" (takes g i m s x k) (column 7)"},
+        {"s/あ/$2/", "置換文字列がグループ 2 を使っていますが、パターンのグループは 0 個です (5 文字目)",
+         "the replacement refers to group 2 but the pattern has 0 group(s) (column 5)"},
+        {"s/a(?<x>b)/$+{y}/", "パターンに「y」という名前のグループはありません (12 文字目)",
+         "the pattern has no group named \"y\" (column 12)"},
+    };
+    for (const auto& c : cases) {
+        setMessageLanguage(Language::Japanese);
+        EXPECT_EQ(applyCommand(c.command, "text").error().message, c.ja);
+        setMessageLanguage(Language::English);
+        EXPECT_EQ(applyCommand(c.command, "text").error().message, c.en);
+    }
+    setMessageLanguage(Language::Japanese);
+}
+
 TEST(Limits, CatastrophicPatternReportsTooComplex) {
     const std::string text = std::string(40, 'a') + "b";
     auto r = xRep("s/(a+)+$//", text);
     ASSERT_FALSE(r);
-    EXPECT_EQ(r.error().message, kTooComplexMessage);
+    EXPECT_EQ(r.error().message, message(Msg::TooComplex));
+}
+
+// A linear pattern over one long line needs a deep JIT stack, which grows as
+// it is used; backtracking without end is still stopped by the match limit.
+TEST(Limits, LongLineWorksCatastropheStops) {
+    std::string line(10u << 20, 'a');
+    for (std::size_t i = 0; i < line.size(); i += 3) line[i] = 'b';
+    line += "c\n";
+    auto r = xRep("s/(a|b)*c/X/", line);
+    ASSERT_TRUE(r) << r.error().message;
+    EXPECT_EQ(r.value(), "X\n");
+    auto worst = xRep("s/(a+)+$//", std::string(40, 'a') + "b");
+    ASSERT_FALSE(worst);
+    EXPECT_EQ(worst.error().kind, ErrorKind::Fault);
 }
 
 TEST(Cancel, LongLoopStops) {
