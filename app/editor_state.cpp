@@ -105,7 +105,7 @@ void EditorState::openListFile(const std::string& name) {
     }
     auto openAssociated = [&] {
         if (!services_.desktop.openPath(path))
-            services_.prompt.ask("エディタで開けませんでした: " + path, "", Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
+            services_.prompt.ask(texts::kEditorDidNotOpen + path, "", Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
     };
     constexpr std::int64_t kEditorLimit = 64'000;
     const bool modern = !services_.family || services_.family->isNtPlatform();
@@ -150,16 +150,23 @@ void EditorState::startSystemInfo() {
     services_.prompt.ask("現時点ではｼｽﾃﾑ情報を使用できません", "", Prompt::Icon::None, Prompt::Buttons::Ok);
 }
 
-void EditorState::openHomePage() { services_.desktop.openUrl(texts::kHomePage); }
+// Whatever opens something outside says so when nothing opened it.
+void EditorState::openOutside(bool opened, const std::string& what) {
+    if (!opened)
+        services_.prompt.ask(texts::kCouldNotOpen + what, "", Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
+}
+
+void EditorState::openHomePage() { openOutside(services_.desktop.openUrl(texts::kHomePage), texts::kHomePage); }
 
 void EditorState::openDataFolder() {
     services_.files.makeFolder(services_.folder.path());
-    services_.desktop.openPath(services_.folder.path());
+    openOutside(services_.desktop.openPath(services_.folder.path()), services_.folder.path());
 }
 
 void EditorState::openHelp() {
     // The help page ships next to the program.
-    services_.desktop.openPath(services_.helperDirectory + "/" + texts::kHelpFileName);
+    const std::string page = services_.helperDirectory + "/" + texts::kHelpFileName;
+    openOutside(services_.desktop.openPath(page), page);
 }
 
 // ---- outcomes and busy work ----------------------------------------------------
@@ -174,12 +181,14 @@ void EditorState::finish(Outcome outcome, const OutcomeHandler& done, unsigned c
 namespace {
 
 Outcome outcomeOf(const Error& e) {
+    Outcome o;
     switch (e.kind) {
-        case ErrorKind::Input: return Outcome::refused(e.message, e.column);
-        case ErrorKind::Fault: return Outcome::failed(e.message);
-        case ErrorKind::Cancelled: return Outcome::cancelled(texts::kCancelled);
+        case ErrorKind::Input: o = Outcome::refused(e.message, e.column); break;
+        case ErrorKind::Fault: o = Outcome::failed(e.message); break;
+        case ErrorKind::Cancelled: o = Outcome::cancelled(texts::kCancelled); break;
     }
-    return Outcome::failed(e.message);
+    o.details = e.details;
+    return o;
 }
 
 }  // namespace

@@ -135,6 +135,7 @@ public:
 
 private:
     void notify(unsigned changes);
+    void openOutside(bool opened, const std::string& what);
     void setStatus(std::string status);
     void setBusy(bool busy);
     // Refuses an operation that comes while another one runs; nothing changes.

@@ -5,10 +5,10 @@
 
 namespace kk::layout {
 
-std::array<Placed, 17> placeControls(int w, int h) {
+std::array<Placed, 17> placeControls(int w, int h, int rightColumn) {
     const int textH = std::abs(h - 2040);
-    const int comboW = std::abs(w - 2415);
-    const int rightX = std::abs(w - 990);
+    const int comboW = std::abs(w - 1440 - rightColumn);
+    const int rightX = std::abs(w - rightColumn - 15);
     return {{
         {"History1", {120, 120, 1335, 375}},
         {"HIstory2", {1680, 120, 1215, 375}},
@@ -18,10 +18,10 @@ std::array<Placed, 17> placeControls(int w, int h) {
         {"myIchigeki", {8640, 120, 735, 375}},
         {"Label1", {120, 600, 1095, 375}},
         {"myRegstrBox", {1440, 600, comboW, 345}},
-        {"runSed", {rightX, 600, 975, 375}},
+        {"runSed", {rightX, 600, rightColumn, 375}},
         {"okimariLabel", {120, 1200, 1215, 255}},
         {"okimariBox", {1440, 1080, comboW, 345}},
-        {"ClipTenso", {rightX, 1080, 975, 375}},
+        {"ClipTenso", {rightX, 1080, rightColumn, 375}},
         {"okimarituika", {120, 1560, 1335, 375}},
         {"multilineCmd", {1560, 1560, 1095, 375}},
         {"jotai", {2760, 1560, 5655, 375}},

@@ -26,7 +26,10 @@ inline constexpr int kMinHeight = 2040;
 // Every control's rectangle for a client area of w × h twips. Sizes that
 // would go negative mirror into positive ones (absolute values), so a tiny
 // window never yields a negative size.
-std::array<Placed, 17> placeControls(int w, int h);
+// `rightColumn` is the width of the run and copy-back buttons: the design's
+// 975, or more where this desktop's font needs it; the combo boxes give way.
+inline constexpr int kRightColumn = 975;
+std::array<Placed, 17> placeControls(int w, int h, int rightColumn = kRightColumn);
 
 inline int twipsToPixels(int twips, double dpi) { return static_cast<int>(twips * dpi / 1440.0 + 0.5); }
 

@@ -13,6 +13,9 @@
 #include <QFont>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <csignal>
 #include <sys/socket.h>
@@ -44,6 +47,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("kakikae");
     quitOnSignals(app);
+    // Qt's own texts (the text box's context menu, the message boxes' buttons)
+    // in Japanese like the rest of the window.
+    auto* qtTexts = new QTranslator(&app);
+    if (qtTexts->load(QLocale(QLocale::Japanese), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(qtTexts);
     // The classic Japanese Gothic names map to what this desktop has.
     QFont::insertSubstitutions(QString::fromUtf8("ＭＳ ゴシック"),
                                {"IPAGothic", "Noto Sans Mono CJK JP", "VL Gothic", "Monospace"});

@@ -15,6 +15,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QInputMethodEvent>
+#include <QMessageBox>
+#include <QCloseEvent>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -168,12 +171,43 @@ void MainWindow::buildControls() {
     });
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, &MainWindow::cancel_Click);
+    // Keys for what a keyboard user needs most; none clashes with the menus'
+    // access keys (Alt + a letter).
+    const std::pair<QKeySequence, void (MainWindow::*)()> keys[] = {
+        {QKeySequence(Qt::Key_F1), &MainWindow::MenuHelpindex_Click},
+        {QKeySequence(Qt::CTRL | Qt::Key_Q), &MainWindow::MenuQuit_Click},
+        {QKeySequence(Qt::CTRL | Qt::Key_L), &MainWindow::focusCommandLine},
+    };
+    for (const auto& [key, slot] : keys) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, this, slot);
+    }
+
+    // What a screen reader says for each control: its caption, or what it holds.
+    Label1->setBuddy(myRegstrBox);
+    okimariLabel->setBuddy(okimariBox);
+    const std::pair<QWidget*, const char*> names[] = {
+        {myRegstrBox, "正規表現/　Filterｺﾏﾝﾄﾞ"}, {okimariBox, "おきまりの表現"}, {myTextBox, "作業欄"},
+        {jotai, "状態"}, {manualHenko, "変更の印"}, {Label1, "正規表現/　Filterｺﾏﾝﾄﾞ"}, {okimariLabel, "おきまりの表現"},
+    };
+    for (const auto& [w, name] : names) w->setAccessibleName(qs(name));
+    myRegstrBox->lineEdit()->setAccessibleName(qs("正規表現/　Filterｺﾏﾝﾄﾞ"));
+    myRegstrBox->setAccessibleDescription(qs("s/// tr/// m// か、シェルのコマンド。Enter で実行、Ctrl+L でここへ戻ります"));
+    okimariBox->setAccessibleDescription(qs("選ぶとコマンド欄に入ります"));
+    myTextBox->setAccessibleDescription(qs("クリップボードから取り込んだ文字列。コマンドの結果がここに入ります"));
+    for (QPushButton* b : {runSed, clipKakunin, ClipTenso, myIchigeki, History0, History1, HIstory2, okimarituika,
+                           multilineCmd, cancelButton}) {
+        b->setAccessibleName(QString(b->text()).remove('&'));
+        if (!b->toolTip().isEmpty()) b->setAccessibleDescription(b->toolTip());
+    }
+    m_rev->setAccessibleName(m_rev->text());
 
     // Keys reach the combo first (its line edit gets them forwarded without
     // passing event filters), so watch both.
     myRegstrBox->installEventFilter(this);
     myRegstrBox->lineEdit()->installEventFilter(this);
     myTextBox->installEventFilter(this);
+    jotai->installEventFilter(this);
     Label1->installEventFilter(this);
     okimariLabel->installEventFilter(this);
 }
@@ -271,9 +305,12 @@ void MainWindow::render(unsigned changes) {
         showWorkingText();
     }
     if (changes & EditorState::History) fillCombo(myRegstrBox, state_.history(), true);
-    if (changes & EditorState::CommandLine) myRegstrBox->setEditText(qs(state_.commandLine()));
+    if (changes & EditorState::CommandLine) {
+        myRegstrBox->setEditText(qs(state_.commandLine()));
+        myRegstrBox_GotFocus();  // a favourite, a reload, start-up: the caret where the pattern goes
+    }
     if (changes & EditorState::Favourites) fillCombo(okimariBox, state_.favourites(), false);
-    if (changes & EditorState::Status) jotai->setText(qs(state_.status()));
+    if (changes & EditorState::Status) showStatus();
     if (changes & EditorState::ChangedMark) manualHenko->setText(state_.changedMark() ? qs(texts::kChangedMark) : QString());
     if (changes & EditorState::Invert) {
         const QSignalBlocker block(m_rev);
@@ -370,6 +407,7 @@ void MainWindow::syncFromWidgets() {
 }
 
 void MainWindow::forward(const std::function<void()>& handler) {
+    statusIsCount_ = false;
     syncFromWidgets();
     handler();
 }
@@ -401,7 +439,13 @@ void MainWindow::Form_Resize() {
     const double dpi = logicalDpiX() > 0 ? logicalDpiX() : 96.0;
     const int w = static_cast<int>(central->width() * 1440.0 / dpi + 0.5);
     const int h = static_cast<int>(central->height() * 1440.0 / dpi + 0.5);
-    for (const auto& placed : layout::placeControls(w, h)) {
+    // The run and copy-back buttons as wide as their captions need in this
+    // desktop's font (the design's twips were drawn for narrower fonts).
+    int captionPx = 0;
+    for (QPushButton* b : {runSed, ClipTenso})
+        captionPx = std::max(captionPx, QFontMetrics(b->font()).horizontalAdvance(QString(b->text()).remove('&')) + 12);
+    const int rightColumn = std::max(layout::kRightColumn, static_cast<int>(captionPx * 1440.0 / dpi + 0.5));
+    for (const auto& placed : layout::placeControls(w, h, rightColumn)) {
         QWidget* c = control(QString::fromUtf8(placed.name.data(), static_cast<qsizetype>(placed.name.size())));
         if (!c) continue;
         const auto& r = placed.rect;
@@ -409,7 +453,49 @@ void MainWindow::Form_Resize() {
                        layout::twipsToPixels(r.width, dpi), layout::twipsToPixels(r.height, dpi));
         if (auto* b = qobject_cast<QPushButton*>(c)) fitCaption(b);
     }
+    // The captions of the two boxes shown whole: wrapped within their width
+    // and as tall as that takes, into the free room below them.
+    for (const auto& [l, roomEnds] : {std::pair{Label1, 1200}, std::pair{okimariLabel, 1560}}) {
+        const int needed = l->heightForWidth(l->width());
+        if (needed > l->height()) l->resize(l->width(), std::min(needed, layout::twipsToPixels(roomEnds, dpi) - l->y()));
+    }
+    showStatus();
     placeCancelButton();  // busy from the start (the clipboard's load) comes before the first layout
+}
+
+// The status line shows as much as fits, the whole message on hover; a click
+// opens it whole, with the details a failure brought (a filter's error output).
+void MainWindow::showStatus() {
+    const QString full = qs(state_.status());
+    const int room = std::max(0, jotai->width() - (cancelButton->isVisible() ? cancelButton->width() : 0));
+    jotai->setText(jotai->fontMetrics().elidedText(full, Qt::ElideRight, room));
+    // A count's line also says how it counts (the menu bar shows no tooltips).
+    jotai->setToolTip(statusIsCount_ ? full + "\n" + qs(texts::kCountTip) : full);
+    jotai->setAccessibleDescription(full);
+}
+
+void MainWindow::jotai_Click() {
+    QString text = qs(state_.status());
+    const Outcome& o = state_.lastOutcome();
+    if (!o.details.empty() && o.message == state_.status()) text += "\n\n" + qs(o.details);
+    if (text.isEmpty()) return;
+    QMessageBox box(QMessageBox::Information, qs(texts::kAppTitle), qs(state_.status()), QMessageBox::Ok, this);
+    if (!o.details.empty() && o.message == state_.status()) box.setDetailedText(qs(o.details));
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box.exec();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The helper, guide and about windows have no owner: they go with the
+    // main window, so quitting ends the program.
+    for (QPointer<QWidget>* w : {&multiLineForm_, &guide_, &about_})
+        if (*w) (*w)->close();
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::focusCommandLine() {
+    myRegstrBox->setFocus(Qt::ShortcutFocusReason);
+    myRegstrBox_GotFocus();
 }
 
 // "中止" sits at the right end of the status line while the model is busy.
@@ -473,9 +559,9 @@ void MainWindow::menu_reload_Click() { forward([this] { state_.reloadLists(); })
 void MainWindow::MenuEditHistory_Click() { state_.openListFile(kHistoryFileName); }
 void MainWindow::MenuEditOkimari_Click() { state_.openListFile(kFavouritesFileName); }
 void MainWindow::MenuStrcount_Click() {
-    // The menu bar shows no tooltips; the count's line says how it counts.
-    jotai->setToolTip(qs(texts::kCountTip));
     forward([this] { state_.countCharacters(); });
+    statusIsCount_ = true;  // after forward, which clears it
+    showStatus();
 }
 void MainWindow::Menumultidel_Click() { forward([this] { state_.deleteDuplicates(); }); }
 void MainWindow::Menumultiview_Click() { forward([this] { state_.extractDuplicates(); }); }
@@ -487,8 +573,14 @@ void MainWindow::cancel_Click() { state_.cancel(); }
 void MainWindow::myRegstrBox_GotFocus() {
     QLineEdit* edit = myRegstrBox->lineEdit();
     const QString t = edit->text();
-    if (t.startsWith("m/") || t.startsWith("s/")) edit->setCursorPosition(2);
-    else if (t.startsWith("tr/")) edit->setCursorPosition(3);
+    // The caret right after the operator, nothing selected (a Tab into the
+    // box would otherwise select it all, and the next key wipe it).
+    int at = -1;
+    if (t.startsWith("m/") || t.startsWith("s/")) at = 2;
+    else if (t.startsWith("tr/")) at = 3;
+    if (at < 0) return;
+    edit->deselect();
+    edit->setCursorPosition(at);
 }
 
 void MainWindow::myRegstrBox_KeyPress(int& keyCode) {
@@ -503,7 +595,7 @@ void MainWindow::myTextBox_KeyPress(int& keyCode) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == myRegstrBox || watched == myRegstrBox->lineEdit()) {
-        if (event->type() == QEvent::FocusIn && watched == myRegstrBox->lineEdit()) {
+        if (event->type() == QEvent::FocusIn) {
             // After Qt's own focus handling has placed the caret.
             QTimer::singleShot(0, this, &MainWindow::myRegstrBox_GotFocus);
         } else if (event->type() == QEvent::KeyPress) {
@@ -514,6 +606,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
         }
+    } else if (watched == myTextBox && event->type() == QEvent::InputMethod) {
+        // Text from an input method (fcitx5, ibus) arrives without key presses.
+        if (!static_cast<QInputMethodEvent*>(event)->commitString().isEmpty() && !myTextBox->isReadOnly())
+            state_.markChanged();
     } else if (watched == myTextBox && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const QString text = key->text();
@@ -523,6 +619,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::MouseButtonRelease) {
         if (watched == Label1) Label1_Click();
         else if (watched == okimariLabel) okimariLabel_Click();
+        else if (watched == jotai) jotai_Click();
     }
     return QMainWindow::eventFilter(watched, event);
 }

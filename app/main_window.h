@@ -63,13 +63,17 @@ public slots:
     void myTextBox_KeyPress(int& keyCode);
     void Label1_Click();
     void okimariLabel_Click();
+    void jotai_Click();          // the status line: its whole message
+    void focusCommandLine();     // Ctrl+L: back to the command line, caret after the operator
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void placeCancelButton();
+    void showStatus();
     void buildControls();
     void buildMenus();
     void syncFromWidgets();
@@ -104,6 +108,7 @@ private:
     int fillLine_ = 0;            // line ends so far, for the paragraph rhythm
     bool textDirty_ = false;      // the user edited the working text since we last read it
     bool settingText_ = false;
+    bool statusIsCount_ = false;  // the status line holds a count
 };
 
 }  // namespace kk

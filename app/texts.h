@@ -38,6 +38,8 @@ inline constexpr const char* kHomePage = "https://kakikae.example.jp/";  // the 
 inline constexpr const char* kHelpFileName = "kakikae.html";
 
 inline constexpr const char* kCheckCommand = "入力コマンドを確認してください";
+inline constexpr const char* kEditorDidNotOpen = "エディタで開けませんでした: ";
+inline constexpr const char* kCouldNotOpen = "開くプログラムが見つからず、開けませんでした: ";
 inline constexpr const char* kFavouriteHasLineBreak =
     "改行を含むコマンドはおきまりファイルに保存できません (この起動の間だけ一覧に残ります)。改行は \\r\\n と書いてください";
 inline constexpr const char* kEditDoneHold = "編集が終わったらOKを押して下さい";

@@ -121,7 +121,7 @@ TextResult applyConversion(const Conversion& c, std::string_view text, CancelFla
     if (!c.lineLocal && isValidUtf8(text)) return c.apply(text);
     std::string out;
     reserveText(out, text.size() + text.size() / 8);
-    Error error;
+    Error error{""};
     for (std::size_t from = 0; from < text.size();) {
         if (cancel && cancel->load(std::memory_order_relaxed)) return Error{kConversionCancelled, -1, ErrorKind::Cancelled};
         const std::size_t to = c.lineLocal ? sliceEnd(text, from) : text.size();

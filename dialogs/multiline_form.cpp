@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace kk::dialogs {
 
@@ -49,7 +50,18 @@ MultiLineForm::MultiLineForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     setTabOrder(KensakuBox, ChikanBox);
     setTabOrder(ChikanBox, ok);
     setTabOrder(ok, cancel);
-    KensakuBox->setTabChangesFocus(false);
+    // A keyboard user moves with Tab (a tab would be a stray in the pattern),
+    // presses OK with Ctrl+Return (Return breaks a line in the boxes) and
+    // leaves with Esc.
+    for (QPlainTextEdit* box : {KensakuBox, ChikanBox}) box->setTabChangesFocus(true);
+    for (const QKeySequence& key : {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
+        connect(new QShortcut(key, this), &QShortcut::activated, this, &MultiLineForm::okCmd_Click);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &MultiLineForm::canselCmd_Click);
+    KensakuBox->setAccessibleName(qs("検索文字列"));
+    ChikanBox->setAccessibleName(qs("置換文字列"));
+    ok->setToolTip(qs("Ctrl+Enter"));
+    cancel->setToolTip(qs("Esc"));
     connect(ok, &QPushButton::clicked, this, &MultiLineForm::okCmd_Click);
     connect(cancel, &QPushButton::clicked, this, &MultiLineForm::canselCmd_Click);
 }

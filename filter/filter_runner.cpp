@@ -54,6 +54,16 @@ std::string firstLine(std::string_view s) {
     return decodeBytes(line);
 }
 
+// The first lines of a child's error output, for the user to read in full.
+std::string firstLines(std::string_view s, int count) {
+    std::size_t end = 0;
+    for (int k = 0; k < count && end != std::string_view::npos; ++k) {
+        end = s.find('\n', end);
+        if (end != std::string_view::npos) ++end;
+    }
+    return decodeBytes(s.substr(0, end == std::string_view::npos ? s.size() : end));
+}
+
 }  // namespace
 
 std::string translateSortCommand(std::string_view command) {
@@ -108,10 +118,13 @@ TextResult collectFilterResult(const FilterJob& job, const ProcessOutcome& o) {
     if (o.outputTooBig)
         return Error{"コマンドの出力が大きすぎるので止めました (" + std::to_string(job.request.capBytes >> 20) +
                          " MB を超えました)。テキストはそのままです", -1, ErrorKind::Fault};
-    if (o.crashed) return Error{"コマンドが異常終了しました" + (o.errorOutput.empty() ? "" : ": " + firstLine(o.errorOutput)), -1, ErrorKind::Fault};
+    if (o.crashed)
+        return Error{"コマンドが異常終了しました" + (o.errorOutput.empty() ? "" : ": " + firstLine(o.errorOutput)), -1,
+                     ErrorKind::Fault, firstLines(o.errorOutput, 50)};
     if (o.exitCode != 0) {
         const std::string failed = "コマンドが失敗しました (終了コード " + std::to_string(o.exitCode) + ")";
-        if (const std::string why = firstLine(o.errorOutput); !why.empty()) return Error{failed + ": " + why, -1, ErrorKind::Fault};
+        if (const std::string why = firstLine(o.errorOutput); !why.empty())
+            return Error{failed + ": " + why, -1, ErrorKind::Fault, firstLines(o.errorOutput, 50)};
         // A failing command that printed nothing gives no text to take: the
         // working text stays (an empty result is only that of a success).
         Text output = getTextFile(job.outputPath);

@@ -14,9 +14,13 @@ namespace kk {
 enum class ErrorKind { Input, Fault, Cancelled };
 
 struct Error {
+    Error(std::string message_, std::int64_t column_ = -1, ErrorKind kind_ = ErrorKind::Input,
+          std::string details_ = {})
+        : message(std::move(message_)), column(column_), kind(kind_), details(std::move(details_)) {}
     std::string message;
     std::int64_t column = -1;  // 0-based character column in the command, -1 when none applies
     ErrorKind kind = ErrorKind::Input;
+    std::string details;  // what the user may read in full (a filter's error output)
 };
 
 template <class T>

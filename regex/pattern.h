@@ -48,7 +48,7 @@ private:
     pcre2_real_jit_stack_8* jitStack_ = nullptr;
     const std::size_t* ovector_ = nullptr;
     int captures_ = 0;
-    Error lastError_;
+    Error lastError_{""};
 };
 
 }  // namespace kk::regex

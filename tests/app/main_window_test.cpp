@@ -415,3 +415,163 @@ TEST(Window, CaretGoesToTheErrorColumn) {
 
 }  // namespace
 }  // namespace kk
+
+#include <QAccessible>
+#include <QInputMethodEvent>
+
+namespace kk {
+namespace {
+
+// The caret goes right after the operator, nothing selected, whichever way
+// the command line gets the focus.
+TEST(Window, CaretRuleOnEveryWayIn) {
+    WindowRig r;
+    r.window.activateWindow();
+    QLineEdit* edit = r.command()->lineEdit();
+    auto settle = [] { QTest::qWait(20); };
+    auto expectCaret = [&](int at, const char* how) {
+        settle();
+        EXPECT_EQ(edit->cursorPosition(), at) << how;
+        EXPECT_FALSE(edit->hasSelectedText()) << how;
+    };
+    r.window.control("myRegstrBox")->setFocus();
+    expectCaret(2, "start-up");  // "s///gk"
+    r.window.control("okimariBox")->setFocus(Qt::TabFocusReason);
+    settle();
+    r.command()->setFocus(Qt::BacktabFocusReason);
+    expectCaret(2, "Shift+Tab back");
+    r.text()->setFocus();
+    r.command()->setFocus(Qt::TabFocusReason);
+    expectCaret(2, "Tab in");
+    r.text()->setFocus();
+    QTest::keyClick(&r.window, Qt::Key_L, Qt::ControlModifier);
+    expectCaret(2, "Ctrl+L");
+    r.state.chooseFavourite("【置換】 tr/a-z/A-Z/");
+    expectCaret(3, "a favourite chosen");
+    QTest::keyClicks(edit, "x");
+    EXPECT_EQ(edit->text(), "tr/xa-z/A-Z/");
+}
+
+TEST(Window, HelperByKeyboard) {
+    WindowRig r;
+    r.window.multilineCmd_Click();
+    dialogs::MultiLineForm* form = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* f = qobject_cast<dialogs::MultiLineForm*>(w); f && f->isVisible()) form = f;
+    ASSERT_NE(form, nullptr);
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    form->KensakuBox->setFocus();
+    QTest::keyClicks(form->KensakuBox, "a.b");
+    QTest::keyClick(form->KensakuBox, Qt::Key_Return);  // a line break, not OK
+    QTest::keyClicks(form->KensakuBox, "c");
+    QTest::keyClick(form->KensakuBox, Qt::Key_Tab);       // to the next field, no tab typed
+    EXPECT_EQ(form->KensakuBox->toPlainText(), "a.b\nc");
+    EXPECT_EQ(form->focusWidget(), form->ChikanBox);
+    QTest::keyClicks(form->ChikanBox, "x");
+    QTest::keyClick(form->ChikanBox, Qt::Key_Return, Qt::ControlModifier);
+    QTest::qWait(20);
+    EXPECT_EQ(r.command()->currentText(), "s/a\\.b\\r\\nc/x/gk");
+    EXPECT_FALSE(form->isVisible());
+
+    r.window.multilineCmd_Click();  // Esc leaves without a command
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* f = qobject_cast<dialogs::MultiLineForm*>(w); f && f->isVisible()) form = f;
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    form->KensakuBox->setFocus();
+    QTest::keyClicks(form->KensakuBox, "zzz");
+    QTest::keyClick(form->KensakuBox, Qt::Key_Escape);
+    QTest::qWait(20);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(r.command()->currentText(), "s/a\\.b\\r\\nc/x/gk");
+}
+
+TEST(Window, QuitClosesEveryWindow) {
+    auto r = std::make_unique<WindowRig>();
+    r->window.MenuGuide_Click();
+    r->window.MenuAbout_Click();
+    r->window.multilineCmd_Click();
+    auto visible = [] {
+        int n = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->isWindow() && !qobject_cast<QMenu*>(w)) ++n;
+        return n;
+    };
+    EXPECT_EQ(visible(), 4);
+    QTest::keyClick(&r->window, Qt::Key_Q, Qt::ControlModifier);
+    QTest::qWait(20);
+    EXPECT_EQ(visible(), 0);
+}
+
+// Every control says what it is to a screen reader, and the labels lead to
+// their boxes.
+TEST(Window, AccessibleNamesOnEveryControl) {
+    WindowRig r;
+    for (const char* name : {"myRegstrBox", "okimariBox", "myTextBox", "runSed", "clipKakunin", "ClipTenso",
+                             "myIchigeki", "History0", "History1", "HIstory2", "okimarituika", "multilineCmd", "m_rev",
+                             "jotai", "manualHenko", "Label1", "okimariLabel", "cancel"}) {
+        QWidget* w = r.window.control(name);
+        ASSERT_NE(w, nullptr) << name;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        ASSERT_NE(a, nullptr) << name;
+        EXPECT_FALSE(a->text(QAccessible::Name).isEmpty()) << name;
+    }
+    EXPECT_EQ(static_cast<QLabel*>(r.window.control("Label1"))->buddy(), r.window.control("myRegstrBox"));
+    EXPECT_EQ(static_cast<QLabel*>(r.window.control("okimariLabel"))->buddy(), r.window.control("okimariBox"));
+    // Tab reaches every control that takes the focus.
+    QWidget* start = r.window.control("myRegstrBox");
+    QSet<QWidget*> reached;
+    QWidget* w = start;
+    for (int k = 0; k < 40; ++k) {
+        reached.insert(w->focusProxy() ? w->focusProxy() : w);
+        w = w->nextInFocusChain();
+    }
+    for (const char* name : {"okimariBox", "runSed", "ClipTenso", "History1", "HIstory2", "History0", "clipKakunin",
+                             "myTextBox", "okimarituika", "multilineCmd", "m_rev", "myIchigeki"})
+        EXPECT_TRUE(reached.contains(r.window.control(name))) << name;
+}
+
+TEST(Window, InputMethodTextMarksChanged) {
+    WindowRig r;
+    r.text()->setFocus();
+    EXPECT_EQ(r.label("manualHenko"), "");
+    QInputMethodEvent preedit(QString::fromUtf8("にほん"), {});
+    QApplication::sendEvent(r.text(), &preedit);
+    EXPECT_EQ(r.label("manualHenko"), "");  // still being composed
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf8("日本"));
+    QApplication::sendEvent(r.text(), &commit);
+    EXPECT_EQ(r.label("manualHenko"), QString::fromUtf8("変更"));
+    EXPECT_TRUE(r.text()->toPlainText().contains(QString::fromUtf8("日本")));
+}
+
+// A long message is cut on the line but whole on hover, and its details
+// (the filter's error output) are there to read.
+TEST(Window, StatusLineKeepsTheWholeMessage) {
+    WindowRig r;
+    r.text()->setPlainText("x");
+    r.command()->setEditText("for i in 1 2 3; do echo \"error line $i, long enough to be cut on the status line\" >&2; done; exit 2");
+    r.window.runSed_Click();
+    for (int i = 0; i < 500 && r.state.busy(); ++i) QTest::qWait(10);
+    const QString full = QString::fromStdString(r.state.status());
+    EXPECT_TRUE(full.contains("error line 1"));
+    EXPECT_TRUE(r.window.control("jotai")->toolTip().startsWith(full));
+    EXPECT_NE(r.label("jotai"), full);  // elided to fit
+    EXPECT_NE(r.state.lastOutcome().details.find("error line 3"), std::string::npos);
+}
+
+TEST(Window, OpeningSomethingOutsideSaysWhenItFails) {
+    WindowRig r;
+    r.desktop.succeed = false;
+    r.window.gotokakikaeHP_Click();
+    r.window.menu_explorer_Click();
+    r.window.MenuHelpindex_Click();
+    ASSERT_EQ(r.prompt.shown.size(), 3u);
+    EXPECT_NE(r.prompt.shown[0].text.find(texts::kHomePage), std::string::npos);
+    EXPECT_NE(r.prompt.shown[1].text.find("/data"), std::string::npos);
+    EXPECT_NE(r.prompt.shown[2].text.find(texts::kHelpFileName), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kk
