@@ -147,6 +147,10 @@ void MainWindow::buildControls() {
     runSed->setFont(pgothic);
 
     Label1->setFocusPolicy(Qt::NoFocus);
+    for (QLabel* l : {Label1, okimariLabel}) {
+        l->setWordWrap(true);  // shown whole: Form_Resize gives it the height its lines need
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
     QWidget* order[] = {myRegstrBox, okimariBox, runSed, ClipTenso, History1, HIstory2, History0,
                         clipKakunin, myTextBox, okimarituika, multilineCmd, m_rev, myIchigeki};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);

@@ -575,3 +575,27 @@ TEST(Window, OpeningSomethingOutsideSaysWhenItFails) {
 
 }  // namespace
 }  // namespace kk
+
+#include <QToolButton>
+
+namespace kk {
+namespace {
+
+// A narrow window keeps every menu in reach: what does not fit goes behind
+// the menu bar's "»".
+TEST(Window, NarrowWindowKeepsMenusReachable) {
+    WindowRig r;
+    r.window.resize(300, 400);
+    QApplication::processEvents();
+    QMenuBar* bar = r.window.menuBar();
+    bool hidden = false;
+    for (QAction* a : bar->actions())
+        if (!bar->actionGeometry(a).isValid() || bar->actionGeometry(a).right() > bar->width()) hidden = true;
+    auto* more = bar->findChild<QToolButton*>("qt_menubar_ext_button");
+    ASSERT_NE(more, nullptr);
+    EXPECT_TRUE(hidden);
+    EXPECT_TRUE(more->isVisible());
+}
+
+}  // namespace
+}  // namespace kk
