@@ -78,8 +78,15 @@ private:
     std::string_view text_;
 };
 
+// One replacement's span in both texts, for the report.
+void noteChange(diff::Report* report, std::size_t from, std::size_t fromLength, std::size_t to, std::size_t toLength) {
+    if (!report) return;
+    ++report->count;
+    report->changes.push_back({from, fromLength, to, toLength});
+}
+
 TextResult substituteLiteral(std::string_view needle, const Replacement& rep, bool global, std::string_view text,
-                             CancelFlag cancel) {
+                             CancelFlag cancel, diff::Report* report) {
     std::string out;
     reserveText(out, text.size() + text.size() / 16);
     std::size_t copied = 0;
@@ -90,7 +97,9 @@ TextResult substituteLiteral(std::string_view needle, const Replacement& rep, bo
         if (at == std::string_view::npos) break;
         out.append(text.substr(copied, at - copied));
         match.at = at;
+        const std::size_t to = out.size();
         rep.expand(out, match);
+        noteChange(report, at, needle.size(), to, out.size() - to);
         if (out.size() > kMaxOutputBytes) return outputTooBigError();
         copied = at + needle.size();
         if (!global) break;
@@ -100,7 +109,8 @@ TextResult substituteLiteral(std::string_view needle, const Replacement& rep, bo
     return out;
 }
 
-TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::string_view text, CancelFlag cancel) {
+TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::string_view text, CancelFlag cancel,
+                      diff::Report* report) {
     std::string out;
     reserveText(out, text.size() + text.size() / 16);
     std::size_t copied = 0, start = 0, count = 0;
@@ -113,7 +123,9 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
         const auto [ms, me] = p.group(0);
         if (me < ms || ms < copied) return Error{message(Msg::KeepMovedBack), -1};
         out.append(text.substr(copied, ms - copied));
+        const std::size_t to = out.size();
         rep.expand(out, match);
+        noteChange(report, ms, me - ms, to, out.size() - to);
         if (out.size() > kMaxOutputBytes) return outputTooBigError();
         copied = me;
         if (!global) break;
@@ -126,39 +138,51 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
     return out;
 }
 
-TextResult runSubstitute(const Parsed& ps, std::string_view command, std::string_view text, CancelFlag cancel) {
+TextResult runSubstitute(const Parsed& ps, std::string_view command, std::string_view text, CancelFlag cancel,
+                         diff::Report* report) {
     if (isPlainLiteral(ps.cmd.pattern, ps.opts)) {
         auto rep = Replacement::parse(ps.cmd.replacement, 0, {}, command, ps.cmd.replacementOffset);
         if (!rep) return rep.error();
-        return substituteLiteral(ps.cmd.pattern, rep.value(), ps.opts.global, text, cancel);
+        return substituteLiteral(ps.cmd.pattern, rep.value(), ps.opts.global, text, cancel, report);
     }
     auto pat = Pattern::compile(ps.cmd.pattern, ps.opts, command, ps.cmd.patternOffset);
     if (!pat) return pat.error();
     auto rep = Replacement::parse(ps.cmd.replacement, pat.value()->captureCount(), pat.value()->groupNames(), command,
                                   ps.cmd.replacementOffset);
     if (!rep) return rep.error();
-    return substitute(*pat.value(), rep.value(), ps.opts.global, text, cancel);
+    return substitute(*pat.value(), rep.value(), ps.opts.global, text, cancel, report);
 }
 
 }  // namespace
 
-TextResult Replace(std::string_view command, std::string_view text, CancelFlag cancel) {
+TextResult Replace(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {
     auto ps = parseAs(command, CommandKind::Substitute, "s/pattern/replacement/");
     if (!ps) return ps.error();
-    return runSubstitute(ps.value(), command, text, cancel);
+    return runSubstitute(ps.value(), command, text, cancel, report);
 }
 
-TextResult Translate(std::string_view command, std::string_view text, CancelFlag cancel) {
+TextResult Translate(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {
     auto ps = parseAs(command, CommandKind::Translate, "tr/list/list/");
     if (!ps) return ps.error();
-    if (isValidUtf8(text)) return transliterate(ps.value().cmd, ps.value().opts, command, text, cancel);
+    if (isValidUtf8(text)) return transliterate(ps.value().cmd, ps.value().opts, command, text, cancel, report);
     // Bytes that are no UTF-8 are no characters to translate: they pass as they are.
     std::string out;
     std::optional<Error> failure;
     forEachValidRun(text, [&](std::string_view run, bool valid) {
         if (failure) return;
         if (!valid) return out.append(run), void();
-        auto r = transliterate(ps.value().cmd, ps.value().opts, command, run, cancel);
+        // Spans from a run are shifted to where the run stands in both texts.
+        diff::Report part;
+        auto r = transliterate(ps.value().cmd, ps.value().opts, command, run, cancel, report ? &part : nullptr);
+        if (report) {
+            const std::size_t from = static_cast<std::size_t>(run.data() - text.data());
+            for (diff::Change c : part.changes) {
+                c.from += from;
+                c.to += out.size();
+                report->changes.push_back(c);
+            }
+            report->count += part.count;
+        }
         if (r) out.append(r.value());
         else failure = r.error();
     });
@@ -176,27 +200,28 @@ Result<bool> Match(std::string_view command, std::string_view line) {
     return st == MatchStatus::Found;
 }
 
-TextResult xRep(std::string_view command, std::string_view text, CancelFlag cancel) {
-    return Replace(command, text, cancel);
+TextResult xRep(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {
+    return Replace(command, text, cancel, report);
 }
 
-TextResult xsed(std::string_view command, std::string_view text, CancelFlag cancel) {
-    return Replace(command, text, cancel);
+TextResult xsed(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {
+    return Replace(command, text, cancel, report);
 }
 
-TextResult xtrans(std::string_view command, std::string_view text, CancelFlag cancel) {
-    return Translate(command, text, cancel);
+TextResult xtrans(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {
+    return Translate(command, text, cancel, report);
 }
 
-TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag cancel) {
+TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {
     // Line by line: "^" and "$" at every line end.
     const std::string withM = std::string(command) + "m";
     auto ps = parseAs(withM, CommandKind::Substitute, "s/pattern/replacement/");
     if (!ps) return ps.error();
-    return runSubstitute(ps.value(), withM, text, cancel);
+    return runSubstitute(ps.value(), withM, text, cancel, report);
 }
 
-TextResult xmatch(std::string_view command, std::string_view text, int invert, CancelFlag cancel) {
+TextResult xmatch(std::string_view command, std::string_view text, int invert, CancelFlag cancel,
+                  diff::Report* report) {
     auto ps = parseAs(command, CommandKind::Match, "m/pattern/");
     if (!ps) return ps.error();
     auto compiled = Pattern::compile(ps.value().cmd.pattern, ps.value().opts, command, ps.value().cmd.patternOffset);
@@ -218,6 +243,14 @@ TextResult xmatch(std::string_view command, std::string_view text, int invert, C
         const MatchStatus st = pat.match(line, 0);
         if (st == MatchStatus::Failed) return pat.lastError();
         if ((st == MatchStatus::Found) == keepMatching) {
+            if (report) {
+                // A kept line: the match within it, where it now stands.
+                ++report->count;
+                const auto [ms, me] = pat.group(0);
+                const std::size_t from = static_cast<std::size_t>(line.data() - text.data());
+                if (keepMatching && ms != std::string_view::npos)
+                    report->changes.push_back({from + ms, me - ms, out.size() + ms, me - ms});
+            }
             out.append(line);
             out.push_back('\n');
         }
@@ -237,11 +270,12 @@ std::int64_t CountString(std::string_view text, std::string_view ch) {
     return n;
 }
 
-TextResult applyCommand(std::string_view command, std::string_view text, int invert, CancelFlag cancel) {
+TextResult applyCommand(std::string_view command, std::string_view text, int invert, CancelFlag cancel,
+                        diff::Report* report) {
     switch (classifyCommand(command)) {
-        case CommandMode::Substitute: return xRep(command, text, cancel);
-        case CommandMode::Translate: return xtrans(command, text, cancel);
-        case CommandMode::Match: return xmatch(command, text, invert, cancel);
+        case CommandMode::Substitute: return xRep(command, text, cancel, report);
+        case CommandMode::Translate: return xtrans(command, text, cancel, report);
+        case CommandMode::Match: return xmatch(command, text, invert, cancel, report);
         case CommandMode::Filter: break;
     }
     return Error{message(Msg::NotRegexCommand), 0};

@@ -3,6 +3,7 @@
 // (xmatch), and the character counter used to check a command's shape.
 #pragma once
 
+#include "diff/changes.h"
 #include "platform/result.h"
 
 #include <atomic>
@@ -21,19 +22,28 @@ inline constexpr const char* kOutputTooBigMessage = "結果が大きすぎるの
 inline Error cancelledError() { return Error{kCancelledMessage, -1, ErrorKind::Cancelled}; }
 inline Error outputTooBigError() { return Error{kOutputTooBigMessage, -1, ErrorKind::Fault}; }
 
-// The engine's three entry points, on whole commands.
-TextResult Replace(std::string_view command, std::string_view text, CancelFlag cancel = nullptr);
-TextResult Translate(std::string_view command, std::string_view text, CancelFlag cancel = nullptr);
+// The engine's entry points, on whole commands. With a `report`, they also
+// tell what they changed: each replacement's span (s///), each translated
+// run (tr///), each kept line's match (m//), and how many there were.
+TextResult Replace(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
+                 diff::Report* report = nullptr);
+TextResult Translate(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
+                 diff::Report* report = nullptr);
 Result<bool> Match(std::string_view command, std::string_view line);
 
-TextResult xRep(std::string_view command, std::string_view text, CancelFlag cancel = nullptr);
-TextResult xsed(std::string_view command, std::string_view text, CancelFlag cancel = nullptr);
-TextResult xtrans(std::string_view command, std::string_view text, CancelFlag cancel = nullptr);
+TextResult xRep(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
+                 diff::Report* report = nullptr);
+TextResult xsed(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
+                 diff::Report* report = nullptr);
+TextResult xtrans(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
+                 diff::Report* report = nullptr);
 // Runs the command with "m" added: "^" and "$" match at every line end.
-TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag cancel = nullptr);
+TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
+                 diff::Report* report = nullptr);
 // Keeps the lines (LF ends a line) whose match differs from `invert`; each
 // kept line ends in LF, empty lines are dropped.
-TextResult xmatch(std::string_view command, std::string_view text, int invert, CancelFlag cancel = nullptr);
+TextResult xmatch(std::string_view command, std::string_view text, int invert, CancelFlag cancel = nullptr,
+                 diff::Report* report = nullptr);
 
 // How many characters of `text` equal the one-character string `ch` (0 when
 // `ch` is not exactly one character).
@@ -42,6 +52,6 @@ std::int64_t CountString(std::string_view text, std::string_view ch);
 // Any command: s///, tr/// or m// (m// with `invert`), without the window's
 // line-anchor rule.
 TextResult applyCommand(std::string_view command, std::string_view text, int invert = 0,
-                        CancelFlag cancel = nullptr);
+                        CancelFlag cancel = nullptr, diff::Report* report = nullptr);
 
 }  // namespace kk::regex

@@ -77,7 +77,7 @@ private:
 }  // namespace
 
 TextResult transliterate(const Command& cmd, const Options& o, std::string_view command, std::string_view text,
-                         const std::atomic<bool>* cancel) {
+                         const std::atomic<bool>* cancel, diff::Report* report) {
     auto search = expandList(cmd.pattern, command, cmd.patternOffset);
     if (!search) return search.error();
     auto repl = expandList(cmd.replacement, command, cmd.replacementOffset);
@@ -184,10 +184,24 @@ TextResult transliterate(const Command& cmd, const Options& o, std::string_view 
         if (static_cast<char32_t>(v) == c && !o.squeeze) continue;  // maps to itself: part of the run
         out.append(text.substr(run, from - run));
         run = i;
-        if (v == kDelete) continue;
-        if (o.squeeze && v == lastOut) continue;
+        const std::size_t to = out.size();
+        auto note = [&] {
+            if (!report) return;
+            ++report->count;
+            // Neighbouring characters make one span.
+            if (!report->changes.empty() && report->changes.back().from + report->changes.back().fromLength == from &&
+                report->changes.back().to + report->changes.back().toLength == to) {
+                report->changes.back().fromLength += i - from;
+                report->changes.back().toLength += out.size() - to;
+            } else {
+                report->changes.push_back({from, i - from, to, out.size() - to});
+            }
+        };
+        if (v == kDelete) { note(); continue; }
+        if (o.squeeze && v == lastOut) { note(); continue; }
         if (static_cast<char32_t>(v) == c) out.append(text.substr(from, i - from));
         else appendUtf8(out, static_cast<char32_t>(v));
+        note();
         lastOut = v;
     }
     if (run < size) out.append(text.substr(run));

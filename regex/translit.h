@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/result.h"
+#include "diff/changes.h"
 #include "regex/command.h"
 
 #include <atomic>
@@ -12,6 +13,7 @@ namespace kk::regex {
 
 // Looks at `cancel` every few MB of text.
 TextResult transliterate(const Command& cmd, const Options& options, std::string_view command,
-                         std::string_view text, const std::atomic<bool>* cancel = nullptr);
+                         std::string_view text, const std::atomic<bool>* cancel = nullptr,
+                         diff::Report* report = nullptr);
 
 }  // namespace kk::regex

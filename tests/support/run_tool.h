@@ -21,9 +21,30 @@ inline std::string toolTempPath(const std::string& program, const char* tag) {
     return std::string(::testing::TempDir()) + "kk-" + program + "-" + std::to_string(::getpid()) + "-" + tag;
 }
 
-// The program's standard output, or nullopt when it could not run or failed.
+// A file holding a text for as long as the object lives.
+class TempFile {
+public:
+    explicit TempFile(const std::string& text) : path_(toolTempPath("file", std::to_string(++counter()).c_str())) {
+        if (FILE* f = std::fopen(path_.c_str(), "wb")) {
+            std::fwrite(text.data(), 1, text.size(), f);
+            std::fclose(f);
+        }
+    }
+    ~TempFile() { std::remove(path_.c_str()); }
+    const std::string& path() const { return path_; }
+
+private:
+    static int& counter() {
+        static int n = 0;
+        return n;
+    }
+    std::string path_;
+};
+
+// The program's standard output, or nullopt when it could not run or failed
+// (an exit status above `okExit`).
 inline std::optional<std::string> runTool(const std::string& program, const std::vector<std::string>& args,
-                                          const std::string& input) {
+                                          const std::string& input, int okExit = 0) {
     const std::string in = toolTempPath(program, "in"), out = toolTempPath(program, "out");
     if (FILE* f = std::fopen(in.c_str(), "wb")) {
         std::fwrite(input.data(), 1, input.size(), f);
@@ -45,7 +66,7 @@ inline std::optional<std::string> runTool(const std::string& program, const std:
     if (rc != 0) return std::nullopt;
     int status = 0;
     ::waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) > okExit) return std::nullopt;
     std::string result;
     FILE* f = std::fopen(out.c_str(), "rb");
     if (!f) return std::nullopt;
