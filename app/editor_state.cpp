@@ -3,6 +3,7 @@
 
 #include "app/texts.h"
 #include "convert/duplicates.h"
+#include "diff/line_diff.h"
 #include "convert/reverse_count.h"
 #include "filter/filter_runner.h"
 #include "lists/favourite.h"
@@ -250,7 +251,7 @@ void EditorState::loadClipboard(OutcomeHandler done) {
             auto text = std::make_shared<Text>(make());
             const bool replaced = services_.clipboard.textHadReplacements();
             return [this, text, holdsText, replaced] {
-                workingText_ = share(std::move(*text));
+                replaceWorkingText(share(std::move(*text)), {});
                 changed_ = false;
                 notify(WorkingText | ChangedMark);
                 // Something that is no text (an image) reads as nothing: a
@@ -302,16 +303,112 @@ void EditorState::showAfter() {
 // ---- running a command ------------------------------------------------------
 
 void EditorState::outTotxtBox(Text text) {
-    workingText_ = share(std::move(text));
+    replaceWorkingText(share(std::move(text)), {});
     status_ = texts::kStatusAfter;
     changed_ = false;
     afterText_ = workingText_;
     notify(WorkingText | Status | ChangedMark);
 }
 
-void EditorState::takeResult(SharedText start, Text result) {
+void EditorState::takeResult(SharedText start, Text result, diff::ChangeMap changes) {
     beforeText_ = std::move(start);
-    outTotxtBox(std::move(result));
+    replaceWorkingText(share(std::move(result)), std::move(changes));
+    status_ = texts::kStatusAfter;
+    changed_ = false;
+    afterText_ = workingText_;
+    notify(WorkingText | Status | ChangedMark);
+}
+
+void EditorState::replaceWorkingText(SharedText text, diff::ChangeMap changes) {
+    if (services_.undoLevels > 0) {
+        undo_.push_back(workingText_);
+        if (undo_.size() > services_.undoLevels) undo_.erase(undo_.begin());
+    }
+    redo_.clear();
+    workingText_ = std::move(text);
+    setChanges(std::move(changes));
+}
+
+void EditorState::setChanges(diff::ChangeMap changes) {
+    lastChanges_ = std::make_shared<const diff::ChangeMap>(std::move(changes));
+    notify(Changes);
+}
+
+void EditorState::undoRun() {
+    if (busy_ || undo_.empty()) return;
+    redo_.push_back(workingText_);
+    workingText_ = undo_.back();
+    undo_.pop_back();
+    changed_ = false;
+    setChanges({});
+    status_ = texts::kUndone + std::string(" (") + std::to_string(undo_.size() + 1) + "/" +
+              std::to_string(undo_.size() + redo_.size() + 1) + ")";
+    notify(WorkingText | Status | ChangedMark);
+}
+
+void EditorState::redoRun() {
+    if (busy_ || redo_.empty()) return;
+    undo_.push_back(workingText_);
+    workingText_ = redo_.back();
+    redo_.pop_back();
+    changed_ = false;
+    setChanges({});
+    status_ = texts::kRedone + std::string(" (") + std::to_string(undo_.size() + 1) + "/" +
+              std::to_string(undo_.size() + redo_.size() + 1) + ")";
+    notify(WorkingText | Status | ChangedMark);
+}
+
+void EditorState::cancelPreview() {
+    if (previewFlag_) previewFlag_->store(true);
+    previewFlag_.reset();
+}
+
+void EditorState::preview(const Text& command, bool invert, PreviewHandler done) {
+    cancelPreview();
+    auto result = std::make_shared<Preview>();
+    result->mode = classifyCommand(command);
+    if (result->mode == CommandMode::Filter) {
+        result->outcome = Outcome::refused(texts::kNoFilterPreview);
+        return done(result);
+    }
+    auto flag = std::make_shared<std::atomic<bool>>(false);
+    previewFlag_ = flag;
+    const SharedText start = workingText_;
+    const bool anchored = result->mode == CommandMode::Substitute && isLineAnchored(command);
+    services_.tasks.run(
+        [result, flag, start, command, invert, anchored] {
+            diff::Report report;
+            TextResult r = Text();
+            try {
+                switch (result->mode) {
+                    case CommandMode::Substitute:
+                        r = anchored ? regex::crdelSed(command, *start, flag.get(), &report)
+                                     : regex::xRep(command, *start, flag.get(), &report);
+                        break;
+                    case CommandMode::Translate: r = regex::xtrans(command, *start, flag.get(), &report); break;
+                    case CommandMode::Match: r = regex::xmatch(command, *start, invert ? 1 : 0, flag.get(), &report); break;
+                    case CommandMode::Filter: break;
+                }
+            } catch (const std::bad_alloc&) {
+                r = Error{texts::kOutOfMemory, -1, ErrorKind::Fault};
+            }
+            if (!r) {
+                result->outcome = outcomeOf(r.error());
+                return;
+            }
+            result->text = share(std::move(r).value());
+            result->changes = std::move(report.changes);
+            result->count = report.count;
+            const std::string n = convert::formatCount(report.count);
+            result->outcome = Outcome::done(result->mode == CommandMode::Match ? n + texts::kPreviewLines
+                                                                               : n + texts::kPreviewPlaces);
+        },
+        [this, result, flag, done = std::move(done)] {
+            // A preview overtaken by a newer one, or cancelled, says nothing.
+            if (flag->load() || previewFlag_ != flag) return;
+            previewFlag_.reset();
+            done(result);
+        });
 }
 
 void EditorState::run(OutcomeHandler done, RunForm form) {
@@ -338,18 +435,21 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
     const bool anchored = form == RunForm::Window && mode == CommandMode::Substitute && isLineAnchored(command);
     const int invert = invert_ ? 1 : 0;
     runBusy(
-        [this, mode, anchored, invert, command, start, statusBefore](const std::atomic<bool>& flag) -> Finisher {
+        [this, mode, anchored, invert, command, start, statusBefore,
+         tracks = services_.tracksChanges](const std::atomic<bool>& flag) -> Finisher {
             const regex::CancelFlag c = &flag;
             auto result = std::make_shared<TextResult>(Text());
+            auto report = std::make_shared<diff::Report>();
+            diff::Report* r = tracks ? report.get() : nullptr;
             switch (mode) {
                 case CommandMode::Substitute:
-                    *result = anchored ? regex::crdelSed(command, *start, c) : regex::xRep(command, *start, c);
+                    *result = anchored ? regex::crdelSed(command, *start, c, r) : regex::xRep(command, *start, c, r);
                     break;
-                case CommandMode::Translate: *result = regex::xtrans(command, *start, c); break;
-                case CommandMode::Match: *result = regex::xmatch(command, *start, invert, c); break;
+                case CommandMode::Translate: *result = regex::xtrans(command, *start, c, r); break;
+                case CommandMode::Match: *result = regex::xmatch(command, *start, invert, c, r); break;
                 case CommandMode::Filter: break;
             }
-            return [this, result, command, start, statusBefore] {
+            return [this, result, report, command, start, statusBefore] {
                 if (!*result) {
                     Outcome o = outcomeOf(result->error());
                     if (o.kind == Outcome::Kind::Refused) {
@@ -359,7 +459,7 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
                     }
                     return o;
                 }
-                takeResult(start, std::move(*result).value());
+                takeResult(start, std::move(*result).value(), std::move(report->changes));
                 recordHistory(command);
                 return Outcome::done(texts::kStatusDone);
             };
@@ -379,7 +479,9 @@ void EditorState::runFilter(filter::FilterForm form, const std::string& command,
         busy_ = false;
         if (ended) ended();
         if (!r) return finish(outcomeOf(r.error()), done, Busy);
-        takeResult(start, std::move(r).value());
+        // What changed, by lines; bounded, so a big sort costs a fraction of the run.
+        diff::ChangeMap changes = services_.tracksChanges ? diff::lineChanges(*start, r.value()) : diff::ChangeMap();
+        takeResult(start, std::move(r).value(), std::move(changes));
         finish(Outcome::done(texts::kStatusDone), done, Busy);
     });
 }
@@ -446,11 +548,13 @@ void EditorState::runConversion(const std::string& key, OutcomeHandler done) {
     }
     const SharedText start = workingText_;
     runBusy(
-        [this, conversion, start](const std::atomic<bool>& flag) -> Finisher {
+        [this, conversion, start, tracks = services_.tracksChanges](const std::atomic<bool>& flag) -> Finisher {
             auto result = std::make_shared<TextResult>(convert::applyConversion(*conversion, *start, &flag));
-            return [this, result, start] {
+            auto changes = std::make_shared<diff::ChangeMap>();
+            if (*result && tracks) *changes = diff::lineChanges(*start, result->value());
+            return [this, result, changes, start] {
                 if (!*result) return outcomeOf(result->error());
-                takeResult(start, std::move(*result).value());
+                takeResult(start, std::move(*result).value(), std::move(*changes));
                 return Outcome::done(texts::kStatusDone);
             };
         },
@@ -461,18 +565,21 @@ void EditorState::runDuplicates(bool extracting, OutcomeHandler done) {
     if (busy_) return refuseWhileBusy(done);
     const SharedText start = workingText_;
     runBusy(
-        [this, extracting, start](const std::atomic<bool>&) -> Finisher {
+        [this, extracting, start, tracks = services_.tracksChanges](const std::atomic<bool>&) -> Finisher {
             auto result = std::make_shared<convert::DuplicateResult>(extracting ? convert::exJufuku(*start)
                                                                                 : convert::delJufuku(*start));
-            return [this, extracting, result, start] {
+            auto changes = std::make_shared<diff::ChangeMap>();
+            if (result->outcome == convert::DuplicateResult::Outcome::Found && tracks)
+                *changes = diff::lineChanges(*start, result->output);
+            return [this, extracting, result, changes, start] {
                 using Found = convert::DuplicateResult::Outcome;
                 const std::string status = convert::duplicateStatus(*result, extracting);
                 // One line: there is nothing to compare, the run stops there.
                 if (result->outcome == Found::OneLine) return Outcome::refused(status);
                 if (result->outcome == Found::Found) {
-                    afterText_ = share(std::move(result->output));
+                    replaceWorkingText(share(std::move(result->output)), std::move(*changes));
+                    afterText_ = workingText_;
                     beforeText_ = start;
-                    workingText_ = afterText_;
                     changed_ = false;
                     notify(WorkingText | ChangedMark);
                 }

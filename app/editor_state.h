@@ -6,6 +6,7 @@
 
 #include "app/outcome.h"
 #include "convert/registry.h"
+#include "diff/changes.h"
 #include "filter/filter_runner.h"
 #include "platform/data_folder.h"
 #include "platform/ports.h"
@@ -36,6 +37,11 @@ struct Services {
     // Runs are recorded in the history list and file. The command line's
     // runs leave the window's files alone unless asked.
     bool recordsHistory = true;
+    // What each run changed is worked out for the view to highlight; a front
+    // that shows no text (the command line) spares the work.
+    bool tracksChanges = true;
+    // How many runs can be undone (each level shares its text, no copy).
+    std::size_t undoLevels = 20;
 };
 
 using regex::CommandMode;
@@ -60,6 +66,7 @@ public:
         Busy = 1u << 6,
         Invert = 1u << 7,
         Ended = 1u << 8,  // an operation ended: lastOutcome() is new
+        Changes = 1u << 9,  // lastChanges() is new
     };
     using Observer = std::function<void(unsigned changes)>;
 
@@ -120,6 +127,32 @@ public:
     void cancel();               // ends a running filter or text operation
     void outTotxtBox(Text text);
 
+    // What the last run, conversion or filter changed in the working text
+    // (spans in it), until the text is replaced or edited.
+    const diff::ChangeMap& lastChanges() const { return *lastChanges_; }
+
+    // A command's result over the working text without taking it: off the UI
+    // thread, the one before cancelled, never busy, and nothing of the state
+    // changes (working and remembered texts, history, clipboard). Filters are
+    // never previewed (they may act on the world): refused.
+    struct Preview {
+        Outcome outcome;              // done: `count` places; refused: the command's error and column
+        SharedText text;              // the result
+        diff::ChangeMap changes;      // spans in `text`
+        std::int64_t count = 0;       // replacements made, or lines kept (m//)
+        CommandMode mode = CommandMode::Filter;
+    };
+    using PreviewHandler = std::function<void(std::shared_ptr<const Preview>)>;
+    void preview(const Text& command, bool invert, PreviewHandler done);
+    void cancelPreview();
+
+    // Runs that can be undone: every run, one-shot, conversion and clipboard
+    // load keeps the text it replaced (shared, not copied; Services::undoLevels deep).
+    void undoRun();
+    void redoRun();
+    bool canUndoRun() const { return !undo_.empty(); }
+    bool canRedoRun() const { return !redo_.empty(); }
+
     // Built-in conversions of the whole working text, by label or short name
     // (convert/registry.h). The work runs off the UI thread; a result lands
     // through outTotxtBox, ending "変換終了".
@@ -163,7 +196,11 @@ private:
     void startFilter(filter::FilterForm form, const std::string& command, const Text& text,
                      std::function<void(TextResult)> done);
     // Puts a run's or a conversion's result in place: before, working and after text.
-    void takeResult(SharedText start, Text result);
+    void takeResult(SharedText start, Text result, diff::ChangeMap changes = {});
+    // Every replacing of the working text by an operation goes through here:
+    // the replaced text goes on the undo stack, the change spans are set.
+    void replaceWorkingText(SharedText text, diff::ChangeMap changes);
+    void setChanges(diff::ChangeMap changes);
 
     Services services_;
     Observer observer_;
@@ -179,6 +216,9 @@ private:
     Outcome lastOutcome_;
     SharedText startClip_ = workingText_, beforeText_ = workingText_, afterText_ = workingText_;
     std::shared_ptr<std::atomic<bool>> cancelFlag_;
+    std::shared_ptr<std::atomic<bool>> previewFlag_;
+    std::shared_ptr<const diff::ChangeMap> lastChanges_ = std::make_shared<const diff::ChangeMap>();
+    std::vector<SharedText> undo_, redo_;
 };
 
 }  // namespace kk

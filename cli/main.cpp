@@ -212,6 +212,8 @@ int main(int argc, char** argv) {
     kk::InlineTaskRunner tasks;
     kk::Services services{*clipboard, files, prompt, desktop, processes, tasks, kk::DataFolder::locate(exeDir), exeDir};
     services.recordsHistory = o.recordHistory;
+    services.tracksChanges = false;
+    services.undoLevels = 0;  // one run, no one to undo it: no text kept for it
     kk::EditorState state(services);
     state.setInvert(o.invert);
 
