@@ -76,6 +76,7 @@ public:
 
     // State, as the view shows it.
     const Text& workingText() const { return *workingText_; }
+    SharedText sharedWorkingText() const { return workingText_; }
     const Text& commandLine() const { return commandLine_; }
     const std::vector<Text>& history() const { return history_; }
     const std::vector<Text>& favourites() const { return favourites_; }
@@ -130,6 +131,7 @@ public:
     // What the last run, conversion or filter changed in the working text
     // (spans in it), until the text is replaced or edited.
     const diff::ChangeMap& lastChanges() const { return *lastChanges_; }
+    std::shared_ptr<const diff::ChangeMap> sharedLastChanges() const { return lastChanges_; }
 
     // A command's result over the working text without taking it: off the UI
     // thread, the one before cancelled, never busy, and nothing of the state

@@ -46,6 +46,7 @@ void quitOnSignals(QApplication& app) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("kakikae");
+    QApplication::setOrganizationName("kakikae");  // the window's one setting: ~/.config/kakikae/kakikae.conf
     quitOnSignals(app);
     // Qt's own texts (the text box's context menu, the message boxes' buttons)
     // in Japanese like the rest of the window.

@@ -23,6 +23,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QScrollBar>
+#include <QSettings>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
@@ -171,10 +173,32 @@ void MainWindow::buildControls() {
     fillTimer_->setInterval(0);
     connect(fillTimer_, &QTimer::timeout, this, &MainWindow::fillNextSlice);
     connect(myTextBox->document(), &QTextDocument::contentsChanged, this, [this] {
-        if (!settingText_) textDirty_ = true;
+        if (settingText_) return;
+        textDirty_ = true;
+        // The highlights stand for the text as the run left it, until an edit.
+        if (shownChanges_ && !shownChanges_->empty()) {
+            shownChanges_.reset();
+            myTextBox->setExtraSelections({});
+        }
+    });
+    // Highlights go only where the box shows text: again as it scrolls.
+    connect(myTextBox->verticalScrollBar(), &QScrollBar::valueChanged, this, &MainWindow::refreshHighlights);
+    previewTimer_ = new QTimer(this);
+    previewTimer_->setSingleShot(true);
+    previewTimer_->setInterval(150);  // after the last key
+    connect(previewTimer_, &QTimer::timeout, this, &MainWindow::startPreview);
+    connect(myRegstrBox, &QComboBox::editTextChanged, this, [this] {
+        if (previewAction_ && previewAction_->isChecked()) previewTimer_->start();
+    });
+    connect(m_rev, &QCheckBox::toggled, this, [this] {
+        if (previewAction_ && previewAction_->isChecked()) previewTimer_->start();
     });
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(esc, &QShortcut::activated, this, &MainWindow::cancel_Click);
+    connect(esc, &QShortcut::activated, this, [this] {
+        // Esc leaves a preview for the working text; else it stops a running job.
+        if (previewing_ && !state_.busy()) leavePreview();
+        else cancel_Click();
+    });
     // Keys for what a keyboard user needs most; none clashes with the menus'
     // access keys (Alt + a letter).
     const std::pair<QKeySequence, void (MainWindow::*)()> keys[] = {
@@ -270,6 +294,16 @@ void MainWindow::buildMenus() {
     addMenuItem(option, "MenuEditHistory", qs("履歴編集"), &MainWindow::MenuEditHistory_Click);
     addMenuItem(option, "menu_reload", qs("おきまり＆履歴　再読込"), &MainWindow::menu_reload_Click);
     addMenuItem(option, "menu_explorer", qs("explorer起動"), &MainWindow::menu_explorer_Click);
+    option->addSeparator();
+    previewAction_ = addMenuItem(option, "MenuPreview", qs("プレビュー"), &MainWindow::MenuPreview_Click);
+    previewAction_->setCheckable(true);
+    previewAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    previewAction_->setChecked(QSettings().value("preview", false).toBool());
+    // Runs are undone by keys of their own: Ctrl+Z stays the text box's typing undo.
+    addMenuItem(option, "MenuUndoRun", qs("実行を元に戻す"), &MainWindow::MenuUndoRun_Click)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z));
+    addMenuItem(option, "MenuRedoRun", qs("実行をやり直す"), &MainWindow::MenuRedoRun_Click)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Y));
     QMenu* help = menuBar()->addMenu(qs("&Help"));
     help->setObjectName("MenuHelp");
     addMenuItem(help, "MenuGuide", qs("簡単ガイド"), &MainWindow::MenuGuide_Click);
@@ -307,6 +341,9 @@ void MainWindow::fillCombo(QComboBox* box, const std::vector<Text>& items, bool 
 void MainWindow::render(unsigned changes) {
     if (changes & EditorState::WorkingText) {
         showWorkingText();
+    } else if ((changes & EditorState::Changes) && !previewing_) {
+        shownChanges_ = state_.sharedLastChanges();
+        refreshHighlights();
     }
     if (changes & EditorState::History) fillCombo(myRegstrBox, state_.history(), true);
     if (changes & EditorState::CommandLine) {
@@ -363,25 +400,52 @@ std::size_t sliceEnd(const std::string& text, std::size_t from) {
 }
 
 void MainWindow::showWorkingText() {
+    previewing_ = false;
+    showText(state_.sharedWorkingText(), state_.sharedLastChanges(), false);
+}
+
+void MainWindow::showText(SharedText text, std::shared_ptr<const diff::ChangeMap> changes, bool preview) {
     fillTimer_->stop();
-    const std::string& text = state_.workingText();
+    shown_ = std::move(text);
+    shownIndex_ = OffsetIndex(*shown_);
+    shownChanges_ = std::move(changes);
+    const std::string& t = *shown_;
     fillLine_ = 0;
-    fillPos_ = sliceEnd(text, 0);
+    fillPos_ = sliceEnd(t, 0);
     settingText_ = true;
     myTextBox->setUndoRedoEnabled(false);
-    myTextBox->setPlainText(toWidgetText(std::string_view(text).substr(0, fillPos_), fillLine_));
+    myTextBox->setPlainText(toWidgetText(std::string_view(t).substr(0, fillPos_), fillLine_));
     settingText_ = false;
     textDirty_ = false;
-    if (fillPos_ < text.size()) {
+    // A preview is tinted with the palette's own colours, so it reads as one
+    // in a dark theme too, and takes no typing.
+    QPalette p = palette();
+    if (preview) {
+        const QColor base = p.color(QPalette::Base), tint = p.color(QPalette::Highlight);
+        p.setColor(QPalette::Base, QColor((base.red() * 9 + tint.red()) / 10, (base.green() * 9 + tint.green()) / 10,
+                                          (base.blue() * 9 + tint.blue()) / 10));
+    }
+    myTextBox->setPalette(p);
+    if (fillPos_ < t.size()) {
         myTextBox->setReadOnly(true);
         fillTimer_->start();
     } else {
-        myTextBox->setUndoRedoEnabled(true);
+        myTextBox->setReadOnly(preview || state_.busy());
+        myTextBox->setUndoRedoEnabled(!preview);
     }
+    refreshHighlights();
+}
+
+void MainWindow::refreshHighlights() {
+    if (!shown_ || !shownChanges_ || shownChanges_->empty()) {
+        myTextBox->setExtraSelections({});
+        return;
+    }
+    myTextBox->setExtraSelections(visibleHighlights(myTextBox, shownIndex_, *shownChanges_));
 }
 
 void MainWindow::fillNextSlice() {
-    const std::string& text = state_.workingText();
+    const std::string& text = *shown_;
     if (fillPos_ >= text.size()) {
         fillTimer_->stop();
         return;
@@ -395,9 +459,79 @@ void MainWindow::fillNextSlice() {
     fillPos_ = end;
     if (fillPos_ >= text.size()) {
         fillTimer_->stop();
-        myTextBox->setReadOnly(state_.busy());
-        myTextBox->setUndoRedoEnabled(true);
+        myTextBox->setReadOnly(previewing_ || state_.busy());
+        myTextBox->setUndoRedoEnabled(!previewing_);
     }
+}
+
+// ---- preview ------------------------------------------------------------------
+
+void MainWindow::startPreview() {
+    if (!previewAction_->isChecked() || state_.busy()) return;
+    const std::string command = myRegstrBox->currentText().toStdString();
+    if (command.empty() || command == texts::kInitialCommand) return leavePreview();
+    syncFromWidgets();  // the preview runs over the text as the user edited it
+    state_.preview(command, m_rev->isChecked(), [this](std::shared_ptr<const EditorState::Preview> p) { showPreview(p); });
+}
+
+void MainWindow::showPreview(const std::shared_ptr<const EditorState::Preview>& p) {
+    if (!p->outcome.ok()) {
+        // What is wrong shows while typing, at its column; no message box.
+        leavePreview();
+        jotai->setText(jotai->fontMetrics().elidedText(qs(p->outcome.message), Qt::ElideRight, jotai->width()));
+        jotai->setToolTip(qs(p->outcome.message));
+        markCommandColumn(p->outcome.column);
+        return;
+    }
+    markCommandColumn(-1);
+    previewing_ = true;
+    showText(p->text, std::make_shared<const diff::ChangeMap>(p->changes), true);
+    jotai->setText(jotai->fontMetrics().elidedText(qs(p->outcome.message), Qt::ElideRight, jotai->width()));
+    jotai->setToolTip(qs(p->outcome.message));
+}
+
+void MainWindow::leavePreview() {
+    state_.cancelPreview();
+    markCommandColumn(-1);
+    if (!previewing_) return;
+    showWorkingText();
+    showStatus();
+}
+
+// The command box marks a column by a wavy underline of its character, the
+// way an input method marks text, without touching the text or the caret.
+void MainWindow::markCommandColumn(std::int64_t column) {
+    QLineEdit* edit = myRegstrBox->lineEdit();
+    QList<QInputMethodEvent::Attribute> attributes;
+    if (column >= 0) {
+        const QString command = edit->text();
+        qsizetype at = 0;
+        for (std::int64_t k = 0; k < column && at < command.size(); ++k) at += command.at(at).isHighSurrogate() ? 2 : 1;
+        QTextCharFormat format;
+        format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        format.setUnderlineColor(palette().color(QPalette::Highlight));
+        format.setBackground(QColor(255, 0, 0, 60));
+        const int start = static_cast<int>(at) - edit->cursorPosition();
+        attributes << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, start, at < command.size() ? 1 : 0, format);
+    }
+    QInputMethodEvent event(QString(), attributes);
+    QCoreApplication::sendEvent(edit, &event);
+}
+
+void MainWindow::MenuPreview_Click() {
+    QSettings().setValue("preview", previewAction_->isChecked());
+    if (previewAction_->isChecked()) startPreview();
+    else leavePreview();
+}
+
+void MainWindow::MenuUndoRun_Click() {
+    leavePreview();
+    state_.undoRun();
+}
+
+void MainWindow::MenuRedoRun_Click() {
+    leavePreview();
+    state_.redoRun();
 }
 
 bool MainWindow::fillingText() const { return fillTimer_->isActive(); }
@@ -508,7 +642,10 @@ void MainWindow::placeCancelButton() {
     cancelButton->raise();
 }
 
-void MainWindow::runSed_Click() { forward([this] { state_.run(); }); }
+void MainWindow::runSed_Click() {
+    leavePreview();
+    forward([this] { state_.run(); });
+}
 void MainWindow::myIchigeki_Click() { forward([this] { state_.oneShot(); }); }
 void MainWindow::clipKakunin_Click() { forward([this] { state_.loadClipboard(); }); }
 void MainWindow::ClipTenso_Click() { forward([this] { state_.copyBack(); }); }

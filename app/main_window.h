@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/editor_state.h"
+#include "app/highlights.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -64,6 +65,9 @@ public slots:
     void Label1_Click();
     void okimariLabel_Click();
     void jotai_Click();          // the status line: its whole message
+    void MenuPreview_Click();    // live preview on or off (remembered)
+    void MenuUndoRun_Click();    // the run before
+    void MenuRedoRun_Click();
     void focusCommandLine();     // Ctrl+L: back to the command line, caret after the operator
 
 protected:
@@ -79,6 +83,14 @@ private:
     void syncFromWidgets();
     void render(unsigned changes);
     void showWorkingText();
+    // Puts a text into the box (in slices when big) with its change spans;
+    // a preview is tinted and read-only.
+    void showText(SharedText text, std::shared_ptr<const diff::ChangeMap> changes, bool preview);
+    void refreshHighlights();
+    void startPreview();
+    void showPreview(const std::shared_ptr<const EditorState::Preview>& preview);
+    void leavePreview();
+    void markCommandColumn(std::int64_t column);  // -1: no mark
     void fillNextSlice();
     void fillCombo(QComboBox* box, const std::vector<Text>& items, bool keepEditText);
     QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, void (MainWindow::*slot)());
@@ -109,6 +121,12 @@ private:
     bool textDirty_ = false;      // the user edited the working text since we last read it
     bool settingText_ = false;
     bool statusIsCount_ = false;  // the status line holds a count
+    SharedText shown_;            // what the box holds (the working text, or a preview)
+    OffsetIndex shownIndex_;
+    std::shared_ptr<const diff::ChangeMap> shownChanges_;
+    bool previewing_ = false;
+    QTimer* previewTimer_ = nullptr;
+    QAction* previewAction_ = nullptr;
 };
 
 }  // namespace kk

@@ -600,3 +600,63 @@ TEST(Window, NarrowWindowKeepsMenusReachable) {
 
 }  // namespace
 }  // namespace kk
+
+namespace kk {
+namespace {
+
+// With the preview on, typing shows the result, highlighted and tinted, while
+// the working text stays; Esc goes back; a run takes it.
+TEST(Window, LivePreviewWhileTyping) {
+    WindowRig r;
+    r.clipboard.text = "東京 12 と 大阪 345\n";
+    r.window.clipKakunin_Click();
+    QAction* preview = r.window.menuAction("MenuPreview");
+    ASSERT_NE(preview, nullptr);
+    preview->setChecked(true);
+    r.command()->setFocus();
+    r.command()->setEditText("s/(\\d+)/<$1>/g");
+    QTest::qWait(400);
+    EXPECT_EQ(r.text()->toPlainText(), QString::fromUtf8("東京 <12> と 大阪 <345>\n"));
+    EXPECT_TRUE(r.text()->isReadOnly());
+    EXPECT_EQ(r.text()->extraSelections().size(), 2);
+    EXPECT_EQ(r.state.workingText(), "東京 12 と 大阪 345\n");
+    EXPECT_TRUE(r.label("jotai").startsWith("2"));
+    QTest::keyClick(&r.window, Qt::Key_Escape);
+    EXPECT_EQ(r.text()->toPlainText(), QString::fromUtf8("東京 12 と 大阪 345\n"));
+    EXPECT_FALSE(r.text()->isReadOnly());
+
+    // An error while typing: the status says it, no message box.
+    r.command()->setEditText("s/(\\d+/x/");
+    QTest::qWait(400);
+    EXPECT_TRUE(r.prompt.shown.empty());
+    EXPECT_TRUE(r.window.control("jotai")->toolTip().contains("(")) << r.window.control("jotai")->toolTip().toStdString();
+
+    // The run takes it, highlighted until the next edit, and can be undone.
+    r.command()->setEditText("s/(\\d+)/<$1>/g");
+    QTest::qWait(400);
+    r.window.runSed_Click();
+    EXPECT_EQ(r.state.workingText(), "東京 <12> と 大阪 <345>\n");
+    EXPECT_EQ(r.text()->extraSelections().size(), 2);
+    EXPECT_FALSE(r.text()->isReadOnly());
+    QTest::keyClick(&r.window, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(r.state.workingText(), "東京 12 と 大阪 345\n");
+    EXPECT_TRUE(r.label("jotai").startsWith(QString::fromUtf8("元に戻しました")));
+    preview->setChecked(false);
+}
+
+// After a filter the changed lines are highlighted; an edit clears them.
+TEST(Window, HighlightsAfterAFilterUntilAnEdit) {
+    WindowRig r;
+    r.text()->setPlainText("b\na\nc\n");
+    r.command()->setEditText("sort");
+    r.window.runSed_Click();
+    for (int i = 0; i < 500 && r.state.busy(); ++i) QTest::qWait(10);
+    EXPECT_EQ(r.state.workingText(), "\na\nb\nc\n");  // the filter input gains a line end
+    EXPECT_FALSE(r.text()->extraSelections().isEmpty());
+    r.text()->setFocus();
+    QTest::keyClick(r.text(), Qt::Key_X);
+    EXPECT_TRUE(r.text()->extraSelections().isEmpty());
+}
+
+}  // namespace
+}  // namespace kk
