@@ -4,6 +4,7 @@
 // own paths, so the two can never disagree.
 #include "app/editor_state.h"
 #include "convert/registry.h"
+#include "diff/line_diff.h"
 #include "regex/messages.h"
 #include "platform/clipboard_keeper.h"
 #include "platform/data_folder.h"
@@ -19,6 +20,8 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -55,6 +58,9 @@ byte (what is no text never matches and passes through unchanged).
   --input-encoding=E   auto (the default), utf-8 or cp932
   --record-history     record the command in the window's history, as a run
                        of the window does (not recorded otherwise)
+  --diff               print a unified diff of the input and the result (as
+                       diff -u) instead of the result; coloured on a
+                       terminal unless NO_COLOR is set
   --quiet              no status message on standard error
   --list-conversions   the conversions' names and labels
   --help, --version
@@ -97,7 +103,7 @@ public:
 struct Options {
     std::vector<std::string> expressions;
     std::optional<std::string> command, conversion;
-    bool invert = false, clipboard = false, count = false, quiet = false, recordHistory = false;
+    bool invert = false, clipboard = false, count = false, quiet = false, recordHistory = false, diff = false;
     kk::InputEncoding encoding = kk::InputEncoding::Auto;
 };
 
@@ -140,6 +146,7 @@ std::optional<int> parse(int argc, char** argv, Options& o) {
         if (a == "--count") { o.count = true; continue; }
         if (a == "--quiet" || a == "-q") { o.quiet = true; continue; }
         if (a == "--record-history") { o.recordHistory = true; continue; }
+        if (a == "--diff") { o.diff = true; continue; }
         if (a == "-e" || a == "--convert" || a == "--input-encoding") {
             const auto v = take();
             if (!v) return usage(a + " needs an argument");
@@ -162,6 +169,7 @@ std::optional<int> parse(int argc, char** argv, Options& o) {
     for (const auto& e : o.expressions)
         if (kk::regex::classifyCommand(e) == kk::regex::CommandMode::Filter)
             return usage("-e takes an s///, tr/// or m// command: " + e);
+    if (o.diff && (o.count || o.clipboard)) return usage("--diff goes with COMMAND, -e or --convert");
     if (o.conversion && !kk::convert::findConversion(*o.conversion))
         return usage("unknown conversion \"" + *o.conversion + "\"");
     return std::nullopt;
@@ -226,6 +234,7 @@ int main(int argc, char** argv) {
         say(outcome);
         return kFailed;
     }
+    const kk::SharedText input = state.sharedWorkingText();
     if (o.command) {
         state.setCommandLineFromView(*o.command);
         outcome = await([&](kk::OutcomeHandler done) { state.run(std::move(done)); });
@@ -258,6 +267,16 @@ int main(int argc, char** argv) {
         std::string text;
         if (kk::ownsClipboardText(&text) && !kk::handClipboardToHolder(exeDir + "/kakikae-cli", text)) {
             std::cerr << "kakikae-cli: クリップボードに結果を残せませんでした\n";
+            return kFailed;
+        }
+        return kOk;
+    }
+    if (o.diff) {
+        const bool colour = ::isatty(STDOUT_FILENO) && !std::getenv("NO_COLOR");
+        const std::string what = o.command ? *o.command : o.conversion ? "--convert " + *o.conversion : "-e";
+        if (!kk::writeAll(stdout, kk::diff::unifiedDiff(*input, state.workingText(), "input", "result (" + what + ")",
+                                                        colour))) {
+            std::cerr << "kakikae-cli: 標準出力に書き込めませんでした\n";
             return kFailed;
         }
         return kOk;

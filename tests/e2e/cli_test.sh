@@ -78,6 +78,23 @@ check "latin-1 kept" "$(printf 'caf\xe9 NA\xefVE' | od -An -tx1)" "$(printf 'caf
 check "whole CP932 read as CP932" "あい" "$(printf '\x82\xa0\x82\xa2' | "$cli" -q 's/x/y/')"
 check "forced UTF-8 keeps the bytes" "$(printf '\x82\xa0' | od -An -tx1)" "$(printf '\x82\xa0' | "$cli" -q --input-encoding=utf-8 's/x/y/' | od -An -tx1)"
 
+# --diff: the hunks diff -u gives (past its two header lines), the exit
+# status of the command; no colour when piped.
+body() { tail -n +3; }
+while IFS='|' read -r input cmd; do
+    printf "$input" > "$tmp/in"
+    "$cli" -q "$cmd" < "$tmp/in" > "$tmp/res" 2>/dev/null
+    check "--diff [$cmd]" "$(diff -u "$tmp/in" "$tmp/res" | body)" "$("$cli" -q --diff "$cmd" < "$tmp/in" | body)"
+done <<'TABLE'
+a\nb\nc\n|s/b/B/
+b\na\nc|sort
+one\ntwo\nthree\nfour\nfive\nsix\nseven\neight\nnine\nten\n|s/^(t)/T/g
+日本\n語\n|tr/日/月/
+same\n|s/x/y/
+TABLE
+check "--diff failing command" "1" "$(printf 'x' | "$cli" -q --diff 's/(/x/' >/dev/null 2>&1; echo $?)"
+check "--diff plain when piped" "0" "$(printf 'a\n' | "$cli" -q --diff 's/a/b/' | grep -c $'\033')"
+
 # The window's history is written only when asked.
 mkdir "$tmp/portable"; cp "$cli" "$tmp/portable/"
 printf 'x' | "$tmp/portable/kakikae-cli" -q 's/x/y/' >/dev/null
