@@ -2,6 +2,7 @@
 // history file, and the core text operations on Japanese corpora.
 #include "app/editor_state.h"
 #include "convert/kana_width.h"
+#include "diff/line_diff.h"
 #include "convert/reverse_count.h"
 #include "lists/list_file.h"
 #include "platform/text_codec.h"
@@ -9,6 +10,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -55,5 +57,29 @@ void BM_HankakuToZenkaku(benchmark::State& st) {
 BENCHMARK(BM_HankakuToZenkaku)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// The change spans after a run, against the run's own time: a few edits
+// (uniq-like), and a text fully reordered (sort), which the bound keeps from
+// aligning line by line.
+void BM_LineChanges(benchmark::State& st) {
+    const std::string before = corpus(20 << 20);
+    std::vector<std::string_view> lines;
+    for (std::size_t p = 0; p < before.size();) {
+        std::size_t lf = before.find('\n', p);
+        lf = lf == std::string::npos ? before.size() : lf + 1;
+        lines.emplace_back(before.data() + p, lf - p);
+        p = lf;
+    }
+    std::string after;
+    if (st.range(0) == 0) {
+        for (std::size_t k = 0; k < lines.size(); ++k)
+            if (k % 1000 != 0) after.append(lines[k]);  // a line in a thousand dropped
+    } else {
+        std::sort(lines.begin(), lines.end());
+        for (auto l : lines) after.append(l);
+    }
+    for (auto _ : st) benchmark::DoNotOptimize(kk::diff::lineChanges(before, after));
+}
+BENCHMARK(BM_LineChanges)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -2,6 +2,9 @@
 // pressing the run button to the result shown in the text box (the command
 // runs off the UI thread, the result is set into the widget on it).
 // Usage: kk_gui_bench TEXT_FILE COMMAND [RUNS]; prints one line per measure.
+// kk_gui_bench TEXT_FILE --type COMMAND: the preview on, the command typed a
+// key every 80 ms; the event loop's longest pause while typing, and the time
+// from the last key to the highlighted preview.
 #include "app/main_window.h"
 #include "platform/file_store.h"
 #include "platform/qt_clipboard.h"
@@ -12,6 +15,9 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPushButton>
+#include <QAction>
+#include <QComboBox>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -83,6 +89,44 @@ int main(int argc, char** argv) {
     window.show();
     idle();
     std::printf("load-and-show %.0f ms\n", static_cast<double>(t.nsecsElapsed()) / 1e6);
+
+    if (std::string(argv[2]) == "--type" && argc > 3) {
+        QAction* preview = window.menuAction("MenuPreview");
+        preview->setChecked(true);
+        auto* box = static_cast<QComboBox*>(window.control("myRegstrBox"));
+        auto* text = static_cast<QPlainTextEdit*>(window.control("myTextBox"));
+        box->setEditText("");
+        QElapsedTimer gap;
+        double longest = 0;
+        QTimer probe;
+        probe.setInterval(5);
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            longest = std::max(longest, static_cast<double>(gap.nsecsElapsed()) / 1e6);
+            gap.restart();
+        });
+        gap.start();
+        probe.start();
+        const QString command = QString::fromUtf8(argv[3]);
+        for (int k = 1; k <= command.size(); ++k) {
+            box->setEditText(command.left(k));  // as a key typed into the box
+            QElapsedTimer wait;
+            wait.start();
+            while (wait.elapsed() < 80) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        }
+        QElapsedTimer shown;
+        shown.start();
+        while (text->extraSelections().isEmpty() && shown.elapsed() < 20000)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        const double toPreview = static_cast<double>(shown.nsecsElapsed()) / 1e6 + 0;
+        while (window.fillingText()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        probe.stop();
+        std::printf("typing %lld characters with the preview on: longest event-loop pause %.0f ms\n",
+                    static_cast<long long>(command.size()), longest);
+        std::printf("last key to highlighted preview %.0f ms (the 150 ms wait after the last key included)\n",
+                    toPreview + 80);
+        preview->setChecked(false);
+        return 0;
+    }
 
     // The event loop's longest pause while a run goes on: a 5 ms timer notes
     // the gap between its ticks.

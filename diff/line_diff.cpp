@@ -5,6 +5,9 @@
 #include <dtl/dtl.hpp>
 
 #include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <unordered_map>
 #include <vector>
 
 namespace kk::diff {
@@ -66,9 +69,76 @@ std::vector<Edit> editScript(std::string_view before, const std::vector<Line>& l
             edits.push_back({info.type == dtl::SES_COMMON ? Op::Common : info.type == dtl::SES_DELETE ? Op::Delete : Op::Add,
                              a, b});
         }
-    } else {
-        for (std::size_t k = 0; k < na; ++k) edits.push_back({Op::Delete, head + k, 0});
-        for (std::size_t k = 0; k < nb; ++k) edits.push_back({Op::Add, 0, head + k});
+    } else if (na + nb > 0) {
+        // Too long to align: a greedy walk that, past a difference, finds the
+        // nearest line the two texts share again within a short window. Sparse
+        // edits (uniq, a replace on some lines) come out line by line; a text
+        // that is all moved costs one window per line, never more.
+        constexpr std::size_t kWindow = 16;
+        std::vector<std::size_t> ha(na), hb(nb);
+        for (std::size_t k = 0; k < na; ++k) ha[k] = std::hash<std::string_view>()(lineText(before, la[head + k]));
+        for (std::size_t k = 0; k < nb; ++k) hb[k] = std::hash<std::string_view>()(lineText(after, lb[head + k]));
+        // hash → line numbers, ascending; built only when a near look does not resync.
+        std::unordered_map<std::size_t, std::vector<std::size_t>> whereA, whereB;
+        auto buildMaps = [&] {
+            if (!whereA.empty() || !whereB.empty()) return;
+            for (std::size_t k = 0; k < na; ++k) whereA[ha[k]].push_back(k);
+            for (std::size_t k = 0; k < nb; ++k) whereB[hb[k]].push_back(k);
+        };
+        std::size_t changedLines = 0;
+        auto same = [&](std::size_t i, std::size_t j) {
+            return ha[i] == hb[j] && lineText(before, la[head + i]) == lineText(after, lb[head + j]);
+        };
+        // The first line at or after `from` among `where[hash]` that is the same line.
+        auto next = [](const std::unordered_map<std::size_t, std::vector<std::size_t>>& where, std::size_t hash,
+                       std::size_t from, const std::function<bool(std::size_t)>& matches) -> std::size_t {
+            const auto it = where.find(hash);
+            if (it == where.end()) return SIZE_MAX;
+            for (auto p = std::lower_bound(it->second.begin(), it->second.end(), from); p != it->second.end(); ++p)
+                if (matches(*p)) return *p;
+            return SIZE_MAX;
+        };
+        std::size_t i = 0, j = 0;
+        while (i < na || j < nb) {
+            if (i < na && j < nb && same(i, j)) {
+                edits.push_back({Op::Common, head + i++, head + j++});
+                continue;
+            }
+            // A text mostly moved about (a sort) is not worth aligning further:
+            // the rest is one change.
+            if (i + j > 4000 && changedLines * 10 > (i + j) * 9) {
+                while (i < na) edits.push_back({Op::Delete, head + i++, 0});
+                while (j < nb) edits.push_back({Op::Add, 0, head + j++});
+                break;
+            }
+            // Where the two meet again most cheaply: near first, then one of
+            // the next few lines of either text found later in the other.
+            std::size_t bestI = na, bestJ = nb, best = (na - i) + (nb - j);
+            for (std::size_t di = 0; di <= 4 && i + di < na; ++di)
+                for (std::size_t dj = 0; dj <= 4 && j + dj < nb && di + dj < best; ++dj)
+                    if (same(i + di, j + dj)) best = di + dj, bestI = i + di, bestJ = j + dj;
+            // The far look needs maps of every line: first see whether the text
+            // is worth it (the give-up above has had its say by then).
+            const bool far = best > 8 && i + j > 4000;
+            if (far) buildMaps();
+            for (std::size_t d = 0; d < kWindow && far; ++d) {
+                if (i + d < na) {
+                    const std::size_t jj = next(whereB, ha[i + d], j, [&](std::size_t q) { return same(i + d, q); });
+                    if (jj != SIZE_MAX && d + (jj - j) < best) best = d + (jj - j), bestI = i + d, bestJ = jj;
+                }
+                if (j + d < nb) {
+                    const std::size_t ii = next(whereA, hb[j + d], i, [&](std::size_t q) { return same(q, j + d); });
+                    if (ii != SIZE_MAX && (ii - i) + d < best) best = (ii - i) + d, bestI = ii, bestJ = j + d;
+                }
+            }
+            if (best > 8 && !far) {  // not yet looking far: one line each way
+                bestI = std::min(na, i + 1);
+                bestJ = std::min(nb, j + 1);
+            }
+            changedLines += (bestI - i) + (bestJ - j);
+            while (i < bestI) edits.push_back({Op::Delete, head + i++, 0});
+            while (j < bestJ) edits.push_back({Op::Add, 0, head + j++});
+        }
     }
     for (std::size_t k = 0; k < tail; ++k) edits.push_back({Op::Common, la.size() - tail + k, lb.size() - tail + k});
     return edits;

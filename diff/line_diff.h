@@ -11,8 +11,8 @@
 namespace kk::diff {
 
 // Past this many lines between the common start and end of the two texts
-// the alignment is not tried (a fully changed big text would cost more than
-// the run): the whole middle is one change.
+// the full alignment is not tried (a fully changed big text would cost more
+// than the run): a greedy walk with a short look-ahead stands in for it.
 inline constexpr std::size_t kMaxAlignedLines = 20'000;
 
 ChangeMap lineChanges(std::string_view before, std::string_view after);

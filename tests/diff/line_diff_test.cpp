@@ -54,6 +54,27 @@ TEST(LineDiff, ChangesRebuildTheResult) {
     }
 }
 
+// Past the bound the walk is greedy: sparse edits still come out one by one,
+// a text all moved about comes out whole, and the result always rebuilds.
+TEST(LineDiff, LongTextsStayExactAndCheap) {
+    std::string before, sparse, block;
+    for (int i = 0; i < 60'000; ++i) {
+        const std::string line = "line " + std::to_string(i) + "\n";
+        before += line;
+        if (i % 997 != 5) sparse += line;          // 61 lines dropped here and there
+        if (i < 30'000 || i >= 30'040) block += line;  // 40 lines in one piece
+    }
+    const ChangeMap s = lineChanges(before, sparse);
+    EXPECT_EQ(apply(before, sparse, s), sparse);
+    EXPECT_EQ(s.size(), 61u);
+    const ChangeMap b = lineChanges(before, block);
+    EXPECT_EQ(apply(before, block, b), block);
+    EXPECT_EQ(b.size(), 1u);
+    std::string reversed;
+    for (int i = 59'999; i >= 0; --i) reversed += "line " + std::to_string(i) + "\n";
+    EXPECT_EQ(apply(before, reversed, lineChanges(before, reversed)), reversed);
+}
+
 // The same hunks as diff -u (its two header lines aside).
 TEST(LineDiff, UnifiedAsDiffDoes) {
     std::string tenLines;
