@@ -660,3 +660,35 @@ TEST(Window, HighlightsAfterAFilterUntilAnEdit) {
 
 }  // namespace
 }  // namespace kk
+
+namespace kk {
+namespace {
+
+// Highlights and the preview's tint come from the palette, so a dark theme
+// keeps its own colours.
+TEST(Window, HighlightsFollowTheDarkPalette) {
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(220, 220, 220));
+    dark.setColor(QPalette::Highlight, QColor(200, 120, 0));
+    QApplication::setPalette(dark);
+    {
+        WindowRig r;
+        r.text()->setPlainText("a1 b2\n");
+        r.window.menuAction("MenuPreview")->setChecked(true);
+        r.command()->setEditText("s/\\d/N/g");
+        QTest::qWait(400);
+        const auto selections = r.text()->extraSelections();
+        ASSERT_EQ(selections.size(), 2);
+        const QColor mark = selections[0].format.background().color();
+        EXPECT_EQ(mark.rgb(), QColor(200, 120, 0).rgb());
+        EXPECT_LT(mark.alpha(), 255);  // the text stays readable under it
+        EXPECT_LT(r.text()->palette().color(QPalette::Base).lightness(), 80);  // tinted, still dark
+        r.window.menuAction("MenuPreview")->setChecked(false);
+    }
+    QApplication::setPalette(light);
+}
+
+}  // namespace
+}  // namespace kk
