@@ -166,6 +166,8 @@ void MainWindow::buildControls() {
     connect(HIstory2, &QPushButton::clicked, this, &MainWindow::HIstory2_Click);
     connect(okimarituika, &QPushButton::clicked, this, &MainWindow::okimarituika_Click);
     connect(okimariBox, &QComboBox::activated, this, &MainWindow::okimariBox_Click);
+    // A command picked from the history: the caret where the pattern goes.
+    connect(myRegstrBox, &QComboBox::activated, this, [this] { QTimer::singleShot(0, this, &MainWindow::myRegstrBox_GotFocus); });
     connect(multilineCmd, &QPushButton::clicked, this, &MainWindow::multilineCmd_Click);
     connect(cancelButton, &QPushButton::clicked, this, &MainWindow::cancel_Click);
     connect(m_rev, &QCheckBox::toggled, this, [this](bool on) { state_.setInvert(on); });

@@ -446,6 +446,10 @@ TEST(Window, CaretRuleOnEveryWayIn) {
     r.text()->setFocus();
     QTest::keyClick(&r.window, Qt::Key_L, Qt::ControlModifier);
     expectCaret(2, "Ctrl+L");
+    r.command()->addItem("m/history/");
+    r.command()->setCurrentIndex(r.command()->count() - 1);
+    emit r.command()->activated(r.command()->count() - 1);
+    expectCaret(2, "a history entry chosen");
     r.state.chooseFavourite("【置換】 tr/a-z/A-Z/");
     expectCaret(3, "a favourite chosen");
     QTest::keyClicks(edit, "x");

@@ -116,13 +116,19 @@ TEST(Changes, AfterEveryKindOfOperation) {
         EXPECT_EQ(apply(before, after, r.state.lastChanges()), after) << c.name;
         EXPECT_EQ(apply(before, after, diff::lineChanges(before, after)), after) << c.name;
     }
-    // m//: the kept lines' matches.
+    // m//: the kept lines' matches; with -v the kept lines match nothing to mark.
     Rig r;
     r.state.setWorkingTextFromView(before);
     r.run("m/\\d/");
     ASSERT_EQ(r.state.lastChanges().size(), 3u);
     for (const auto& ch : r.state.lastChanges())
         EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(r.state.workingText()[ch.to])));
+    Rig inverted;
+    inverted.state.setWorkingTextFromView("a1\nbb\n");
+    inverted.state.setInvert(true);
+    inverted.run("m/\\d/");
+    EXPECT_EQ(inverted.state.workingText(), "bb\n");
+    EXPECT_TRUE(inverted.state.lastChanges().empty());
     r.state.showBefore();  // a view is no run: the spans go
 }
 
