@@ -2,7 +2,7 @@
 // itself is our own (platform/nkf_decoder).
 #include "convert/mod_nkf32.h"
 
-#include "platform/nkf_decoder.h"
+#include "convert/mime/nkf_decoder.h"
 #include "regex/operations.h"
 
 #include <algorithm>

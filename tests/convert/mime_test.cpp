@@ -1,7 +1,7 @@
 // Mail decoding: encoded words, ISO-2022-JP with and without its ESC bytes,
 // quoted-printable, the buffer rules of the wrappers, and nkf as an oracle.
 #include "convert/mod_nkf32.h"
-#include "platform/nkf_decoder.h"
+#include "convert/mime/nkf_decoder.h"
 #include "platform/text_codec.h"
 #include "../support/run_tool.h"
 
@@ -169,7 +169,7 @@ TEST(Mime, WrapperBufferRules) {
 // one input code for all it decodes, so a line that mixes UTF-8 and
 // Shift_JIS words comes out garbled from nkf (we decode each by its label).
 TEST(Mime, AgreesWithNkf) {
-    if (!kk::testing::runTool("nkf", {"--version"}, "")) GTEST_SKIP() << "no nkf";
+    KK_REQUIRE_TOOL(kk::testing::runTool("nkf", {"--version"}, ""), "nkf");
     const char* pieces[] = {"件名", "テスト", "ひらがな", "カタカナ", "漢字", "ＡＢＣ", "abc", "123", "お知らせ", "【重要】"};
     const struct { const char* charset; char enc; } kinds[] = {
         {"ISO-2022-JP", 'B'}, {"ISO-2022-JP", 'Q'}, {"UTF-8", 'B'}, {"UTF-8", 'Q'}, {"Shift_JIS", 'B'}, {"EUC-JP", 'B'},

@@ -61,7 +61,7 @@ const std::vector<std::string> kMatches = {
 };
 
 TEST(PerlDifferential, SubstituteOverWholeText) {
-    if (!runPerl({"-e", "1"}, "")) GTEST_SKIP() << "no perl";
+    KK_REQUIRE_TOOL(runPerl({"-e", "1"}, ""), "perl");
     for (const auto& cmd : kSubstitutions)
         for (const auto& text : texts()) {
             auto ours = xRep(cmd, text);
@@ -73,7 +73,7 @@ TEST(PerlDifferential, SubstituteOverWholeText) {
 }
 
 TEST(PerlDifferential, TranslateOverWholeText) {
-    if (!runPerl({"-e", "1"}, "")) GTEST_SKIP() << "no perl";
+    KK_REQUIRE_TOOL(runPerl({"-e", "1"}, ""), "perl");
     for (const auto& cmd : kTranslations)
         for (const auto& text : texts()) {
             auto ours = xtrans(cmd, text);
@@ -85,7 +85,7 @@ TEST(PerlDifferential, TranslateOverWholeText) {
 }
 
 TEST(PerlDifferential, MatchPerLine) {
-    if (!runPerl({"-e", "1"}, "")) GTEST_SKIP() << "no perl";
+    KK_REQUIRE_TOOL(runPerl({"-e", "1"}, ""), "perl");
     for (const auto& cmd : kMatches)
         for (int invert = 0; invert <= 1; ++invert)
             for (const auto& text : texts()) {

@@ -50,7 +50,7 @@ const std::vector<std::string> kTemplates = {
 };
 
 TEST(PerlDifferential, ReplacementTemplates) {
-    ASSERT_TRUE(kk::testing::runTool("perl", {"-e", "1"}, "")) << "perl is needed for this test (scripts/bootstrap installs it)";
+    KK_REQUIRE_TOOL(kk::testing::runTool("perl", {"-e", "1"}, ""), "perl");
     for (const auto& cmd : kTemplates)
         for (const auto& text : kTexts) {
             auto ours = xRep(cmd, text);

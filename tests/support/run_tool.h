@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <optional>
 #include <spawn.h>
@@ -20,6 +21,17 @@ namespace kk::testing {
 inline std::string toolTempPath(const std::string& program, const char* tag) {
     return std::string(::testing::TempDir()) + "kk-" + program + "-" + std::to_string(::getpid()) + "-" + tag;
 }
+
+// Whether a reference program answers. A differential test without its
+// reference checks nothing: in CI (CI set) that fails the test; on a
+// developer's machine it is skipped, loudly.
+#define KK_REQUIRE_TOOL(available, name)                                                                   \
+    do {                                                                                                  \
+        if (!(available)) {                                                                               \
+            if (std::getenv("CI")) FAIL() << name << " is missing: scripts/bootstrap installs it";        \
+            GTEST_SKIP() << "*** " << name << " is missing: this differential test checked nothing ***"; \
+        }                                                                                                 \
+    } while (0)
 
 // A file holding a text for as long as the object lives.
 class TempFile {

@@ -1,7 +1,7 @@
 // Encoded words by RFC 2047, ISO-2022-JP by a small shift-state machine whose
 // two-byte pairs map through CP932's table (it holds the NEC and IBM rows that
 // Windows mailers put into ISO-2022-JP too).
-#include "platform/nkf_decoder.h"
+#include "convert/mime/nkf_decoder.h"
 
 #include "platform/text_codec.h"
 
