@@ -6,6 +6,7 @@
 #include "platform/qt_task_runner.h"
 #include "regex/operations.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <new>
@@ -279,6 +280,22 @@ TEST(Threads, WorkRunsOnAWorkerAndCanBeStopped) {
     EXPECT_TRUE(await([&](OutcomeHandler d) { state.copyBack(std::move(d)); }).ok());
     EXPECT_EQ(clipboard.text.size(), state.workingText().size());
     EXPECT_FALSE(state.busy());
+
+    // Previews on workers: a newer one overtakes the one before, which says nothing.
+    int shown = 0;
+    std::string last;
+    QEventLoop loop;
+    for (const char* command : {"s/A/1/g", "s/A/2/g", "tr/A/3/"})
+        state.preview(command, false, [&](std::shared_ptr<const EditorState::Preview> p) {
+            ++shown;
+            last = p->text->substr(0, 3);
+            loop.quit();
+        });
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    loop.exec();
+    QTest::qWait(200);  // the overtaken ones, had they spoken, would have by now
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(last == "333" || last == "bbb") << last;  // "bbb" when the run above was not cancelled
 }
 
 }  // namespace
