@@ -334,29 +334,22 @@ void EditorState::setChanges(diff::ChangeMap changes) {
     notify(Changes);
 }
 
-void EditorState::undoRun() {
-    if (busy_ || undo_.empty()) return;
-    redo_.push_back(workingText_);
-    workingText_ = undo_.back();
-    undo_.pop_back();
+// One step through the runs: the text on `from`'s top comes back, the one it
+// replaces goes onto `to`; the status says where in the stack we stand.
+void EditorState::stepRuns(std::vector<SharedText>& from, std::vector<SharedText>& to, const char* said) {
+    if (busy_ || from.empty()) return;
+    to.push_back(workingText_);
+    workingText_ = from.back();
+    from.pop_back();
     changed_ = false;
     setChanges({});
-    status_ = texts::kUndone + std::string(" (") + std::to_string(undo_.size() + 1) + "/" +
+    status_ = said + std::string(" (") + std::to_string(undo_.size() + 1) + "/" +
               std::to_string(undo_.size() + redo_.size() + 1) + ")";
     notify(WorkingText | Status | ChangedMark);
 }
 
-void EditorState::redoRun() {
-    if (busy_ || redo_.empty()) return;
-    undo_.push_back(workingText_);
-    workingText_ = redo_.back();
-    redo_.pop_back();
-    changed_ = false;
-    setChanges({});
-    status_ = texts::kRedone + std::string(" (") + std::to_string(undo_.size() + 1) + "/" +
-              std::to_string(undo_.size() + redo_.size() + 1) + ")";
-    notify(WorkingText | Status | ChangedMark);
-}
+void EditorState::undoRun() { stepRuns(undo_, redo_, texts::kUndone); }
+void EditorState::redoRun() { stepRuns(redo_, undo_, texts::kRedone); }
 
 void EditorState::cancelPreview() {
     if (previewFlag_) previewFlag_->store(true);

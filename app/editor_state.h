@@ -203,6 +203,7 @@ private:
     // the replaced text goes on the undo stack, the change spans are set.
     void replaceWorkingText(SharedText text, diff::ChangeMap changes);
     void setChanges(diff::ChangeMap changes);
+    void stepRuns(std::vector<SharedText>& from, std::vector<SharedText>& to, const char* said);
 
     Services services_;
     Observer observer_;

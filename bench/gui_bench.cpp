@@ -43,6 +43,25 @@ public:
     bool startProgram(const std::string&, const std::vector<std::string>&) override { return false; }
 };
 
+// The event loop's longest pause: a 5 ms timer notes the gap between its ticks.
+struct PauseProbe {
+    QElapsedTimer tick;
+    double longest = 0;
+    QTimer timer;
+    PauseProbe() {
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            longest = std::max(longest, static_cast<double>(tick.nsecsElapsed()) / 1e6);
+            tick.restart();
+        });
+    }
+    void start() {
+        tick.start();
+        timer.start();
+    }
+    void stop() { timer.stop(); }
+};
+
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -96,15 +115,7 @@ int main(int argc, char** argv) {
         auto* box = static_cast<QComboBox*>(window.control("myRegstrBox"));
         auto* text = static_cast<QPlainTextEdit*>(window.control("myTextBox"));
         box->setEditText("");
-        QElapsedTimer gap;
-        double longest = 0;
-        QTimer probe;
-        probe.setInterval(5);
-        QObject::connect(&probe, &QTimer::timeout, [&] {
-            longest = std::max(longest, static_cast<double>(gap.nsecsElapsed()) / 1e6);
-            gap.restart();
-        });
-        gap.start();
+        PauseProbe probe;
         probe.start();
         const QString command = QString::fromUtf8(argv[3]);
         for (int k = 1; k <= command.size(); ++k) {
@@ -121,23 +132,15 @@ int main(int argc, char** argv) {
         while (window.fillingText()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
         probe.stop();
         std::printf("typing %lld characters with the preview on: longest event-loop pause %.0f ms\n",
-                    static_cast<long long>(command.size()), longest);
+                    static_cast<long long>(command.size()), probe.longest);
         std::printf("last key to highlighted preview %.0f ms (the 150 ms wait after the last key included)\n",
                     toPreview + 80);
         preview->setChecked(false);
         return 0;
     }
 
-    // The event loop's longest pause while a run goes on: a 5 ms timer notes
-    // the gap between its ticks.
-    QElapsedTimer tick;
-    double maxGap = 0;
-    QTimer probe;
-    probe.setInterval(5);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        maxGap = std::max(maxGap, static_cast<double>(tick.nsecsElapsed()) / 1e6);
-        tick.restart();
-    });
+    // The event loop's longest pause while a run goes on.
+    PauseProbe probe;
     std::vector<double> times, filled;
     for (int i = 0; i < runs; ++i) {
         window.clipKakunin_Click();  // the same text each run
@@ -145,7 +148,6 @@ int main(int argc, char** argv) {
         state.setCommandLineFromView(argv[2]);
         QEventLoop loop;
         t.restart();
-        tick.start();
         probe.start();
         state.run([&](const kk::Outcome&) { loop.quit(); });
         if (state.busy()) loop.exec();
@@ -161,10 +163,9 @@ int main(int argc, char** argv) {
     }
     std::printf("run-to-shown %.0f ms (median of %d)\n", median(times), runs);
     std::printf("run-to-filled %.0f ms (the whole text in the box, editable)\n", median(filled));
-    std::printf("longest event-loop pause during the runs and the filling %.0f ms\n", maxGap);
+    std::printf("longest event-loop pause during the runs and the filling %.0f ms\n", probe.longest);
     // The clipboard crossings: only the hand-over happens on the UI thread.
-    maxGap = 0;
-    tick.start();
+    probe.longest = 0;
     probe.start();
     t.restart();
     window.clipKakunin_Click();
@@ -175,6 +176,6 @@ int main(int argc, char** argv) {
     idle();
     std::printf("copy back to the clipboard %.0f ms\n", static_cast<double>(t.nsecsElapsed()) / 1e6);
     probe.stop();
-    std::printf("longest event-loop pause during the load and the copy-back %.0f ms\n", maxGap);
+    std::printf("longest event-loop pause during the load and the copy-back %.0f ms\n", probe.longest);
     return 0;
 }

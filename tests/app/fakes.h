@@ -114,6 +114,29 @@ public:
     }
 };
 
+// Background work held until the test lets it go, so a cancel or a newer
+// request can come in between.
+class HeldTasks final : public TaskRunner {
+public:
+    void run(std::function<void()> work, std::function<void()> done) override { held.push_back({work, done}); }
+    void release() {
+        auto all = std::move(held);
+        for (auto& [work, done] : all) work(), done();
+    }
+    std::vector<std::pair<std::function<void()>, std::function<void()>>> held;
+};
+
+// A model whose background work waits for release().
+struct HeldRig {
+    FakeClipboard clipboard;
+    MemoryFiles files;
+    ScriptedPrompt prompt;
+    FakeDesktop desktop;
+    QtProcessRunner processes;
+    HeldTasks tasks;
+    EditorState state{Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder("/data"), ""}};
+};
+
 // Everything an EditorState needs, with the real process layer.
 struct Rig {
     FakeClipboard clipboard;

@@ -129,31 +129,7 @@ TEST(Outcome, OneShotNeverCopiesOverWhatItCouldNotUse) {
     }
 }
 
-// Work that is held until the test lets it go, so a cancel can come between.
-class HeldTasks final : public TaskRunner {
-public:
-    void run(std::function<void()> work, std::function<void()> done) override {
-        work_ = std::move(work);
-        done_ = std::move(done);
-    }
-    void release() {
-        work_();
-        done_();
-    }
-
-private:
-    std::function<void()> work_, done_;
-};
-
-struct HeldRig {
-    testing::FakeClipboard clipboard;
-    testing::MemoryFiles files;
-    testing::ScriptedPrompt prompt;
-    testing::FakeDesktop desktop;
-    QtProcessRunner processes;
-    HeldTasks tasks;
-    EditorState state{Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder("/data"), ""}};
-};
+using testing::HeldRig;
 
 TEST(Outcome, CancelledConversionAndTranslationKeepTheText) {
     for (const bool translating : {false, true}) {

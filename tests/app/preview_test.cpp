@@ -72,28 +72,16 @@ TEST(Preview, ShowsWithoutTaking) {
     EXPECT_EQ(matched->outcome.message, "1" + std::string(texts::kPreviewLines));
 }
 
-class HeldTasks final : public TaskRunner {
-public:
-    void run(std::function<void()> work, std::function<void()> done) override { held.push_back({work, done}); }
-    std::vector<std::pair<std::function<void()>, std::function<void()>>> held;
-};
-
 TEST(Preview, ANewKeyOvertakesTheOldOne) {
-    testing::FakeClipboard clipboard;
-    testing::MemoryFiles files;
-    testing::ScriptedPrompt prompt;
-    testing::FakeDesktop desktop;
-    QtProcessRunner processes;
-    HeldTasks tasks;
-    EditorState state{Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder("/data"), ""}};
-    state.setWorkingTextFromView("abc");
+    testing::HeldRig r;
+    r.state.setWorkingTextFromView("abc");
     std::vector<std::string> shown;
     auto show = [&](std::shared_ptr<const EditorState::Preview> p) { shown.push_back(*p->text); };
-    state.preview("s/a/1/", false, show);
-    state.preview("s/a/12/", false, show);
-    for (auto& [work, done] : tasks.held) work(), done();
+    r.state.preview("s/a/1/", false, show);
+    r.state.preview("s/a/12/", false, show);
+    r.tasks.release();
     EXPECT_EQ(shown, (std::vector<std::string>{"12bc"}));  // only the newest is shown
-    EXPECT_FALSE(state.busy());
+    EXPECT_FALSE(r.state.busy());
 }
 
 // After a run of any kind the spans say what changed, as an independent line
