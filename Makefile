@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD  := build/$(PRESET)
 FUZZ_SECONDS ?= 600
 
-.PHONY: run test build asan-test bench fuzz clean bootstrap
+.PHONY: run test build asan-test tsan-test clang-test bench fuzz clean bootstrap
 
 bootstrap:
 	@scripts/bootstrap
@@ -23,6 +23,9 @@ tsan-test:
 
 asan-test:
 	@$(MAKE) --no-print-directory test PRESET=asan
+
+clang-test:
+	@$(MAKE) --no-print-directory test PRESET=clang
 
 bench: build
 	@bench/run-all $(BUILD)
