@@ -1,12 +1,13 @@
 // kakikae: the window over the shared model, with the real platform services.
 #include "app/main_window.h"
-#include "app/qt_prompt.h"
+#include "app/texts.h"
 #include "platform/clipboard_keeper.h"
 #include "platform/data_folder.h"
 #include "platform/file_store.h"
 #include "platform/qt_clipboard.h"
 #include "platform/qt_desktop.h"
 #include "platform/qt_process_runner.h"
+#include "platform/qt_prompt.h"
 #include "platform/qt_task_runner.h"
 
 #include <QApplication>
@@ -66,7 +67,7 @@ int main(int argc, char** argv) {
     const std::string exeDir = kk::executableDirectory();
     kk::QtClipboard clipboard;
     kk::LocalFileStore files;
-    kk::QtPrompt prompt;
+    kk::QtPrompt prompt(kk::texts::kAppTitle);
     kk::QtDesktop desktop;
     kk::QtProcessRunner processes;
     kk::QtTaskRunner tasks;

@@ -3,6 +3,7 @@
 
 #include "app/layout.h"
 #include "app/texts.h"
+#include "kakikae_version.h"
 #include "dialogs/info_windows.h"
 #include "dialogs/multiline_form.h"
 #include "platform/text_codec.h"

@@ -5,6 +5,7 @@
 #include "app/editor_state.h"
 #include "convert/registry.h"
 #include "diff/line_diff.h"
+#include "kakikae_version.h"
 #include "regex/messages.h"
 #include "platform/clipboard_keeper.h"
 #include "platform/data_folder.h"

@@ -190,16 +190,6 @@ TextResult Translate(std::string_view command, std::string_view text, CancelFlag
     return out;
 }
 
-Result<bool> Match(std::string_view command, std::string_view line) {
-    auto ps = parseAs(command, CommandKind::Match, "m/pattern/");
-    if (!ps) return ps.error();
-    auto pat = Pattern::compile(ps.value().cmd.pattern, ps.value().opts, command, ps.value().cmd.patternOffset);
-    if (!pat) return pat.error();
-    const MatchStatus st = pat.value()->match(line, 0);
-    if (st == MatchStatus::Failed) return pat.value()->lastError();
-    return st == MatchStatus::Found;
-}
-
 TextResult xRep(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {
     return Replace(command, text, cancel, report);
 }

@@ -29,7 +29,6 @@ TextResult Replace(std::string_view command, std::string_view text, CancelFlag c
                  diff::Report* report = nullptr);
 TextResult Translate(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
                  diff::Report* report = nullptr);
-Result<bool> Match(std::string_view command, std::string_view line);
 
 TextResult xRep(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
                  diff::Report* report = nullptr);

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/texts.h"
 #include "convert/registry.h"
+#include "kakikae_version.h"
 #include "dialogs/multiline_form.h"
 #include "../app/fakes.h"
 

@@ -84,11 +84,11 @@ TEST(Translate, Syntax) {
     }
 }
 
-TEST(Match, EntryPoint) {
-    EXPECT_TRUE(Match("m/b/", "abc").value());
-    EXPECT_FALSE(Match("m/B/", "abc").value());
-    EXPECT_TRUE(Match("m/B/i", "abc").value());
-    EXPECT_FALSE(Match("m/(/", "abc"));
+TEST(Match, Options) {
+    EXPECT_EQ(xmatch("m/b/", "abc", 0).value(), "abc\n");
+    EXPECT_EQ(xmatch("m/B/", "abc", 0).value(), "");
+    EXPECT_EQ(xmatch("m/B/i", "abc", 0).value(), "abc\n");
+    EXPECT_FALSE(xmatch("m/(/", "abc", 0));
 }
 
 }  // namespace

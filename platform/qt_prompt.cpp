@@ -1,7 +1,5 @@
 // QMessageBox for the Prompt port.
-#include "app/qt_prompt.h"
-
-#include "app/texts.h"
+#include "platform/qt_prompt.h"
 
 #include <QMessageBox>
 
@@ -9,7 +7,7 @@ namespace kk {
 
 Prompt::Answer QtPrompt::ask(const std::string& text, const std::string& title, Icon icon, Buttons buttons) {
     QMessageBox box(parent_);
-    box.setWindowTitle(QString::fromStdString(title.empty() ? texts::kAppTitle : title));
+    box.setWindowTitle(QString::fromStdString(title.empty() ? programTitle_ : title));
     box.setText(QString::fromStdString(text));
     switch (icon) {
         case Icon::Error: box.setIcon(QMessageBox::Critical); break;

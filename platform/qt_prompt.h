@@ -3,17 +3,22 @@
 
 #include "platform/ports.h"
 
+#include <string>
+
 class QWidget;
 
 namespace kk {
 
 class QtPrompt final : public Prompt {
 public:
-    explicit QtPrompt(QWidget* parent = nullptr) : parent_(parent) {}
+    // `programTitle` titles a box that is given no title of its own.
+    explicit QtPrompt(std::string programTitle, QWidget* parent = nullptr)
+        : programTitle_(std::move(programTitle)), parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
     Answer ask(const std::string& text, const std::string& title, Icon icon, Buttons buttons) override;
 
 private:
+    std::string programTitle_;
     QWidget* parent_;
 };
 
