@@ -173,7 +173,7 @@ void EditorState::openHelp() {
 // ---- outcomes and busy work ----------------------------------------------------
 
 void EditorState::finish(Outcome outcome, const OutcomeHandler& done, unsigned changes) {
-    status_ = outcome.message;
+    status_ = outcome.statusLine.empty() ? outcome.message : outcome.statusLine;
     lastOutcome_ = outcome;
     notify(changes | Status | Ended);
     if (done) done(outcome);
@@ -255,8 +255,13 @@ void EditorState::loadClipboard(OutcomeHandler done) {
                 changed_ = false;
                 notify(WorkingText | ChangedMark);
                 // Something that is no text (an image) reads as nothing: a
-                // one-shot must not copy over it.
-                if (!holdsText) return Outcome::refused(texts::kClipboardHoldsNoText);
+                // one-shot must not copy over it. The status line reads as
+                // for any load.
+                if (!holdsText) {
+                    Outcome noText = Outcome::refused(texts::kClipboardHoldsNoText);
+                    noText.statusLine = texts::kStatusClipboard;
+                    return noText;
+                }
                 if (replaced) return Outcome::done(texts::kClipboardHadReplacements);
                 return Outcome::done(texts::kStatusClipboard);
             };

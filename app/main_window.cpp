@@ -527,14 +527,16 @@ void MainWindow::MenuPreview_Click() {
     else leavePreview();
 }
 
+// Edits typed since the last run are taken first, so undoing puts them on
+// the redo side instead of dropping them.
 void MainWindow::MenuUndoRun_Click() {
     leavePreview();
-    state_.undoRun();
+    forward([this] { state_.undoRun(); });
 }
 
 void MainWindow::MenuRedoRun_Click() {
     leavePreview();
-    state_.redoRun();
+    forward([this] { state_.redoRun(); });
 }
 
 bool MainWindow::fillingText() const { return fillTimer_->isActive(); }

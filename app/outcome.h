@@ -19,12 +19,13 @@ struct Outcome {
     std::string message;       // the status line's text, or what went wrong
     std::int64_t column = -1;  // Refused: the command's column at fault (0-based characters), -1 when none
     std::string details;       // more than the status line can hold (a filter's error output)
+    std::string statusLine;    // what the status line shows, where it is not `message`
 
     bool ok() const { return kind == Kind::Done; }
-    static Outcome done(std::string status) { return {Kind::Done, std::move(status), -1, {}}; }
-    static Outcome refused(std::string why, std::int64_t column = -1) { return {Kind::Refused, std::move(why), column, {}}; }
-    static Outcome failed(std::string why) { return {Kind::Failed, std::move(why), -1, {}}; }
-    static Outcome cancelled(std::string why) { return {Kind::Cancelled, std::move(why), -1, {}}; }
+    static Outcome done(std::string status) { return {Kind::Done, std::move(status), -1, {}, {}}; }
+    static Outcome refused(std::string why, std::int64_t column = -1) { return {Kind::Refused, std::move(why), column, {}, {}}; }
+    static Outcome failed(std::string why) { return {Kind::Failed, std::move(why), -1, {}, {}}; }
+    static Outcome cancelled(std::string why) { return {Kind::Cancelled, std::move(why), -1, {}, {}}; }
 };
 
 using OutcomeHandler = std::function<void(const Outcome&)>;

@@ -648,6 +648,13 @@ TEST(Window, LivePreviewWhileTyping) {
     QTest::keyClick(&r.window, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(r.state.workingText(), "東京 12 と 大阪 345\n");
     EXPECT_TRUE(r.label("jotai").startsWith(QString::fromUtf8("元に戻しました")));
+    // Typed edits are not lost to an undo: redo brings them back.
+    r.text()->setFocus();
+    QTest::keyClicks(r.text(), "x");
+    const std::string typed = r.text()->toPlainText().toStdString();
+    QTest::keyClick(&r.window, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+    QTest::keyClick(&r.window, Qt::Key_Y, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(r.state.workingText(), typed);
     preview->setChecked(false);
 }
 

@@ -99,6 +99,10 @@ TEST(Outcome, ClipboardWithoutTextOrUnreachable) {
         r.clipboard.takesText = c.takesText;
         r.state.setWorkingTextFromView("mine");
         EXPECT_EQ(await(r, [&](OutcomeHandler d) { r.state.loadClipboard(std::move(d)); }).kind, c.load) << c.name;
+        if (!c.hasText) {
+            EXPECT_EQ(r.state.workingText(), "") << c.name;  // as any load: the text of the clipboard, none
+            EXPECT_EQ(r.state.status(), texts::kStatusClipboard) << c.name;
+        }
         EXPECT_EQ(await(r, [&](OutcomeHandler d) { r.state.copyBack(std::move(d)); }).kind, c.copy) << c.name;
     }
 }
