@@ -164,30 +164,7 @@ TextResult Replace(std::string_view command, std::string_view text, CancelFlag c
 TextResult Translate(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {
     auto ps = parseAs(command, CommandKind::Translate, "tr/list/list/");
     if (!ps) return ps.error();
-    if (isValidUtf8(text)) return transliterate(ps.value().cmd, ps.value().opts, command, text, cancel, report);
-    // Bytes that are no UTF-8 are no characters to translate: they pass as they are.
-    std::string out;
-    std::optional<Error> failure;
-    forEachValidRun(text, [&](std::string_view run, bool valid) {
-        if (failure) return;
-        if (!valid) return out.append(run), void();
-        // Spans from a run are shifted to where the run stands in both texts.
-        diff::Report part;
-        auto r = transliterate(ps.value().cmd, ps.value().opts, command, run, cancel, report ? &part : nullptr);
-        if (report) {
-            const std::size_t from = static_cast<std::size_t>(run.data() - text.data());
-            for (diff::Change c : part.changes) {
-                c.from += from;
-                c.to += out.size();
-                report->changes.push_back(c);
-            }
-            report->count += part.count;
-        }
-        if (r) out.append(r.value());
-        else failure = r.error();
-    });
-    if (failure) return *failure;
-    return out;
+    return transliterate(ps.value().cmd, ps.value().opts, command, text, cancel, report);
 }
 
 TextResult xRep(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {

@@ -24,8 +24,12 @@ Result<std::u32string> expandList(std::string_view raw, std::string_view command
     struct Item { char32_t c; bool dash; std::size_t at; };
     std::vector<Item> items;
     std::size_t i = 0;
+    // Bytes that are no UTF-8 in a list stand for no character: refused.
+    auto character = [&](std::size_t pos) { return validUtf8Prefix(raw.substr(pos, std::min<std::size_t>(4, raw.size() - pos))) > 0; };
     while (i < raw.size()) {
         const std::size_t at = i;
+        if (!character(i) || (raw[i] == '\\' && i + 1 < raw.size() && !character(i + 1)))
+            return errorAt(command, offset + at, message(Msg::BadEscapeInTrList));
         if (raw[i] == '\\' && i + 1 < raw.size()) {
             std::size_t j = i + 1;
             char32_t cp;
@@ -39,6 +43,9 @@ Result<std::u32string> expandList(std::string_view raw, std::string_view command
         const char32_t c = nextCodePoint(raw, i);
         items.push_back({c, c == '-', at});
     }
+    // Bytes that are no UTF-8 in a command decode to no character at all.
+    for (const Item& item : items)
+        if (item.c > 0x10FFFF) return errorAt(command, offset + item.at, message(Msg::BadEscapeInTrList));
     std::u32string out;
     for (std::size_t k = 0; k < items.size(); ++k) {
         if (items[k].dash && k > 0 && k + 1 < items.size() && !out.empty()) {
@@ -142,6 +149,9 @@ TextResult transliterate(const Command& cmd, const Options& o, std::string_view 
     std::size_t run = 0, i = 0;
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
+    // Bytes that are no UTF-8 are no characters: they stay as they are. Only a
+    // text that has some pays for looking at each sequence.
+    const bool checked = !isValidUtf8(text);
     constexpr std::size_t kCheckEvery = 4u << 20;
     std::size_t nextCheck = kCheckEvery;
     while (i < size) {
@@ -160,6 +170,11 @@ TextResult transliterate(const Command& cmd, const Options& o, std::string_view 
             }
         }
         const unsigned b = bytes[i];
+        if (checked && b >= 0x80 && validUtf8Prefix(text.substr(i, std::min<std::size_t>(4, size - i))) == 0) {
+            ++i;  // copied with the run around it, untouched
+            if (o.squeeze) lastOut = kKeep;
+            continue;
+        }
         if (i + 1 < size && !mayMap[(b << 8) | bytes[i + 1]]) {
             i += kLength[b];
             if (o.squeeze) lastOut = kKeep;

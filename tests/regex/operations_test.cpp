@@ -72,6 +72,29 @@ TEST(LineEnds, HelperFormIsOneLineEnd) {
     }
 }
 
+// Bytes that are no UTF-8 never match, are never translated and come out as
+// they went in; the characters around them are worked on as ever.
+TEST(InvalidBytes, PassThroughEveryOperation) {
+    const std::string text = "caf\xe9 na\xefve a\xff\xfe" "b\n\x82\xa0x\n";
+    const Case cases[] = {
+        {"tr/a-z/A-Z/", text.c_str(), "CAF\xe9 NA\xefVE A\xff\xfe" "B\n\x82\xa0X\n"},
+        {"s/[a-z]/./g", text.c_str(), "...\xe9 ..\xef.. .\xff\xfe.\n\x82\xa0.\n"},
+        {"s/zzz/y/g", text.c_str(), text.c_str()},
+        {"s/./_/g", "a\xff" "b", "_\xff_"},
+        {"m/x/", text.c_str(), "\x82\xa0x\n"},
+        {"tr/a-\\\xff\xff/x/", "abc", ""},  // bytes that are no UTF-8 in the list: refused, below
+    };
+    for (const auto& c : cases) {
+        auto r = applyCommand(c.command, c.text);
+        if (std::string_view(c.command).find('\xff') != std::string_view::npos) {
+            EXPECT_FALSE(r) << c.command;
+            continue;
+        }
+        ASSERT_TRUE(r) << c.command << ": " << r.error().message;
+        EXPECT_EQ(r.value(), c.expected) << c.command;
+    }
+}
+
 TEST(CountString, CountsOneCharacter) {
     EXPECT_EQ(CountString("s/a/b/gk", "/"), 3);
     EXPECT_EQ(CountString("m/a/gk", "/"), 2);
