@@ -115,11 +115,11 @@ Text xrev(std::string_view text) {
 Counts countText(std::string_view text) {
     Counts c;
     if (text.empty()) return c;
-    const auto lineEnds = static_cast<std::int64_t>(std::count(text.begin(), text.end(), '\n'));
-    c.characters = codePointCount(text) - lineEnds;
-    c.lines = lineEnds + 1;
+    const TextTally t = tallyText(text);
+    c.characters = t.codePoints - t.lineEnds;
+    c.lines = t.lineEnds + 1;
     // As the file would hold it on the older desktop: a line end is CR LF, 2 bytes.
-    c.bytes = cp932ByteLength(text) + lineEnds;
+    c.bytes = t.cp932Bytes + t.lineEnds;
     return c;
 }
 

@@ -413,6 +413,56 @@ std::string decodeBytes(std::string_view bytes, InputEncoding wanted, DecodedAs*
     return out;
 }
 
+TextTally tallyText(std::string_view s) {
+    const auto& lengths = cp932Lengths();
+    const bool checked = !isValidUtf8(s);  // only a text with stray bytes pays for looking at each
+    TextTally t;
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const std::size_t n = s.size();
+    std::size_t i = 0;
+    while (i < n) {
+        // Eight ASCII bytes: each a code point and a CP932 byte; the LFs among
+        // them are the zero bytes of the word XOR "\n\n…".
+        if (n - i >= 8) {
+            std::uint64_t w;
+            std::memcpy(&w, p + i, 8);
+            if ((w & 0x8080808080808080ULL) == 0) {
+                const std::uint64_t x = w ^ 0x0A0A0A0A0A0A0A0AULL;
+                // Exact per byte (no borrow from one byte into the next).
+                constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+                const std::uint64_t zero = ~(((x & kLow7) + kLow7) | x) & 0x8080808080808080ULL;
+                t.lineEnds += __builtin_popcountll(zero);
+                t.codePoints += 8;
+                t.cp932Bytes += 8;
+                i += 8;
+                continue;
+            }
+        }
+        const unsigned c = p[i];
+        if (c < 0x80) {
+            ++t.codePoints;
+            ++t.cp932Bytes;
+            t.lineEnds += c == '\n';
+            ++i;
+            continue;
+        }
+        // A byte that starts no valid sequence is one unit on its own, so it
+        // never swallows a line end after it.
+        if (checked && validUtf8Prefix(s.substr(i, std::min<std::size_t>(4, n - i))) == 0) {
+            ++t.codePoints;
+            ++t.cp932Bytes;
+            ++i;
+            continue;
+        }
+        const std::size_t before = i;
+        const char32_t cp = nextCodePoint(s, i);
+        ++t.codePoints;
+        const std::uint8_t known = cp < 0x10000 ? lengths[cp] : 0;
+        t.cp932Bytes += known ? known : static_cast<std::int64_t>(i - before);
+    }
+    return t;
+}
+
 std::int64_t cp932ByteLength(std::string_view s) {
     const auto& lengths = cp932Lengths();
     std::int64_t n = 0;

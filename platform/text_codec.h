@@ -51,6 +51,13 @@ std::optional<std::string> decodeCharset(std::string_view bytes, const std::stri
 // 2 for other CP932 characters, the UTF-8 length for characters CP932 lacks.
 std::int64_t cp932ByteLength(std::string_view utf8);
 
+// Code points, line ends (LF) and the CP932 byte length of a text, in one
+// pass: runs of ASCII eight bytes at a time.
+struct TextTally {
+    std::int64_t codePoints = 0, lineEnds = 0, cp932Bytes = 0;
+};
+TextTally tallyText(std::string_view utf8);
+
 // Appends one code point as UTF-8.
 void appendUtf8(std::string& out, char32_t cp);
 // Decodes the code point at `pos` (valid UTF-8 assumed) and advances `pos`.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <algorithm>
 #include <random>
 
 namespace kk {
@@ -108,6 +109,23 @@ TEST(TextCodec, Cp932ByteLength) {
         {"𠮷", 4},
     };
     for (const auto& c : cases) EXPECT_EQ(cp932ByteLength(c.text), c.bytes) << c.text;
+}
+
+// The one-pass tally agrees with counting each thing on its own, wherever
+// the line ends and multi-byte characters fall against its 8-byte words.
+TEST(TextCodec, TallyAgreesWithSeparateCounts) {
+    std::mt19937 rng(3);
+    const char* pieces[] = {"a", "\n", "bcdefgh", "あ", "ｶ", "🙂", "〜", "\r\n", " ", "\xff"};
+    for (int round = 0; round < 2000; ++round) {
+        std::string s;
+        for (int k = static_cast<int>(rng() % 40); k > 0; --k) s += pieces[rng() % std::size(pieces)];
+        const TextTally t = tallyText(s);
+        ASSERT_EQ(t.lineEnds, static_cast<std::int64_t>(std::count(s.begin(), s.end(), '\n'))) << s;
+        if (isValidUtf8(s)) {  // bytes that are no UTF-8 count one each here
+            ASSERT_EQ(t.cp932Bytes, cp932ByteLength(s)) << s;
+            ASSERT_EQ(t.codePoints, codePointCount(s)) << s;
+        }
+    }
 }
 
 TEST(TextCodec, CodePoints) {
