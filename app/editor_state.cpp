@@ -192,6 +192,20 @@ Outcome outcomeOf(const Error& e) {
     return o;
 }
 
+// A regular-expression command over a text, by its kind: what the run and
+// the preview both do.
+TextResult applyRegex(CommandMode mode, bool anchored, const Text& command, const Text& text, int invert,
+                      regex::CancelFlag cancel, diff::Report* report) {
+    switch (mode) {
+        case CommandMode::Substitute:
+            return anchored ? regex::crdelSed(command, text, cancel, report) : regex::xRep(command, text, cancel, report);
+        case CommandMode::Translate: return regex::xtrans(command, text, cancel, report);
+        case CommandMode::Match: return regex::xmatch(command, text, invert, cancel, report);
+        case CommandMode::Filter: break;
+    }
+    return Text();
+}
+
 }  // namespace
 
 std::shared_ptr<std::atomic<bool>> EditorState::beginBusy() {
@@ -307,8 +321,8 @@ void EditorState::showAfter() {
 
 // ---- running a command ------------------------------------------------------
 
-void EditorState::outTotxtBox(Text text) {
-    replaceWorkingText(share(std::move(text)), {});
+void EditorState::outTotxtBox(Text text, diff::ChangeMap changes) {
+    replaceWorkingText(share(std::move(text)), std::move(changes));
     status_ = texts::kStatusAfter;
     changed_ = false;
     afterText_ = workingText_;
@@ -317,11 +331,7 @@ void EditorState::outTotxtBox(Text text) {
 
 void EditorState::takeResult(SharedText start, Text result, diff::ChangeMap changes) {
     beforeText_ = std::move(start);
-    replaceWorkingText(share(std::move(result)), std::move(changes));
-    status_ = texts::kStatusAfter;
-    changed_ = false;
-    afterText_ = workingText_;
-    notify(WorkingText | Status | ChangedMark);
+    outTotxtBox(std::move(result), std::move(changes));
 }
 
 void EditorState::replaceWorkingText(SharedText text, diff::ChangeMap changes) {
@@ -378,15 +388,7 @@ void EditorState::preview(const Text& command, bool invert, PreviewHandler done)
             diff::Report report;
             TextResult r = Text();
             try {
-                switch (result->mode) {
-                    case CommandMode::Substitute:
-                        r = anchored ? regex::crdelSed(command, *start, flag.get(), &report)
-                                     : regex::xRep(command, *start, flag.get(), &report);
-                        break;
-                    case CommandMode::Translate: r = regex::xtrans(command, *start, flag.get(), &report); break;
-                    case CommandMode::Match: r = regex::xmatch(command, *start, invert ? 1 : 0, flag.get(), &report); break;
-                    case CommandMode::Filter: break;
-                }
+                r = applyRegex(result->mode, anchored, command, *start, invert ? 1 : 0, flag.get(), &report);
             } catch (const std::bad_alloc&) {
                 r = Error{texts::kOutOfMemory, -1, ErrorKind::Fault};
             }
@@ -435,25 +437,17 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
     runBusy(
         [this, mode, anchored, invert, command, start, statusBefore,
          tracks = services_.tracksChanges](const std::atomic<bool>& flag) -> Finisher {
-            const regex::CancelFlag c = &flag;
-            auto result = std::make_shared<TextResult>(Text());
             auto report = std::make_shared<diff::Report>();
-            diff::Report* r = tracks ? report.get() : nullptr;
-            switch (mode) {
-                case CommandMode::Substitute:
-                    *result = anchored ? regex::crdelSed(command, *start, c, r) : regex::xRep(command, *start, c, r);
-                    break;
-                case CommandMode::Translate: *result = regex::xtrans(command, *start, c, r); break;
-                case CommandMode::Match: *result = regex::xmatch(command, *start, invert, c, r); break;
-                case CommandMode::Filter: break;
-            }
+            auto result = std::make_shared<TextResult>(
+                applyRegex(mode, anchored, command, *start, invert, &flag, tracks ? report.get() : nullptr));
             return [this, result, report, command, start, statusBefore] {
                 if (!*result) {
                     Outcome o = outcomeOf(result->error());
                     if (o.kind == Outcome::Kind::Refused) {
-                        // The text stays; the user reads what is wrong with the command.
+                        // The text stays, and so does the status line; the
+                        // user reads what is wrong with the command.
                         services_.prompt.ask(o.message, "", Prompt::Icon::Error, Prompt::Buttons::Ok);
-                        status_ = statusBefore;
+                        o.statusLine = statusBefore;
                     }
                     return o;
                 }
@@ -462,11 +456,7 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
                 return Outcome::done(texts::kStatusDone);
             };
         },
-        [this, done, statusBefore](const Outcome& o) {
-            // A refused command leaves the status line as it was.
-            if (o.kind == Outcome::Kind::Refused && status_ != statusBefore) setStatus(statusBefore);
-            if (done) done(o);
-        });
+        std::move(done));
 }
 
 void EditorState::runFilter(filter::FilterForm form, const std::string& command, std::function<void()> ended,

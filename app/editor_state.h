@@ -126,7 +126,8 @@ public:
     void run(OutcomeHandler done = {}, RunForm form = RunForm::Window);
     void oneShot(OutcomeHandler done = {});  // myIchigeki_Click: load, run, copy back
     void cancel();               // ends a running filter or text operation
-    void outTotxtBox(Text text);
+    // `changes`: what differs from the text it replaces, for the view to mark.
+    void outTotxtBox(Text text, diff::ChangeMap changes = {});
 
     // What the last run, conversion or filter changed in the working text
     // (spans in it), until the text is replaced or edited.
