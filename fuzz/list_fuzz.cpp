@@ -14,7 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     const auto entries = kk::lists::parseListFile(bytes);
     std::string written;
-    const bool text = kk::decideEncoding(bytes) != kk::DecodedAs::Bytes;
+    kk::DecodedAs as{};
+    (void)kk::decodeBytes(bytes, kk::InputEncoding::Auto, &as);
+    const bool text = as != kk::DecodedAs::Bytes;
     for (const auto& e : entries) {
         if ((text && !kk::isValidUtf8(e)) || e.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
             std::abort();

@@ -172,6 +172,10 @@ std::size_t validUtf8Prefix(std::string_view s) {
     return n;
 }
 
+bool startsCharacter(std::string_view s, std::size_t pos) {
+    return validUtf8Prefix(s.substr(pos, std::min<std::size_t>(4, s.size() - pos))) > 0;
+}
+
 void forEachValidRun(std::string_view s, const std::function<void(std::string_view, bool)>& visit) {
     if (isValidUtf8(s)) {
         if (!s.empty()) visit(s, true);
@@ -323,7 +327,7 @@ std::optional<std::string> decodeCharset(std::string_view bytes, const std::stri
     return out;
 }
 
-bool convertCp932(std::string_view bytes, std::string& out, bool* hadErrors) {
+bool convertCp932(std::string_view bytes, std::string& out, bool* hadErrors, bool stopAtError) {
     ConverterPtr conv = openCp932();
     if (!conv) return false;
     UErrorCode status = U_ZERO_ERROR;
@@ -350,8 +354,9 @@ bool convertCp932(std::string_view bytes, std::string& out, bool* hadErrors) {
         }
         if (status == U_BUFFER_OVERFLOW_ERROR) continue;
         if (U_FAILURE(status)) {
-            // The bytes that did not decode go through as they are.
             errors = true;
+            if (stopAtError) break;
+            // The bytes that did not decode go through as they are.
             char bad[32];
             int8_t len = sizeof bad;
             UErrorCode e = U_ZERO_ERROR;
@@ -366,45 +371,20 @@ bool convertCp932(std::string_view bytes, std::string& out, bool* hadErrors) {
     return true;
 }
 
-namespace {
-
-// Whether all of the bytes decode as CP932, without building the text.
-bool decodesAsCp932(std::string_view bytes) {
-    ConverterPtr conv = openCp932();
-    if (!conv) return false;
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-    std::u16string u16(1 << 16, u'\0');
-    const char* src = bytes.data();
-    const char* const end = src + bytes.size();
-    while (src < end) {
-        UChar* target = reinterpret_cast<UChar*>(u16.data());
-        status = U_ZERO_ERROR;
-        const char* const before = src;
-        ucnv_toUnicode(conv.get(), &target, target + u16.size(), &src, end, nullptr, true, &status);
-        if (status == U_BUFFER_OVERFLOW_ERROR) continue;
-        if (U_FAILURE(status)) return false;
-        if (src == before) break;
-    }
-    return true;
-}
-
-}  // namespace
-
-DecodedAs decideEncoding(std::string_view bytes, InputEncoding wanted) {
-    switch (wanted) {
-        case InputEncoding::Utf8: return isValidUtf8(bytes) ? DecodedAs::Utf8 : DecodedAs::Bytes;
-        case InputEncoding::Cp932: return DecodedAs::Cp932;
-        case InputEncoding::Auto: break;
-    }
-    if (isValidUtf8(bytes)) return DecodedAs::Utf8;
-    return decodesAsCp932(bytes) ? DecodedAs::Cp932 : DecodedAs::Bytes;
-}
-
 std::string decodeBytes(std::string_view bytes, InputEncoding wanted, DecodedAs* decidedAs) {
-    DecodedAs as = decideEncoding(bytes, wanted);
+    DecodedAs as = DecodedAs::Bytes;
     std::string out;
-    if (as == DecodedAs::Cp932 && !convertCp932(bytes, out)) as = DecodedAs::Bytes;
+    if (wanted == InputEncoding::Cp932) {
+        if (convertCp932(bytes, out)) as = DecodedAs::Cp932;
+    } else if (isValidUtf8(bytes)) {
+        as = DecodedAs::Utf8;
+    } else if (wanted == InputEncoding::Auto) {
+        // CP932 only when all of it decodes: one pass, given up at the first
+        // byte that does not.
+        bool errors = false;
+        if (convertCp932(bytes, out, &errors, true) && !errors) as = DecodedAs::Cp932;
+        else out.clear();
+    }
     if (as != DecodedAs::Cp932) {
         reserveText(out, bytes.size());
         out.append(bytes);
@@ -448,7 +428,7 @@ TextTally tallyText(std::string_view s) {
         }
         // A byte that starts no valid sequence is one unit on its own, so it
         // never swallows a line end after it.
-        if (checked && validUtf8Prefix(s.substr(i, std::min<std::size_t>(4, n - i))) == 0) {
+        if (checked && !startsCharacter(s, i)) {
             ++t.codePoints;
             ++t.cp932Bytes;
             ++i;
@@ -463,19 +443,6 @@ TextTally tallyText(std::string_view s) {
     return t;
 }
 
-std::int64_t cp932ByteLength(std::string_view s) {
-    const auto& lengths = cp932Lengths();
-    std::int64_t n = 0;
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) { ++n; ++i; continue; }
-        const std::size_t before = i;
-        const char32_t cp = nextCodePoint(s, i);
-        const std::uint8_t known = cp < 0x10000 ? lengths[cp] : 0;
-        n += known ? known : static_cast<std::int64_t>(i - before);
-    }
-    return n;
-}
+std::int64_t cp932ByteLength(std::string_view s) { return tallyText(s).cp932Bytes; }
 
 }  // namespace kk

@@ -20,6 +20,8 @@ bool isValidUtf8(std::string_view bytes);
 bool isValidUtf8Scalar(std::string_view bytes);  // the same, byte by byte (the reference)
 // How many bytes from the start are valid UTF-8 (the whole size when all are).
 std::size_t validUtf8Prefix(std::string_view bytes);
+// Whether a valid UTF-8 character starts at `pos` (false for a stray byte).
+bool startsCharacter(std::string_view bytes, std::size_t pos);
 // Hands each maximal run of valid UTF-8 to `visit` (valid = true) and each
 // byte between them on its own (valid = false), in order; a valid text is
 // one call.
@@ -36,12 +38,12 @@ enum class DecodedAs {
 // without error; else the bytes as they are. Utf8 keeps the bytes whatever
 // they are; Cp932 converts, keeping the bytes that CP932 cannot read.
 // Nothing is replaced or dropped, at any length.
-DecodedAs decideEncoding(std::string_view bytes, InputEncoding wanted = InputEncoding::Auto);
 std::string decodeBytes(std::string_view bytes, InputEncoding wanted = InputEncoding::Auto,
                         DecodedAs* decidedAs = nullptr);
 // CP932 to UTF-8 in slices (no 32-bit length anywhere); bytes that do not
-// decode are copied as they are. False when the converter is missing.
-bool convertCp932(std::string_view bytes, std::string& out, bool* hadErrors = nullptr);
+// decode are copied as they are, or with `stopAtError` end the conversion
+// there. False when the converter is missing.
+bool convertCp932(std::string_view bytes, std::string& out, bool* hadErrors = nullptr, bool stopAtError = false);
 
 // Bytes in a named charset (any name ICU knows, any case; Shift_JIS is read
 // as CP932) as UTF-8; nullopt for an unknown charset or bytes it cannot read.

@@ -25,10 +25,9 @@ Result<std::u32string> expandList(std::string_view raw, std::string_view command
     std::vector<Item> items;
     std::size_t i = 0;
     // Bytes that are no UTF-8 in a list stand for no character: refused.
-    auto character = [&](std::size_t pos) { return validUtf8Prefix(raw.substr(pos, std::min<std::size_t>(4, raw.size() - pos))) > 0; };
     while (i < raw.size()) {
         const std::size_t at = i;
-        if (!character(i) || (raw[i] == '\\' && i + 1 < raw.size() && !character(i + 1)))
+        if (!startsCharacter(raw, i) || (raw[i] == '\\' && i + 1 < raw.size() && !startsCharacter(raw, i + 1)))
             return errorAt(command, offset + at, message(Msg::BadEscapeInTrList));
         if (raw[i] == '\\' && i + 1 < raw.size()) {
             std::size_t j = i + 1;
@@ -170,7 +169,7 @@ TextResult transliterate(const Command& cmd, const Options& o, std::string_view 
             }
         }
         const unsigned b = bytes[i];
-        if (checked && b >= 0x80 && validUtf8Prefix(text.substr(i, std::min<std::size_t>(4, size - i))) == 0) {
+        if (checked && b >= 0x80 && !startsCharacter(text, i)) {
             ++i;  // copied with the run around it, untouched
             if (o.squeeze) lastOut = kKeep;
             continue;
