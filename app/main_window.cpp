@@ -481,16 +481,14 @@ void MainWindow::showPreview(const std::shared_ptr<const EditorState::Preview>& 
     if (!p->outcome.ok()) {
         // What is wrong shows while typing, at its column; no message box.
         leavePreview();
-        jotai->setText(jotai->fontMetrics().elidedText(qs(p->outcome.message), Qt::ElideRight, jotai->width()));
-        jotai->setToolTip(qs(p->outcome.message));
+        showOnStatusLine(qs(p->outcome.message));
         markCommandColumn(p->outcome.column);
         return;
     }
     markCommandColumn(-1);
     previewing_ = true;
     showText(p->text, std::make_shared<const diff::ChangeMap>(p->changes), true);
-    jotai->setText(jotai->fontMetrics().elidedText(qs(p->outcome.message), Qt::ElideRight, jotai->width()));
-    jotai->setToolTip(qs(p->outcome.message));
+    showOnStatusLine(qs(p->outcome.message));
 }
 
 void MainWindow::leavePreview() {
@@ -609,11 +607,14 @@ void MainWindow::Form_Resize() {
 // The status line shows as much as fits, the whole message on hover; a click
 // opens it whole, with the details a failure brought (a filter's error output).
 void MainWindow::showStatus() {
-    const QString full = qs(state_.status());
+    // A count's line also says how it counts (the menu bar shows no tooltips).
+    showOnStatusLine(qs(state_.status()), statusIsCount_ ? "\n" + qs(texts::kCountTip) : QString());
+}
+
+void MainWindow::showOnStatusLine(const QString& full, const QString& moreOnHover) {
     const int room = std::max(0, jotai->width() - (cancelButton->isVisible() ? cancelButton->width() : 0));
     jotai->setText(jotai->fontMetrics().elidedText(full, Qt::ElideRight, room));
-    // A count's line also says how it counts (the menu bar shows no tooltips).
-    jotai->setToolTip(statusIsCount_ ? full + "\n" + qs(texts::kCountTip) : full);
+    jotai->setToolTip(full + moreOnHover);
     jotai->setAccessibleDescription(full);
 }
 

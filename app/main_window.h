@@ -78,6 +78,8 @@ protected:
 private:
     void placeCancelButton();
     void showStatus();
+    // The line shows as much as fits; the whole text (and `moreOnHover`) on hover.
+    void showOnStatusLine(const QString& full, const QString& moreOnHover = {});
     void buildControls();
     void buildMenus();
     void syncFromWidgets();
