@@ -1,7 +1,7 @@
 // Start-up, clipboard and views, the run command and the lists, over ports.
 #include "app/editor_state.h"
 
-#include "app/texts.h"
+#include "texts/texts.h"
 #include "convert/duplicates.h"
 #include "diff/line_diff.h"
 #include "convert/reverse_count.h"
@@ -17,7 +17,7 @@
 namespace kk {
 
 bool passesCommandCheck(std::string_view command) {
-    if (command == texts::kInitialCommand) return false;
+    if (command == names::kInitialCommand) return false;
     const std::int64_t slashes = regex::CountString(command, "/");
     return slashes >= 3 || (command.starts_with("m/") && slashes >= 2);
 }
@@ -32,7 +32,7 @@ bool isLineAnchored(std::string_view command) {
 }
 
 EditorState::EditorState(Services services) : services_(std::move(services)) {
-    commandLine_ = texts::kInitialCommand;
+    commandLine_ = names::kInitialCommand;
 }
 
 EditorState::~EditorState() {
@@ -73,7 +73,7 @@ void EditorState::formLoad() {
     loadClipboard([this](const Outcome&) { startClip_ = workingText_; });
     loadList(historyPath(), history_, History, true);
     loadList(favouritesPath(), favourites_, Favourites, false);
-    commandLine_ = texts::kInitialCommand;
+    commandLine_ = names::kInitialCommand;
     notify(CommandLine);
 }
 
@@ -81,19 +81,17 @@ void EditorState::checkListFileSizes() {
     constexpr std::int64_t kLimit = 50'000;
     const std::int64_t h = services_.files.size(historyPath());
     const std::int64_t f = services_.files.size(favouritesPath());
-    const std::string rest =
-        "\r\n整理すると起動が速くなります。\r\nkakikaeを起動してからOptionでも編集できます\r\n整理しますか？";
-    const struct { std::int64_t size; const char* first; const char* name; } files[] = {
-        {h, "履歴ファイルのサイズが50Kを超えています。", kHistoryFileName},
-        {f, "お気まきの表現ファイルのサイズが50Kを超えています。", kFavouritesFileName},
+    const struct { std::int64_t size; texts::Msg first; const char* name; } files[] = {
+        {h, texts::Msg::HistoryTooBig, kHistoryFileName},
+        {f, texts::Msg::FavouritesTooBig, kFavouritesFileName},
     };
     for (const auto& file : files) {
         if (file.size < kLimit) continue;
-        const auto answer = services_.prompt.ask(std::string(file.first) + rest, "", Prompt::Icon::Exclamation,
+        const auto answer = services_.prompt.ask(texts::message(texts::Msg::ListFileTooBigAsk, texts::text(file.first)), "", Prompt::Icon::Exclamation,
                                                  Prompt::Buttons::YesNo);
         if (answer != Prompt::Answer::Yes) continue;
         openListFile(file.name);
-        services_.prompt.ask(texts::kEditDoneHold, "", Prompt::Icon::None, Prompt::Buttons::Ok);
+        services_.prompt.ask(texts::text(texts::Msg::EditDoneHold), "", Prompt::Icon::None, Prompt::Buttons::Ok);
     }
 }
 
@@ -104,40 +102,9 @@ void EditorState::openListFile(const std::string& name) {
         services_.files.makeFolder(services_.folder.path());
         services_.files.append(path, "");
     }
-    auto openAssociated = [&] {
-        if (!services_.desktop.openPath(path))
-            services_.prompt.ask(texts::kEditorDidNotOpen + path, "", Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
-    };
-    constexpr std::int64_t kEditorLimit = 64'000;
-    const bool modern = !services_.family || services_.family->isNtPlatform();
-    if (services_.files.size(path) < kEditorLimit || modern) {
-        openAssociated();
-        return;
-    }
-    const auto answer = services_.prompt.ask(
-        "ファイルサイズが64Kを超えています。wordpadで開きますか？\r\n"
-        "Noを選択すると関連づけられたエディタで開きます。\r\n"
-        "ただし､64K以上を編集できないエディタだと落ちる可能性があります｡ ",
-        "", Prompt::Icon::Exclamation, Prompt::Buttons::YesNoCancel);
-    if (answer == Prompt::Answer::No) {
-        openAssociated();
-    } else if (answer == Prompt::Answer::Yes) {
-        const std::string wordpad = wordpadPath();
-        if (!wordpad.empty()) services_.desktop.startProgram(wordpad, {path});
-    }
-}
-
-std::string EditorState::wordpadPath() {
-    constexpr std::uint32_t kClassesRoot = 0x80000000u;
-    std::optional<std::string> w;
-    if (services_.registry)
-        w = services_.registry->readString(kClassesRoot, "Wordpad.Document.1\\Protocol\\StdFileEditing\\Server", "");
-    if (!w || w->empty()) {
-        services_.prompt.ask("wordpadがインストールされているか確認してください。", "Error!", Prompt::Icon::None,
+    if (!services_.desktop.openPath(path))
+        services_.prompt.ask(texts::message(texts::Msg::EditorDidNotOpen, path), "", Prompt::Icon::Exclamation,
                              Prompt::Buttons::Ok);
-        return {};
-    }
-    return *w;
 }
 
 void EditorState::startSystemInfo() {
@@ -148,16 +115,16 @@ void EditorState::startSystemInfo() {
         if (services_.desktop.startProgram(path, {})) return;
         break;
     }
-    services_.prompt.ask("現時点ではｼｽﾃﾑ情報を使用できません", "", Prompt::Icon::None, Prompt::Buttons::Ok);
+    services_.prompt.ask(texts::text(texts::Msg::NoSystemInfo), "", Prompt::Icon::None, Prompt::Buttons::Ok);
 }
 
 // Whatever opens something outside says so when nothing opened it.
 void EditorState::openOutside(bool opened, const std::string& what) {
     if (!opened)
-        services_.prompt.ask(texts::kCouldNotOpen + what, "", Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
+        services_.prompt.ask(texts::message(texts::Msg::CouldNotOpen, what), "", Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
 }
 
-void EditorState::openHomePage() { openOutside(services_.desktop.openUrl(texts::kHomePage), texts::kHomePage); }
+void EditorState::openHomePage() { openOutside(services_.desktop.openUrl(names::kHomePage), names::kHomePage); }
 
 void EditorState::openDataFolder() {
     services_.files.makeFolder(services_.folder.path());
@@ -165,8 +132,8 @@ void EditorState::openDataFolder() {
 }
 
 void EditorState::openHelp() {
-    // The help page ships next to the program.
-    const std::string page = services_.helperDirectory + "/" + texts::kHelpFileName;
+    const std::string& dir = services_.docDirectory.empty() ? services_.helperDirectory : services_.docDirectory;
+    const std::string page = dir + "/" + names::kHelpFileName;
     openOutside(services_.desktop.openPath(page), page);
 }
 
@@ -186,7 +153,7 @@ Outcome outcomeOf(const Error& e) {
     switch (e.kind) {
         case ErrorKind::Input: o = Outcome::refused(e.message, e.column); break;
         case ErrorKind::Fault: o = Outcome::failed(e.message); break;
-        case ErrorKind::Cancelled: o = Outcome::cancelled(texts::kCancelled); break;
+        case ErrorKind::Cancelled: o = Outcome::cancelled(texts::text(texts::Msg::Cancelled)); break;
     }
     o.details = e.details;
     return o;
@@ -225,20 +192,20 @@ void EditorState::runBusy(std::function<Finisher(const std::atomic<bool>&)> work
             try {
                 *finisher = work(*flag);
             } catch (const std::bad_alloc&) {
-                *failure = texts::kOutOfMemory;
+                *failure = texts::text(texts::Msg::OutOfMemory);
             } catch (const std::exception& e) {
-                *failure = std::string(texts::kWorkFailed) + e.what();
+                *failure = texts::message(texts::Msg::WorkFailed, e.what());
             }
         },
         [this, flag, finisher, failure, done = std::move(done)] {
             busy_ = false;
-            if (flag->load()) return finish(Outcome::cancelled(texts::kCancelled), done, Busy);
+            if (flag->load()) return finish(Outcome::cancelled(texts::text(texts::Msg::Cancelled)), done, Busy);
             if (!failure->empty() || !*finisher) return finish(Outcome::failed(*failure), done, Busy);
             Outcome outcome;
             try {
                 outcome = (*finisher)();
             } catch (const std::bad_alloc&) {
-                outcome = Outcome::failed(texts::kOutOfMemory);
+                outcome = Outcome::failed(texts::text(texts::Msg::OutOfMemory));
             }
             finish(std::move(outcome), done, Busy);
         });
@@ -250,16 +217,16 @@ void EditorState::conclude(Outcome outcome, const OutcomeHandler& done) {
     if (done) done(outcome);
 }
 
-void EditorState::refuseWhileBusy(const OutcomeHandler& done) { conclude(Outcome::refused(texts::kBusy), done); }
+void EditorState::refuseWhileBusy(const OutcomeHandler& done) { conclude(Outcome::refused(texts::text(texts::Msg::Busy)), done); }
 
 // ---- clipboard and views ----------------------------------------------------
 
 void EditorState::loadClipboard(OutcomeHandler done) {
     if (busy_) return refuseWhileBusy(done);
     auto maker = services_.clipboard.snapshotText();
-    if (!maker) return finish(Outcome::failed(texts::kClipboardUnreadable), done);
+    if (!maker) return finish(Outcome::failed(texts::text(texts::Msg::ClipboardUnreadable)), done);
     const bool holdsText = services_.clipboard.holdsText();
-    setStatus(texts::kStatusLoading);  // a big text takes a moment
+    setStatus(texts::text(texts::Msg::StatusLoading));  // a big text takes a moment
     runBusy(
         [this, holdsText, make = std::move(*maker)](const std::atomic<bool>&) -> Finisher {
             auto text = std::make_shared<Text>(make());
@@ -272,12 +239,12 @@ void EditorState::loadClipboard(OutcomeHandler done) {
                 // one-shot must not copy over it. The status line reads as
                 // for any load.
                 if (!holdsText) {
-                    Outcome noText = Outcome::refused(texts::kClipboardHoldsNoText);
-                    noText.statusLine = texts::kStatusClipboard;
+                    Outcome noText = Outcome::refused(texts::text(texts::Msg::ClipboardHoldsNoText));
+                    noText.statusLine = texts::text(texts::Msg::StatusClipboard);
                     return noText;
                 }
-                if (replaced) return Outcome::done(texts::kClipboardHadReplacements);
-                return Outcome::done(texts::kStatusClipboard);
+                if (replaced) return Outcome::done(texts::text(texts::Msg::ClipboardHadReplacements));
+                return Outcome::done(texts::text(texts::Msg::StatusClipboard));
             };
         },
         std::move(done));
@@ -290,10 +257,10 @@ void EditorState::copyBack(OutcomeHandler done) {
         [this, &clipboard, text = workingText_](const std::atomic<bool>&) -> Finisher {
             auto writer = std::make_shared<Clipboard::TextWriter>(clipboard.prepareText(*text));
             return [this, writer] {
-                if (!(*writer)()) return Outcome::failed(texts::kClipboardUnwritable);
+                if (!(*writer)()) return Outcome::failed(texts::text(texts::Msg::ClipboardUnwritable));
                 changed_ = false;
                 notify(ChangedMark);
-                return Outcome::done(texts::kStatusClipboard);
+                return Outcome::done(texts::text(texts::Msg::StatusClipboard));
             };
         },
         std::move(done));
@@ -301,20 +268,20 @@ void EditorState::copyBack(OutcomeHandler done) {
 
 void EditorState::showStartClip() {
     workingText_ = startClip_;
-    status_ = texts::kStatusStartClip;
+    status_ = texts::text(texts::Msg::StatusStartClip);
     notify(WorkingText | Status);
 }
 
 void EditorState::showBefore() {
     workingText_ = beforeText_;
-    status_ = texts::kStatusBefore;
+    status_ = texts::text(texts::Msg::StatusBefore);
     changed_ = false;
     notify(WorkingText | Status | ChangedMark);
 }
 
 void EditorState::showAfter() {
     workingText_ = afterText_;
-    status_ = texts::kStatusAfter;
+    status_ = texts::text(texts::Msg::StatusAfter);
     changed_ = false;
     notify(WorkingText | Status | ChangedMark);
 }
@@ -323,7 +290,7 @@ void EditorState::showAfter() {
 
 void EditorState::outTotxtBox(Text text, diff::ChangeMap changes) {
     replaceWorkingText(share(std::move(text)), std::move(changes));
-    status_ = texts::kStatusAfter;
+    status_ = texts::text(texts::Msg::StatusAfter);
     changed_ = false;
     afterText_ = workingText_;
     notify(WorkingText | Status | ChangedMark);
@@ -363,8 +330,8 @@ void EditorState::stepRuns(std::vector<SharedText>& from, std::vector<SharedText
     notify(WorkingText | Status | ChangedMark);
 }
 
-void EditorState::undoRun() { stepRuns(undo_, redo_, texts::kUndone); }
-void EditorState::redoRun() { stepRuns(redo_, undo_, texts::kRedone); }
+void EditorState::undoRun() { stepRuns(undo_, redo_, texts::text(texts::Msg::Undone)); }
+void EditorState::redoRun() { stepRuns(redo_, undo_, texts::text(texts::Msg::Redone)); }
 
 void EditorState::cancelPreview() {
     if (previewFlag_) previewFlag_->store(true);
@@ -376,7 +343,7 @@ void EditorState::preview(const Text& command, bool invert, PreviewHandler done)
     auto result = std::make_shared<Preview>();
     result->mode = classifyCommand(command);
     if (result->mode == CommandMode::Filter) {
-        result->outcome = Outcome::refused(texts::kNoFilterPreview);
+        result->outcome = Outcome::refused(texts::text(texts::Msg::NoFilterPreview));
         return done(result);
     }
     auto flag = std::make_shared<std::atomic<bool>>(false);
@@ -390,7 +357,7 @@ void EditorState::preview(const Text& command, bool invert, PreviewHandler done)
             try {
                 r = applyRegex(result->mode, anchored, command, *start, invert ? 1 : 0, flag.get(), &report);
             } catch (const std::bad_alloc&) {
-                r = Error{texts::kOutOfMemory, -1, ErrorKind::Fault};
+                r = Error{texts::text(texts::Msg::OutOfMemory), -1, ErrorKind::Fault};
             }
             if (!r) {
                 result->outcome = outcomeOf(r.error());
@@ -400,8 +367,8 @@ void EditorState::preview(const Text& command, bool invert, PreviewHandler done)
             result->changes = std::move(report.changes);
             result->count = report.count;
             const std::string n = convert::formatCount(report.count);
-            result->outcome = Outcome::done(result->mode == CommandMode::Match ? n + texts::kPreviewLines
-                                                                               : n + texts::kPreviewPlaces);
+            result->outcome = Outcome::done(result->mode == CommandMode::Match ? n + texts::text(texts::Msg::PreviewLines)
+                                                                               : n + texts::text(texts::Msg::PreviewPlaces));
         },
         [this, result, flag, done = std::move(done)] {
             // A preview overtaken by a newer one, or cancelled, says nothing.
@@ -417,13 +384,13 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
     const CommandMode mode = classifyCommand(command);
     if (mode != CommandMode::Filter && form == RunForm::Window && !passesCommandCheck(command)) {
         // Nothing changes, the status line included; the message box says it.
-        services_.prompt.ask(texts::kCheckCommand, "", Prompt::Icon::Error, Prompt::Buttons::Ok);
-        return conclude(Outcome::refused(texts::kCheckCommand), done);
+        services_.prompt.ask(texts::text(texts::Msg::CheckCommand), "", Prompt::Icon::Error, Prompt::Buttons::Ok);
+        return conclude(Outcome::refused(texts::text(texts::Msg::CheckCommand)), done);
     }
     // The text the run starts from; it becomes the before text at the end.
     const SharedText start = workingText_;
     const std::string statusBefore = status_;
-    setStatus(texts::kStatusRunning);
+    setStatus(texts::text(texts::Msg::StatusRunning));
 
     if (mode == CommandMode::Filter) {
         // A failed filter keeps the working text and the remembered texts;
@@ -453,7 +420,7 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
                 }
                 takeResult(start, std::move(*result).value(), std::move(report->changes));
                 recordHistory(command);
-                return Outcome::done(texts::kStatusDone);
+                return Outcome::done(texts::text(texts::Msg::StatusDone));
             };
         },
         std::move(done));
@@ -470,7 +437,7 @@ void EditorState::runFilter(filter::FilterForm form, const std::string& command,
         // What changed, by lines; bounded, so a big sort costs a fraction of the run.
         diff::ChangeMap changes = services_.tracksChanges ? diff::lineChanges(*start, r.value()) : diff::ChangeMap();
         takeResult(start, std::move(r).value(), std::move(changes));
-        finish(Outcome::done(texts::kStatusDone), done, Busy);
+        finish(Outcome::done(texts::text(texts::Msg::StatusDone)), done, Busy);
     });
 }
 
@@ -487,7 +454,7 @@ void EditorState::startFilter(filter::FilterForm form, const std::string& comman
     }
     auto shared = std::make_shared<filter::FilterJob>(std::move(job.value()));
     services_.processes.start(shared->request, [shared, done = std::move(done)](ProcessOutcome o) {
-        TextResult r = Error{texts::kOutOfMemory, -1, ErrorKind::Fault};
+        TextResult r = Error{texts::text(texts::Msg::OutOfMemory), -1, ErrorKind::Fault};
         try {
             r = filter::collectFilterResult(*shared, o);
         } catch (const std::bad_alloc&) {
@@ -523,12 +490,12 @@ void EditorState::cancel() {
 
 void EditorState::runConversion(const std::string& key, OutcomeHandler done) {
     const convert::Conversion* conversion = convert::findConversion(key);
-    if (!conversion) return conclude(Outcome::refused(texts::kUnknownConversion + key), done);
+    if (!conversion) return conclude(Outcome::refused(texts::message(texts::Msg::UnknownConversion, key)), done);
     if (busy_) return refuseWhileBusy(done);
     if (conversion->kind == convert::ConversionKind::Duplicates) return runDuplicates(conversion->extracting, std::move(done));
     // An empty text has nothing to convert: it stays, and so does everything else.
     if (workingText_->empty()) return conclude(Outcome::done(status_), done);
-    setStatus(texts::kStatusRunning);
+    setStatus(texts::text(texts::Msg::StatusRunning));
     if (conversion->kind != convert::ConversionKind::Text) {
         const auto form = conversion->kind == convert::ConversionKind::SortFilter ? filter::FilterForm::Sort
                                                                                   : filter::FilterForm::General;
@@ -543,7 +510,7 @@ void EditorState::runConversion(const std::string& key, OutcomeHandler done) {
             return [this, result, changes, start] {
                 if (!*result) return outcomeOf(result->error());
                 takeResult(start, std::move(*result).value(), std::move(*changes));
-                return Outcome::done(texts::kStatusDone);
+                return Outcome::done(texts::text(texts::Msg::StatusDone));
             };
         },
         std::move(done));
@@ -606,7 +573,7 @@ void EditorState::recordHistory(const Text& command) {
         if (lists::appendEntry(services_.files, historyPath(), command) == lists::Appended::NotWritten &&
             !historyWarned_) {
             historyWarned_ = true;
-            services_.prompt.ask("履歴ファイルに書き込めませんでした。履歴はこの起動の間だけ残ります: " + historyPath(), "",
+            services_.prompt.ask(texts::message(texts::Msg::HistoryUnwritable, historyPath()), "",
                                  Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
         }
     }
@@ -619,12 +586,12 @@ void EditorState::loadList(const std::string& path, std::vector<Text>& list, uns
     // that landed under the name, and reading it would stall or exhaust us.
     constexpr std::int64_t kMaxListBytes = 64LL << 20;
     if (const std::int64_t size = services_.files.size(path); size > kMaxListBytes) {
-        setStatus("一覧ファイルが大きすぎるので読み込みませんでした (" + std::to_string(size >> 20) + " MB): " + path);
+        setStatus(texts::message(texts::Msg::ListTooBig, std::to_string(size >> 20), path));
         return;
     }
     auto bytes = services_.files.readAll(path);
     if (!bytes) {
-        setStatus("一覧ファイルを読めませんでした: " + path);
+        setStatus(texts::message(texts::Msg::ListUnreadable, path));
         return;
     }
     list = lists::newestFirst(lists::parseListFile(*bytes));
@@ -642,10 +609,10 @@ void EditorState::addFavourite() {
     favourites_.insert(favourites_.begin(), entry);
     notify(Favourites);
     if (written == lists::Appended::NotWritten)
-        services_.prompt.ask("おきまりファイルに書き込めませんでした: " + favouritesPath(), "", Prompt::Icon::Error,
+        services_.prompt.ask(texts::message(texts::Msg::FavouritesUnwritable, favouritesPath()), "", Prompt::Icon::Error,
                              Prompt::Buttons::Ok);
     else if (written == lists::Appended::NotStorable)
-        services_.prompt.ask(texts::kFavouriteHasLineBreak, "", Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
+        services_.prompt.ask(texts::text(texts::Msg::FavouriteHasLineBreak), "", Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
 }
 
 void EditorState::chooseFavourite(const Text& entry) {
@@ -655,7 +622,7 @@ void EditorState::chooseFavourite(const Text& entry) {
 
 void EditorState::reloadLists() {
     loadList(historyPath(), history_, History, false);
-    commandLine_ = texts::kInitialCommand;
+    commandLine_ = names::kInitialCommand;
     notify(CommandLine);
     loadList(favouritesPath(), favourites_, Favourites, false);
 }

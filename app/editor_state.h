@@ -30,9 +30,6 @@ struct Services {
     TaskRunner& tasks;
     DataFolder folder;
     std::string helperDirectory;  // our helper programs, put on the filter child's PATH
-    // The older desktop's family test and registry; the defaults are this platform's.
-    SystemFamily* family = nullptr;  // null: the modern family
-    Registry* registry = nullptr;    // null: nothing is found
     std::int64_t maxFilterOutputBytes = filter::kMaxFilterOutputBytes;
     // Runs are recorded in the history list and file. The command line's
     // runs leave the window's files alone unless asked.
@@ -42,6 +39,7 @@ struct Services {
     bool tracksChanges = true;
     // How many runs can be undone (each level shares its text, no copy).
     std::size_t undoLevels = 20;
+    std::string docDirectory = {};  // the help page; empty: beside the helpers
 };
 
 using regex::CommandMode;
@@ -100,7 +98,6 @@ public:
     void formLoad();
     void checkListFileSizes();   // myCheckIniFileLen
     void openListFile(const std::string& name);  // myOpenIniFile
-    std::string wordpadPath();                    // GetWordpadPath: empty (after saying so) when not found
     void startSystemInfo();                       // the about window's system-information button
     void openHomePage();                          // gotokakikaeHP_Click
     void openDataFolder();                        // menu_explorer_Click

@@ -1,6 +1,6 @@
 // kakikae: the window over the shared model, with the real platform services.
 #include "app/main_window.h"
-#include "app/texts.h"
+#include "texts/texts.h"
 #include "platform/clipboard_keeper.h"
 #include "platform/data_folder.h"
 #include "platform/file_store.h"
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     const std::string exeDir = kk::executableDirectory();
     kk::QtClipboard clipboard;
     kk::LocalFileStore files;
-    kk::QtPrompt prompt(kk::texts::kAppTitle);
+    kk::QtPrompt prompt(kk::names::kAppTitle);
     kk::QtDesktop desktop;
     kk::QtProcessRunner processes;
     kk::QtTaskRunner tasks;

@@ -2,7 +2,7 @@
 #include "app/main_window.h"
 
 #include "app/layout.h"
-#include "app/texts.h"
+#include "texts/texts.h"
 #include "kakikae_version.h"
 #include "dialogs/info_windows.h"
 #include "dialogs/multiline_form.h"
@@ -68,7 +68,7 @@ Text fromWidgetText(const QTextDocument& doc) {
 
 MainWindow::MainWindow(EditorState& state, QWidget* parent) : QMainWindow(parent), state_(state) {
     setObjectName("kakikae");
-    setWindowTitle(qs(texts::kAppTitle));
+    setWindowTitle(qs(names::kAppTitle));
     buildControls();
     buildMenus();
     state_.setObserver([this](unsigned changes) { render(changes); });
@@ -107,19 +107,19 @@ void MainWindow::buildControls() {
     m_rev->setObjectName("m_rev");
     controls_["m_rev"] = m_rev;
     button(myIchigeki, "myIchigeki", "一撃&@");
-    myIchigeki->setToolTip(qs(texts::kOneShotTip));
+    myIchigeki->setToolTip(qs(texts::text(texts::Msg::OneShotTip)));
     label(Label1, "Label1", "正規表現/　Filterｺﾏﾝﾄﾞ");
-    Label1->setToolTip(qs(texts::kEditListTip));
+    Label1->setToolTip(qs(texts::text(texts::Msg::EditListTip)));
     myRegstrBox = new QComboBox(central);
     myRegstrBox->setObjectName("myRegstrBox");
     myRegstrBox->setEditable(true);
     myRegstrBox->setInsertPolicy(QComboBox::NoInsert);
     myRegstrBox->setMaxVisibleItems(20);
-    myRegstrBox->setEditText(qs(texts::kInitialCommand));
+    myRegstrBox->setEditText(qs(names::kInitialCommand));
     controls_["myRegstrBox"] = myRegstrBox;
     button(runSed, "runSed", "置換実行");
     label(okimariLabel, "okimariLabel", "おきまりの表現");
-    okimariLabel->setToolTip(qs(texts::kEditListTip));
+    okimariLabel->setToolTip(qs(texts::text(texts::Msg::EditListTip)));
     okimariBox = new QComboBox(central);
     okimariBox->setObjectName("okimariBox");
     okimariBox->setMaxVisibleItems(20);
@@ -127,7 +127,7 @@ void MainWindow::buildControls() {
     button(ClipTenso, "ClipTenso", "clip boad 転送");
     button(okimarituika, "okimarituika", "おきまりに追加");
     button(multilineCmd, "multilineCmd", "複数行補助");
-    multilineCmd->setToolTip(qs(texts::kMultilineTip));
+    multilineCmd->setToolTip(qs(texts::text(texts::Msg::MultilineTip)));
     label(jotai, "jotai", "");
     label(manualHenko, "manualHenko", "");
     myTextBox = new QPlainTextEdit(central);
@@ -280,16 +280,16 @@ void MainWindow::buildMenus() {
                 addConversionItem(m, item, std::string(c.caption), std::string(c.label));
         }
     };
-    conversionItems(menu("MenuStrcnv", texts::kMenuConvert), convert::ConversionGroup::Characters);
-    conversionItems(menu("mimedecode", texts::kMenuMime), convert::ConversionGroup::Mime);
+    conversionItems(menu("MenuStrcnv", texts::text(texts::Msg::MenuConvert)), convert::ConversionGroup::Characters);
+    conversionItems(menu("mimedecode", texts::text(texts::Msg::MenuMime)), convert::ConversionGroup::Mime);
     QMenu* sort = menu("menu_sort", "&sort");
     conversionItems(sort, convert::ConversionGroup::Sort);
 
-    QAction* count = addMenuItem(nullptr, "MenuStrcount", qs(texts::kMenuCount), &MainWindow::MenuStrcount_Click);
-    count->setToolTip(qs(texts::kCountTip));
+    QAction* count = addMenuItem(nullptr, "MenuStrcount", qs(texts::text(texts::Msg::MenuCount)), &MainWindow::MenuStrcount_Click);
+    count->setToolTip(qs(texts::text(texts::Msg::CountTip)));
     busyDisabled_.push_back(count);
 
-    conversionItems(menu("MenuHojo", texts::kMenuDuplicates), convert::ConversionGroup::Duplicates);
+    conversionItems(menu("MenuHojo", texts::text(texts::Msg::MenuDuplicates)), convert::ConversionGroup::Duplicates);
 
     QMenu* option = menuBar()->addMenu(qs("&Option"));
     option->setObjectName("MenuOption");
@@ -355,7 +355,7 @@ void MainWindow::render(unsigned changes) {
     }
     if (changes & EditorState::Favourites) fillCombo(okimariBox, state_.favourites(), false);
     if (changes & EditorState::Status) showStatus();
-    if (changes & EditorState::ChangedMark) manualHenko->setText(state_.changedMark() ? qs(texts::kChangedMark) : QString());
+    if (changes & EditorState::ChangedMark) manualHenko->setText(state_.changedMark() ? qs(texts::text(texts::Msg::ChangedMark)) : QString());
     if (changes & EditorState::Invert) {
         const QSignalBlocker block(m_rev);
         m_rev->setChecked(state_.invert());
@@ -472,7 +472,7 @@ void MainWindow::fillNextSlice() {
 void MainWindow::startPreview() {
     if (!previewAction_->isChecked() || state_.busy()) return;
     const std::string command = myRegstrBox->currentText().toStdString();
-    if (command.empty() || command == texts::kInitialCommand) return leavePreview();
+    if (command.empty() || command == names::kInitialCommand) return leavePreview();
     syncFromWidgets();  // the preview runs over the text as the user edited it
     state_.preview(command, m_rev->isChecked(), [this](std::shared_ptr<const EditorState::Preview> p) { showPreview(p); });
 }
@@ -608,7 +608,7 @@ void MainWindow::Form_Resize() {
 // opens it whole, with the details a failure brought (a filter's error output).
 void MainWindow::showStatus() {
     // A count's line also says how it counts (the menu bar shows no tooltips).
-    showOnStatusLine(qs(state_.status()), statusIsCount_ ? "\n" + qs(texts::kCountTip) : QString());
+    showOnStatusLine(qs(state_.status()), statusIsCount_ ? "\n" + qs(texts::text(texts::Msg::CountTip)) : QString());
 }
 
 void MainWindow::showOnStatusLine(const QString& full, const QString& moreOnHover) {
@@ -623,7 +623,7 @@ void MainWindow::jotai_Click() {
     const Outcome& o = state_.lastOutcome();
     if (!o.details.empty() && o.message == state_.status()) text += "\n\n" + qs(o.details);
     if (text.isEmpty()) return;
-    QMessageBox box(QMessageBox::Information, qs(texts::kAppTitle), qs(state_.status()), QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Information, qs(names::kAppTitle), qs(state_.status()), QMessageBox::Ok, this);
     if (!o.details.empty() && o.message == state_.status()) box.setDetailedText(qs(o.details));
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.exec();
@@ -691,7 +691,7 @@ void MainWindow::MenuGuide_Click() {
 
 void MainWindow::MenuAbout_Click() {
     showOnce(about_, [this] {
-        auto* about = new dialogs::AboutWindow(qs(texts::kAppTitle), KAKIKAE_VERSION_MAJOR, KAKIKAE_VERSION_MINOR,
+        auto* about = new dialogs::AboutWindow(qs(names::kAppTitle), KAKIKAE_VERSION_MAJOR, KAKIKAE_VERSION_MINOR,
                                                KAKIKAE_VERSION_PATCH, nullptr);
         connect(about, &dialogs::AboutWindow::systemInfoRequested, this, [this] { state_.startSystemInfo(); });
         return about;

@@ -6,7 +6,7 @@
 #include "convert/registry.h"
 #include "diff/line_diff.h"
 #include "kakikae_version.h"
-#include "regex/messages.h"
+#include "texts/texts.h"
 #include "platform/clipboard_keeper.h"
 #include "platform/data_folder.h"
 #include "platform/exit_cleanup.h"
@@ -192,7 +192,7 @@ kk::Outcome await(const std::function<void(kk::OutcomeHandler)>& start) {
 
 int main(int argc, char** argv) {
     // Messages in Japanese under a Japanese locale, in English otherwise.
-    kk::regex::setMessageLanguage(kk::regex::languageFromEnvironment());
+    kk::texts::setLanguage(kk::texts::languageFromEnvironment());
     Options o;
     if (const auto exit = parse(argc, argv, o)) return *exit;
     // Ended by a signal, a run leaves neither the user's text on the disk nor

@@ -1,5 +1,6 @@
 // Both operations walk the lines once, comparing each with the one before.
 #include "convert/duplicates.h"
+#include "texts/texts.h"
 
 #include "convert/reverse_count.h"
 #include "platform/big_buffer.h"
@@ -62,11 +63,11 @@ DuplicateResult exJufuku(std::string_view text) { return scan(text, true); }
 
 std::string duplicateStatus(const DuplicateResult& r, bool extracting) {
     switch (r.outcome) {
-        case DuplicateResult::Outcome::OneLine: return "中断！　１行しかありません";
-        case DuplicateResult::Outcome::NoDuplicates: return "重複行はありませんでした";
+        case DuplicateResult::Outcome::OneLine: return texts::text(texts::Msg::OneLineOnly);
+        case DuplicateResult::Outcome::NoDuplicates: return texts::text(texts::Msg::NoDuplicates);
         case DuplicateResult::Outcome::Found: break;
     }
-    return formatCount(r.count) + (extracting ? "行、重複行がありました" : "行の重複行を削除しました");
+    return texts::message(extracting ? texts::Msg::DuplicatesFound : texts::Msg::DuplicatesDeleted, formatCount(r.count));
 }
 
 }  // namespace kk::convert

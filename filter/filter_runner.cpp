@@ -3,6 +3,7 @@
 
 #include "platform/file_store.h"
 #include "platform/text_codec.h"
+#include "texts/texts.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -87,12 +88,11 @@ Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::
                                 const FilterSetup& setup) {
     FilterJob job;
     job.dir = std::make_unique<PrivateDir>();
-    if (!job.dir->ok()) return Error{"コマンド用の一時フォルダを作れませんでした。テキストはそのままです", -1, ErrorKind::Fault};
+    if (!job.dir->ok()) return Error{texts::text(texts::Msg::FilterNoFolder), -1, ErrorKind::Fault};
     const std::string input = job.dir->file("kke0.tmp");
     job.outputPath = job.dir->file("kke1.tmp");
     if (SaveTmpData(input, text) != 0)
-        return Error{"コマンドの入力ファイルを書き込めませんでした (ディスクの空きを確認してください)。テキストはそのままです: " +
-                         input, -1, ErrorKind::Fault};
+        return Error{texts::message(texts::Msg::FilterInputUnwritable, input), -1, ErrorKind::Fault};
 
     ProcessRequest& r = job.request;
     r.program = commandInterpreter();
@@ -113,22 +113,22 @@ Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::
 }
 
 TextResult collectFilterResult(const FilterJob& job, const ProcessOutcome& o) {
-    if (!o.started) return Error{"コマンドを起動できませんでした: " + o.startError, -1, ErrorKind::Fault};
+    if (!o.started) return Error{texts::message(texts::Msg::FilterDidNotStart, o.startError), -1, ErrorKind::Fault};
     if (o.cancelled) return Error{kFilterCancelled, -1, ErrorKind::Cancelled};
     if (o.outputTooBig)
-        return Error{"コマンドの出力が大きすぎるので止めました (" + std::to_string(job.request.capBytes >> 20) +
-                         " MB を超えました)。テキストはそのままです", -1, ErrorKind::Fault};
+        return Error{texts::message(texts::Msg::FilterOutputTooBig, std::to_string(job.request.capBytes >> 20)), -1,
+                     ErrorKind::Fault};
     if (o.crashed)
-        return Error{"コマンドが異常終了しました" + (o.errorOutput.empty() ? "" : ": " + firstLine(o.errorOutput)), -1,
+        return Error{texts::message(texts::Msg::FilterCrashed, o.errorOutput.empty() ? "" : ": " + firstLine(o.errorOutput)), -1,
                      ErrorKind::Fault, firstLines(o.errorOutput, 50)};
     if (o.exitCode != 0) {
-        const std::string failed = "コマンドが失敗しました (終了コード " + std::to_string(o.exitCode) + ")";
+        const std::string code = std::to_string(o.exitCode);
         if (const std::string why = firstLine(o.errorOutput); !why.empty())
-            return Error{failed + ": " + why, -1, ErrorKind::Fault, firstLines(o.errorOutput, 50)};
+            return Error{texts::message(texts::Msg::FilterFailed, code) + ": " + why, -1, ErrorKind::Fault, firstLines(o.errorOutput, 50)};
         // A failing command that printed nothing gives no text to take: the
         // working text stays (an empty result is only that of a success).
         Text output = getTextFile(job.outputPath);
-        if (output.empty()) return Error{failed + "。テキストはそのままです", -1, ErrorKind::Fault};
+        if (output.empty()) return Error{texts::message(texts::Msg::FilterFailedKept, code), -1, ErrorKind::Fault};
         return output;
     }
     return getTextFile(job.outputPath);

@@ -82,24 +82,6 @@ public:
     virtual bool startProgram(const std::string& program, const std::vector<std::string>& args) = 0;
 };
 
-// Which family of the older desktop we run on. Every platform we build for
-// is the modern (NT) family, whose editors open any size of file: the
-// programs inject none (the model takes that as modern); the model's tests
-// inject the other family to keep its 64 KB question working.
-class SystemFamily {
-public:
-    virtual ~SystemFamily() = default;
-    virtual bool isNtPlatform() = 0;
-};
-
-// The read-only registry of the older desktop; answers "not found" where there is none.
-class Registry {
-public:
-    virtual ~Registry() = default;
-    virtual std::optional<std::string> readString(std::uint32_t root, const std::string& keyPath,
-                                                  const std::string& valueName) = 0;
-};
-
 struct ProcessRequest {
     std::string program;
     std::vector<std::string> arguments;

@@ -12,12 +12,4 @@ public:
     bool startProgram(const std::string& program, const std::vector<std::string>& args) override;
 };
 
-// No registry on this desktop: every value reads as not found.
-class NoRegistry final : public Registry {
-public:
-    std::optional<std::string> readString(std::uint32_t, const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-};
-
 }  // namespace kk

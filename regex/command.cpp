@@ -2,9 +2,13 @@
 #include "regex/command.h"
 
 #include "platform/text_codec.h"
-#include "regex/messages.h"
+#include "texts/texts.h"
 
 namespace kk::regex {
+
+using texts::Msg;
+using texts::message;
+using texts::patternErrorText;
 
 std::int64_t columnOf(std::string_view text, std::size_t byteOffset) {
     return codePointCount(text.substr(0, std::min(byteOffset, text.size())));

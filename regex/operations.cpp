@@ -4,7 +4,7 @@
 #include "platform/big_buffer.h"
 #include "platform/text_codec.h"
 #include "regex/command.h"
-#include "regex/messages.h"
+#include "texts/texts.h"
 #include "regex/pattern.h"
 #include "regex/replacement.h"
 #include "regex/translit.h"
@@ -15,6 +15,10 @@
 #include <optional>
 
 namespace kk::regex {
+
+using texts::Msg;
+using texts::message;
+using texts::patternErrorText;
 
 namespace {
 

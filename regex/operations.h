@@ -5,6 +5,7 @@
 
 #include "diff/changes.h"
 #include "platform/result.h"
+#include "texts/texts.h"
 
 #include <atomic>
 #include <cstdint>
@@ -14,13 +15,11 @@ namespace kk::regex {
 
 // A cancel flag that long loops look at now and then; null means "never".
 using CancelFlag = const std::atomic<bool>*;
-inline constexpr const char* kCancelledMessage = "cancelled";
 // A result past this is a runaway (s/x/<10,000 y>/g over a big text), not a
 // text to work on: the operation stops, the same bound as a filter's output.
 inline constexpr std::size_t kMaxOutputBytes = std::size_t{1} << 30;
-inline constexpr const char* kOutputTooBigMessage = "結果が大きすぎるので止めました (1024 MB を超えました)。テキストはそのままです";
-inline Error cancelledError() { return Error{kCancelledMessage, -1, ErrorKind::Cancelled}; }
-inline Error outputTooBigError() { return Error{kOutputTooBigMessage, -1, ErrorKind::Fault}; }
+inline Error cancelledError() { return Error{texts::text(texts::Msg::Cancelled), -1, ErrorKind::Cancelled}; }
+inline Error outputTooBigError() { return Error{texts::text(texts::Msg::OutputTooBig), -1, ErrorKind::Fault}; }
 
 // The engine's entry points, on whole commands. With a `report`, they also
 // tell what they changed: each replacement's span (s///), each translated

@@ -2,11 +2,15 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include "regex/pattern.h"
 
-#include "regex/messages.h"
+#include "texts/texts.h"
 
 #include <pcre2.h>
 
 namespace kk::regex {
+
+using texts::Msg;
+using texts::message;
+using texts::patternErrorText;
 
 namespace {
 

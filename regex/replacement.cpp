@@ -3,7 +3,7 @@
 
 #include "platform/text_codec.h"
 #include "regex/command.h"
-#include "regex/messages.h"
+#include "texts/texts.h"
 
 #include <unicode/ucasemap.h>
 #include <unicode/uchar.h>
@@ -11,6 +11,10 @@
 #include <memory>
 
 namespace kk::regex {
+
+using texts::Msg;
+using texts::message;
+using texts::patternErrorText;
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include "regex/translit.h"
 
 #include "platform/text_codec.h"
-#include "regex/messages.h"
+#include "texts/texts.h"
 #include "regex/operations.h"
 #include "regex/replacement.h"
 
@@ -13,6 +13,10 @@
 #include <vector>
 
 namespace kk::regex {
+
+using texts::Msg;
+using texts::message;
+using texts::patternErrorText;
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The built-in conversion, duplicate-line and count menu operations on the model.
-#include "app/texts.h"
+#include "texts/texts.h"
 #include "fakes.h"
 
 #include <gtest/gtest.h>
@@ -45,8 +45,8 @@ TEST(Conversion, KanaAndReverseGoThroughOutTotxtBox) {
         EXPECT_EQ(r.state.beforeText(), c.in);
         EXPECT_EQ(r.state.afterText(), c.out);
         EXPECT_FALSE(r.state.changedMark());
-        EXPECT_EQ(seen.statuses, (std::vector<std::string>{texts::kStatusRunning, texts::kStatusAfter,
-                                                          texts::kStatusDone}));
+        EXPECT_EQ(seen.statuses, (std::vector<std::string>{texts::text(texts::Msg::StatusRunning), texts::text(texts::Msg::StatusAfter),
+                                                          texts::text(texts::Msg::StatusDone)}));
         EXPECT_TRUE(r.state.history().empty());  // conversions are not commands
     }
 }
@@ -102,8 +102,8 @@ TEST(Conversion, EveryLabelOnOneSample) {
         EXPECT_EQ(r.state.beforeText(), in) << c.label;
         EXPECT_EQ(r.state.afterText(), c.out) << c.label;
         EXPECT_FALSE(r.state.changedMark()) << c.label;
-        EXPECT_EQ(seen.statuses, (std::vector<std::string>{texts::kStatusRunning, texts::kStatusAfter,
-                                                          texts::kStatusDone}))
+        EXPECT_EQ(seen.statuses, (std::vector<std::string>{texts::text(texts::Msg::StatusRunning), texts::text(texts::Msg::StatusAfter),
+                                                          texts::text(texts::Msg::StatusDone)}))
             << c.label;
         EXPECT_TRUE(r.state.history().empty()) << c.label;  // conversions are not commands
     }
@@ -126,7 +126,7 @@ TEST(Conversion, FailedFilterKeepsTheText) {
     ::setenv("PATH", path.c_str(), 1);
     EXPECT_EQ(r.state.workingText(), "b\na\n");
     EXPECT_EQ(r.state.beforeText(), "");
-    EXPECT_NE(r.state.status(), texts::kStatusDone);
+    EXPECT_NE(r.state.status(), texts::text(texts::Msg::StatusDone));
     EXPECT_NE(r.state.status().find("sortf"), std::string::npos) << r.state.status();
 }
 

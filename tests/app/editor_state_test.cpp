@@ -1,5 +1,5 @@
 // Start-up, clipboard transfer, views and the lists through fake ports.
-#include "app/texts.h"
+#include "texts/texts.h"
 #include "fakes.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +20,7 @@ TEST(StartUp, LoadsClipboardListsAndCommand) {
     r.state.formLoad();
     EXPECT_EQ(r.state.workingText(), "line1\nline2");
     EXPECT_EQ(r.state.startClip(), "line1\nline2");
-    EXPECT_EQ(r.state.status(), texts::kStatusClipboard);
+    EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusClipboard));
     EXPECT_EQ(r.state.history(), (V{"c", "b", "a"}));
     EXPECT_EQ(r.state.favourites(), (V{"【コメント】 s/x/y/gk"}));
     EXPECT_EQ(r.state.commandLine(), "s///gk");
@@ -52,7 +52,7 @@ TEST(StartUp, SizeCheckAtFiftyThousandBytes) {
                   "履歴ファイルのサイズが50Kを超えています。\r\n整理すると起動が速くなります。\r\n"
                   "kakikaeを起動してからOptionでも編集できます\r\n整理しますか？");
         EXPECT_EQ(r.prompt.shown[0].buttons, Prompt::Buttons::YesNo);
-        EXPECT_EQ(r.prompt.shown[1].text, texts::kEditDoneHold);
+        EXPECT_EQ(r.prompt.shown[1].text, texts::text(texts::Msg::EditDoneHold));
         EXPECT_EQ(r.desktop.opened, (V{"/data/kakikae1.ini"}));
     }
 }
@@ -69,46 +69,13 @@ TEST(StartUp, SizeCheckGoesOnWhenNoEditorOpens) {
     EXPECT_EQ(r.state.favourites().size(), 1u);  // start-up went on
 }
 
-// The older desktop family offers its big-file editor for list files of
-// 64,000 bytes and more; the modern one (ours) opens every file directly.
-TEST(ListFiles, BigFileQuestionOnTheOlderFamily) {
-    const std::string path = "/data/kakikae0.ini";
-    const std::string wordpadKey = "Wordpad.Document.1\\Protocol\\StdFileEditing\\Server";
-    const struct {
-        bool nt;
-        std::size_t size;
-        std::vector<Prompt::Answer> answers;
-        bool hasWordpad;
-        std::vector<std::string> opened;
-        std::size_t questions;
-    } cases[] = {
-        {true, 100'000, {}, true, {path}, 0},
-        {false, 63'999, {}, true, {path}, 0},
-        {false, 64'000, {Prompt::Answer::Yes}, true, {"C:\\wordpad.exe " + path}, 1},
-        {false, 64'000, {Prompt::Answer::No}, true, {path}, 1},
-        {false, 64'000, {Prompt::Answer::Cancel}, true, {}, 1},
-        {false, 64'000, {Prompt::Answer::Yes}, false, {}, 2},  // then "wordpadがインストールされているか確認してください。"
-    };
-    for (const auto& c : cases) {
-        Rig r;
-        r.family.nt = c.nt;
-        if (c.hasWordpad) r.registry.values[wordpadKey] = "C:\\wordpad.exe";
-        r.files.files[path] = std::string(c.size, 'x');
-        r.prompt.answers.assign(c.answers.begin(), c.answers.end());
-        r.state.openListFile("kakikae0.ini");
-        EXPECT_EQ(r.desktop.opened, c.opened) << c.size;
-        ASSERT_EQ(r.prompt.shown.size(), c.questions) << c.size;
-        if (c.questions >= 1) {
-            EXPECT_EQ(r.prompt.shown[0].text,
-                      "ファイルサイズが64Kを超えています。wordpadで開きますか？\r\n"
-                      "Noを選択すると関連づけられたエディタで開きます。\r\n"
-                      "ただし､64K以上を編集できないエディタだと落ちる可能性があります｡ ");
-            EXPECT_EQ(r.prompt.shown[0].buttons, Prompt::Buttons::YesNoCancel);
-        }
-        if (c.questions == 2) {
-            EXPECT_EQ(r.prompt.shown[1].text, "wordpadがインストールされているか確認してください。");
-        }
-    }
+// Every list file opens directly in the desktop's editor, whatever its size.
+TEST(ListFiles, BigFilesOpenDirectly) {
+    Rig r;
+    r.files.files["/data/kakikae0.ini"] = std::string(100'000, 'x');
+    r.state.openListFile("kakikae0.ini");
+    EXPECT_EQ(r.desktop.opened, (std::vector<std::string>{"/data/kakikae0.ini"}));
+    EXPECT_TRUE(r.prompt.shown.empty());
 }
 
 TEST(Desktop, HelpHomePageFolderAndSystemInfo) {
@@ -116,7 +83,7 @@ TEST(Desktop, HelpHomePageFolderAndSystemInfo) {
     r.state.openHelp();
     r.state.openHomePage();
     r.state.openDataFolder();
-    EXPECT_EQ(r.desktop.opened, (V{"/opt/kakikae/bin/kakikae.html", texts::kHomePage, "/data"}));
+    EXPECT_EQ(r.desktop.opened, (V{"/opt/kakikae/bin/kakikae.html", names::kHomePage, "/data"}));
     // No system-information program on PATH: the message, nothing started.
     const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
     ::setenv("PATH", "/nonexistent", 1);
@@ -151,21 +118,21 @@ TEST(Clipboard, LoadCopyBackAndViews) {
     r.state.markChanged();
     r.state.showStartClip();
     EXPECT_EQ(r.state.workingText(), "start");
-    EXPECT_EQ(r.state.status(), texts::kStatusStartClip);
+    EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusStartClip));
     EXPECT_TRUE(r.state.changedMark());  // the start-up view keeps the mark
     r.state.showBefore();                 // before the first run: empty
     EXPECT_EQ(r.state.workingText(), "");
-    EXPECT_EQ(r.state.status(), texts::kStatusBefore);
+    EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusBefore));
     EXPECT_FALSE(r.state.changedMark());
     r.state.showAfter();
     EXPECT_EQ(r.state.workingText(), "");
-    EXPECT_EQ(r.state.status(), texts::kStatusAfter);
+    EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusAfter));
 
     r.state.setWorkingTextFromView("out\nput\n");
     r.state.markChanged();
     r.state.copyBack();
     EXPECT_EQ(r.clipboard.text, "out\nput\n");  // the platform's line ends
-    EXPECT_EQ(r.state.status(), texts::kStatusClipboard);
+    EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusClipboard));
     EXPECT_FALSE(r.state.changedMark());
     r.state.setWorkingTextFromView("");
     r.state.copyBack();

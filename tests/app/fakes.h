@@ -98,22 +98,6 @@ public:
     }
 };
 
-class FakeFamily final : public SystemFamily {
-public:
-    bool nt = true;
-    bool isNtPlatform() override { return nt; }
-};
-
-class FakeRegistry final : public Registry {
-public:
-    std::map<std::string, std::string> values;  // key path → default value
-    std::optional<std::string> readString(std::uint32_t, const std::string& key, const std::string&) override {
-        const auto it = values.find(key);
-        if (it == values.end()) return std::nullopt;
-        return it->second;
-    }
-};
-
 // Background work held until the test lets it go, so a cancel or a newer
 // request can come in between.
 class HeldTasks final : public TaskRunner {
@@ -145,13 +129,10 @@ struct Rig {
     FakeDesktop desktop;
     QtProcessRunner processes;
     InlineTaskRunner tasks;
-    FakeFamily family;
-    FakeRegistry registry;
     EditorState state;
     // `helpers`: the folder put on a filter's PATH (our sortf lives in the build's bin).
     explicit Rig(std::string helpers = "")
-        : state(Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder("/data"), std::move(helpers),
-                         &family, &registry}) {}
+        : state(Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder("/data"), std::move(helpers)}) {}
 
     std::string history() { return files.files["/data/kakikae1.ini"]; }
     // Runs the command line and waits for the run to end (a filter ends later).

@@ -3,7 +3,7 @@
 // list files that are no list, filters that run away, hang or write bytes
 // that are no text. Whatever happens the model keeps going, keeps the
 // working text and says what went wrong.
-#include "app/texts.h"
+#include "texts/texts.h"
 #include "platform/file_store.h"
 #include "platform/private_dir.h"
 #include "platform/text_codec.h"
@@ -46,8 +46,8 @@ struct DiskRig {
     InlineTaskRunner tasks;
     EditorState state;
     explicit DiskRig(const std::string& folder, std::int64_t maxFilterOutput = filter::kMaxFilterOutputBytes)
-        : state(Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder(folder), "", nullptr,
-                         nullptr, maxFilterOutput}) {}
+        : state(Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder(folder), "",
+                         maxFilterOutput}) {}
     void run(const std::string& command) {
         state.setCommandLineFromView(command);
         bool done = false;
@@ -65,7 +65,7 @@ TEST(Faults, UnreachableClipboardKeepsTheText) {
     r.clipboard.reachable = false;
     r.clipboard.takesText = false;
     r.state.formLoad();  // start-up goes on: lists and the initial command
-    EXPECT_EQ(r.state.commandLine(), texts::kInitialCommand);
+    EXPECT_EQ(r.state.commandLine(), names::kInitialCommand);
     r.state.setWorkingTextFromView("mine");
     r.state.markChanged();
 
@@ -73,12 +73,12 @@ TEST(Faults, UnreachableClipboardKeepsTheText) {
     r.state.loadClipboard([&](const Outcome& o) { ok = o.ok(); });
     EXPECT_FALSE(ok);
     EXPECT_EQ(r.state.workingText(), "mine");
-    EXPECT_EQ(r.state.status(), texts::kClipboardUnreadable);
+    EXPECT_EQ(r.state.status(), texts::text(texts::Msg::ClipboardUnreadable));
 
     ok = true;
     r.state.copyBack([&](const Outcome& o) { ok = o.ok(); });
     EXPECT_FALSE(ok);
-    EXPECT_EQ(r.state.status(), texts::kClipboardUnwritable);
+    EXPECT_EQ(r.state.status(), texts::text(texts::Msg::ClipboardUnwritable));
     EXPECT_TRUE(r.state.changedMark());  // not sent anywhere, so still unsaved
 
     r.state.setCommandLineFromView("s/m/M/");
@@ -91,7 +91,7 @@ TEST(Faults, UnreachableClipboardKeepsTheText) {
     r.clipboard.text = "from clip";
     r.state.oneShot();
     EXPECT_EQ(r.state.workingText(), "froM clip");
-    EXPECT_EQ(r.state.status(), texts::kClipboardUnwritable);
+    EXPECT_EQ(r.state.status(), texts::text(texts::Msg::ClipboardUnwritable));
 }
 
 TEST(Faults, OneShotKeepsAFailureOnTheStatusLine) {
@@ -118,7 +118,7 @@ TEST(Faults, ClipboardOfTwoHundredMegabytes) {
     r.state.formLoad();
     EXPECT_EQ(r.state.startClip().size(), big.size());
     r.run("s/ASCII/ascii/g");
-    ASSERT_EQ(r.state.status(), texts::kStatusDone);
+    ASSERT_EQ(r.state.status(), texts::text(texts::Msg::StatusDone));
     EXPECT_EQ(r.state.beforeText().size(), r.state.startClip().size());
     r.state.copyBack();
     EXPECT_EQ(r.clipboard.text.size(), big.size());
@@ -185,7 +185,7 @@ TEST(Faults, ListFilesThatAreNoLists) {
     r.state.formLoad();
     EXPECT_TRUE(r.state.history().empty());
     EXPECT_EQ(r.state.favourites(), (V{"m/x/", "", "s/a/b/"}));  // NUL bytes dropped
-    EXPECT_EQ(r.state.commandLine(), texts::kInitialCommand);
+    EXPECT_EQ(r.state.commandLine(), names::kInitialCommand);
 
     // A device under the list's name is not read (it would never end).
     PrivateDir dev;
@@ -224,7 +224,7 @@ TEST(Faults, FilterWritingFiveHundredMegabytes) {
     Rig r;
     r.state.setWorkingTextFromView("x");
     r.run("yes 'テキストの行 and forty-nine bytes, all told' | head -c 500000000");  // 50 bytes a line
-    ASSERT_EQ(r.state.status(), texts::kStatusDone);
+    ASSERT_EQ(r.state.status(), texts::text(texts::Msg::StatusDone));
     EXPECT_EQ(r.state.workingText().size(), 500'000'000u);
     EXPECT_EQ(r.state.beforeText(), "x");
 }
@@ -236,7 +236,7 @@ TEST(Faults, BytesThatAreNoTextFromAFilter) {
     Rig r;
     r.state.setWorkingTextFromView("keep");
     r.run("printf 'ok\\n\\377\\376\\200bad\\n\\343\\201\\n'");
-    ASSERT_EQ(r.state.status(), texts::kStatusDone);
+    ASSERT_EQ(r.state.status(), texts::text(texts::Msg::StatusDone));
     const std::string bytes = "ok\n\xff\xfe\x80" "bad\n\xe3\x81\n";
     EXPECT_EQ(r.state.workingText(), bytes);
     r.run("s/zzz/y/g");

@@ -1,7 +1,7 @@
 // The window over the model with fake ports: names, captions, tooltips, the
 // command-line keys and the round trip of the working text through the widget.
 #include "app/main_window.h"
-#include "app/texts.h"
+#include "texts/texts.h"
 #include "convert/registry.h"
 #include "kakikae_version.h"
 #include "dialogs/multiline_form.h"
@@ -50,9 +50,9 @@ TEST(Window, CaptionsAndTooltips) {
         ASSERT_NE(w, nullptr) << b.name;
         EXPECT_EQ(w->text(), QString::fromUtf8(b.caption)) << b.name;
     }
-    EXPECT_EQ(r.window.control("myIchigeki")->toolTip(), QString::fromUtf8(texts::kOneShotTip));
-    EXPECT_EQ(r.window.control("multilineCmd")->toolTip(), QString::fromUtf8(texts::kMultilineTip));
-    EXPECT_EQ(r.window.control("Label1")->toolTip(), QString::fromUtf8(texts::kEditListTip));
+    EXPECT_EQ(r.window.control("myIchigeki")->toolTip(), QString::fromUtf8(texts::text(texts::Msg::OneShotTip)));
+    EXPECT_EQ(r.window.control("multilineCmd")->toolTip(), QString::fromUtf8(texts::text(texts::Msg::MultilineTip)));
+    EXPECT_EQ(r.window.control("Label1")->toolTip(), QString::fromUtf8(texts::text(texts::Msg::EditListTip)));
     EXPECT_EQ(r.label("Label1"), QString::fromUtf8("正規表現/　Filterｺﾏﾝﾄﾞ"));
     EXPECT_EQ(r.command()->currentText(), "s///gk");
 }
@@ -68,7 +68,7 @@ TEST(Window, TypingMarksChangedAndEnterRuns) {
     r.command()->setEditText("s/b/B/");
     QTest::keyClick(r.command(), Qt::Key_Return);  // where a real keyboard's keys arrive
     // The run goes to a worker; wait for it.
-    for (int i = 0; i < 200 && r.state.status() != texts::kStatusDone; ++i) QTest::qWait(10);
+    for (int i = 0; i < 200 && r.state.status() != texts::text(texts::Msg::StatusDone); ++i) QTest::qWait(10);
     EXPECT_EQ(r.state.workingText().find('B') != std::string::npos, true);
     EXPECT_EQ(r.label("manualHenko"), "");
     EXPECT_EQ(r.command()->count(), 1);  // recorded once, no line break added
@@ -208,7 +208,7 @@ TEST(Window, HelpMenuWindowsAndDesktop) {
     }
     r.window.menuAction("gotokakikaeHP")->trigger();
     r.window.menuAction("menu_explorer")->trigger();
-    EXPECT_EQ(r.desktop.opened, (std::vector<std::string>{texts::kHomePage, "/data"}));
+    EXPECT_EQ(r.desktop.opened, (std::vector<std::string>{names::kHomePage, "/data"}));
 }
 
 // The whole menu bar from its map: menu, item, caption; every item exists,
@@ -576,9 +576,9 @@ TEST(Window, OpeningSomethingOutsideSaysWhenItFails) {
     r.window.menu_explorer_Click();
     r.window.MenuHelpindex_Click();
     ASSERT_EQ(r.prompt.shown.size(), 3u);
-    EXPECT_NE(r.prompt.shown[0].text.find(texts::kHomePage), std::string::npos);
+    EXPECT_NE(r.prompt.shown[0].text.find(names::kHomePage), std::string::npos);
     EXPECT_NE(r.prompt.shown[1].text.find("/data"), std::string::npos);
-    EXPECT_NE(r.prompt.shown[2].text.find(texts::kHelpFileName), std::string::npos);
+    EXPECT_NE(r.prompt.shown[2].text.find(names::kHelpFileName), std::string::npos);
 }
 
 }  // namespace

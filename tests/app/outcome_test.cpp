@@ -1,7 +1,7 @@
 // Every model operation ends in one outcome, and only a done one replaces the
 // working text; failures keep it, and nothing is copied over a clipboard
 // that held no text or after a run that failed.
-#include "app/texts.h"
+#include "texts/texts.h"
 #include "fakes.h"
 #include "platform/qt_task_runner.h"
 #include "regex/operations.h"
@@ -101,7 +101,7 @@ TEST(Outcome, ClipboardWithoutTextOrUnreachable) {
         EXPECT_EQ(await(r, [&](OutcomeHandler d) { r.state.loadClipboard(std::move(d)); }).kind, c.load) << c.name;
         if (!c.hasText) {
             EXPECT_EQ(r.state.workingText(), "") << c.name;  // as any load: the text of the clipboard, none
-            EXPECT_EQ(r.state.status(), texts::kStatusClipboard) << c.name;
+            EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusClipboard)) << c.name;
         }
         EXPECT_EQ(await(r, [&](OutcomeHandler d) { r.state.copyBack(std::move(d)); }).kind, c.copy) << c.name;
     }
@@ -112,7 +112,7 @@ TEST(Outcome, LoadSaysWhenThePlatformReplacedBytes) {
     r.clipboard.text = "a\xEF\xBF\xBD";
     r.clipboard.replaced = true;
     EXPECT_TRUE(await(r, [&](OutcomeHandler d) { r.state.loadClipboard(std::move(d)); }).ok());
-    EXPECT_EQ(r.state.status(), texts::kClipboardHadReplacements);
+    EXPECT_EQ(r.state.status(), texts::text(texts::Msg::ClipboardHadReplacements));
 }
 
 // The one-shot copies back only what a run made of a text it loaded.
@@ -178,7 +178,7 @@ TEST(Outcome, ExceptionInTheWorkIsAFailure) {
     state.loadClipboard([&](const Outcome& o) { got = o; });
     ASSERT_TRUE(got);
     EXPECT_EQ(got->kind, K::Failed);
-    EXPECT_EQ(got->message, texts::kOutOfMemory);
+    EXPECT_EQ(got->message, texts::text(texts::Msg::OutOfMemory));
     EXPECT_EQ(state.workingText(), "mine");
     EXPECT_FALSE(state.busy());
 }
@@ -192,7 +192,7 @@ TEST(Outcome, RunawayReplaceIsStopped) {
     r.state.setCommandLineFromView("s/x/" + std::string(1000, 'y') + "/g");
     const Outcome o = await(r, [&](OutcomeHandler d) { r.state.run(std::move(d)); });
     EXPECT_EQ(o.kind, K::Failed);
-    EXPECT_EQ(o.message, regex::kOutputTooBigMessage);
+    EXPECT_EQ(o.message, texts::text(texts::Msg::OutputTooBig));
     EXPECT_TRUE(r.state.workingText() == text);
 }
 
@@ -209,7 +209,7 @@ TEST(Outcome, CommandWithALineBreakStaysOutOfTheHistoryFile) {
 TEST(Outcome, CommandLineRunsLeaveTheHistoryAlone) {
     Rig r;
     EditorState quiet(Services{r.clipboard, r.files, r.prompt, r.desktop, r.processes, r.tasks, DataFolder("/data"),
-                               "", nullptr, nullptr, filter::kMaxFilterOutputBytes, false});
+                               "", filter::kMaxFilterOutputBytes, false});
     quiet.setCommandLineFromView("s/a/b/");
     quiet.run();
     EXPECT_TRUE(quiet.history().empty());

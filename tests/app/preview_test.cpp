@@ -1,6 +1,6 @@
 // The preview (a result shown, nothing taken), the change spans after every
 // kind of operation, and the runs that can be undone.
-#include "app/texts.h"
+#include "texts/texts.h"
 #include "diff/line_diff.h"
 #include "fakes.h"
 
@@ -69,7 +69,7 @@ TEST(Preview, ShowsWithoutTaking) {
     const auto bad = previewOf(r, "s/ab(/x/");
     EXPECT_EQ(bad->outcome.column, 5);
     const auto matched = previewOf(r, "m/x/");
-    EXPECT_EQ(matched->outcome.message, "1" + std::string(texts::kPreviewLines));
+    EXPECT_EQ(matched->outcome.message, "1" + std::string(texts::text(texts::Msg::PreviewLines)));
 }
 
 TEST(Preview, ANewKeyOvertakesTheOldOne) {
@@ -129,7 +129,7 @@ TEST(Undo, RunsCanBeUndoneAndRedone) {
     EXPECT_EQ(r.state.workingText(), "C");
     r.state.undoRun();
     EXPECT_EQ(r.state.workingText(), "c");
-    EXPECT_EQ(r.state.status(), std::string(texts::kUndone) + " (3/4)");
+    EXPECT_EQ(r.state.status(), std::string(texts::text(texts::Msg::Undone)) + " (3/4)");
     r.state.undoRun();
     r.state.undoRun();
     EXPECT_EQ(r.state.workingText(), "a");
@@ -138,7 +138,7 @@ TEST(Undo, RunsCanBeUndoneAndRedone) {
     EXPECT_EQ(r.state.workingText(), "a");
     r.state.redoRun();
     EXPECT_EQ(r.state.workingText(), "b");
-    EXPECT_EQ(r.state.status(), std::string(texts::kRedone) + " (2/4)");
+    EXPECT_EQ(r.state.status(), std::string(texts::text(texts::Msg::Redone)) + " (2/4)");
     r.run("s/b/x/");  // a new run drops what could be redone
     EXPECT_FALSE(r.state.canRedoRun());
     r.state.undoRun();

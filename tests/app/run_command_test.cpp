@@ -1,6 +1,6 @@
 // The run command: classification, checks, anchors, output, history, one-shot,
 // and filters through the real process layer.
-#include "app/texts.h"
+#include "texts/texts.h"
 #include "fakes.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +44,7 @@ TEST(Run, RefusedCommandChangesNothing) {
         r.state.setWorkingTextFromView("text");
         r.run(cmd);
         ASSERT_EQ(r.prompt.shown.size(), 1u) << cmd;
-        EXPECT_EQ(r.prompt.shown[0].text, texts::kCheckCommand);
+        EXPECT_EQ(r.prompt.shown[0].text, texts::text(texts::Msg::CheckCommand));
         EXPECT_EQ(r.prompt.shown[0].icon, Prompt::Icon::Error);
         EXPECT_EQ(r.state.workingText(), "text");
         EXPECT_EQ(r.state.status(), "");
@@ -60,7 +60,7 @@ TEST(Run, RegexRunSetsTextsStatusAndHistory) {
     EXPECT_EQ(r.state.workingText(), "baz\nbar baz\n");
     EXPECT_EQ(r.state.beforeText(), "foo\nbar foo\n");
     EXPECT_EQ(r.state.afterText(), "baz\nbar baz\n");
-    EXPECT_EQ(r.state.status(), texts::kStatusDone);
+    EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusDone));
     EXPECT_FALSE(r.state.changedMark());
     EXPECT_EQ(r.state.history(), (V{"s/foo/baz/g"}));
     EXPECT_EQ(r.history(), "s/foo/baz/g\r\n");
@@ -84,7 +84,7 @@ TEST(Run, DispatchesByKind) {
         r.state.setWorkingTextFromView(c.text);
         r.run(c.cmd);
         EXPECT_EQ(r.state.workingText(), c.result) << c.cmd;
-        EXPECT_EQ(r.state.status(), texts::kStatusDone) << c.cmd;
+        EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusDone)) << c.cmd;
     }
 }
 
@@ -95,7 +95,7 @@ TEST(Run, EngineErrorKeepsTextAndSaysWhy) {
     r.state.setWorkingTextFromView("keep me");
     r.run("s/(/x/");
     EXPECT_EQ(r.state.workingText(), "keep me");
-    EXPECT_EQ(r.state.status(), texts::kStatusClipboard);  // as before the run
+    EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusClipboard));  // as before the run
     ASSERT_EQ(r.prompt.shown.size(), 1u);
     // The window speaks Japanese: what is wrong and where.
     EXPECT_EQ(r.prompt.shown[0].text, "パターンの誤り: 「)」がありません (4 文字目)");
@@ -128,7 +128,7 @@ TEST(Run, FilterCommand) {
     r.run("sort");
     EXPECT_EQ(r.state.workingText(), "a\nb\nc\n");
     EXPECT_EQ(r.state.beforeText(), "b\na\nc");
-    EXPECT_EQ(r.state.status(), texts::kStatusDone);
+    EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusDone));
     EXPECT_EQ(r.state.history(), (V{"sort"}));
     // The filter sees the text plus one line end: a final CR LF gives an empty first line.
     r.state.setWorkingTextFromView("b\na\n");
@@ -163,11 +163,11 @@ TEST(Run, FilterFaults) {
         r.run(c.cmd);
         if (c.fails) {
             EXPECT_EQ(r.state.workingText(), "keep") << c.cmd;
-            EXPECT_NE(r.state.status(), texts::kStatusDone) << c.cmd;
+            EXPECT_NE(r.state.status(), texts::text(texts::Msg::StatusDone)) << c.cmd;
             EXPECT_EQ(r.state.beforeText(), "") << c.cmd;
         } else {
             EXPECT_EQ(r.state.workingText(), c.result) << c.cmd;
-            EXPECT_EQ(r.state.status(), texts::kStatusDone) << c.cmd;
+            EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusDone)) << c.cmd;
         }
         EXPECT_EQ(r.state.history(), (V{c.cmd})) << c.cmd;  // recorded either way
         EXPECT_FALSE(r.state.busy());
@@ -252,7 +252,7 @@ TEST(OutTotxtBox, PutsResultAndAfterText) {
     EXPECT_EQ(r.state.workingText(), "result");
     EXPECT_EQ(r.state.afterText(), "result");
     EXPECT_EQ(r.state.beforeText(), "");
-    EXPECT_EQ(r.state.status(), texts::kStatusAfter);
+    EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusAfter));
     EXPECT_FALSE(r.state.changedMark());
     EXPECT_TRUE(r.state.history().empty());
 }

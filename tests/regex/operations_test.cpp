@@ -2,7 +2,7 @@
 // errors that keep the text.
 #include "regex/operations.h"
 #include "regex/limits.h"
-#include "regex/messages.h"
+#include "texts/texts.h"
 
 #include <gtest/gtest.h>
 
@@ -106,7 +106,7 @@ TEST(CountString, CountsOneCharacter) {
 }
 
 TEST(Errors, CarryColumnAndKeepNothing) {
-    setMessageLanguage(Language::English);
+    texts::setLanguage(texts::Language::English);
     struct { const char* command; std::int64_t column; const char* contains; } cases[] = {
         {"s/(a/b/", 4, "bad pattern"},
         {"s/a/b/q", 6, "unknown option"},
@@ -137,19 +137,19 @@ TEST(Errors, InJapaneseAndInEnglish) {
          "the pattern has no group named \"y\" (column 12)"},
     };
     for (const auto& c : cases) {
-        setMessageLanguage(Language::Japanese);
+        texts::setLanguage(texts::Language::Japanese);
         EXPECT_EQ(applyCommand(c.command, "text").error().message, c.ja);
-        setMessageLanguage(Language::English);
+        texts::setLanguage(texts::Language::English);
         EXPECT_EQ(applyCommand(c.command, "text").error().message, c.en);
     }
-    setMessageLanguage(Language::Japanese);
+    texts::setLanguage(texts::Language::Japanese);
 }
 
 TEST(Limits, CatastrophicPatternReportsTooComplex) {
     const std::string text = std::string(40, 'a') + "b";
     auto r = xRep("s/(a+)+$//", text);
     ASSERT_FALSE(r);
-    EXPECT_EQ(r.error().message, message(Msg::TooComplex));
+    EXPECT_EQ(r.error().message, texts::message(texts::Msg::TooComplex));
 }
 
 // A linear pattern over one long line needs a deep JIT stack, which grows as
@@ -171,7 +171,7 @@ TEST(Cancel, LongLoopStops) {
     const std::string text(1 << 20, 'a');
     auto r = xRep("s/a/b/g", text, &flag);
     ASSERT_FALSE(r);
-    EXPECT_EQ(r.error().message, kCancelledMessage);
+    EXPECT_EQ(r.error().message, texts::text(texts::Msg::Cancelled));
 }
 
 }  // namespace
