@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD  := build/$(PRESET)
 FUZZ_SECONDS ?= 600
 
-.PHONY: run test build asan-test tsan-test clang-test bench fuzz clean bootstrap
+.PHONY: run test build asan-test tsan-test clang-test bench fuzz clean bootstrap package install
 
 bootstrap:
 	@scripts/bootstrap
@@ -33,6 +33,15 @@ bench: build
 fuzz:
 	@scripts/bootstrap fuzz
 	@fuzz/run $(FUZZ_SECONDS)
+
+# kakikae_VERSION_amd64.deb in build/$(PRESET), checked by lintian.
+package: build
+	@cd $(BUILD) && cpack -G DEB >/dev/null && ls kakikae_*.deb
+	@lintian --no-tag-display-limit $(BUILD)/kakikae_*.deb || true
+
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf build

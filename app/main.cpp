@@ -64,15 +64,17 @@ int main(int argc, char** argv) {
     uiFont.setPointSizeF(9);
     QApplication::setFont(uiFont);
 
-    const std::string exeDir = kk::executableDirectory();
+    const kk::InstallLayout layout = kk::InstallLayout::locate(kk::executableDirectory());
     kk::QtClipboard clipboard;
     kk::LocalFileStore files;
     kk::QtPrompt prompt(kk::names::kAppTitle);
     kk::QtDesktop desktop;
     kk::QtProcessRunner processes;
     kk::QtTaskRunner tasks;
-    kk::EditorState state(kk::Services{clipboard, files, prompt, desktop, processes, tasks,
-                                       kk::DataFolder::locate(exeDir), exeDir});
+    kk::Services services{clipboard, files, prompt, desktop, processes, tasks,
+                          kk::DataFolder::locate(layout.executableDir), layout.helperDir};
+    services.docDirectory = layout.docDir;
+    kk::EditorState state(services);
     kk::MainWindow window(state);
     prompt.setParent(&window);
     window.Form_Load();
@@ -90,6 +92,6 @@ int main(int argc, char** argv) {
 
     // Our copy-back would vanish with us: hand it to a holder first.
     std::string text;
-    if (kk::ownsClipboardText(&text)) kk::handClipboardToHolder(exeDir + "/kakikae-cli", text);
+    if (kk::ownsClipboardText(&text)) kk::handClipboardToHolder(layout.commandLineTool(), text);
     return rc;
 }

@@ -6,7 +6,6 @@
 #include "convert/registry.h"
 #include "diff/line_diff.h"
 #include "kakikae_version.h"
-#include "texts/texts.h"
 #include "platform/clipboard_keeper.h"
 #include "platform/data_folder.h"
 #include "platform/exit_cleanup.h"
@@ -15,12 +14,16 @@
 #include "platform/qt_clipboard.h"
 #include "platform/qt_process_runner.h"
 #include "platform/text_codec.h"
+#include "platform/wl_clipboard.h"
+#include "texts/texts.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <unistd.h>
 #include <functional>
@@ -34,13 +37,14 @@ namespace {
 
 constexpr int kOk = 0, kFailed = 1, kUsage = 2;
 
-const char* kHelp = R"(usage: kakikae-cli [options] COMMAND
-       kakikae-cli [options] -e CMD [-e CMD ...]
-       kakikae-cli [options] --convert NAME
-       kakikae-cli [options] --count
+const char* kHelp = R"(usage: kakikae-cli [options] COMMAND [FILE...]
+       kakikae-cli [options] -e CMD [-e CMD ...] [FILE...]
+       kakikae-cli [options] --convert NAME [FILE...]
+       kakikae-cli [options] --count [FILE...]
 
-Runs one command over standard input and writes the result to standard output,
-as the window's run button would. Bytes are kept as they come: UTF-8 as it is,
+Runs one command over the files (one after the other; - is standard input),
+or standard input when none are named, and writes the result to standard
+output, as the window's run button would. Bytes are kept as they come: UTF-8 as it is,
 a whole input in CP932 (Shift_JIS) converted to UTF-8, anything else byte for
 byte (what is no text never matches and passes through unchanged).
 
@@ -54,8 +58,9 @@ byte (what is no text never matches and passes through unchanged).
                        (see --list-conversions)
   --count              print the character / line / byte count
   --invert             m// keeps the lines that do not match (the -v box)
-  --clipboard          read the system clipboard instead of standard input and
-                       put the result back on it (the one-shot button)
+  --clipboard          read the system clipboard instead of the input and put
+                       the result back on it (the one-shot button); on
+                       Wayland through wl-paste and wl-copy (wl-clipboard)
   --input-encoding=E   auto (the default), utf-8 or cp932
   --record-history     record the command in the window's history, as a run
                        of the window does (not recorded otherwise)
@@ -64,10 +69,12 @@ byte (what is no text never matches and passes through unchanged).
                        terminal unless NO_COLOR is set
   --quiet              no status message on standard error
   --list-conversions   the conversions' names and labels
+  --                   ends the options: the next argument is the COMMAND
   --help, --version
 
 Exit status: 0 done (an empty result too), 1 refused, failed or cancelled
-(nothing is written to standard output then), 2 bad usage.
+(nothing is written to standard output then, the clipboard is left alone;
+or the clipboard or a file could not be read), 2 bad usage.
 )";
 
 // Standard input going in, nothing coming out: the result is the model's
@@ -104,6 +111,7 @@ public:
 struct Options {
     std::vector<std::string> expressions;
     std::optional<std::string> command, conversion;
+    std::vector<std::string> files;
     bool invert = false, clipboard = false, count = false, quiet = false, recordHistory = false, diff = false;
     kk::InputEncoding encoding = kk::InputEncoding::Auto;
 };
@@ -119,11 +127,17 @@ std::optional<int> parse(int argc, char** argv, Options& o) {
         std::cerr << "kakikae-cli: " << why << " (see --help)\n";
         return std::optional<int>(kUsage);
     };
-    bool onlyCommand = false;
+    bool optionsEnded = false;
+    std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
+        // A command such as s/-/+/ or a file "-" is no option.
+        if (optionsEnded || a.empty() || a[0] != '-' || a == "-" || a.find('/') != std::string::npos) {
+            positional.push_back(argv[i]);
+            continue;
+        }
         std::optional<std::string> value;
-        if (!onlyCommand && a.starts_with("--") && a.find('=') != std::string::npos) {
+        if (a.starts_with("--") && a.find('=') != std::string::npos) {
             value = a.substr(a.find('=') + 1);
             a = a.substr(0, a.find('='));
         }
@@ -132,16 +146,12 @@ std::optional<int> parse(int argc, char** argv, Options& o) {
             if (i + 1 < argc) return std::string(argv[++i]);
             return std::nullopt;
         };
-        if (onlyCommand || a.empty() || a[0] != '-' || a == "-" || a.find('/') != std::string::npos) {
-            if (o.command) return usage("only one COMMAND may be given");
-            o.command = argv[i];
-            continue;
-        }
-        if (a == "--") { onlyCommand = true; continue; }
+        if (a == "--") { optionsEnded = true; continue; }
         if (a == "--help" || a == "-h") { std::cout << kHelp; return kOk; }
         if (a == "--version") { std::cout << "kakikae-cli " << KAKIKAE_VERSION << "\n"; return kOk; }
         if (a == "--list-conversions") { listConversions(); return kOk; }
         if (a == "--hold-clipboard") return kk::runClipboardHolder(argc, argv);
+        if (value && a != "--convert" && a != "--input-encoding") return usage(a + " takes no value");
         if (a == "--invert") { o.invert = true; continue; }
         if (a == "--clipboard") { o.clipboard = true; continue; }
         if (a == "--count") { o.count = true; continue; }
@@ -161,6 +171,11 @@ std::optional<int> parse(int argc, char** argv, Options& o) {
         }
         return usage("unknown option " + a);
     }
+    // Without -e, --convert or --count the first argument is the command; the rest are files.
+    auto rest = positional.begin();
+    if (o.expressions.empty() && !o.conversion && !o.count && rest != positional.end()) o.command = *rest++;
+    o.files.assign(rest, positional.end());
+    if (o.clipboard && !o.files.empty()) return usage("--clipboard takes no FILE");
     const int modes = (o.command ? 1 : 0) + (o.expressions.empty() ? 0 : 1) + (o.conversion ? 1 : 0) + (o.count ? 1 : 0);
     if (modes != 1) return usage("give one of COMMAND, -e CMD, --convert NAME or --count");
     if (o.command) {
@@ -199,27 +214,57 @@ int main(int argc, char** argv) {
     // its filter running.
     kk::cleanUpOnSignals();
 
+    auto fail = [](const std::string& why) {
+        std::cerr << "kakikae-cli: " << why << "\n";
+        return kFailed;
+    };
+    // The clipboard: a Wayland session's through wl-clipboard (a compositor
+    // gives no clipboard to a client without a focused window); X11's through
+    // Qt, which needs a display it can open.
     std::unique_ptr<QCoreApplication> app;
-    if (o.clipboard) app = std::make_unique<QGuiApplication>(argc, argv);
-    else app = std::make_unique<QCoreApplication>(argc, argv);
-
     std::unique_ptr<kk::Clipboard> clipboard;
-    if (o.clipboard) {
+    const bool wayland = o.clipboard && kk::inWaylandSession();
+    if (wayland) {
+        if (const std::string missing = kk::WlClipboard::missingTools(); !missing.empty())
+            return fail(kk::texts::message(kk::texts::Msg::CliWaylandToolsMissing, missing));
+        clipboard = std::make_unique<kk::WlClipboard>();
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    } else if (o.clipboard) {
+        const char* display = std::getenv("DISPLAY");
+        if (!display || !*display) return fail(kk::texts::text(kk::texts::Msg::CliNoClipboard));
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        // Qt ends the process when the display cannot be opened: that is exit 1 here.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
+            if (type != QtFatalMsg) return;
+            std::cerr << "kakikae-cli: " << kk::texts::text(kk::texts::Msg::CliNoClipboard) << ": "
+                      << msg.toStdString() << "\n";
+            std::_Exit(kFailed);
+        });
+        app = std::make_unique<QGuiApplication>(argc, argv);
+        qInstallMessageHandler(nullptr);
         clipboard = std::make_unique<kk::QtClipboard>();
     } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+        std::string failed;
+        const auto bytes = kk::InputBytes::fromFiles(o.files, &failed);
+        if (!bytes) {
+            const std::string why = std::strerror(errno);
+            return fail(kk::texts::message(kk::texts::Msg::CliFileUnreadable, failed.empty() ? "-" : failed, why));
+        }
         kk::DecodedAs as{};
-        std::string text = kk::decodeBytes(kk::InputBytes::fromStdin().view(), o.encoding, &as);
+        std::string text = kk::decodeBytes(bytes->view(), o.encoding, &as);
         if (as == kk::DecodedAs::Cp932 && o.encoding == kk::InputEncoding::Auto && !o.quiet)
-            std::cerr << "kakikae-cli: 入力を CP932 (Shift_JIS) として読み、UTF-8 で出力します\n";
+            std::cerr << "kakikae-cli: " << kk::texts::text(kk::texts::Msg::CliReadAsCp932) << "\n";
         clipboard = std::make_unique<StdinClipboard>(std::move(text));
     }
-    const std::string exeDir = kk::executableDirectory();
+    const kk::InstallLayout layout = kk::InstallLayout::locate(kk::executableDirectory());
     kk::LocalFileStore files;
     StderrPrompt prompt;
     NoDesktop desktop;
     kk::QtProcessRunner processes;
     kk::InlineTaskRunner tasks;
-    kk::Services services{*clipboard, files, prompt, desktop, processes, tasks, kk::DataFolder::locate(exeDir), exeDir};
+    kk::Services services{*clipboard, files, prompt, desktop, processes, tasks,
+                          kk::DataFolder::locate(layout.executableDir), layout.helperDir};
     services.recordsHistory = o.recordHistory;
     services.tracksChanges = false;
     services.undoLevels = 0;  // one run, no one to undo it: no text kept for it
@@ -246,7 +291,7 @@ int main(int argc, char** argv) {
         if (outcome.ok()) {
             std::cout << outcome.message << "\n";
             std::cout.flush();
-            return std::cout.good() ? kOk : (std::cerr << "kakikae-cli: 標準出力に書き込めませんでした\n", kFailed);
+            return std::cout.good() ? kOk : fail(kk::texts::text(kk::texts::Msg::CliStdoutUnwritable));
         }
     } else {
         for (const auto& e : o.expressions) {
@@ -264,27 +309,21 @@ int main(int argc, char** argv) {
             say(outcome);
             return kFailed;
         }
-        // On X11 the text lives in this process: a keeper serves it after we exit.
+        // On X11 the text lives in this process: a keeper serves it after we
+        // exit. On Wayland wl-copy's own server already does.
         std::string text;
-        if (kk::ownsClipboardText(&text) && !kk::handClipboardToHolder(exeDir + "/kakikae-cli", text)) {
-            std::cerr << "kakikae-cli: クリップボードに結果を残せませんでした\n";
-            return kFailed;
-        }
+        if (!wayland && kk::ownsClipboardText(&text) && !kk::handClipboardToHolder(layout.commandLineTool(), text))
+            return fail(kk::texts::text(kk::texts::Msg::CliClipboardNotKept));
         return kOk;
     }
     if (o.diff) {
         const bool colour = ::isatty(STDOUT_FILENO) && !std::getenv("NO_COLOR");
         const std::string what = o.command ? *o.command : o.conversion ? "--convert " + *o.conversion : "-e";
         if (!kk::writeAll(stdout, kk::diff::unifiedDiff(*input, state.workingText(), "input", "result (" + what + ")",
-                                                        colour))) {
-            std::cerr << "kakikae-cli: 標準出力に書き込めませんでした\n";
-            return kFailed;
-        }
+                                                        colour)))
+            return fail(kk::texts::text(kk::texts::Msg::CliStdoutUnwritable));
         return kOk;
     }
-    if (!kk::writeAll(stdout, state.workingText())) {
-        std::cerr << "kakikae-cli: 標準出力に書き込めませんでした\n";
-        return kFailed;
-    }
+    if (!kk::writeAll(stdout, state.workingText())) return fail(kk::texts::text(kk::texts::Msg::CliStdoutUnwritable));
     return kOk;
 }

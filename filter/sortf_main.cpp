@@ -47,7 +47,12 @@ int main(int argc, char** argv) {
     std::string text;
     std::string_view whole;
     if (files.empty()) {
-        input.emplace(kk::InputBytes::fromStdin());
+        auto in = kk::InputBytes::fromStdin();
+        if (!in) {
+            std::cerr << "sortf: cannot read standard input\n";
+            return 2;
+        }
+        input.emplace(std::move(*in));
         whole = input->view();
     } else {
         for (const auto& f : files) {

@@ -126,7 +126,8 @@ int runClipboardHolder(int argc, char** argv) {
         watch.start(1000);
         std::fwrite("ok", 1, 2, stdout);
         std::fflush(stdout);
-        std::freopen("/dev/null", "w", stdout);
+        // The starter stops reading after "ok": later writes go nowhere.
+        if (!std::freopen("/dev/null", "w", stdout)) std::fclose(stdout);
     });
     const int rc = app.exec();
     forgetKeeper(pidFile);

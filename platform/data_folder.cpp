@@ -1,13 +1,22 @@
-// Data folder choice and the executable's own folder.
+// Data folder choice and the program's own folders.
 #include "platform/data_folder.h"
+#include "kakikae_paths.h"
 
 #include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 
 namespace kk {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+bool isFile(const fs::path& p) {
+    std::error_code ec;
+    return fs::exists(p, ec);
+}
+
+}  // namespace
 
 std::string executableDirectory() {
     std::error_code ec;
@@ -17,12 +26,27 @@ std::string executableDirectory() {
 }
 
 DataFolder DataFolder::locate(const std::string& executableDir) {
-    if (!executableDir.empty() && ::access(executableDir.c_str(), W_OK) == 0) return DataFolder(executableDir);
+    if (!executableDir.empty()) {
+        const fs::path dir(executableDir);
+        for (const char* name : {kPortableMarkerName, kHistoryFileName, kFavouritesFileName})
+            if (isFile(dir / name)) return DataFolder(executableDir);
+    }
     std::string base;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) base = xdg;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg && xdg[0] == '/') base = xdg;
     else if (const char* home = std::getenv("HOME"); home && *home) base = std::string(home) + "/.config";
     else base = "/tmp";
     return DataFolder(base + "/kakikae");
+}
+
+InstallLayout InstallLayout::locate(const std::string& executableDir) {
+    InstallLayout layout{executableDir, executableDir, executableDir};
+    const fs::path dir(executableDir);
+    // The relative paths come from the install layout the build was configured with.
+    if (const fs::path helpers = dir / KAKIKAE_HELPERS_FROM_BIN; isFile(helpers / "sortf"))
+        layout.helperDir = helpers.lexically_normal().string();
+    if (const fs::path doc = dir / KAKIKAE_DOC_FROM_BIN; isFile(doc / "kakikae.html"))
+        layout.docDir = doc.lexically_normal().string();
+    return layout;
 }
 
 }  // namespace kk

@@ -1,16 +1,24 @@
-// All of standard input as bytes. A regular file is mapped rather than
-// copied: a 100 MB input then costs no read copy and no fresh pages.
+// All of an input as bytes. A regular file is mapped rather than copied: a
+// 100 MB input then costs no read copy and no fresh pages.
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kk {
 
 class InputBytes {
 public:
-    static InputBytes fromStdin();
+    // Standard input to its end; nullopt on a read error.
+    static std::optional<InputBytes> fromStdin();
+    // A file by name, "-" being standard input; nullopt when it cannot be
+    // opened or read (the reason in errno).
+    static std::optional<InputBytes> fromFile(const std::string& path);
+    // Several inputs one after the other (one of them mapped when alone).
+    static std::optional<InputBytes> fromFiles(const std::vector<std::string>& paths, std::string* failedPath);
     InputBytes(InputBytes&& other) noexcept;
     InputBytes& operator=(InputBytes&&) = delete;
     ~InputBytes();
@@ -19,6 +27,7 @@ public:
 
 private:
     InputBytes() = default;
+    static std::optional<InputBytes> fromFd(int fd);
     std::string owned_;
     const char* map_ = nullptr;
     std::size_t mapSize_ = 0;

@@ -95,8 +95,8 @@ TABLE
 check "--diff failing command" "1" "$(printf 'x' | "$cli" -q --diff 's/(/x/' >/dev/null 2>&1; echo $?)"
 check "--diff plain when piped" "0" "$(printf 'a\n' | "$cli" -q --diff 's/a/b/' | grep -c $'\033')"
 
-# The window's history is written only when asked.
-mkdir "$tmp/portable"; cp "$cli" "$tmp/portable/"
+# The window's history is written only when asked (a portable copy: its marker beside it).
+mkdir "$tmp/portable"; cp "$cli" "$tmp/portable/"; : > "$tmp/portable/kakikae.portable"
 printf 'x' | "$tmp/portable/kakikae-cli" -q 's/x/y/' >/dev/null
 check "no history by default" "no" "$([ -e "$tmp/portable/kakikae1.ini" ] && echo yes || echo no)"
 printf 'x' | "$tmp/portable/kakikae-cli" -q --record-history 's/x/y/' >/dev/null
@@ -126,6 +126,28 @@ check "SIGKILL leaves the folder" "1" "$(ls "$run" | wc -l)"
 printf 'x' | XDG_RUNTIME_DIR=$run "$cli" -q cat >/dev/null
 check "the next run sweeps it" "" "$(ls "$run")"
 rm -rf "$run"
+
+# Files after the command, "-" for standard input, "--" before a command that looks like an option.
+printf 'a1\n' > "$tmp/f1"; printf 'b2' > "$tmp/f2"
+check "files in order"      "A1|B2"   "$(ends "$cli" 'tr/a-z/A-Z/' "$tmp/f1" "$tmp/f2")"
+check "- is stdin"          "A1|X"    "$(printf 'x' | ends "$cli" -e 'tr/a-z/A-Z/' "$tmp/f1" -)"
+check "--convert files"     "B2"      "$("$cli" --convert upper "$tmp/f2")"
+check "--count files"       "4文字，1行，4バイト" "$("$cli" --count "$tmp/f2" "$tmp/f2")"
+check "-- then a filter"    "-n"      "$(printf '' | "$cli" -- "echo -n -n")"
+check "--opt=value"         "B2"      "$("$cli" --convert=upper "$tmp/f2")"
+check "missing file: 1"     "1"       "$(status "$cli" 's/a/b/' "$tmp/none")"
+check "a folder: 1"         "1"       "$(status "$cli" 's/a/b/' "$tmp")"
+check "--clipboard + FILE: 2" "2"     "$(status "$cli" --clipboard 's/a/b/' "$tmp/f1")"
+check "value on a flag: 2"  "2"       "$(status "$cli" --invert=yes 'm/a/')"
+# Messages follow the locale: Japanese under ja, English otherwise.
+check "English message"  "kakikae-cli: cannot read $tmp/none (No such file or directory)" \
+    "$(LC_ALL=C LANG= "$cli" 's/a/b/' "$tmp/none" 2>&1)"
+check "Japanese message" "1" "$(LC_ALL= LC_MESSAGES= LANG=ja_JP.UTF-8 "$cli" 's/a/b/' "$tmp/none" 2>&1 | grep -c 'ファイルを読めませんでした')"
+check "English filter failure" "1" "$(printf 'x' | LC_ALL=C "$cli" 'exit 3' 2>&1 | grep -c 'the command failed (exit code 3)')"
+check "English regex error" "1" "$(printf 'x' | LC_ALL=C "$cli" 's/(/x/' 2>&1 | grep -c 'bad pattern')"
+# No clipboard to reach: exit 1 with a message, never a crash.
+check "no display: 1"    "1"       "$(printf 'x' | env -u DISPLAY -u WAYLAND_DISPLAY "$cli" --clipboard 's/x/y/' >/dev/null 2>&1; echo $?)"
+check "bad display: 1"   "1"       "$(env -u WAYLAND_DISPLAY DISPLAY=:97 "$cli" --clipboard 's/x/y/' >/dev/null 2>&1; echo $?)"
 
 echo "$pass passed, $fail failed"
 [ $fail -eq 0 ]

@@ -88,16 +88,49 @@ TEST(LocalFileStore, OnlyRegularFiles) {
     EXPECT_EQ(files.lastByte(f), 'b');
 }
 
-TEST(DataFolder, BesideTheExecutableWhenWritable) {
-    PrivateDir dir;
-    EXPECT_EQ(DataFolder::locate(dir.path()).path(), dir.path());
-    EXPECT_EQ(DataFolder::locate(dir.path()).file("kakikae1.ini"), dir.path() + "/kakikae1.ini");
-    setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-    const DataFolder fallback = DataFolder::locate("/nonexistent-kakikae-dir");  // not writable
-    EXPECT_EQ(fallback.path(), dir.path() + "/kakikae");
-    EXPECT_TRUE(LocalFileStore().makeFolder(fallback.path()));
-    EXPECT_TRUE(std::filesystem::is_directory(fallback.path()));
+TEST(DataFolder, PortableOnlyWithAMarkerOrListsBesideTheExecutable) {
+    PrivateDir config;
+    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    const std::string xdg = config.path() + "/kakikae";
+    const struct { const char* file; bool portable; } cases[] = {
+        {nullptr, false},  // a writable folder alone (~/.local/bin, /usr/bin as root) is no portable copy
+        {kPortableMarkerName, true},
+        {kHistoryFileName, true},
+        {kFavouritesFileName, true},
+        {"kakikae", false},
+    };
+    for (const auto& c : cases) {
+        PrivateDir exe;
+        if (c.file) {
+            ASSERT_TRUE(LocalFileStore().append(exe.file(c.file), ""));
+        }
+        const DataFolder folder = DataFolder::locate(exe.path());
+        EXPECT_EQ(folder.path(), c.portable ? exe.path() : xdg) << (c.file ? c.file : "(nothing)");
+    }
+    EXPECT_EQ(DataFolder::locate("/nonexistent-kakikae-dir").file("kakikae1.ini"), xdg + "/kakikae1.ini");
+    setenv("XDG_CONFIG_HOME", "relative/config", 1);  // not absolute: ignored, as the base directory rules say
+    setenv("HOME", config.path().c_str(), 1);
+    EXPECT_EQ(DataFolder::locate("").path(), config.path() + "/.config/kakikae");
+    EXPECT_TRUE(LocalFileStore().makeFolder(xdg));
+    EXPECT_TRUE(std::filesystem::is_directory(xdg));
     EXPECT_FALSE(LocalFileStore().makeFolder("/proc/kakikae-cannot-exist"));
+}
+
+TEST(InstallLayout, HelpersAndHelpPageFromTheInstalledTreeElseBesideTheExecutable) {
+    PrivateDir prefix;
+    const std::string bin = prefix.file("bin");
+    ASSERT_TRUE(LocalFileStore().makeFolder(bin));
+    const InstallLayout bare = InstallLayout::locate(bin);  // a build folder or portable copy
+    EXPECT_EQ(bare.helperDir, bin);
+    EXPECT_EQ(bare.docDir, bin);
+    EXPECT_EQ(bare.commandLineTool(), bin + "/kakikae-cli");
+    ASSERT_TRUE(LocalFileStore().makeFolder(prefix.file("libexec/kakikae")));
+    ASSERT_TRUE(LocalFileStore().append(prefix.file("libexec/kakikae/sortf"), ""));
+    ASSERT_TRUE(LocalFileStore().makeFolder(prefix.file("share/doc/kakikae")));
+    ASSERT_TRUE(LocalFileStore().append(prefix.file("share/doc/kakikae/kakikae.html"), ""));
+    const InstallLayout installed = InstallLayout::locate(bin);
+    EXPECT_EQ(installed.helperDir, prefix.file("libexec/kakikae"));
+    EXPECT_EQ(installed.docDir, prefix.file("share/doc/kakikae"));
 }
 
 }  // namespace

@@ -1,0 +1,46 @@
+// The clipboard of a Wayland session without a window of our own. A
+// compositor offers the clipboard only to the focused client, so a headless
+// program goes through wl-clipboard's wl-paste and wl-copy; wl-copy also
+// keeps serving the text after we exit.
+#pragma once
+
+#include "platform/ports.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kk {
+
+// Whether this process runs in a Wayland session: WAYLAND_DISPLAY names a
+// socket that is there.
+bool inWaylandSession();
+
+class WlClipboard final : public Clipboard {
+public:
+    // Empty when both wl-paste and wl-copy are on PATH; else what is missing.
+    static std::string missingTools();
+    std::optional<std::string> readText() override;
+    bool holdsText() override { return holdsText_; }
+    bool writeText(const std::string& utf8) override;
+
+private:
+    bool holdsText_ = true;
+};
+
+// Of the types a clipboard offers, the one to read its text as (UTF-8
+// first); empty when none is text.
+std::string pickTextType(const std::vector<std::string>& offered);
+
+struct ChildRun {
+    bool started = false;
+    int exitCode = -1;  // -1: ended by a signal
+    std::string output;
+};
+// Runs a program (no shell) with `input` on its standard input and waits for
+// it; its output is collected when `collectOutput`, else (and always its
+// error output) it goes to /dev/null, so a child that stays in the background
+// holding them open (wl-copy) does not keep us waiting.
+ChildRun runChild(const std::vector<std::string>& argv, std::string_view input, bool collectOutput);
+
+}  // namespace kk
