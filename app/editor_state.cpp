@@ -66,15 +66,23 @@ void EditorState::markChanged() {
 
 // ---- start-up ---------------------------------------------------------------
 
-void EditorState::formLoad() {
+void EditorState::formLoad(ClipboardAtStart when) {
     checkListFileSizes();
-    // The start-up text is the same plain text just loaded: a second read of
-    // a 20 MB clipboard over X would double the start-up time.
-    loadClipboard([this](const Outcome&) { startClip_ = workingText_; });
+    if (when == ClipboardAtStart::Now) loadStartClipboard();
+    else setStatus(texts::text(texts::Msg::StatusLoading));  // never "loaded" before the text is here
     loadList(historyPath(), history_, History, true);
     loadList(favouritesPath(), favourites_, Favourites, false);
     commandLine_ = names::kInitialCommand;
     notify(CommandLine);
+}
+
+void EditorState::loadStartClipboard(OutcomeHandler done) {
+    // The start-up text is the same plain text just loaded: a second read of
+    // a 20 MB clipboard over X would double the start-up time.
+    loadClipboard([this, done = std::move(done)](const Outcome& o) {
+        startClip_ = workingText_;
+        if (done) done(o);
+    });
 }
 
 void EditorState::checkListFileSizes() {

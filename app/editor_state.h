@@ -95,7 +95,11 @@ public:
     void markChanged();  // a key typed into the working text
 
     // Start-up, in its order: size check, clipboard, start-up text, lists, "s///gk".
-    void formLoad();
+    // Where the clipboard is offered only to a focused window (Wayland), the
+    // front loads it later, once it has the focus, with loadStartClipboard.
+    enum class ClipboardAtStart { Now, Later };
+    void formLoad(ClipboardAtStart when = ClipboardAtStart::Now);
+    void loadStartClipboard(OutcomeHandler done = {});
     void checkListFileSizes();   // myCheckIniFileLen
     void openListFile(const std::string& name);  // myOpenIniFile
     void startSystemInfo();                       // the about window's system-information button

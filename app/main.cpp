@@ -9,6 +9,9 @@
 #include "platform/qt_process_runner.h"
 #include "platform/qt_prompt.h"
 #include "platform/qt_task_runner.h"
+#include "platform/single_instance.h"
+#include "platform/wl_clipboard.h"
+#include "kakikae_version.h"
 
 #include <QApplication>
 #include <QFont>
@@ -19,6 +22,8 @@
 #include <QTranslator>
 
 #include <csignal>
+#include <cstring>
+#include <iostream>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -42,10 +47,42 @@ void quitOnSignals(QApplication& app) {
     for (const int sig : {SIGTERM, SIGINT, SIGHUP}) std::signal(sig, onSignal);
 }
 
+const char* kUsage = R"(usage: kakikae [--new-window]
+
+Takes the clipboard's text into a working text box, runs one command over it
+(s///, tr///, m// or a shell filter) and copies the result back. A second
+start brings the running window forward and loads the clipboard into it.
+
+  --new-window   open another window instead
+  --help, --version
+(kakikae-cli is the same core without the window.)
+)";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so they work without a display.
+    bool newWindow = false;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (!std::strcmp(argv[i], "--version")) {
+            std::cout << "kakikae " << KAKIKAE_VERSION << "\n";
+            return 0;
+        }
+        if (!std::strcmp(argv[i], "--new-window")) newWindow = true;
+    }
     QApplication app(argc, argv);
+    // Qt has taken its own options (-platform, -style ...); anything left is ours or wrong.
+    for (const QString& a : QApplication::arguments().mid(1)) {
+        if (a == "--new-window") continue;
+        std::cerr << "kakikae: unknown argument " << a.toStdString() << " (see --help)\n";
+        return 2;
+    }
+    const QString instanceName = kk::SingleInstance::socketName();
+    if (!newWindow && kk::SingleInstance::askRunningToComeForward(instanceName)) return 0;
     QApplication::setApplicationName("kakikae");
     QApplication::setOrganizationName("kakikae");  // the window's one setting: ~/.config/kakikae/kakikae.conf
     quitOnSignals(app);
@@ -77,6 +114,11 @@ int main(int argc, char** argv) {
     kk::EditorState state(services);
     kk::MainWindow window(state);
     prompt.setParent(&window);
+    kk::SingleInstance instance;
+    if (!newWindow) {
+        instance.listen(instanceName);
+        QObject::connect(&instance, &kk::SingleInstance::comeForward, &window, &kk::MainWindow::bringForward);
+    }
     window.Form_Load();
     window.show();
     // For timing start-up from outside: quit once the clipboard's text is in
@@ -90,8 +132,12 @@ int main(int argc, char** argv) {
     }
     const int rc = app.exec();
 
-    // Our copy-back would vanish with us: hand it to a holder first.
+    // Our copy-back would vanish with us: hand it to a holder first (on
+    // Wayland wl-copy, which serves it on; on X11 our own keeper).
     std::string text;
-    if (kk::ownsClipboardText(&text)) kk::handClipboardToHolder(layout.commandLineTool(), text);
+    if (kk::ownsClipboardText(&text)) {
+        if (QGuiApplication::platformName().startsWith("wayland")) kk::WlClipboard().writeText(text);
+        else kk::handClipboardToHolder(layout.commandLineTool(), text);
+    }
     return rc;
 }

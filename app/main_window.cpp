@@ -30,6 +30,8 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include <utility>
+
 namespace kk {
 
 namespace {
@@ -553,7 +555,35 @@ void MainWindow::forward(const std::function<void()>& handler) {
     handler();
 }
 
-void MainWindow::Form_Load() { state_.formLoad(); }
+bool MainWindow::clipboardNeedsFocus() const {
+    return QGuiApplication::platformName().startsWith("wayland") && !isActiveWindow();
+}
+
+void MainWindow::Form_Load() {
+    const bool later = clipboardNeedsFocus();
+    if (later) focusLoad_ = FocusLoad::StartUp;
+    state_.formLoad(later ? EditorState::ClipboardAtStart::Later : EditorState::ClipboardAtStart::Now);
+}
+
+void MainWindow::bringForward() {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+    if (clipboardNeedsFocus()) focusLoad_ = FocusLoad::Reload;
+    else clipKakunin_Click();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || focusLoad_ == FocusLoad::None) return;
+    const FocusLoad what = std::exchange(focusLoad_, FocusLoad::None);
+    // Queued: the compositor's offer is handled in the same turn as the focus.
+    QTimer::singleShot(0, this, [this, what] {
+        if (what == FocusLoad::StartUp) forward([this] { state_.loadStartClipboard(); });
+        else clipKakunin_Click();
+    });
+}
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);

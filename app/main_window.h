@@ -69,11 +69,13 @@ public slots:
     void MenuUndoRun_Click();    // the run before
     void MenuRedoRun_Click();
     void focusCommandLine();     // Ctrl+L: back to the command line, caret after the operator
+    void bringForward();         // a second start: this window comes forward and loads the clipboard
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void placeCancelButton();
@@ -129,6 +131,11 @@ private:
     bool previewing_ = false;
     QTimer* previewTimer_ = nullptr;
     QAction* previewAction_ = nullptr;
+    // A clipboard load waiting for the focus (a Wayland compositor offers the
+    // clipboard only to the focused window).
+    enum class FocusLoad { None, StartUp, Reload };
+    FocusLoad focusLoad_ = FocusLoad::None;
+    bool clipboardNeedsFocus() const;
 };
 
 }  // namespace kk

@@ -27,6 +27,23 @@ TEST(StartUp, LoadsClipboardListsAndCommand) {
     EXPECT_TRUE(r.prompt.shown.empty());
 }
 
+// Where the clipboard is offered only to a focused window, start-up says
+// "loading" until the front loads it; never "loaded" before the text is there.
+TEST(StartUp, ClipboardLoadedLaterSaysLoadingUntilThen) {
+    Rig r;
+    r.clipboard.text = "later";
+    r.files.files["/data/kakikae1.ini"] = "a\r\n";
+    r.state.formLoad(EditorState::ClipboardAtStart::Later);
+    EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusLoading));
+    EXPECT_EQ(r.state.workingText(), "");
+    EXPECT_EQ(r.state.history(), (V{"a"}));
+    EXPECT_EQ(r.state.commandLine(), "s///gk");
+    r.state.loadStartClipboard();
+    EXPECT_EQ(r.state.workingText(), "later");
+    EXPECT_EQ(r.state.startClip(), "later");
+    EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusClipboard));
+}
+
 TEST(StartUp, EmptyClipboardAndNoFiles) {
     Rig r;
     r.clipboard.hasText = false;  // an image, or nothing

@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# A real Wayland session: weston with its X11 backend inside a private Xvfb
+# gives a seat with keyboard focus; wl-copy / wl-paste are the other program.
+# Keys reach the focused Wayland client through weston's X11 window (xdotool).
+# The kiosk shell fills the output with the window, so a click in the middle
+# lands in its text box: wl-paste takes the focus for a moment each time (it
+# has no other way to read the clipboard on weston), and a click gives it back.
+set -u
+gui=$1; cli=$2
+need="Xvfb weston wl-copy wl-paste xdotool"
+missing=""; for t in $need; do command -v "$t" >/dev/null || missing="$missing $t"; done
+qtwl=$(find /usr/lib -path '*qt6/plugins/platforms/libqwayland-generic.so' 2>/dev/null | head -1)
+[ -n "$qtwl" ] || missing="$missing qt6-wayland"
+if [ -n "$missing" ]; then
+    if [ -n "${CI:-}" ]; then echo "FAIL missing in CI:$missing"; exit 1; fi
+    echo "SKIPPED (loudly): missing$missing"; echo "0 passed, 0 failed"; exit 0
+fi
+fail=0; pass=0
+check() { if [ "$2" == "$3" ]; then pass=$((pass+1)); else fail=$((fail+1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi; }
+wait_for() { for _ in $(seq 1 100); do eval "$1" && return 0; sleep 0.1; done; return 1; }
+
+work=$(mktemp -d)
+export XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+cleanup() {
+    pkill -P $$ 2>/dev/null
+    [ -n "${gpid:-}" ] && kill "$gpid" 2>/dev/null
+    pkill -f "wl-copy" -U "$(id -u)" --env XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" 2>/dev/null
+    for p in $(pgrep -x wl-copy); do
+        tr '\0' '\n' 2>/dev/null < /proc/$p/environ | grep -qx "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" && kill $p
+    done
+    [ -n "${wpid:-}" ] && kill "$wpid" 2>/dev/null
+    [ -n "${xpid:-}" ] && kill "$xpid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Xvfb on a free display, weston inside it.
+exec 3<> "$work/displayfd"
+Xvfb -displayfd 3 -screen 0 1280x800x24 >/dev/null 2>&1 &
+xpid=$!
+wait_for '[ -s "$work/displayfd" ]' || { echo "FAIL Xvfb did not start"; exit 1; }
+export DISPLAY=:$(head -1 "$work/displayfd")
+weston --backend=x11-backend.so --shell=kiosk-shell.so --socket=kk-test --idle-time=0 --width=1200 --height=760 >"$work/weston.log" 2>&1 &
+wpid=$!
+export WAYLAND_DISPLAY=kk-test
+wait_for '[ -S "$XDG_RUNTIME_DIR/kk-test" ]' || { echo "FAIL weston did not start"; cat "$work/weston.log"; exit 1; }
+sleep 1
+
+# Our processes serving this session's clipboard.
+servers() {
+    for p in $(pgrep -x wl-copy) $(pgrep -f -- '--hold-clipboard'); do
+        tr '\0' '\n' 2>/dev/null < /proc/$p/environ | grep -qx "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" && echo "$p"
+    done | wc -l
+}
+paste() { timeout 5 wl-paste --no-newline 2>/dev/null; }
+
+# 1. kakikae-cli --clipboard: through wl-paste / wl-copy; the text outlives it.
+printf 'hi' | wl-copy
+"$cli" -q --clipboard 's/h/H/'
+check "cli exit" 0 $?
+check "cli text" "Hi" "$(paste)"
+for i in 1 2 3; do printf "run $i" | wl-copy; "$cli" -q --clipboard 's/run/RUN/'; done
+sleep 0.5
+check "three runs, one server" 1 "$(servers)"
+check "the last run's text" "RUN 3" "$(paste)"
+check "no X11 keeper" 0 "$(pgrep -f -- '--hold-clipboard' | wc -l)"
+head -c 64 /dev/urandom > "$work/image.png"
+wl-copy --type image/png < "$work/image.png"
+"$cli" -q --clipboard 's/a/b/' 2>/dev/null
+check "image refused" 1 $?
+check "image left alone" "image/png" "$(timeout 5 wl-paste --list-types | grep -x image/png)"
+wl-copy --clear
+"$cli" -q --clipboard 's/a/b/' 2>/dev/null
+check "empty clipboard refused" 1 $?
+WAYLAND_DISPLAY=nowhere DISPLAY= "$cli" -q --clipboard 's/a/b/' 2>/dev/null
+check "no session: 1" 1 $?
+
+# 2. The window: it loads the clipboard once it has the focus, runs, copies back.
+printf '日本語 wayland' | wl-copy
+QT_QPA_PLATFORM=wayland "$gui" >"$work/gui.log" 2>&1 &
+gpid=$!
+sleep 2
+type_keys() { xdotool mousemove 600 400 click 1; sleep 0.3; xdotool key --delay 30 "$@"; }
+# The command line has the focus: a run with Enter, then Tab Tab Tab to the
+# copy-back button.
+type_keys ctrl+l ctrl+a; xdotool type --delay 30 's/wayland/WL/'; xdotool key Return; sleep 0.5
+xdotool key --delay 30 Tab Tab Tab space
+wait_for '[ "$(paste)" = "日本語 WL" ]'
+check "start-up load, run, copy back" "日本語 WL" "$(paste)"
+type_keys ctrl+l ctrl+a; xdotool type --delay 30 's/WL/wl/'; xdotool key alt+at
+wait_for '[ "$(paste)" = "日本語 wl" ]'
+check "one-shot" "日本語 wl" "$(paste)"
+[ -n "${KK_SHOT:-}" ] && import -window root "$KK_SHOT"
+
+# 3. A second start: the running window takes it and loads the clipboard.
+printf 'second' | wl-copy
+sleep 0.5
+QT_QPA_PLATFORM=wayland timeout 10 "$gui"
+check "second start ends at once" 0 $?
+check "one window" 1 "$(pgrep -f -x "$gui" | wc -l)"
+type_keys ctrl+l ctrl+a; xdotool type --delay 30 's/second/2nd/'; xdotool key Return; sleep 0.5
+xdotool key --delay 30 Tab Tab Tab space
+wait_for '[ "$(paste)" = "2nd" ]'
+check "second start reloads the clipboard" "2nd" "$(paste)"
+
+# 4. Quit: the copied text stays, served by one wl-copy; nothing else is left.
+type_keys ctrl+q
+wait_for '! kill -0 $gpid 2>/dev/null'
+check "window ended" 1 "$(kill -0 $gpid 2>/dev/null; echo $?)"
+gpid=
+check "text after quit" "2nd" "$(paste)"
+check "one server after quit" 1 "$(servers)"
+
+echo "$pass passed, $fail failed"
+[ $fail -eq 0 ]
