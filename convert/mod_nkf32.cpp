@@ -65,7 +65,7 @@ TextResult mimeDecodeQuotedPrintable(std::string_view text) {
     Text t;
     std::string_view in = text;
     for (const char* step : {"s/=3D/=/gk", "s/=\\r?\\n//gk", "s/=1B/\\e/gk"}) {
-        auto r = regex::xsed(step, in);
+        auto r = regex::xRep(step, in);
         if (!r) return r.error();
         t = std::move(r).value();
         in = t;

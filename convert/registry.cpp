@@ -20,7 +20,7 @@ TextResult always(std::string_view text) { return F(text); }
 
 // A width step, then its fix-up replace for the backslash and "￥".
 template <Text (*F)(std::string_view), const char* FixUp>
-TextResult withFixUp(std::string_view text) { return regex::xsed(FixUp, F(text)); }
+TextResult withFixUp(std::string_view text) { return regex::xRep(FixUp, F(text)); }
 constexpr char kYenToBackslash[] = "s/￥/\\\\/gk";  // the replacement is an escaped backslash
 constexpr char kBackslashToYen[] = "s/\\\\/￥/gk";  // the pattern is an escaped backslash
 

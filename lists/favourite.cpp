@@ -7,9 +7,9 @@
 namespace kk::lists {
 
 Text stripFavouriteComments(std::string_view entry) {
-    auto trailing = regex::xsed("s/^\\s*】.*?【\\s*//gk", convert::xrev(entry));
+    auto trailing = regex::xRep("s/^\\s*】.*?【\\s*//gk", convert::xrev(entry));
     if (!trailing) return Text(entry);
-    auto leading = regex::xsed("s/^【.*?】\\s*//gk", convert::xrev(trailing.value()));
+    auto leading = regex::xRep("s/^【.*?】\\s*//gk", convert::xrev(trailing.value()));
     if (!leading) return Text(entry);
     return std::move(leading).value();
 }

@@ -159,28 +159,16 @@ TextResult runSubstitute(const Parsed& ps, std::string_view command, std::string
 
 }  // namespace
 
-TextResult Replace(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {
+TextResult xRep(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {
     auto ps = parseAs(command, CommandKind::Substitute, "s/pattern/replacement/");
     if (!ps) return ps.error();
     return runSubstitute(ps.value(), command, text, cancel, report);
 }
 
-TextResult Translate(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {
+TextResult xtrans(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {
     auto ps = parseAs(command, CommandKind::Translate, "tr/list/list/");
     if (!ps) return ps.error();
     return transliterate(ps.value().cmd, ps.value().opts, command, text, cancel, report);
-}
-
-TextResult xRep(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {
-    return Replace(command, text, cancel, report);
-}
-
-TextResult xsed(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {
-    return Replace(command, text, cancel, report);
-}
-
-TextResult xtrans(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {
-    return Translate(command, text, cancel, report);
 }
 
 TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {

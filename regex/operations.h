@@ -1,4 +1,4 @@
-// The regular-expression operations over a whole text: replace (xRep, xsed),
+// The regular-expression operations over a whole text: replace (xRep),
 // translate (xtrans), line-anchored replace (crdelSed), keep matching lines
 // (xmatch), and the character counter used to check a command's shape.
 #pragma once
@@ -21,20 +21,13 @@ inline constexpr std::size_t kMaxOutputBytes = std::size_t{1} << 30;
 inline Error cancelledError() { return Error{texts::text(texts::Msg::Cancelled), -1, ErrorKind::Cancelled}; }
 inline Error outputTooBigError() { return Error{texts::text(texts::Msg::OutputTooBig), -1, ErrorKind::Fault}; }
 
-// The engine's entry points, on whole commands. With a `report`, they also
-// tell what they changed: each replacement's span (s///), each translated
-// run (tr///), each kept line's match (m//), and how many there were.
-TextResult Replace(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
-                 diff::Report* report = nullptr);
-TextResult Translate(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
-                 diff::Report* report = nullptr);
-
+// The entry points, on whole commands. With a `report`, they also tell what
+// they changed: each replacement's span (s///), each translated run (tr///),
+// each kept line's match (m//), and how many there were.
 TextResult xRep(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
-                 diff::Report* report = nullptr);
-TextResult xsed(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
-                 diff::Report* report = nullptr);
+                diff::Report* report = nullptr);
 TextResult xtrans(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
-                 diff::Report* report = nullptr);
+                  diff::Report* report = nullptr);
 // Runs the command with "m" added: "^" and "$" match at every line end.
 TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
                  diff::Report* report = nullptr);

@@ -33,7 +33,7 @@ std::string viaCommands(std::string text, bool toFull) {
     for (const auto& p : kKanaPairs) {
         const std::string cmd = toFull ? std::string("s/") + p.half + "/" + p.full + "/gk"
                                        : std::string("s/") + p.full + "/" + p.half + "/gk";
-        text = regex::xsed(cmd, text).value();
+        text = regex::xRep(cmd, text).value();
     }
     const std::string tr = toFull ? std::string("tr/") + kHalfWidthList + "/" + kFullWidthList + "/gk"
                                   : std::string("tr/") + kFullWidthList + "/" + kHalfWidthList + "/gk";
