@@ -1,16 +1,16 @@
 // Start-up, clipboard and views, the run command and the lists, over ports.
 #include "app/editor_state.h"
 
-#include "texts/texts.h"
 #include "convert/duplicates.h"
-#include "diff/line_diff.h"
 #include "convert/reverse_count.h"
+#include "diff/line_diff.h"
 #include "filter/filter_runner.h"
 #include "lists/favourite.h"
 #include "lists/list_file.h"
 #include "platform/find_program.h"
 #include "platform/text_codec.h"
 #include "regex/operations.h"
+#include "texts/texts.h"
 
 #include <new>
 
@@ -31,9 +31,7 @@ bool isLineAnchored(std::string_view command) {
     return command[p2 - 1] == '$' && command[p2 - 2] != '\\';
 }
 
-EditorState::EditorState(Services services) : services_(std::move(services)) {
-    commandLine_ = names::kInitialCommand;
-}
+EditorState::EditorState(Services services) : services_(std::move(services)) { commandLine_ = names::kInitialCommand; }
 
 EditorState::~EditorState() {
     if (cancelFlag_) cancelFlag_->store(true);
@@ -89,14 +87,18 @@ void EditorState::checkListFileSizes() {
     constexpr std::int64_t kLimit = 50'000;
     const std::int64_t h = services_.files.size(historyPath());
     const std::int64_t f = services_.files.size(favouritesPath());
-    const struct { std::int64_t size; texts::Msg first; const char* name; } files[] = {
+    const struct {
+        std::int64_t size;
+        texts::Msg first;
+        const char* name;
+    } files[] = {
         {h, texts::Msg::HistoryTooBig, kHistoryFileName},
         {f, texts::Msg::FavouritesTooBig, kFavouritesFileName},
     };
     for (const auto& file : files) {
         if (file.size < kLimit) continue;
-        const auto answer = services_.prompt.ask(texts::message(texts::Msg::ListFileTooBigAsk, texts::text(file.first)), "", Prompt::Icon::Exclamation,
-                                                 Prompt::Buttons::YesNo);
+        const auto answer = services_.prompt.ask(texts::message(texts::Msg::ListFileTooBigAsk, texts::text(file.first)),
+                                                 "", Prompt::Icon::Exclamation, Prompt::Buttons::YesNo);
         if (answer != Prompt::Answer::Yes) continue;
         openListFile(file.name);
         services_.prompt.ask(texts::text(texts::Msg::EditDoneHold), "", Prompt::Icon::None, Prompt::Buttons::Ok);
@@ -129,7 +131,8 @@ void EditorState::startSystemInfo() {
 // Whatever opens something outside says so when nothing opened it.
 void EditorState::openOutside(bool opened, const std::string& what) {
     if (!opened)
-        services_.prompt.ask(texts::message(texts::Msg::CouldNotOpen, what), "", Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
+        services_.prompt.ask(texts::message(texts::Msg::CouldNotOpen, what), "", Prompt::Icon::Exclamation,
+                             Prompt::Buttons::Ok);
 }
 
 void EditorState::openHomePage() { openOutside(services_.desktop.openUrl(names::kHomePage), names::kHomePage); }
@@ -173,7 +176,8 @@ TextResult applyRegex(CommandMode mode, bool anchored, const Text& command, cons
                       regex::CancelFlag cancel, diff::Report* report) {
     switch (mode) {
         case CommandMode::Substitute:
-            return anchored ? regex::crdelSed(command, text, cancel, report) : regex::xRep(command, text, cancel, report);
+            return anchored ? regex::crdelSed(command, text, cancel, report)
+                            : regex::xRep(command, text, cancel, report);
         case CommandMode::Translate: return regex::xtrans(command, text, cancel, report);
         case CommandMode::Match: return regex::xmatch(command, text, invert, cancel, report);
         case CommandMode::Filter: break;
@@ -201,9 +205,7 @@ void EditorState::runBusy(std::function<Finisher(const std::atomic<bool>&)> work
                 *finisher = work(*flag);
             } catch (const std::bad_alloc&) {
                 *failure = texts::text(texts::Msg::OutOfMemory);
-            } catch (const std::exception& e) {
-                *failure = texts::message(texts::Msg::WorkFailed, e.what());
-            }
+            } catch (const std::exception& e) { *failure = texts::message(texts::Msg::WorkFailed, e.what()); }
         },
         [this, flag, finisher, failure, done = std::move(done)] {
             busy_ = false;
@@ -212,9 +214,7 @@ void EditorState::runBusy(std::function<Finisher(const std::atomic<bool>&)> work
             Outcome outcome;
             try {
                 outcome = (*finisher)();
-            } catch (const std::bad_alloc&) {
-                outcome = Outcome::failed(texts::text(texts::Msg::OutOfMemory));
-            }
+            } catch (const std::bad_alloc&) { outcome = Outcome::failed(texts::text(texts::Msg::OutOfMemory)); }
             finish(std::move(outcome), done, Busy);
         });
 }
@@ -225,7 +225,9 @@ void EditorState::conclude(Outcome outcome, const OutcomeHandler& done) {
     if (done) done(outcome);
 }
 
-void EditorState::refuseWhileBusy(const OutcomeHandler& done) { conclude(Outcome::refused(texts::text(texts::Msg::Busy)), done); }
+void EditorState::refuseWhileBusy(const OutcomeHandler& done) {
+    conclude(Outcome::refused(texts::text(texts::Msg::Busy)), done);
+}
 
 // ---- clipboard and views ----------------------------------------------------
 
@@ -364,9 +366,7 @@ void EditorState::preview(const Text& command, bool invert, PreviewHandler done)
             TextResult r = Text();
             try {
                 r = applyRegex(result->mode, anchored, command, *start, invert ? 1 : 0, flag.get(), &report);
-            } catch (const std::bad_alloc&) {
-                r = Error{texts::text(texts::Msg::OutOfMemory), -1, ErrorKind::Fault};
-            }
+            } catch (const std::bad_alloc&) { r = Error{texts::text(texts::Msg::OutOfMemory), -1, ErrorKind::Fault}; }
             if (!r) {
                 result->outcome = outcomeOf(r.error());
                 return;
@@ -375,8 +375,9 @@ void EditorState::preview(const Text& command, bool invert, PreviewHandler done)
             result->changes = std::move(report.changes);
             result->count = report.count;
             const std::string n = convert::formatCount(report.count);
-            result->outcome = Outcome::done(result->mode == CommandMode::Match ? n + texts::text(texts::Msg::PreviewLines)
-                                                                               : n + texts::text(texts::Msg::PreviewPlaces));
+            result->outcome =
+                Outcome::done(result->mode == CommandMode::Match ? n + texts::text(texts::Msg::PreviewLines)
+                                                                 : n + texts::text(texts::Msg::PreviewPlaces));
         },
         [this, result, flag, done = std::move(done)] {
             // A preview overtaken by a newer one, or cancelled, says nothing.
@@ -403,8 +404,8 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
     if (mode == CommandMode::Filter) {
         // A failed filter keeps the working text and the remembered texts;
         // the command still goes into the history, to be fixed and rerun.
-        return runFilter(filter::FilterForm::General, command, [this, command] { recordHistory(command); },
-                         std::move(done));
+        return runFilter(
+            filter::FilterForm::General, command, [this, command] { recordHistory(command); }, std::move(done));
     }
 
     const bool anchored = form == RunForm::Window && mode == CommandMode::Substitute && isLineAnchored(command);
@@ -453,7 +454,8 @@ void EditorState::startFilter(filter::FilterForm form, const std::string& comman
                               std::function<void(TextResult)> done) {
     // The child works in the data folder; when that cannot be made, it still
     // runs, in our own working folder.
-    const std::string folder = services_.files.makeFolder(services_.folder.path()) ? services_.folder.path() : std::string();
+    const std::string folder =
+        services_.files.makeFolder(services_.folder.path()) ? services_.folder.path() : std::string();
     filter::FilterSetup setup{folder, services_.helperDirectory, services_.maxFilterOutputBytes};
     auto job = filter::prepareFilter(form, command, text, setup);
     if (!job) {
@@ -465,8 +467,7 @@ void EditorState::startFilter(filter::FilterForm form, const std::string& comman
         TextResult r = Error{texts::text(texts::Msg::OutOfMemory), -1, ErrorKind::Fault};
         try {
             r = filter::collectFilterResult(*shared, o);
-        } catch (const std::bad_alloc&) {
-        }
+        } catch (const std::bad_alloc&) {}
         shared->dir.reset();  // the user's text goes from the disk as soon as it is read
         done(std::move(r));
     });
@@ -500,7 +501,8 @@ void EditorState::runConversion(const std::string& key, OutcomeHandler done) {
     const convert::Conversion* conversion = convert::findConversion(key);
     if (!conversion) return conclude(Outcome::refused(texts::message(texts::Msg::UnknownConversion, key)), done);
     if (busy_) return refuseWhileBusy(done);
-    if (conversion->kind == convert::ConversionKind::Duplicates) return runDuplicates(conversion->extracting, std::move(done));
+    if (conversion->kind == convert::ConversionKind::Duplicates)
+        return runDuplicates(conversion->extracting, std::move(done));
     // An empty text has nothing to convert: it stays, and so does everything else.
     if (workingText_->empty()) return conclude(Outcome::done(status_), done);
     setStatus(texts::text(texts::Msg::StatusRunning));
@@ -587,8 +589,7 @@ void EditorState::recordHistory(const Text& command) {
     }
 }
 
-void EditorState::loadList(const std::string& path, std::vector<Text>& list, unsigned change,
-                           bool clearsCommandLine) {
+void EditorState::loadList(const std::string& path, std::vector<Text>& list, unsigned change, bool clearsCommandLine) {
     if (path.empty() || !services_.files.exists(path)) return;
     // A list is a few thousand lines; a file of gigabytes is something else
     // that landed under the name, and reading it would stall or exhaust us.
@@ -617,10 +618,11 @@ void EditorState::addFavourite() {
     favourites_.insert(favourites_.begin(), entry);
     notify(Favourites);
     if (written == lists::Appended::NotWritten)
-        services_.prompt.ask(texts::message(texts::Msg::FavouritesUnwritable, favouritesPath()), "", Prompt::Icon::Error,
-                             Prompt::Buttons::Ok);
+        services_.prompt.ask(texts::message(texts::Msg::FavouritesUnwritable, favouritesPath()), "",
+                             Prompt::Icon::Error, Prompt::Buttons::Ok);
     else if (written == lists::Appended::NotStorable)
-        services_.prompt.ask(texts::text(texts::Msg::FavouriteHasLineBreak), "", Prompt::Icon::Exclamation, Prompt::Buttons::Ok);
+        services_.prompt.ask(texts::text(texts::Msg::FavouriteHasLineBreak), "", Prompt::Icon::Exclamation,
+                             Prompt::Buttons::Ok);
 }
 
 void EditorState::chooseFavourite(const Text& entry) {

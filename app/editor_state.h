@@ -42,8 +42,8 @@ struct Services {
     std::string docDirectory = {};  // the help page; empty: beside the helpers
 };
 
-using regex::CommandMode;
 using regex::classifyCommand;
+using regex::CommandMode;
 // The window's check of a regular-expression command's shape.
 bool passesCommandCheck(std::string_view command);
 // A pattern starting with "^" or ending in an unescaped "$".
@@ -63,7 +63,7 @@ public:
         ChangedMark = 1u << 5,
         Busy = 1u << 6,
         Invert = 1u << 7,
-        Ended = 1u << 8,  // an operation ended: lastOutcome() is new
+        Ended = 1u << 8,    // an operation ended: lastOutcome() is new
         Changes = 1u << 9,  // lastChanges() is new
     };
     using Observer = std::function<void(unsigned changes)>;
@@ -100,12 +100,12 @@ public:
     enum class ClipboardAtStart { Now, Later };
     void formLoad(ClipboardAtStart when = ClipboardAtStart::Now);
     void loadStartClipboard(OutcomeHandler done = {});
-    void checkListFileSizes();   // myCheckIniFileLen
+    void checkListFileSizes();                   // myCheckIniFileLen
     void openListFile(const std::string& name);  // myOpenIniFile
-    void startSystemInfo();                       // the about window's system-information button
-    void openHomePage();                          // gotokakikaeHP_Click
-    void openDataFolder();                        // menu_explorer_Click
-    void openHelp();                              // MenuHelpindex_Click
+    void startSystemInfo();                      // the about window's system-information button
+    void openHomePage();                         // gotokakikaeHP_Click
+    void openDataFolder();                       // menu_explorer_Click
+    void openHelp();                             // MenuHelpindex_Click
 
     // Every operation below ends in one Outcome: passed to `done` (at once,
     // or later on the UI thread when the work runs off it) and kept as
@@ -117,16 +117,16 @@ public:
     // one-shot never copies back over it.
     void loadClipboard(OutcomeHandler done = {});  // clipKakunin_Click
     void copyBack(OutcomeHandler done = {});       // ClipTenso_Click
-    void showStartClip();        // History0_Click
-    void showBefore();           // History1_Click
-    void showAfter();            // HIstory2_Click
+    void showStartClip();                          // History0_Click
+    void showBefore();                             // History1_Click
+    void showAfter();                              // HIstory2_Click
 
     // Running the command line (runSed_Click). AsItStands skips the line-anchor
     // rule and the window's shape check (kakikae-cli -e).
     enum class RunForm { Window, AsItStands };
     void run(OutcomeHandler done = {}, RunForm form = RunForm::Window);
     void oneShot(OutcomeHandler done = {});  // myIchigeki_Click: load, run, copy back
-    void cancel();               // ends a running filter or text operation
+    void cancel();                           // ends a running filter or text operation
     // `changes`: what differs from the text it replaces, for the view to mark.
     void outTotxtBox(Text text, diff::ChangeMap changes = {});
 
@@ -140,10 +140,10 @@ public:
     // changes (working and remembered texts, history, clipboard). Filters are
     // never previewed (they may act on the world): refused.
     struct Preview {
-        Outcome outcome;              // done: `count` places; refused: the command's error and column
-        SharedText text;              // the result
-        diff::ChangeMap changes;      // spans in `text`
-        std::int64_t count = 0;       // replacements made, or lines kept (m//)
+        Outcome outcome;          // done: `count` places; refused: the command's error and column
+        SharedText text;          // the result
+        diff::ChangeMap changes;  // spans in `text`
+        std::int64_t count = 0;   // replacements made, or lines kept (m//)
         CommandMode mode = CommandMode::Filter;
     };
     using PreviewHandler = std::function<void(std::shared_ptr<const Preview>)>;
@@ -166,9 +166,9 @@ public:
     void countCharacters(OutcomeHandler done = {});    // MenuStrcount_Click: the count is the outcome's message
 
     // Lists.
-    void addFavourite();         // okimarituika_Click
+    void addFavourite();                      // okimarituika_Click
     void chooseFavourite(const Text& entry);  // okimariBox_Click: the entry, comments stripped, into the command line
-    void reloadLists();          // menu_reload_Click
+    void reloadLists();                       // menu_reload_Click
 
 private:
     void notify(unsigned changes);

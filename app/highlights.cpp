@@ -21,7 +21,8 @@ OffsetIndex::OffsetIndex(std::string_view text) : text_(text) {
     int position = 0;
     marks_.push_back({0, 0});
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (i % kStep == 0 && i > 0 && unitsOf(static_cast<unsigned char>(text[i])) > 0) marks_.push_back({i, position});
+        if (i % kStep == 0 && i > 0 && unitsOf(static_cast<unsigned char>(text[i])) > 0)
+            marks_.push_back({i, position});
         position += unitsOf(static_cast<unsigned char>(text[i]));
     }
 }
@@ -31,7 +32,8 @@ int OffsetIndex::toPosition(std::size_t byte) const {
                                [](std::size_t b, const std::pair<std::size_t, int>& m) { return b < m.first; });
     --it;
     int position = it->second;
-    for (std::size_t i = it->first; i < byte && i < text_.size(); ++i) position += unitsOf(static_cast<unsigned char>(text_[i]));
+    for (std::size_t i = it->first; i < byte && i < text_.size(); ++i)
+        position += unitsOf(static_cast<unsigned char>(text_[i]));
     return position;
 }
 
@@ -58,8 +60,9 @@ QList<QTextEdit::ExtraSelection> visibleHighlights(QPlainTextEdit* box, const Of
     QTextCharFormat format;
     format.setBackground(colour);
     // Spans are in text order: the first that ends on screen, then on.
-    auto it = std::lower_bound(changes.begin(), changes.end(), fromByte,
-                               [](const diff::Change& c, std::size_t b) { return c.to + std::max<std::size_t>(c.toLength, 1) <= b; });
+    auto it = std::lower_bound(changes.begin(), changes.end(), fromByte, [](const diff::Change& c, std::size_t b) {
+        return c.to + std::max<std::size_t>(c.toLength, 1) <= b;
+    });
     for (; it != changes.end() && it->to <= toByte && out.size() < 5000; ++it) {
         QTextEdit::ExtraSelection s;
         s.cursor = QTextCursor(box->document());

@@ -16,7 +16,7 @@ struct Placed {
     Rect rect;
 };
 
-inline constexpr int kOpenWidth = 9390;   // client area at opening, twips
+inline constexpr int kOpenWidth = 9390;  // client area at opening, twips
 inline constexpr int kOpenHeight = 7110;
 // The smallest client area the window allows: the combo boxes at zero width
 // and the text box at its top, where nothing overlaps yet.

@@ -1,6 +1,6 @@
 // kakikae: the window over the shared model, with the real platform services.
 #include "app/main_window.h"
-#include "texts/texts.h"
+#include "kakikae_version.h"
 #include "platform/clipboard_keeper.h"
 #include "platform/data_folder.h"
 #include "platform/file_store.h"
@@ -11,21 +11,21 @@
 #include "platform/qt_task_runner.h"
 #include "platform/single_instance.h"
 #include "platform/wl_clipboard.h"
-#include "kakikae_version.h"
+#include "texts/texts.h"
 
 #include <QApplication>
 #include <QFont>
-#include <QSocketNotifier>
-#include <QTimer>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QSocketNotifier>
+#include <QTimer>
 #include <QTranslator>
 
+#include <sys/socket.h>
+#include <unistd.h>
 #include <csignal>
 #include <cstring>
 #include <iostream>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -108,8 +108,9 @@ int main(int argc, char** argv) {
     kk::QtDesktop desktop;
     kk::QtProcessRunner processes;
     kk::QtTaskRunner tasks;
-    kk::Services services{clipboard, files, prompt, desktop, processes, tasks,
-                          kk::DataFolder::locate(layout.executableDir), layout.helperDir};
+    kk::Services services{
+        clipboard,       files, prompt, desktop, processes, tasks, kk::DataFolder::locate(layout.executableDir),
+        layout.helperDir};
     services.docDirectory = layout.docDir;
     kk::EditorState state(services);
     kk::MainWindow window(state);

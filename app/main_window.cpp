@@ -2,30 +2,30 @@
 #include "app/main_window.h"
 
 #include "app/layout.h"
-#include "texts/texts.h"
-#include "kakikae_version.h"
 #include "dialogs/info_windows.h"
 #include "dialogs/multiline_form.h"
+#include "kakikae_version.h"
 #include "platform/text_codec.h"
+#include "texts/texts.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFontMetrics>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QInputMethodEvent>
-#include <QMessageBox>
-#include <QCloseEvent>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QScrollBar>
 #include <QSettings>
+#include <QShortcut>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
@@ -76,7 +76,8 @@ MainWindow::MainWindow(EditorState& state, QWidget* parent) : QMainWindow(parent
     state_.setObserver([this](unsigned changes) { render(changes); });
     const double dpi = logicalDpiX() > 0 ? logicalDpiX() : 96.0;
     const int menuH = menuBar()->sizeHint().height();
-    setMinimumSize(layout::twipsToPixels(layout::kMinWidth, dpi), layout::twipsToPixels(layout::kMinHeight, dpi) + menuH);
+    setMinimumSize(layout::twipsToPixels(layout::kMinWidth, dpi),
+                   layout::twipsToPixels(layout::kMinHeight, dpi) + menuH);
     QSize open(layout::twipsToPixels(layout::kOpenWidth, dpi), layout::twipsToPixels(layout::kOpenHeight, dpi) + menuH);
     // On a screen smaller than the design size, open within what it has.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -156,8 +157,8 @@ void MainWindow::buildControls() {
         l->setWordWrap(true);  // shown whole: Form_Resize gives it the height its lines need
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
-    QWidget* order[] = {myRegstrBox, okimariBox, runSed, ClipTenso, History1, HIstory2, History0,
-                        clipKakunin, myTextBox, okimarituika, multilineCmd, m_rev, myIchigeki};
+    QWidget* order[] = {myRegstrBox, okimariBox, runSed,       ClipTenso,    History1, HIstory2,  History0,
+                        clipKakunin, myTextBox,  okimarituika, multilineCmd, m_rev,    myIchigeki};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
     connect(runSed, &QPushButton::clicked, this, &MainWindow::runSed_Click);
@@ -170,7 +171,8 @@ void MainWindow::buildControls() {
     connect(okimarituika, &QPushButton::clicked, this, &MainWindow::okimarituika_Click);
     connect(okimariBox, &QComboBox::activated, this, &MainWindow::okimariBox_Click);
     // A command picked from the history: the caret where the pattern goes.
-    connect(myRegstrBox, &QComboBox::activated, this, [this] { QTimer::singleShot(0, this, &MainWindow::myRegstrBox_GotFocus); });
+    connect(myRegstrBox, &QComboBox::activated, this,
+            [this] { QTimer::singleShot(0, this, &MainWindow::myRegstrBox_GotFocus); });
     connect(multilineCmd, &QPushButton::clicked, this, &MainWindow::multilineCmd_Click);
     connect(cancelButton, &QPushButton::clicked, this, &MainWindow::cancel_Click);
     connect(m_rev, &QCheckBox::toggled, this, [this](bool on) { state_.setInvert(on); });
@@ -220,12 +222,18 @@ void MainWindow::buildControls() {
     Label1->setBuddy(myRegstrBox);
     okimariLabel->setBuddy(okimariBox);
     const std::pair<QWidget*, const char*> names[] = {
-        {myRegstrBox, "正規表現/　Filterｺﾏﾝﾄﾞ"}, {okimariBox, "おきまりの表現"}, {myTextBox, "作業欄"},
-        {jotai, "状態"}, {manualHenko, "変更の印"}, {Label1, "正規表現/　Filterｺﾏﾝﾄﾞ"}, {okimariLabel, "おきまりの表現"},
+        {myRegstrBox, "正規表現/　Filterｺﾏﾝﾄﾞ"},
+        {okimariBox, "おきまりの表現"},
+        {myTextBox, "作業欄"},
+        {jotai, "状態"},
+        {manualHenko, "変更の印"},
+        {Label1, "正規表現/　Filterｺﾏﾝﾄﾞ"},
+        {okimariLabel, "おきまりの表現"},
     };
     for (const auto& [w, name] : names) w->setAccessibleName(qs(name));
     myRegstrBox->lineEdit()->setAccessibleName(qs("正規表現/　Filterｺﾏﾝﾄﾞ"));
-    myRegstrBox->setAccessibleDescription(qs("s/// tr/// m// か、シェルのコマンド。Enter で実行、Ctrl+L でここへ戻ります"));
+    myRegstrBox->setAccessibleDescription(
+        qs("s/// tr/// m// か、シェルのコマンド。Enter で実行、Ctrl+L でここへ戻ります"));
     okimariBox->setAccessibleDescription(qs("選ぶとコマンド欄に入ります"));
     myTextBox->setAccessibleDescription(qs("クリップボードから取り込んだ文字列。コマンドの結果がここに入ります"));
     for (QPushButton* b : {runSed, clipKakunin, ClipTenso, myIchigeki, History0, History1, HIstory2, okimarituika,
@@ -278,8 +286,7 @@ void MainWindow::buildMenus() {
             if (c.kind == convert::ConversionKind::Duplicates)
                 addMenuItem(m, item.c_str(), qs(std::string(c.caption)),
                             c.extracting ? &MainWindow::Menumultiview_Click : &MainWindow::Menumultidel_Click);
-            else
-                addConversionItem(m, item, std::string(c.caption), std::string(c.label));
+            else addConversionItem(m, item, std::string(c.caption), std::string(c.label));
         }
     };
     conversionItems(menu("MenuStrcnv", texts::text(texts::Msg::MenuConvert)), convert::ConversionGroup::Characters);
@@ -287,7 +294,8 @@ void MainWindow::buildMenus() {
     QMenu* sort = menu("menu_sort", "&sort");
     conversionItems(sort, convert::ConversionGroup::Sort);
 
-    QAction* count = addMenuItem(nullptr, "MenuStrcount", qs(texts::text(texts::Msg::MenuCount)), &MainWindow::MenuStrcount_Click);
+    QAction* count =
+        addMenuItem(nullptr, "MenuStrcount", qs(texts::text(texts::Msg::MenuCount)), &MainWindow::MenuStrcount_Click);
     count->setToolTip(qs(texts::text(texts::Msg::CountTip)));
     busyDisabled_.push_back(count);
 
@@ -357,7 +365,8 @@ void MainWindow::render(unsigned changes) {
     }
     if (changes & EditorState::Favourites) fillCombo(okimariBox, state_.favourites(), false);
     if (changes & EditorState::Status) showStatus();
-    if (changes & EditorState::ChangedMark) manualHenko->setText(state_.changedMark() ? qs(texts::text(texts::Msg::ChangedMark)) : QString());
+    if (changes & EditorState::ChangedMark)
+        manualHenko->setText(state_.changedMark() ? qs(texts::text(texts::Msg::ChangedMark)) : QString());
     if (changes & EditorState::Invert) {
         const QSignalBlocker block(m_rev);
         m_rev->setChecked(state_.invert());
@@ -373,7 +382,8 @@ void MainWindow::render(unsigned changes) {
                 at += command.at(at).isHighSurrogate() ? 2 : 1;
             myRegstrBox->setFocus();
             // After the focus rule's own placing of the caret, which comes queued.
-            QTimer::singleShot(0, this, [this, at] { myRegstrBox->lineEdit()->setCursorPosition(static_cast<int>(at)); });
+            QTimer::singleShot(0, this,
+                               [this, at] { myRegstrBox->lineEdit()->setCursorPosition(static_cast<int>(at)); });
         }
     }
     if (changes & EditorState::Busy) {
@@ -476,7 +486,8 @@ void MainWindow::startPreview() {
     const std::string command = myRegstrBox->currentText().toStdString();
     if (command.empty() || command == names::kInitialCommand) return leavePreview();
     syncFromWidgets();  // the preview runs over the text as the user edited it
-    state_.preview(command, m_rev->isChecked(), [this](std::shared_ptr<const EditorState::Preview> p) { showPreview(p); });
+    state_.preview(command, m_rev->isChecked(),
+                   [this](std::shared_ptr<const EditorState::Preview> p) { showPreview(p); });
 }
 
 void MainWindow::showPreview(const std::shared_ptr<const EditorState::Preview>& p) {
@@ -515,7 +526,8 @@ void MainWindow::markCommandColumn(std::int64_t column) {
         format.setUnderlineColor(palette().color(QPalette::Highlight));
         format.setBackground(QColor(255, 0, 0, 60));
         const int start = static_cast<int>(at) - edit->cursorPosition();
-        attributes << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, start, at < command.size() ? 1 : 0, format);
+        attributes << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, start, at < command.size() ? 1 : 0,
+                                                   format);
     }
     QInputMethodEvent event(QString(), attributes);
     QCoreApplication::sendEvent(edit, &event);
@@ -628,7 +640,8 @@ void MainWindow::Form_Resize() {
     // and as tall as that takes, into the free room below them.
     for (const auto& [l, roomEnds] : {std::pair{Label1, 1200}, std::pair{okimariLabel, 1560}}) {
         const int needed = l->heightForWidth(l->width());
-        if (needed > l->height()) l->resize(l->width(), std::min(needed, layout::twipsToPixels(roomEnds, dpi) - l->y()));
+        if (needed > l->height())
+            l->resize(l->width(), std::min(needed, layout::twipsToPixels(roomEnds, dpi) - l->y()));
     }
     showStatus();
     placeCancelButton();  // busy from the start (the clipboard's load) comes before the first layout
@@ -682,13 +695,27 @@ void MainWindow::runSed_Click() {
     leavePreview();
     forward([this] { state_.run(); });
 }
-void MainWindow::myIchigeki_Click() { forward([this] { state_.oneShot(); }); }
-void MainWindow::clipKakunin_Click() { forward([this] { state_.loadClipboard(); }); }
-void MainWindow::ClipTenso_Click() { forward([this] { state_.copyBack(); }); }
-void MainWindow::History0_Click() { forward([this] { state_.showStartClip(); }); }
-void MainWindow::History1_Click() { forward([this] { state_.showBefore(); }); }
-void MainWindow::HIstory2_Click() { forward([this] { state_.showAfter(); }); }
-void MainWindow::okimarituika_Click() { forward([this] { state_.addFavourite(); }); }
+void MainWindow::myIchigeki_Click() {
+    forward([this] { state_.oneShot(); });
+}
+void MainWindow::clipKakunin_Click() {
+    forward([this] { state_.loadClipboard(); });
+}
+void MainWindow::ClipTenso_Click() {
+    forward([this] { state_.copyBack(); });
+}
+void MainWindow::History0_Click() {
+    forward([this] { state_.showStartClip(); });
+}
+void MainWindow::History1_Click() {
+    forward([this] { state_.showBefore(); });
+}
+void MainWindow::HIstory2_Click() {
+    forward([this] { state_.showAfter(); });
+}
+void MainWindow::okimarituika_Click() {
+    forward([this] { state_.addFavourite(); });
+}
 void MainWindow::okimariBox_Click() {
     const QString entry = okimariBox->currentText();
     forward([this, entry] { state_.chooseFavourite(entry.toStdString()); });
@@ -732,7 +759,9 @@ void MainWindow::MenuHelpindex_Click() { state_.openHelp(); }
 void MainWindow::gotokakikaeHP_Click() { state_.openHomePage(); }
 void MainWindow::menu_explorer_Click() { state_.openDataFolder(); }
 
-void MainWindow::menu_reload_Click() { forward([this] { state_.reloadLists(); }); }
+void MainWindow::menu_reload_Click() {
+    forward([this] { state_.reloadLists(); });
+}
 void MainWindow::MenuEditHistory_Click() { state_.openListFile(kHistoryFileName); }
 void MainWindow::MenuEditOkimari_Click() { state_.openListFile(kFavouritesFileName); }
 void MainWindow::MenuStrcount_Click() {
@@ -740,8 +769,12 @@ void MainWindow::MenuStrcount_Click() {
     statusIsCount_ = true;  // after forward, which clears it
     showStatus();
 }
-void MainWindow::Menumultidel_Click() { forward([this] { state_.deleteDuplicates(); }); }
-void MainWindow::Menumultiview_Click() { forward([this] { state_.extractDuplicates(); }); }
+void MainWindow::Menumultidel_Click() {
+    forward([this] { state_.deleteDuplicates(); });
+}
+void MainWindow::Menumultiview_Click() {
+    forward([this] { state_.extractDuplicates(); });
+}
 void MainWindow::Label1_Click() { MenuEditHistory_Click(); }
 void MainWindow::okimariLabel_Click() { MenuEditOkimari_Click(); }
 void MainWindow::MenuQuit_Click() { close(); }

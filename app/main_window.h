@@ -64,12 +64,12 @@ public slots:
     void myTextBox_KeyPress(int& keyCode);
     void Label1_Click();
     void okimariLabel_Click();
-    void jotai_Click();          // the status line: its whole message
-    void MenuPreview_Click();    // live preview on or off (remembered)
-    void MenuUndoRun_Click();    // the run before
+    void jotai_Click();        // the status line: its whole message
+    void MenuPreview_Click();  // live preview on or off (remembered)
+    void MenuUndoRun_Click();  // the run before
     void MenuRedoRun_Click();
-    void focusCommandLine();     // Ctrl+L: back to the command line, caret after the operator
-    void bringForward();         // a second start: this window comes forward and loads the clipboard
+    void focusCommandLine();  // Ctrl+L: back to the command line, caret after the operator
+    void bringForward();      // a second start: this window comes forward and loads the clipboard
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -120,9 +120,9 @@ private:
     std::map<QString, QAction*> actions_;
     std::vector<QAction*> busyDisabled_;
     QTimer* fillTimer_ = nullptr;
-    std::size_t fillPos_ = 0;     // how much of the working text the box has so far
-    int fillLine_ = 0;            // line ends so far, for the paragraph rhythm
-    bool textDirty_ = false;      // the user edited the working text since we last read it
+    std::size_t fillPos_ = 0;  // how much of the working text the box has so far
+    int fillLine_ = 0;         // line ends so far, for the paragraph rhythm
+    bool textDirty_ = false;   // the user edited the working text since we last read it
     bool settingText_ = false;
     bool statusIsCount_ = false;  // the status line holds a count
     SharedText shown_;            // what the box holds (the working text, or a preview)

@@ -23,7 +23,9 @@ struct Outcome {
 
     bool ok() const { return kind == Kind::Done; }
     static Outcome done(std::string status) { return {Kind::Done, std::move(status), -1, {}, {}}; }
-    static Outcome refused(std::string why, std::int64_t column = -1) { return {Kind::Refused, std::move(why), column, {}, {}}; }
+    static Outcome refused(std::string why, std::int64_t column = -1) {
+        return {Kind::Refused, std::move(why), column, {}, {}};
+    }
     static Outcome failed(std::string why) { return {Kind::Failed, std::move(why), -1, {}, {}}; }
     static Outcome cancelled(std::string why) { return {Kind::Cancelled, std::move(why), -1, {}, {}}; }
 };

@@ -2,8 +2,8 @@
 // history file, and the core text operations on Japanese corpora.
 #include "app/editor_state.h"
 #include "convert/kana_width.h"
-#include "diff/line_diff.h"
 #include "convert/reverse_count.h"
+#include "diff/line_diff.h"
 #include "lists/list_file.h"
 #include "platform/text_codec.h"
 #include "regex/operations.h"
@@ -17,7 +17,7 @@ namespace {
 
 std::string corpus(std::size_t bytes) {
     static const char* words[] = {"日本語", "テキスト", "ｶﾀｶﾅ", "ひらがな", "kakikae", "clipboard", "漢字",
-                                  "の", "を", "123", " ", "、", "。"};
+                                  "の",     "を",       "123",  " ",        "、",      "。"};
     std::mt19937 rng(7);
     std::string s;
     s.reserve(bytes + 64);

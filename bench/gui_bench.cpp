@@ -11,13 +11,13 @@
 #include "platform/qt_process_runner.h"
 #include "platform/qt_task_runner.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QPushButton>
-#include <QAction>
-#include <QComboBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 

@@ -21,11 +21,11 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 
+#include <unistd.h>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
-#include <unistd.h>
+#include <cstring>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -146,18 +146,48 @@ std::optional<int> parse(int argc, char** argv, Options& o) {
             if (i + 1 < argc) return std::string(argv[++i]);
             return std::nullopt;
         };
-        if (a == "--") { optionsEnded = true; continue; }
-        if (a == "--help" || a == "-h") { std::cout << kHelp; return kOk; }
-        if (a == "--version") { std::cout << "kakikae-cli " << KAKIKAE_VERSION << "\n"; return kOk; }
-        if (a == "--list-conversions") { listConversions(); return kOk; }
+        if (a == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (a == "--help" || a == "-h") {
+            std::cout << kHelp;
+            return kOk;
+        }
+        if (a == "--version") {
+            std::cout << "kakikae-cli " << KAKIKAE_VERSION << "\n";
+            return kOk;
+        }
+        if (a == "--list-conversions") {
+            listConversions();
+            return kOk;
+        }
         if (a == "--hold-clipboard") return kk::runClipboardHolder(argc, argv);
         if (value && a != "--convert" && a != "--input-encoding") return usage(a + " takes no value");
-        if (a == "--invert") { o.invert = true; continue; }
-        if (a == "--clipboard") { o.clipboard = true; continue; }
-        if (a == "--count") { o.count = true; continue; }
-        if (a == "--quiet" || a == "-q") { o.quiet = true; continue; }
-        if (a == "--record-history") { o.recordHistory = true; continue; }
-        if (a == "--diff") { o.diff = true; continue; }
+        if (a == "--invert") {
+            o.invert = true;
+            continue;
+        }
+        if (a == "--clipboard") {
+            o.clipboard = true;
+            continue;
+        }
+        if (a == "--count") {
+            o.count = true;
+            continue;
+        }
+        if (a == "--quiet" || a == "-q") {
+            o.quiet = true;
+            continue;
+        }
+        if (a == "--record-history") {
+            o.recordHistory = true;
+            continue;
+        }
+        if (a == "--diff") {
+            o.diff = true;
+            continue;
+        }
         if (a == "-e" || a == "--convert" || a == "--input-encoding") {
             const auto v = take();
             if (!v) return usage(a + " needs an argument");
@@ -176,7 +206,8 @@ std::optional<int> parse(int argc, char** argv, Options& o) {
     if (o.expressions.empty() && !o.conversion && !o.count && rest != positional.end()) o.command = *rest++;
     o.files.assign(rest, positional.end());
     if (o.clipboard && !o.files.empty()) return usage("--clipboard takes no FILE");
-    const int modes = (o.command ? 1 : 0) + (o.expressions.empty() ? 0 : 1) + (o.conversion ? 1 : 0) + (o.count ? 1 : 0);
+    const int modes =
+        (o.command ? 1 : 0) + (o.expressions.empty() ? 0 : 1) + (o.conversion ? 1 : 0) + (o.count ? 1 : 0);
     if (modes != 1) return usage("give one of COMMAND, -e CMD, --convert NAME or --count");
     if (o.command) {
         if (const auto c = kk::regex::classifyCommand(*o.command); c == kk::regex::CommandMode::Filter && o.invert)
@@ -236,8 +267,8 @@ int main(int argc, char** argv) {
         // Qt ends the process when the display cannot be opened: that is exit 1 here.
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
             if (type != QtFatalMsg) return;
-            std::cerr << "kakikae-cli: " << kk::texts::text(kk::texts::Msg::CliNoClipboard) << ": "
-                      << msg.toStdString() << "\n";
+            std::cerr << "kakikae-cli: " << kk::texts::text(kk::texts::Msg::CliNoClipboard) << ": " << msg.toStdString()
+                      << "\n";
             std::_Exit(kFailed);
         });
         app = std::make_unique<QGuiApplication>(argc, argv);
@@ -263,8 +294,9 @@ int main(int argc, char** argv) {
     NoDesktop desktop;
     kk::QtProcessRunner processes;
     kk::InlineTaskRunner tasks;
-    kk::Services services{*clipboard, files, prompt, desktop, processes, tasks,
-                          kk::DataFolder::locate(layout.executableDir), layout.helperDir};
+    kk::Services services{
+        *clipboard,      files, prompt, desktop, processes, tasks, kk::DataFolder::locate(layout.executableDir),
+        layout.helperDir};
     services.recordsHistory = o.recordHistory;
     services.tracksChanges = false;
     services.undoLevels = 0;  // one run, no one to undo it: no text kept for it
@@ -296,7 +328,8 @@ int main(int argc, char** argv) {
     } else {
         for (const auto& e : o.expressions) {
             state.setCommandLineFromView(e);
-            outcome = await([&](kk::OutcomeHandler done) { state.run(std::move(done), kk::EditorState::RunForm::AsItStands); });
+            outcome = await(
+                [&](kk::OutcomeHandler done) { state.run(std::move(done), kk::EditorState::RunForm::AsItStands); });
             if (!outcome.ok()) break;
         }
     }
@@ -319,8 +352,8 @@ int main(int argc, char** argv) {
     if (o.diff) {
         const bool colour = ::isatty(STDOUT_FILENO) && !std::getenv("NO_COLOR");
         const std::string what = o.command ? *o.command : o.conversion ? "--convert " + *o.conversion : "-e";
-        if (!kk::writeAll(stdout, kk::diff::unifiedDiff(*input, state.workingText(), "input", "result (" + what + ")",
-                                                        colour)))
+        if (!kk::writeAll(stdout,
+                          kk::diff::unifiedDiff(*input, state.workingText(), "input", "result (" + what + ")", colour)))
             return fail(kk::texts::text(kk::texts::Msg::CliStdoutUnwritable));
         return kOk;
     }

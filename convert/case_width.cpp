@@ -6,14 +6,14 @@
 
 #include <unicode/normalizer2.h>
 #include <unicode/translit.h>
-#include <unicode/uchar.h>
 #include <unicode/ucasemap.h>
+#include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
 #include <memory>
+#include <mutex>
 #include <unordered_map>
 #include <vector>
-#include <mutex>
 
 namespace kk::convert {
 
@@ -26,8 +26,8 @@ Text mapCase(std::string_view text, CaseFn fn) {
     UCaseMap* map = ucasemap_open("", 0, &status);  // the root locale
     if (U_FAILURE(status)) return Text(text);
     Text out(text.size() + text.size() / 4 + 16, '\0');
-    int32_t n = fn(map, out.data(), static_cast<int32_t>(out.size()), text.data(), static_cast<int32_t>(text.size()),
-                   &status);
+    int32_t n =
+        fn(map, out.data(), static_cast<int32_t>(out.size()), text.data(), static_cast<int32_t>(text.size()), &status);
     if (status == U_BUFFER_OVERFLOW_ERROR) {
         status = U_ZERO_ERROR;
         out.assign(static_cast<std::size_t>(n), '\0');
@@ -206,7 +206,9 @@ Text shiftKana(std::string_view text, bool toKatakana) {
     return out;
 }
 
-bool startsWord(char32_t c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == 0; }
+bool startsWord(char32_t c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == 0;
+}
 
 }  // namespace
 

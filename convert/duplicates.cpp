@@ -67,7 +67,8 @@ std::string duplicateStatus(const DuplicateResult& r, bool extracting) {
         case DuplicateResult::Outcome::NoDuplicates: return texts::text(texts::Msg::NoDuplicates);
         case DuplicateResult::Outcome::Found: break;
     }
-    return texts::message(extracting ? texts::Msg::DuplicatesFound : texts::Msg::DuplicatesDeleted, formatCount(r.count));
+    return texts::message(extracting ? texts::Msg::DuplicatesFound : texts::Msg::DuplicatesDeleted,
+                          formatCount(r.count));
 }
 
 }  // namespace kk::convert

@@ -15,10 +15,10 @@ const std::array<KanaPair, 26> kKanaPairs = {{
     {"ﾍﾞ", "ベ"}, {"ﾍﾟ", "ペ"}, {"ﾎﾞ", "ボ"}, {"ﾎﾟ", "ポ"}, {"ｳﾞ", "ヴ"},
 }};
 
-const char* const kHalfWidthList =
-    "ｧｱｨｲｩｳｪｴｫｵｶｷｸｹｺｻｼｽｾｿﾀﾁｯﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓｬﾔｭﾕｮﾖﾗﾘﾙﾚﾛヮﾜヰヱｦﾝヵヶ｡､｢｣･ｰﾟﾞ";
+const char* const kHalfWidthList = "ｧｱｨｲｩｳｪｴｫｵｶｷｸｹｺｻｼｽｾｿﾀﾁｯﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓｬﾔｭﾕｮﾖﾗﾘﾙﾚﾛヮﾜヰヱｦﾝヵヶ｡､｢｣･ｰﾟﾞ";
 const char* const kFullWidthList =
-    "ァアィイゥウェエォオカキクケコサシスセソタチッツテトナニヌネノハヒフヘホマミムメモャヤュユョヨラリルレロヮワヰヱヲンヵヶ。、「」・ー゜゛";
+    "ァアィイゥウェエォオカキクケコサシスセソタチッツテトナニヌネノハヒフヘホマミムメモャヤュユョヨラリルレロヮワヰヱヲ"
+    "ンヵヶ。、「」・ー゜゛";
 
 namespace {
 
@@ -65,15 +65,25 @@ Text hankakuToZenkaku2(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         const std::size_t from = i;
-        if (static_cast<unsigned char>(text[i]) < 0x80) { out.push_back(text[i++]); continue; }
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            out.push_back(text[i++]);
+            continue;
+        }
         const char32_t c = nextCodePoint(text, i);
-        if (!mayConvert(c)) { out.append(text.substr(from, i - from)); continue; }
+        if (!mayConvert(c)) {
+            out.append(text.substr(from, i - from));
+            continue;
+        }
         if (i < text.size()) {
             std::size_t j = i;
             const char32_t mark = nextCodePoint(text, j);
             if (mark == 0xFF9E || mark == 0xFF9F) {
                 const auto it = t.pairToFull.find((std::uint64_t(c) << 32) | mark);
-                if (it != t.pairToFull.end()) { appendUtf8(out, it->second); i = j; continue; }
+                if (it != t.pairToFull.end()) {
+                    appendUtf8(out, it->second);
+                    i = j;
+                    continue;
+                }
             }
         }
         const auto it = t.halfToFull.find(c);
@@ -90,9 +100,15 @@ Text zenkakuToHankaku(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         const std::size_t from = i;
-        if (static_cast<unsigned char>(text[i]) < 0x80) { out.push_back(text[i++]); continue; }
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            out.push_back(text[i++]);
+            continue;
+        }
         const char32_t c = nextCodePoint(text, i);
-        if (!mayConvert(c)) { out.append(text.substr(from, i - from)); continue; }
+        if (!mayConvert(c)) {
+            out.append(text.substr(from, i - from));
+            continue;
+        }
         if (const auto p = t.fullToPair.find(c); p != t.fullToPair.end()) {
             for (const char32_t h : p->second) appendUtf8(out, h);
             continue;

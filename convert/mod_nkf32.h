@@ -7,9 +7,9 @@
 #include "platform/result.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <memory>
 #include <utility>
 #include <vector>
 
@@ -21,14 +21,20 @@ namespace kk::convert {
 template <class T>
 struct UninitializedAllocator : std::allocator<T> {
     template <class U>
-    struct rebind { using other = UninitializedAllocator<U>; };
+    struct rebind {
+        using other = UninitializedAllocator<U>;
+    };
     UninitializedAllocator() = default;
     template <class U>
     UninitializedAllocator(const UninitializedAllocator<U>&) {}
     template <class U>
-    void construct(U* p) { ::new (static_cast<void*>(p)) U; }
+    void construct(U* p) {
+        ::new (static_cast<void*>(p)) U;
+    }
     template <class U, class... Args>
-    void construct(U* p, Args&&... args) { ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...); }
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
 };
 using Bytes = std::vector<unsigned char, UninitializedAllocator<unsigned char>>;
 

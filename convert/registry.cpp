@@ -16,11 +16,15 @@ namespace kk::convert {
 namespace {
 
 template <Text (*F)(std::string_view)>
-TextResult always(std::string_view text) { return F(text); }
+TextResult always(std::string_view text) {
+    return F(text);
+}
 
 // A width step, then its fix-up replace for the backslash and "￥".
 template <Text (*F)(std::string_view), const char* FixUp>
-TextResult withFixUp(std::string_view text) { return regex::xRep(FixUp, F(text)); }
+TextResult withFixUp(std::string_view text) {
+    return regex::xRep(FixUp, F(text));
+}
 constexpr char kYenToBackslash[] = "s/￥/\\\\/gk";  // the replacement is an escaped backslash
 constexpr char kBackslashToYen[] = "s/\\\\/￥/gk";  // the pattern is an escaped backslash
 
@@ -123,7 +127,8 @@ TextResult applyConversion(const Conversion& c, std::string_view text, CancelFla
     reserveText(out, text.size() + text.size() / 8);
     Error error{""};
     for (std::size_t from = 0; from < text.size();) {
-        if (cancel && cancel->load(std::memory_order_relaxed)) return Error{kConversionCancelled, -1, ErrorKind::Cancelled};
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return Error{kConversionCancelled, -1, ErrorKind::Cancelled};
         const std::size_t to = c.lineLocal ? sliceEnd(text, from) : text.size();
         if (!convertPiece(c, text.substr(from, to - from), out, error)) return error;
         from = to;

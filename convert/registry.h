@@ -27,9 +27,9 @@ struct Conversion {
     ConversionGroup group;
     ConversionKind kind;
     TextResult (*apply)(std::string_view) = nullptr;  // Text
-    std::string_view command;   // Filter and SortFilter
-    bool extracting = false;    // Duplicates: keep the repeats rather than drop them
-    bool lineLocal = false;     // Text: each line converts on its own (may run in slices)
+    std::string_view command;                         // Filter and SortFilter
+    bool extracting = false;                          // Duplicates: keep the repeats rather than drop them
+    bool lineLocal = false;                           // Text: each line converts on its own (may run in slices)
 };
 
 // In menu order.

@@ -19,8 +19,8 @@ namespace {
 // without marks, kana (without the combining voiced marks), kanji, and the
 // full-width and half-width forms before the half-width voiced marks.
 bool standsAlone(char32_t c) {
-    return c < 0x300 || (c >= 0x3040 && c < 0x3099) || (c >= 0x309B && c <= 0x30FF) ||
-           (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xFF01 && c <= 0xFF9D);
+    return c < 0x300 || (c >= 0x3040 && c < 0x3099) || (c >= 0x309B && c <= 0x30FF) || (c >= 0x4E00 && c <= 0x9FFF) ||
+           (c >= 0xFF01 && c <= 0xFF9D);
 }
 // Marks that join the character before them (combining diacritics, the
 // combining and the half-width voiced sound marks), unless that is a control.
@@ -32,7 +32,8 @@ bool isControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 
 void appendReversedByClusters(std::string& out, std::string_view line) {
     thread_local std::unique_ptr<icu::BreakIterator> it = [] {
         UErrorCode status = U_ZERO_ERROR;
-        return std::unique_ptr<icu::BreakIterator>(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+        return std::unique_ptr<icu::BreakIterator>(
+            icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
     }();
     std::vector<std::size_t> bounds;
     UErrorCode status = U_ZERO_ERROR;
@@ -47,7 +48,8 @@ void appendReversedByClusters(std::string& out, std::string_view line) {
         return;
     }
     it->setText(ut, status);
-    for (int32_t b = it->first(); b != icu::BreakIterator::DONE; b = it->next()) bounds.push_back(static_cast<std::size_t>(b));
+    for (int32_t b = it->first(); b != icu::BreakIterator::DONE; b = it->next())
+        bounds.push_back(static_cast<std::size_t>(b));
     utext_close(ut);
     for (std::size_t k = bounds.size(); k-- > 1;) out.append(line.substr(bounds[k - 1], bounds[k] - bounds[k - 1]));
 }
@@ -55,7 +57,10 @@ void appendReversedByClusters(std::string& out, std::string_view line) {
 void appendReversed(std::string& out, std::string_view line) {
     bool ascii = true;
     for (const char c : line)
-        if (static_cast<unsigned char>(c) >= 0x80) { ascii = false; break; }
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
     if (ascii) {  // every byte is a cluster
         out.append(line.rbegin(), line.rend());
         return;

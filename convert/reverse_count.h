@@ -20,7 +20,7 @@ Text reverseLineByClusters(std::string_view line);
 struct Counts {
     std::int64_t characters = 0;  // code points, line ends not counted
     std::int64_t lines = 0;
-    std::int64_t bytes = 0;       // CP932 length, a line end as CR LF (UTF-8 length for what CP932 lacks)
+    std::int64_t bytes = 0;  // CP932 length, a line end as CR LF (UTF-8 length for what CP932 lacks)
 };
 
 Counts countText(std::string_view text);

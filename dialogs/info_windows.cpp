@@ -74,10 +74,9 @@ AboutWindow::AboutWindow(const QString& appTitle, int major, int minor, int revi
     big.setBold(true);
     title->setFont(big);
     label("lblVersion", versionText(major, minor, revision));
-    label("lblDescription",
-          qs("クリップボードの文字列を Perl 互換の正規表現（PCRE2）、tr、m// やシェルのフィルタで"
-             "書き換えるツールです。文字種・幅・かなの変換と日本語の並べ替えには ICU を使っています。"
-             "PCRE2 の最新版は PCRE2 のプロジェクトから入手できます。"));
+    label("lblDescription", qs("クリップボードの文字列を Perl 互換の正規表現（PCRE2）、tr、m// やシェルのフィルタで"
+                               "書き換えるツールです。文字種・幅・かなの変換と日本語の並べ替えには ICU を使っています。"
+                               "PCRE2 の最新版は PCRE2 のプロジェクトから入手できます。"));
     auto* text = new QPlainTextEdit(qs(kLicences), this);
     text->setObjectName("Text1");
     text->setReadOnly(true);

@@ -44,7 +44,8 @@ MultiLineForm::MultiLineForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     label("KensakuLabel", "検索文字列　（置換前文字列）　複数行可", twips(360, 120, 3615, 255));
     label("ChikanMoji", "置換文字列　（置換後文字列）　複数行可", twips(360, 3120, 3615, 255));
     label("注意1",
-          "正規表現で特別な意味を持つメタ文字を含む時や複数行を扱うときの補助です。メタ文字を「\\」でエスケープし、かつ改行を「\\r\\n」に変換します。",
+          "正規表現で特別な意味を持つメタ文字を含む時や複数行を扱うときの補助です。メタ文字を「\\」でエスケープし、かつ"
+          "改行を「\\r\\n」に変換します。",
           twips(3840, 5880, 5655, 615));
 
     setTabOrder(KensakuBox, ChikanBox);

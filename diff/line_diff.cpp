@@ -34,7 +34,9 @@ std::vector<Line> splitLines(std::string_view text) {
     return lines;
 }
 
-std::string_view lineText(std::string_view text, const Line& l) { return text.substr(l.at, l.length + (l.ended ? 1 : 0)); }
+std::string_view lineText(std::string_view text, const Line& l) {
+    return text.substr(l.at, l.length + (l.ended ? 1 : 0));
+}
 
 enum class Op { Common, Delete, Add };
 struct Edit {
@@ -66,7 +68,9 @@ std::vector<Edit> editScript(std::string_view before, const std::vector<Line>& l
             // dtl counts from 1; an added line's beforeIdx and a deleted one's afterIdx are 0.
             const std::size_t a = info.beforeIdx > 0 ? head + static_cast<std::size_t>(info.beforeIdx) - 1 : 0;
             const std::size_t b = info.afterIdx > 0 ? head + static_cast<std::size_t>(info.afterIdx) - 1 : 0;
-            edits.push_back({info.type == dtl::SES_COMMON ? Op::Common : info.type == dtl::SES_DELETE ? Op::Delete : Op::Add,
+            edits.push_back({info.type == dtl::SES_COMMON   ? Op::Common
+                             : info.type == dtl::SES_DELETE ? Op::Delete
+                                                            : Op::Add,
                              a, b});
         }
     } else if (na + nb > 0) {
@@ -153,7 +157,10 @@ ChangeMap lineChanges(std::string_view before, std::string_view after) {
     // Runs of deletes and adds between common lines form one change; a run of
     // one line each way narrows to the characters that differ.
     for (std::size_t i = 0; i < edits.size();) {
-        if (edits[i].op == Op::Common) { ++i; continue; }
+        if (edits[i].op == Op::Common) {
+            ++i;
+            continue;
+        }
         std::vector<std::size_t> dels, adds;
         while (i < edits.size() && edits[i].op != Op::Common) {
             (edits[i].op == Op::Delete ? dels : adds).push_back(edits[i].op == Op::Delete ? edits[i].a : edits[i].b);
@@ -223,7 +230,10 @@ std::string unifiedDiff(std::string_view before, std::string_view after, std::st
         if (!l.ended) out += "\\ No newline at end of file\n";
     };
     for (std::size_t i = 0; i < edits.size();) {
-        if (edits[i].op == Op::Common) { ++i; continue; }
+        if (edits[i].op == Op::Common) {
+            ++i;
+            continue;
+        }
         // A hunk: from kContext common lines before the first change to
         // kContext after the last one closer than twice that to the next.
         std::size_t first = i >= kContext ? i - kContext : 0;
@@ -233,15 +243,24 @@ std::string unifiedDiff(std::string_view before, std::string_view after, std::st
             while (last < edits.size() && edits[last].op != Op::Common) ++last;
             std::size_t run = last;
             while (run < edits.size() && edits[run].op == Op::Common) ++run;
-            if (run < edits.size() && run - last <= 2 * kContext) { last = run; continue; }
+            if (run < edits.size() && run - last <= 2 * kContext) {
+                last = run;
+                continue;
+            }
             last = std::min(edits.size(), last + kContext);
             break;
         }
         std::size_t aStart = 0, aCount = 0, bStart = 0, bCount = 0;
         bool aSet = false, bSet = false;
         for (std::size_t k = first; k < last; ++k) {
-            if (edits[k].op != Op::Add) { if (!aSet) aStart = edits[k].a, aSet = true; ++aCount; }
-            if (edits[k].op != Op::Delete) { if (!bSet) bStart = edits[k].b, bSet = true; ++bCount; }
+            if (edits[k].op != Op::Add) {
+                if (!aSet) aStart = edits[k].a, aSet = true;
+                ++aCount;
+            }
+            if (edits[k].op != Op::Delete) {
+                if (!bSet) bStart = edits[k].b, bSet = true;
+                ++bCount;
+            }
         }
         // diff -u numbers from 1, and an empty side names the line before it.
         auto range = [](std::size_t start, std::size_t count, bool set, std::size_t fallback) {
@@ -253,8 +272,8 @@ std::string unifiedDiff(std::string_view before, std::string_view after, std::st
             if (edits[k].op != Op::Add) ++aBefore;
             if (edits[k].op != Op::Delete) ++bBefore;
         }
-        out += std::string(cyan) + "@@ -" + range(aStart, aCount, aSet, aBefore) + " +" + range(bStart, bCount, bSet, bBefore) +
-               " @@" + reset + "\n";
+        out += std::string(cyan) + "@@ -" + range(aStart, aCount, aSet, aBefore) + " +" +
+               range(bStart, bCount, bSet, bBefore) + " @@" + reset + "\n";
         for (std::size_t k = first; k < last; ++k) {
             const Edit& e = edits[k];
             if (e.op == Op::Common) appendLine(' ', before, la[e.a], "");

@@ -106,8 +106,8 @@ Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::
         r.stdoutFile = job.outputPath;
     } else {
         // The sort form names its input file and writes the file after -o.
-        r.arguments = {"-c", translateSortCommand(command) + " -o " + shellQuote(job.outputPath) + " " +
-                                 shellQuote(input)};
+        r.arguments = {"-c",
+                       translateSortCommand(command) + " -o " + shellQuote(job.outputPath) + " " + shellQuote(input)};
     }
     return job;
 }
@@ -119,12 +119,14 @@ TextResult collectFilterResult(const FilterJob& job, const ProcessOutcome& o) {
         return Error{texts::message(texts::Msg::FilterOutputTooBig, std::to_string(job.request.capBytes >> 20)), -1,
                      ErrorKind::Fault};
     if (o.crashed)
-        return Error{texts::message(texts::Msg::FilterCrashed, o.errorOutput.empty() ? "" : ": " + firstLine(o.errorOutput)), -1,
-                     ErrorKind::Fault, firstLines(o.errorOutput, 50)};
+        return Error{
+            texts::message(texts::Msg::FilterCrashed, o.errorOutput.empty() ? "" : ": " + firstLine(o.errorOutput)), -1,
+            ErrorKind::Fault, firstLines(o.errorOutput, 50)};
     if (o.exitCode != 0) {
         const std::string code = std::to_string(o.exitCode);
         if (const std::string why = firstLine(o.errorOutput); !why.empty())
-            return Error{texts::message(texts::Msg::FilterFailed, code) + ": " + why, -1, ErrorKind::Fault, firstLines(o.errorOutput, 50)};
+            return Error{texts::message(texts::Msg::FilterFailed, code) + ": " + why, -1, ErrorKind::Fault,
+                         firstLines(o.errorOutput, 50)};
         // A failing command that printed nothing gives no text to take: the
         // working text stays (an empty result is only that of a success).
         Text output = getTextFile(job.outputPath);

@@ -39,8 +39,8 @@ struct FilterJob {
 inline constexpr std::int64_t kMaxFilterOutputBytes = 1LL << 30;
 
 struct FilterSetup {
-    std::string workingDirectory;   // the data folder
-    std::string helperDirectory;    // put in front of PATH (our sortf)
+    std::string workingDirectory;  // the data folder
+    std::string helperDirectory;   // put in front of PATH (our sortf)
     std::int64_t maxOutputBytes = kMaxFilterOutputBytes;
 };
 

@@ -6,13 +6,13 @@
 #include <unicode/stringpiece.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <thread>
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <numeric>
 #include <optional>
+#include <thread>
 
 namespace kk::filter {
 
@@ -185,13 +185,19 @@ std::string sortText(std::string_view text, const SortOptions& o) {
     std::vector<std::size_t> order(lines.size());
     std::iota(order.begin(), order.end(), 0);
     // Ties that are not stable fall back to the whole line's bytes, as sort does.
-    auto tie = [&](std::size_t a, std::size_t b) { return !o.stable && lines[a] != lines[b] ? (lines[a] < lines[b]) != o.reverse : false; };
+    auto tie = [&](std::size_t a, std::size_t b) {
+        return !o.stable && lines[a] != lines[b] ? (lines[a] < lines[b]) != o.reverse : false;
+    };
 
     if (o.numeric) {
         // Keys side by side with their line numbers: one sort over a flat array.
-        struct Key { Number number; std::uint32_t line; };
+        struct Key {
+            Number number;
+            std::uint32_t line;
+        };
         std::vector<Key> keys(lines.size());
-        for (std::size_t i = 0; i < lines.size(); ++i) keys[i] = {leadingNumber(lines[i]), static_cast<std::uint32_t>(i)};
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            keys[i] = {leadingNumber(lines[i]), static_cast<std::uint32_t>(i)};
         // Lines without a number come first (last when reversed), as if -infinity.
         parallelStableSort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
             if (a.number.has != b.number.has) return b.number.has != o.reverse;

@@ -31,7 +31,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> options, files;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--help" || a == "-h") { std::cout << kHelp; return 0; }
+        if (a == "--help" || a == "-h") {
+            std::cout << kHelp;
+            return 0;
+        }
         if (a.size() > 1 && a[0] == '-') options.push_back(a);
         else files.push_back(a);
     }

@@ -1,8 +1,8 @@
 // Fuzz target: mail decoding. The first byte picks the option letters, the
 // rest is the text. Decoding never reads past the input, the byte wrapper
 // never writes past its buffer's capacity, and valid UTF-8 in stays valid out.
-#include "convert/mod_nkf32.h"
 #include "convert/mime/nkf_decoder.h"
+#include "convert/mod_nkf32.h"
 #include "platform/text_codec.h"
 
 #include <cstddef>

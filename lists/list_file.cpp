@@ -24,9 +24,7 @@ std::vector<Text> parseListFile(std::string_view raw) {
     std::vector<Text> entries;
     std::size_t start = 0;
     const std::size_t n = bytes.size();
-    auto add = [&](std::size_t from, std::size_t to) {
-        entries.emplace_back(bytes.substr(from, to - from));
-    };
+    auto add = [&](std::size_t from, std::size_t to) { entries.emplace_back(bytes.substr(from, to - from)); };
     std::size_t i = 0;
     while (i < n) {
         const char c = bytes[i];

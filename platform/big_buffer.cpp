@@ -1,7 +1,7 @@
 #include "platform/big_buffer.h"
 
-#include <cstdint>
 #include <sys/mman.h>
+#include <cstdint>
 
 namespace kk {
 

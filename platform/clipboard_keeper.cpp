@@ -5,16 +5,16 @@
 #include <QGuiApplication>
 #include <QTimer>
 
-#include <csignal>
-#include <cstdlib>
-#include <fstream>
-#include <cstdio>
 #include <fcntl.h>
-#include <iostream>
-#include <iterator>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <iterator>
 
 namespace kk {
 
@@ -28,7 +28,11 @@ bool ownsClipboardText(std::string* text) {
 bool handClipboardToHolder(const std::string& holderExecutable, const std::string& text) {
     int in[2], ready[2];
     if (::pipe(in) != 0) return false;
-    if (::pipe(ready) != 0) { ::close(in[0]); ::close(in[1]); return false; }
+    if (::pipe(ready) != 0) {
+        ::close(in[0]);
+        ::close(in[1]);
+        return false;
+    }
     const pid_t pid = ::fork();
     if (pid < 0) return false;
     if (pid == 0) {
@@ -37,7 +41,10 @@ bool handClipboardToHolder(const std::string& holderExecutable, const std::strin
         if (::fork() != 0) ::_exit(0);
         ::dup2(in[0], 0);
         ::dup2(ready[1], 1);
-        ::close(in[0]); ::close(in[1]); ::close(ready[0]); ::close(ready[1]);
+        ::close(in[0]);
+        ::close(in[1]);
+        ::close(ready[0]);
+        ::close(ready[1]);
         const int devnull = ::open("/dev/null", O_WRONLY);
         if (devnull >= 0) ::dup2(devnull, 2);
         ::execl(holderExecutable.c_str(), holderExecutable.c_str(), "--hold-clipboard", static_cast<char*>(nullptr));
@@ -53,7 +60,10 @@ bool handClipboardToHolder(const std::string& holderExecutable, const std::strin
     bool ok = true;
     while (left > 0) {
         const ssize_t n = ::write(in[1], p, left);
-        if (n <= 0) { ok = false; break; }
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
         p += n;
         left -= static_cast<std::size_t>(n);
     }

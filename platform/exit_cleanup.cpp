@@ -1,10 +1,10 @@
 // Fixed slots, so the handler touches no allocator and no lock.
 #include "platform/exit_cleanup.h"
 
+#include <unistd.h>
 #include <atomic>
 #include <csignal>
 #include <cstring>
-#include <unistd.h>
 
 namespace kk {
 

@@ -4,8 +4,8 @@
 // handler removes them with async-signal-safe calls only.
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 
 namespace kk {
 

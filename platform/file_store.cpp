@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <memory>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace kk {
 

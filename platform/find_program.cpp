@@ -2,10 +2,10 @@
 // executable file wins.
 #include "platform/find_program.h"
 
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <string_view>
-#include <unistd.h>
 
 namespace kk {
 

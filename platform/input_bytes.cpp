@@ -1,11 +1,11 @@
 // Inputs mapped when they are regular files, else read to the end.
 #include "platform/input_bytes.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace kk {
 

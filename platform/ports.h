@@ -86,8 +86,8 @@ struct ProcessRequest {
     std::string program;
     std::vector<std::string> arguments;
     std::string workingDirectory;
-    std::string stdinFile;    // read as standard input
-    std::string stdoutFile;   // standard output is written here (truncated first)
+    std::string stdinFile;                 // read as standard input
+    std::string stdoutFile;                // standard output is written here (truncated first)
     std::vector<std::string> pathPrepend;  // folders put in front of PATH
     // The child is stopped once this file (its output) grows past capBytes:
     // a runaway like `yes` would otherwise fill the disk and then our memory.
@@ -97,7 +97,7 @@ struct ProcessRequest {
 
 struct ProcessOutcome {
     bool started = false;
-    bool crashed = false;     // killed by a signal
+    bool crashed = false;  // killed by a signal
     bool cancelled = false;
     bool outputTooBig = false;  // stopped because capFile grew past capBytes
     int exitCode = 0;

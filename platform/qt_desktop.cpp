@@ -12,9 +12,7 @@ bool QtDesktop::openPath(const std::string& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
-bool QtDesktop::openUrl(const std::string& url) {
-    return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
-}
+bool QtDesktop::openUrl(const std::string& url) { return QDesktopServices::openUrl(QUrl(QString::fromStdString(url))); }
 
 bool QtDesktop::startProgram(const std::string& program, const std::vector<std::string>& args) {
     QStringList list;

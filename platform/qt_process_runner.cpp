@@ -11,9 +11,9 @@
 #include <filesystem>
 
 #ifdef Q_OS_UNIX
-#include <csignal>
 #include <sys/types.h>
 #include <unistd.h>
+#include <csignal>
 #endif
 
 namespace kk {
@@ -74,8 +74,7 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
     else p->setStandardInputFile(QProcess::nullDevice());
     if (!request.stdoutFile.empty())
         p->setStandardOutputFile(QString::fromStdString(request.stdoutFile), QIODevice::Truncate);
-    else
-        p->setStandardOutputFile(QProcess::nullDevice());
+    else p->setStandardOutputFile(QProcess::nullDevice());
     connect(p, &QProcess::started, this, [this, p] {
         group_ = p->processId();
         registerChildGroup(static_cast<pid_t>(group_));
@@ -83,12 +82,14 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
     connect(p, &QProcess::readyReadStandardError, this, [this, p] {
         const QByteArray chunk = p->readAllStandardError();
         if (errorOutput_.size() < kErrorOutputCap)
-            errorOutput_.append(chunk.constData(), std::min<std::size_t>(chunk.size(), kErrorOutputCap - errorOutput_.size()));
+            errorOutput_.append(chunk.constData(),
+                                std::min<std::size_t>(chunk.size(), kErrorOutputCap - errorOutput_.size()));
     });
     connect(p, &QProcess::finished, this, [this, p](int code, QProcess::ExitStatus status) {
         const QByteArray rest = p->readAllStandardError();
         if (errorOutput_.size() < kErrorOutputCap)
-            errorOutput_.append(rest.constData(), std::min<std::size_t>(rest.size(), kErrorOutputCap - errorOutput_.size()));
+            errorOutput_.append(rest.constData(),
+                                std::min<std::size_t>(rest.size(), kErrorOutputCap - errorOutput_.size()));
         ProcessOutcome o;
         o.started = true;
         o.exitCode = code;

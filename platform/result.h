@@ -26,8 +26,8 @@ struct Error {
 template <class T>
 class Result {
 public:
-    Result(T value) : v_(std::move(value)) {}                    // NOLINT: implicit on purpose
-    Result(Error error) : v_(std::move(error)) {}                // NOLINT
+    Result(T value) : v_(std::move(value)) {}      // NOLINT: implicit on purpose
+    Result(Error error) : v_(std::move(error)) {}  // NOLINT
     [[nodiscard]] bool ok() const { return v_.index() == 0; }
     explicit operator bool() const { return ok(); }
     T& value() & { return std::get<0>(v_); }

@@ -13,11 +13,11 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <map>
-#include <optional>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace kk {
@@ -80,8 +80,8 @@ __attribute__((target("avx2"))) inline __m256i load(const std::array<std::uint8_
 
 __attribute__((target("avx2"))) bool validUtf8Avx2(const unsigned char* p, std::size_t n, std::size_t& done) {
     constexpr std::uint8_t TOO_SHORT = 1 << 0, TOO_LONG = 1 << 1, OVERLONG_3 = 1 << 2, TOO_LARGE = 1 << 3,
-                           SURROGATE = 1 << 4, OVERLONG_2 = 1 << 5, TOO_LARGE_1000 = 1 << 6,
-                           OVERLONG_4 = 1 << 6, TWO_CONTS = 1 << 7;
+                           SURROGATE = 1 << 4, OVERLONG_2 = 1 << 5, TOO_LARGE_1000 = 1 << 6, OVERLONG_4 = 1 << 6,
+                           TWO_CONTS = 1 << 7;
     constexpr std::uint8_t CARRY = TOO_SHORT | TOO_LONG | TWO_CONTS;
     // A 16-entry nibble table, repeated for the lookup's two 128-bit lanes.
     auto table = [](std::initializer_list<std::uint8_t> v) {
@@ -90,18 +90,18 @@ __attribute__((target("avx2"))) bool validUtf8Avx2(const unsigned char* p, std::
         for (auto b : v) t[i] = t[i + 16] = b, ++i;
         return t;
     };
-    const __m256i byte1High = load(table({TOO_LONG, TOO_LONG, TOO_LONG, TOO_LONG, TOO_LONG, TOO_LONG, TOO_LONG, TOO_LONG,
-                                     TWO_CONTS, TWO_CONTS, TWO_CONTS, TWO_CONTS, TOO_SHORT | OVERLONG_2, TOO_SHORT,
-                                     TOO_SHORT | OVERLONG_3 | SURROGATE,
-                                     TOO_SHORT | TOO_LARGE | TOO_LARGE_1000 | OVERLONG_4}));
+    const __m256i byte1High =
+        load(table({TOO_LONG, TOO_LONG, TOO_LONG, TOO_LONG, TOO_LONG, TOO_LONG, TOO_LONG, TOO_LONG, TWO_CONTS,
+                    TWO_CONTS, TWO_CONTS, TWO_CONTS, TOO_SHORT | OVERLONG_2, TOO_SHORT,
+                    TOO_SHORT | OVERLONG_3 | SURROGATE, TOO_SHORT | TOO_LARGE | TOO_LARGE_1000 | OVERLONG_4}));
     constexpr std::uint8_t L = CARRY | TOO_LARGE | TOO_LARGE_1000;
     const __m256i byte1Low = load(table({CARRY | OVERLONG_3 | OVERLONG_2 | OVERLONG_4, CARRY | OVERLONG_2, CARRY, CARRY,
-                                    CARRY | TOO_LARGE, L, L, L, L, L, L, L, L, L | SURROGATE, L, L}));
+                                         CARRY | TOO_LARGE, L, L, L, L, L, L, L, L, L | SURROGATE, L, L}));
     constexpr std::uint8_t C = TOO_LONG | OVERLONG_2 | TWO_CONTS;
-    const __m256i byte2High = load(table({TOO_SHORT, TOO_SHORT, TOO_SHORT, TOO_SHORT, TOO_SHORT, TOO_SHORT, TOO_SHORT,
-                                     TOO_SHORT, C | OVERLONG_3 | TOO_LARGE_1000 | OVERLONG_4, C | OVERLONG_3 | TOO_LARGE,
-                                     C | SURROGATE | TOO_LARGE, C | SURROGATE | TOO_LARGE, TOO_SHORT, TOO_SHORT,
-                                     TOO_SHORT, TOO_SHORT}));
+    const __m256i byte2High =
+        load(table({TOO_SHORT, TOO_SHORT, TOO_SHORT, TOO_SHORT, TOO_SHORT, TOO_SHORT, TOO_SHORT, TOO_SHORT,
+                    C | OVERLONG_3 | TOO_LARGE_1000 | OVERLONG_4, C | OVERLONG_3 | TOO_LARGE, C | SURROGATE | TOO_LARGE,
+                    C | SURROGATE | TOO_LARGE, TOO_SHORT, TOO_SHORT, TOO_SHORT, TOO_SHORT}));
     const __m256i nibble = _mm256_set1_epi8(0x0F);
     const __m256i third = _mm256_set1_epi8(static_cast<char>(0xE0 - 0x80));
     const __m256i fourth = _mm256_set1_epi8(static_cast<char>(0xF0 - 0x80));
@@ -122,8 +122,8 @@ __attribute__((target("avx2"))) bool validUtf8Avx2(const unsigned char* p, std::
             _mm256_and_si256(_mm256_shuffle_epi8(byte1High, _mm256_and_si256(_mm256_srli_epi16(prev1, 4), nibble)),
                              _mm256_shuffle_epi8(byte1Low, _mm256_and_si256(prev1, nibble))),
             _mm256_shuffle_epi8(byte2High, _mm256_and_si256(_mm256_srli_epi16(in, 4), nibble)));
-        const __m256i must23 = _mm256_and_si256(
-            _mm256_or_si256(_mm256_subs_epu8(prev2, third), _mm256_subs_epu8(prev3, fourth)), high);
+        const __m256i must23 =
+            _mm256_and_si256(_mm256_or_si256(_mm256_subs_epu8(prev2, third), _mm256_subs_epu8(prev3, fourth)), high);
         error = _mm256_or_si256(error, _mm256_xor_si256(must23, sc));
         prev = in;
         if ((i & 0xFFFF) == 0 && !_mm256_testz_si256(error, error)) return false;
@@ -163,9 +163,11 @@ std::size_t validUtf8Prefix(std::string_view s) {
         if (c < 0x80) len = 1;
         else if (c >= 0xC2 && c < 0xE0 && cont(i + 1)) len = 2;
         else if (c >= 0xE0 && c < 0xF0 && cont(i + 1) && cont(i + 2) && !(c == 0xE0 && p[i + 1] < 0xA0) &&
-                 !(c == 0xED && p[i + 1] > 0x9F)) len = 3;
+                 !(c == 0xED && p[i + 1] > 0x9F))
+            len = 3;
         else if (c >= 0xF0 && c <= 0xF4 && cont(i + 1) && cont(i + 2) && cont(i + 3) &&
-                 !(c == 0xF0 && p[i + 1] < 0x90) && !(c == 0xF4 && p[i + 1] > 0x8F)) len = 4;
+                 !(c == 0xF0 && p[i + 1] < 0x90) && !(c == 0xF4 && p[i + 1] > 0x8F))
+            len = 4;
         if (len == 0) return i;
         i += len;
     }
@@ -218,12 +220,14 @@ void appendUtf8(std::string& out, char32_t cp) {
 
 char32_t nextCodePoint(std::string_view s, std::size_t& pos) {
     const auto c = static_cast<unsigned char>(s[pos]);
-    if (c < 0x80) { ++pos; return c; }
+    if (c < 0x80) {
+        ++pos;
+        return c;
+    }
     int n = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
     char32_t cp = c & (0x3F >> n);
     ++pos;
-    for (int i = 0; i < n && pos < s.size(); ++i, ++pos)
-        cp = (cp << 6) | (static_cast<unsigned char>(s[pos]) & 0x3F);
+    for (int i = 0; i < n && pos < s.size(); ++i, ++pos) cp = (cp << 6) | (static_cast<unsigned char>(s[pos]) & 0x3F);
     return cp;
 }
 

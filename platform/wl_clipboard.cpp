@@ -2,15 +2,15 @@
 #include "platform/wl_clipboard.h"
 #include "platform/find_program.h"
 
-#include <cerrno>
-#include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
 
 extern char** environ;
 
@@ -141,8 +141,7 @@ ChildRun runChild(const std::vector<std::string>& argv, std::string_view input, 
     if (inFd >= 0) ::close(inFd);
     if (outFd >= 0) ::close(outFd);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }

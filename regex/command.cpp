@@ -6,8 +6,8 @@
 
 namespace kk::regex {
 
-using texts::Msg;
 using texts::message;
+using texts::Msg;
 using texts::patternErrorText;
 
 std::int64_t columnOf(std::string_view text, std::size_t byteOffset) {
@@ -24,7 +24,10 @@ namespace {
 // Finds the next unescaped '/' from `pos`; a backslash escapes the byte after it.
 std::size_t findDelimiter(std::string_view s, std::size_t pos) {
     while (pos < s.size()) {
-        if (s[pos] == '\\') { pos += 2; continue; }
+        if (s[pos] == '\\') {
+            pos += 2;
+            continue;
+        }
         if (s[pos] == '/') return pos;
         ++pos;
     }
@@ -56,17 +59,27 @@ Result<Command> parseCommand(std::string_view command) {
     std::size_t pos = 0;
     int parts = 0;
     switch (classifyCommand(command)) {
-        case CommandMode::Substitute: cmd.kind = CommandKind::Substitute; pos = 2; parts = 2; break;
-        case CommandMode::Translate: cmd.kind = CommandKind::Translate; pos = 3; parts = 2; break;
-        case CommandMode::Match: cmd.kind = CommandKind::Match; pos = 2; parts = 1; break;
-        case CommandMode::Filter:
-            return errorAt(command, 0, message(Msg::NotRegexCommand));
+        case CommandMode::Substitute:
+            cmd.kind = CommandKind::Substitute;
+            pos = 2;
+            parts = 2;
+            break;
+        case CommandMode::Translate:
+            cmd.kind = CommandKind::Translate;
+            pos = 3;
+            parts = 2;
+            break;
+        case CommandMode::Match:
+            cmd.kind = CommandKind::Match;
+            pos = 2;
+            parts = 1;
+            break;
+        case CommandMode::Filter: return errorAt(command, 0, message(Msg::NotRegexCommand));
     }
 
     cmd.patternOffset = pos;
     const std::size_t end1 = findDelimiter(command, pos);
-    if (end1 == std::string_view::npos)
-        return errorAt(command, command.size(), message(Msg::MissingSlashAfterPattern));
+    if (end1 == std::string_view::npos) return errorAt(command, command.size(), message(Msg::MissingSlashAfterPattern));
     cmd.pattern = std::string(command.substr(pos, end1 - pos));
     pos = end1 + 1;
     if (parts == 2) {
@@ -135,7 +148,9 @@ Result<Options> parseOptions(const Command& cmd, std::string_view fullCommand) {
                 case 'c': o.complement = true; continue;
                 case 'd': o.deleteUnmatched = true; continue;
                 case 's': o.squeeze = true; continue;
-                case 'r': case 'g': case 'k': continue;  // r: we always return a new text; g, k: no-ops
+                case 'r':
+                case 'g':
+                case 'k': continue;  // r: we always return a new text; g, k: no-ops
                 default: break;
             }
         } else {
@@ -144,8 +159,12 @@ Result<Options> parseOptions(const Command& cmd, std::string_view fullCommand) {
                 case 'i': o.caseless = true; continue;
                 case 'm': o.multiline = true; continue;
                 case 's': o.dotall = true; continue;
-                case 'x': o.extendedMore = o.extended; o.extended = true; continue;
-                case 'k': case 'o': continue;  // k: one character per character, always so on Unicode
+                case 'x':
+                    o.extendedMore = o.extended;
+                    o.extended = true;
+                    continue;
+                case 'k':
+                case 'o': continue;  // k: one character per character, always so on Unicode
                 default: break;
             }
         }

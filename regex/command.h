@@ -21,17 +21,17 @@ CommandMode classifyCommand(std::string_view command);
 
 struct Command {
     CommandKind kind = CommandKind::Substitute;
-    std::string pattern;       // s and m: the pattern; tr: the search list (raw, escapes kept)
-    std::string replacement;   // s: the replacement; tr: the replacement list (raw)
-    std::string options;       // option letters as written
-    std::size_t patternOffset = 0;      // byte offsets into the command
+    std::string pattern;            // s and m: the pattern; tr: the search list (raw, escapes kept)
+    std::string replacement;        // s: the replacement; tr: the replacement list (raw)
+    std::string options;            // option letters as written
+    std::size_t patternOffset = 0;  // byte offsets into the command
     std::size_t replacementOffset = 0;
     std::size_t optionsOffset = 0;
 };
 
 struct Options {
     bool global = false, caseless = false, multiline = false, dotall = false, extended = false;
-    bool extendedMore = false;  // xx: blanks inside [...] are ignored too
+    bool extendedMore = false;                                          // xx: blanks inside [...] are ignored too
     bool complement = false, deleteUnmatched = false, squeeze = false;  // tr only
 };
 

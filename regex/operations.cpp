@@ -4,10 +4,10 @@
 #include "platform/big_buffer.h"
 #include "platform/text_codec.h"
 #include "regex/command.h"
-#include "texts/texts.h"
 #include "regex/pattern.h"
 #include "regex/replacement.h"
 #include "regex/translit.h"
+#include "texts/texts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,8 +16,8 @@
 
 namespace kk::regex {
 
-using texts::Msg;
 using texts::message;
+using texts::Msg;
 using texts::patternErrorText;
 
 namespace {

@@ -30,11 +30,11 @@ TextResult xtrans(std::string_view command, std::string_view text, CancelFlag ca
                   diff::Report* report = nullptr);
 // Runs the command with "m" added: "^" and "$" match at every line end.
 TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
-                 diff::Report* report = nullptr);
+                    diff::Report* report = nullptr);
 // Keeps the lines (LF ends a line) whose match differs from `invert`; each
 // kept line ends in LF, empty lines are dropped.
 TextResult xmatch(std::string_view command, std::string_view text, int invert, CancelFlag cancel = nullptr,
-                 diff::Report* report = nullptr);
+                  diff::Report* report = nullptr);
 
 // How many characters of `text` equal the one-character string `ch` (0 when
 // `ch` is not exactly one character).
@@ -42,7 +42,7 @@ std::int64_t CountString(std::string_view text, std::string_view ch);
 
 // Any command: s///, tr/// or m// (m// with `invert`), without the window's
 // line-anchor rule.
-TextResult applyCommand(std::string_view command, std::string_view text, int invert = 0,
-                        CancelFlag cancel = nullptr, diff::Report* report = nullptr);
+TextResult applyCommand(std::string_view command, std::string_view text, int invert = 0, CancelFlag cancel = nullptr,
+                        diff::Report* report = nullptr);
 
 }  // namespace kk::regex

@@ -8,8 +8,8 @@
 
 namespace kk::regex {
 
-using texts::Msg;
 using texts::message;
+using texts::Msg;
 using texts::patternErrorText;
 
 namespace {
@@ -42,8 +42,8 @@ Result<std::unique_ptr<Pattern>> Pattern::compile(std::string_view pattern, cons
     PCRE2_SIZE errorOffset = 0;
     std::vector<std::size_t> inserted;
     const std::string source = perlQuantifiers(pattern, &inserted);
-    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(source.data()), source.size(), flags,
-                                     &errorCode, &errorOffset, cctx);
+    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(source.data()), source.size(), flags, &errorCode,
+                                     &errorOffset, cctx);
     pcre2_compile_context_free(cctx);
     if (!code) {
         if (command.empty()) command = pattern, patternOffset = 0;
@@ -78,15 +78,14 @@ Pattern::~Pattern() {
 
 MatchStatus Pattern::match(std::string_view subject, std::size_t start, bool notEmptyAtStart) {
     const std::uint32_t opts = notEmptyAtStart ? PCRE2_NOTEMPTY_ATSTART : 0;
-    const int rc = pcre2_match(code_, reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(), start, opts,
-                               data_, context_);
+    const int rc =
+        pcre2_match(code_, reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(), start, opts, data_, context_);
     if (rc >= 0) return MatchStatus::Found;
     if (rc == PCRE2_ERROR_NOMATCH) return MatchStatus::NotFound;
     if (rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT || rc == PCRE2_ERROR_HEAPLIMIT ||
         rc == PCRE2_ERROR_JIT_STACKLIMIT || rc == PCRE2_ERROR_NOMEMORY)
         lastError_ = Error{message(Msg::TooComplex), -1, ErrorKind::Fault};
-    else
-        lastError_ = Error{message(Msg::MatchFailed, pcreMessage(rc)), -1, ErrorKind::Fault};
+    else lastError_ = Error{message(Msg::MatchFailed, pcreMessage(rc)), -1, ErrorKind::Fault};
     return MatchStatus::Failed;
 }
 

@@ -12,8 +12,8 @@
 
 namespace kk::regex {
 
-using texts::Msg;
 using texts::message;
+using texts::Msg;
 using texts::patternErrorText;
 
 namespace {
@@ -42,7 +42,10 @@ std::string mapCase(std::string_view text, bool upper) {
         const auto fn = upper ? ucasemap_utf8ToUpper : ucasemap_utf8ToLower;
         const int32_t n = fn(csm.get(), out.data(), static_cast<int32_t>(out.size()), text.data(),
                              static_cast<int32_t>(text.size()), &status);
-        if (status == U_BUFFER_OVERFLOW_ERROR) { out.assign(static_cast<std::size_t>(n), '\0'); continue; }
+        if (status == U_BUFFER_OVERFLOW_ERROR) {
+            out.assign(static_cast<std::size_t>(n), '\0');
+            continue;
+        }
         if (U_FAILURE(status)) return std::string(text);
         out.resize(static_cast<std::size_t>(n));
         return out;
@@ -56,13 +59,38 @@ bool decodeCharEscape(std::string_view s, std::size_t& pos, char32_t& out) {
     if (pos >= s.size()) return false;
     const char c = s[pos];
     switch (c) {
-        case 'n': out = '\n'; ++pos; return true;
-        case 'r': out = '\r'; ++pos; return true;
-        case 't': out = '\t'; ++pos; return true;
-        case 'e': out = 0x1B; ++pos; return true;
-        case 'f': out = '\f'; ++pos; return true;
-        case 'a': out = 0x07; ++pos; return true;
-        case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7': {  // octal: \0, \12, \101
+        case 'n':
+            out = '\n';
+            ++pos;
+            return true;
+        case 'r':
+            out = '\r';
+            ++pos;
+            return true;
+        case 't':
+            out = '\t';
+            ++pos;
+            return true;
+        case 'e':
+            out = 0x1B;
+            ++pos;
+            return true;
+        case 'f':
+            out = '\f';
+            ++pos;
+            return true;
+        case 'a':
+            out = 0x07;
+            ++pos;
+            return true;
+        case '0':
+        case '1':
+        case '2':
+        case '3':
+        case '4':
+        case '5':
+        case '6':
+        case '7': {  // octal: \0, \12, \101
             char32_t v = 0;
             std::size_t i = pos;
             for (int k = 0; k < 3 && i < s.size() && s[i] >= '0' && s[i] <= '7'; ++k, ++i) v = v * 8 + (s[i] - '0');
@@ -148,7 +176,8 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, c
         r.pieces_.push_back({kind, {}, std::move(groups)});
     };
     auto groupError = [&](int n, std::size_t at) {
-        return errorAt(command, offset + at, message(Msg::NoSuchGroup, std::to_string(n), std::to_string(captureCount)));
+        return errorAt(command, offset + at,
+                       message(Msg::NoSuchGroup, std::to_string(n), std::to_string(captureCount)));
     };
     auto nameError = [&](std::string_view name, std::size_t at) {
         return errorAt(command, offset + at, message(Msg::NoSuchName, std::string(name)));
@@ -163,9 +192,21 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, c
         const char c = raw[i];
         if (c == '$' && i + 1 < raw.size()) {
             const char d = raw[i + 1];
-            if (d == '&') { add(Piece::Group, {0}); i += 2; continue; }
-            if (d == '`') { add(Piece::Prematch); i += 2; continue; }
-            if (d == '\'') { add(Piece::Postmatch); i += 2; continue; }
+            if (d == '&') {
+                add(Piece::Group, {0});
+                i += 2;
+                continue;
+            }
+            if (d == '`') {
+                add(Piece::Prematch);
+                i += 2;
+                continue;
+            }
+            if (d == '\'') {
+                add(Piece::Postmatch);
+                i += 2;
+                continue;
+            }
             if (isDigit(d)) {
                 std::size_t j = i + 1;
                 int n = 0;
@@ -177,7 +218,11 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, c
             }
             if (d == '+' || d == '-') {
                 const std::size_t close = bracedName(i + 2);
-                if (d == '+' && close == std::string_view::npos) { add(Piece::LastGroup); i += 2; continue; }
+                if (d == '+' && close == std::string_view::npos) {
+                    add(Piece::LastGroup);
+                    i += 2;
+                    continue;
+                }
                 if (close != std::string_view::npos) {
                     const std::string_view name = raw.substr(i + 3, close - (i + 3));
                     const auto it = names.find(name);
@@ -191,7 +236,8 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, c
                     std::size_t j = close + 1;
                     if (j < raw.size() && raw[j] == '[') {
                         const std::size_t end = raw.find(']', j);
-                        const std::string_view index = raw.substr(j + 1, end == std::string_view::npos ? 0 : end - j - 1);
+                        const std::string_view index =
+                            raw.substr(j + 1, end == std::string_view::npos ? 0 : end - j - 1);
                         if (end != std::string_view::npos && !index.empty() &&
                             index.find_first_not_of("0123456789") == std::string_view::npos && index.size() < 6) {
                             const auto k = static_cast<std::size_t>(std::stoi(std::string(index)));
@@ -207,14 +253,21 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, c
                 std::size_t j = i + 2;
                 int n = 0;
                 bool digits = false;
-                while (j < raw.size() && isDigit(raw[j]) && n < 100000) { n = n * 10 + (raw[j++] - '0'); digits = true; }
+                while (j < raw.size() && isDigit(raw[j]) && n < 100000) {
+                    n = n * 10 + (raw[j++] - '0');
+                    digits = true;
+                }
                 if (digits && j < raw.size() && raw[j] == '}') {
                     if (n > captureCount) return groupError(n, i);
                     add(Piece::Group, {n});
                     i = j + 1;
                     continue;
                 }
-                if (raw.substr(i + 2, 2) == "&}") { add(Piece::Group, {0}); i += 4; continue; }
+                if (raw.substr(i + 2, 2) == "&}") {
+                    add(Piece::Group, {0});
+                    i += 4;
+                    continue;
+                }
                 return errorAt(command, offset + i, message(Msg::BadGroupReference));
             }
             literal.push_back(c);  // any other "$" stands for itself
@@ -301,8 +354,12 @@ void Replacement::expand(std::string& out, const MatchView& m) const {
     CaseState st;
     for (const Piece& p : pieces_) {
         switch (p.kind) {
-            case Piece::Upper: case Piece::Lower: case Piece::Quote: case Piece::End:
-            case Piece::OneUpper: case Piece::OneLower: applyCaseOp(p.kind, st); break;
+            case Piece::Upper:
+            case Piece::Lower:
+            case Piece::Quote:
+            case Piece::End:
+            case Piece::OneUpper:
+            case Piece::OneLower: applyCaseOp(p.kind, st); break;
             default: appendCased(out, text(p), st); break;
         }
     }
@@ -310,10 +367,15 @@ void Replacement::expand(std::string& out, const MatchView& m) const {
 
 void Replacement::applyCaseOp(Piece::Kind op, CaseState& st) {
     switch (op) {
-        case Piece::Upper: case Piece::Lower: st.mode = op; break;
+        case Piece::Upper:
+        case Piece::Lower: st.mode = op; break;
         case Piece::Quote: st.quoting = true; break;
-        case Piece::End: st.mode = Piece::End; st.quoting = false; break;
-        case Piece::OneUpper: case Piece::OneLower: st.oneShot = op; break;
+        case Piece::End:
+            st.mode = Piece::End;
+            st.quoting = false;
+            break;
+        case Piece::OneUpper:
+        case Piece::OneLower: st.oneShot = op; break;
         default: break;
     }
 }

@@ -40,7 +40,20 @@ public:
 
 private:
     struct Piece {
-        enum Kind { Literal, Group, Named, LastGroup, Prematch, Postmatch, Upper, Lower, Quote, End, OneUpper, OneLower };
+        enum Kind {
+            Literal,
+            Group,
+            Named,
+            LastGroup,
+            Prematch,
+            Postmatch,
+            Upper,
+            Lower,
+            Quote,
+            End,
+            OneUpper,
+            OneLower
+        };
         Kind kind;
         std::string text;
         std::vector<int> groups;  // Group: one; Named: the leftmost set one is taken

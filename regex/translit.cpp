@@ -2,9 +2,9 @@
 #include "regex/translit.h"
 
 #include "platform/text_codec.h"
-#include "texts/texts.h"
 #include "regex/operations.h"
 #include "regex/replacement.h"
+#include "texts/texts.h"
 
 #include <algorithm>
 #include <array>
@@ -14,8 +14,8 @@
 
 namespace kk::regex {
 
-using texts::Msg;
 using texts::message;
+using texts::Msg;
 using texts::patternErrorText;
 
 namespace {
@@ -25,7 +25,11 @@ constexpr std::int32_t kDelete = -1;  // in the search list, deleted (d)
 
 Result<std::u32string> expandList(std::string_view raw, std::string_view command, std::size_t offset) {
     // First decode to (char, wasEscaped) so an escaped "-" is no range.
-    struct Item { char32_t c; bool dash; std::size_t at; };
+    struct Item {
+        char32_t c;
+        bool dash;
+        std::size_t at;
+    };
     std::vector<Item> items;
     std::size_t i = 0;
     // Bytes that are no UTF-8 in a list stand for no character: refused.
@@ -36,7 +40,11 @@ Result<std::u32string> expandList(std::string_view raw, std::string_view command
         if (raw[i] == '\\' && i + 1 < raw.size()) {
             std::size_t j = i + 1;
             char32_t cp;
-            if (decodeCharEscape(raw, j, cp)) { items.push_back({cp, false, at}); i = j; continue; }
+            if (decodeCharEscape(raw, j, cp)) {
+                items.push_back({cp, false, at});
+                i = j;
+                continue;
+            }
             if (raw[j] == 'x' || raw[j] == 'N') return errorAt(command, offset + at, message(Msg::BadEscapeInTrList));
             std::size_t k = j;
             items.push_back({nextCodePoint(raw, k), false, at});
@@ -53,8 +61,7 @@ Result<std::u32string> expandList(std::string_view raw, std::string_view command
     for (std::size_t k = 0; k < items.size(); ++k) {
         if (items[k].dash && k > 0 && k + 1 < items.size() && !out.empty()) {
             const char32_t from = out.back(), to = items[k + 1].c;
-            if (to < from)
-                return errorAt(command, offset + items[k - 1].at, message(Msg::TrRangeBackwards));
+            if (to < from) return errorAt(command, offset + items[k - 1].at, message(Msg::TrRangeBackwards));
             for (char32_t c = from + 1; c <= to; ++c) {
                 if (c >= 0xD800 && c <= 0xDFFF) continue;
                 out.push_back(c);
@@ -76,9 +83,11 @@ public:
         return it == astral_.end() ? kKeep : it->second;
     }
     void setIfUnset(char32_t c, std::int32_t v) {
-        if (c < 0x10000) { if (bmp_[c] == kKeep) bmp_[c] = v; }
-        else astral_.emplace(c, v);
+        if (c < 0x10000) {
+            if (bmp_[c] == kKeep) bmp_[c] = v;
+        } else astral_.emplace(c, v);
     }
+
 private:
     std::vector<std::int32_t> bmp_;
     std::unordered_map<char32_t, std::int32_t> astral_;
@@ -141,7 +150,8 @@ TextResult transliterate(const Command& cmd, const Options& o, std::string_view 
             if (b0 < 0xC0) lead = -2;
             else if (lead == -1) lead = static_cast<int>(b0);
             else if (lead != static_cast<int>(b0)) lead = -2;
-            if (u.size() == 1) for (unsigned b1 = 0; b1 < 256; ++b1) mayMap[(b0 << 8) | b1] = 1;
+            if (u.size() == 1)
+                for (unsigned b1 = 0; b1 < 256; ++b1) mayMap[(b0 << 8) | b1] = 1;
             else mayMap[(b0 << 8) | static_cast<unsigned char>(u[1])] = 1;
         }
     static constexpr auto kLength = [] {
@@ -215,8 +225,14 @@ TextResult transliterate(const Command& cmd, const Options& o, std::string_view 
                 report->changes.push_back({from, i - from, to, out.size() - to});
             }
         };
-        if (v == kDelete) { note(); continue; }
-        if (o.squeeze && v == lastOut) { note(); continue; }
+        if (v == kDelete) {
+            note();
+            continue;
+        }
+        if (o.squeeze && v == lastOut) {
+            note();
+            continue;
+        }
         if (static_cast<char32_t>(v) == c) out.append(text.substr(from, i - from));
         else appendUtf8(out, static_cast<char32_t>(v));
         note();

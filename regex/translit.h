@@ -2,8 +2,8 @@
 // squeeze, and a shorter replacement list repeating its last character.
 #pragma once
 
-#include "platform/result.h"
 #include "diff/changes.h"
+#include "platform/result.h"
 #include "regex/command.h"
 
 #include <atomic>
@@ -12,8 +12,7 @@
 namespace kk::regex {
 
 // Looks at `cancel` every few MB of text.
-TextResult transliterate(const Command& cmd, const Options& options, std::string_view command,
-                         std::string_view text, const std::atomic<bool>* cancel = nullptr,
-                         diff::Report* report = nullptr);
+TextResult transliterate(const Command& cmd, const Options& options, std::string_view command, std::string_view text,
+                         const std::atomic<bool>* cancel = nullptr, diff::Report* report = nullptr);
 
 }  // namespace kk::regex

@@ -12,7 +12,8 @@
 namespace kk::names {
 inline constexpr const char* kAppTitle = "kakikae";
 inline constexpr const char* kInitialCommand = "s///gk";
-inline constexpr const char* kHomePage = "https://kakikae.example.jp/";  // the project's home page, the one place it is named
+inline constexpr const char* kHomePage =
+    "https://kakikae.example.jp/";  // the project's home page, the one place it is named
 inline constexpr const char* kHelpFileName = "kakikae.html";
 }  // namespace kk::names
 
@@ -31,21 +32,21 @@ enum class Msg {  // never renumber: tests and scripts may match them
     MissingSlashAfterReplacement,
     MissingSlashAfterList,
     OptionENotSupported,
-    UnknownOption,        // %1: the letter
-    UnknownTrOption,      // %1: the letter
-    WrongCommandKind,     // %1: the kind expected
-    BadPattern,           // %1: the engine's reason
-    MatchFailed,          // %1: the engine's reason
+    UnknownOption,     // %1: the letter
+    UnknownTrOption,   // %1: the letter
+    WrongCommandKind,  // %1: the kind expected
+    BadPattern,        // %1: the engine's reason
+    MatchFailed,       // %1: the engine's reason
     TooComplex,
     KeepMovedBack,
-    NoSuchGroup,          // %1: the group, %2: how many there are
-    NoSuchName,           // %1: the name
+    NoSuchGroup,  // %1: the group, %2: how many there are
+    NoSuchName,   // %1: the name
     BadNamedIndex,
     BadGroupReference,
     BadEscapeInReplacement,
     BadEscapeInTrList,
     TrRangeBackwards,
-    Column,               // %1: the column (1-based)
+    Column,  // %1: the column (1-based)
     OutputTooBig,
     Cancelled,
 
@@ -66,27 +67,27 @@ enum class Msg {  // never renumber: tests and scripts may match them
     PreviewLines,
     Busy,
     OutOfMemory,
-    WorkFailed,           // %1: the reason
-    UnknownConversion,    // %1: the name
+    WorkFailed,         // %1: the reason
+    UnknownConversion,  // %1: the name
     ClipboardHoldsNoText,
     ClipboardHadReplacements,
     CheckCommand,
-    EditorDidNotOpen,     // %1: the file
-    CouldNotOpen,         // %1: the file or address
+    EditorDidNotOpen,  // %1: the file
+    CouldNotOpen,      // %1: the file or address
     FavouriteHasLineBreak,
     EditDoneHold,
-    ListTooBig,           // %1: size in MB, %2: the file
-    ListUnreadable,       // %1: the file
-    HistoryUnwritable,    // %1: the file
-    FavouritesUnwritable, // %1: the file
-    ListFileTooBigAsk,    // %1: which file's first line
+    ListTooBig,            // %1: size in MB, %2: the file
+    ListUnreadable,        // %1: the file
+    HistoryUnwritable,     // %1: the file
+    FavouritesUnwritable,  // %1: the file
+    ListFileTooBigAsk,     // %1: which file's first line
     HistoryTooBig,
     FavouritesTooBig,
     NoSystemInfo,
     OneLineOnly,
     NoDuplicates,
-    DuplicatesFound,      // %1: how many lines
-    DuplicatesDeleted,    // %1: how many lines
+    DuplicatesFound,    // %1: how many lines
+    DuplicatesDeleted,  // %1: how many lines
 
     // A filter's run.
     FilterNoFolder = 200,

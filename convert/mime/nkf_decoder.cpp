@@ -79,9 +79,21 @@ public:
             const unsigned c = at(i);
             if (c == static_cast<unsigned char>(kEsc)) {
                 const unsigned a = at(i + 1), b = at(i + 2);
-                if (a == '$' && (b == 'B' || b == '@')) { shift(Mode::Kanji); i += 3; continue; }
-                if (a == '(' && (b == 'B' || b == 'J')) { shift(Mode::Ascii); i += 3; continue; }
-                if (a == '(' && b == 'I') { shift(Mode::Kana); i += 3; continue; }
+                if (a == '$' && (b == 'B' || b == '@')) {
+                    shift(Mode::Kanji);
+                    i += 3;
+                    continue;
+                }
+                if (a == '(' && (b == 'B' || b == 'J')) {
+                    shift(Mode::Ascii);
+                    i += 3;
+                    continue;
+                }
+                if (a == '(' && b == 'I') {
+                    shift(Mode::Kana);
+                    i += 3;
+                    continue;
+                }
             }
             if (broken_ && mode_ == Mode::Ascii && c == '$' && (at(i + 1) == 'B' || at(i + 1) == '@') &&
                 isJisByte(static_cast<unsigned char>(at(i + 2))) && isJisByte(static_cast<unsigned char>(at(i + 3)))) {
@@ -151,7 +163,8 @@ bool base64Decode(std::string_view s, std::string& out) {
     for (; i + 4 <= end; i += 4) {
         const int a = value(i), b = value(i + 1), c = value(i + 2), d = value(i + 3);
         if ((a | b | c | d) < 0) return false;
-        const std::uint32_t v = (std::uint32_t(a) << 18) | (std::uint32_t(b) << 12) | (std::uint32_t(c) << 6) | std::uint32_t(d);
+        const std::uint32_t v =
+            (std::uint32_t(a) << 18) | (std::uint32_t(b) << 12) | (std::uint32_t(c) << 6) | std::uint32_t(d);
         o[w++] = static_cast<unsigned char>(v >> 16);
         o[w++] = static_cast<unsigned char>(v >> 8);
         o[w++] = static_cast<unsigned char>(v);
@@ -218,7 +231,8 @@ std::size_t decodeWordInto(std::string& out, std::string_view text, std::size_t 
     while (p < text.size() && !bad(text[p])) ++p;
     if (p >= text.size() || text[p] != '?' || p == charsetStart) return npos;
     std::string_view charset = text.substr(charsetStart, p - charsetStart);
-    if (const auto star = charset.find('*'); star != std::string_view::npos) charset = charset.substr(0, star);  // RFC 2231 language
+    if (const auto star = charset.find('*'); star != std::string_view::npos)
+        charset = charset.substr(0, star);  // RFC 2231 language
     ++p;
     if (p + 1 >= text.size() || text[p + 1] != '?') return npos;
     const char encoding = asciiLower(text[p]);
@@ -252,7 +266,8 @@ std::size_t decodeWordInto(std::string& out, std::string_view text, std::size_t 
 std::size_t skipFoldingSpace(std::string_view text, std::size_t p) {
     while (true) {
         while (p < text.size() && (text[p] == ' ' || text[p] == '\t')) ++p;
-        if (p + 2 < text.size() && text[p] == '\r' && text[p + 1] == '\n' && (text[p + 2] == ' ' || text[p + 2] == '\t')) {
+        if (p + 2 < text.size() && text[p] == '\r' && text[p + 1] == '\n' &&
+            (text[p + 2] == ' ' || text[p + 2] == '\t')) {
             p += 2;
             continue;
         }

@@ -1,6 +1,6 @@
 // The built-in conversion, duplicate-line and count menu operations on the model.
-#include "texts/texts.h"
 #include "fakes.h"
+#include "texts/texts.h"
 
 #include <gtest/gtest.h>
 
@@ -21,13 +21,18 @@ struct Seen {
 void start(Rig& r, const Text& text, Seen* seen = nullptr) {
     r.clipboard.text = text;
     r.state.formLoad();
-    if (seen) r.state.setObserver([&r, seen](unsigned c) {
+    if (seen)
+        r.state.setObserver([&r, seen](unsigned c) {
             if (c & EditorState::Status) seen->statuses.push_back(r.state.status());
         });
 }
 
 TEST(Conversion, KanaAndReverseGoThroughOutTotxtBox) {
-    const struct { const char* label; const char* in; const char* out; } cases[] = {
+    const struct {
+        const char* label;
+        const char* in;
+        const char* out;
+    } cases[] = {
         {"ｶﾀｶﾅをカタカナに", "ｶﾞｷﾞｸﾞ ｱﾞ", "ガギグ ア゛"},
         {"カタカナをｶﾀｶﾅに", "ガギグ", "ｶﾞｷﾞｸﾞ"},
         {"文字反転", "abc\n\nde", "cba\n\ned"},
@@ -45,8 +50,9 @@ TEST(Conversion, KanaAndReverseGoThroughOutTotxtBox) {
         EXPECT_EQ(r.state.beforeText(), c.in);
         EXPECT_EQ(r.state.afterText(), c.out);
         EXPECT_FALSE(r.state.changedMark());
-        EXPECT_EQ(seen.statuses, (std::vector<std::string>{texts::text(texts::Msg::StatusRunning), texts::text(texts::Msg::StatusAfter),
-                                                          texts::text(texts::Msg::StatusDone)}));
+        EXPECT_EQ(seen.statuses, (std::vector<std::string>{texts::text(texts::Msg::StatusRunning),
+                                                           texts::text(texts::Msg::StatusAfter),
+                                                           texts::text(texts::Msg::StatusDone)}));
         EXPECT_TRUE(r.state.history().empty());  // conversions are not commands
     }
 }
@@ -56,20 +62,31 @@ TEST(Conversion, KanaAndReverseGoThroughOutTotxtBox) {
 // empty line that the sample did not have.
 TEST(Conversion, EveryLabelOnOneSample) {
     ::setenv("LC_ALL", "C", 1);  // the system sort's order
-    const std::string in = "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\n2 xyz\n2 xyz\nかな\n";
+    const std::string in =
+        "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\n2 xyz\n2 xyz\nかな\n";
     const std::string l1 = "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\n";
     const std::string rest = "2 xyz\n2 xyz\nかな\n";
-    const struct { const char* label; std::string out; } cases[] = {
+    const struct {
+        const char* label;
+        std::string out;
+    } cases[] = {
         {"ｶﾀｶﾅをカタカナに", "b10 Abc-dEF\\￥ ガパア ひらがなゝ カタカナヷヽ 漢字🙂\n" + rest},
         {"カタカナをｶﾀｶﾅに", "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ ｶﾀｶﾅヷヽ 漢字🙂\n" + rest},
         {"全角を半角に", "b10 Abc-dEF\\\\ ｶﾞﾊﾟｱ ひらがなゝ ｶﾀｶﾅﾜﾞヽ 漢字🙂\n" + rest},
-        {"半角を全角に", "ｂ１０　Ａｂｃ－ｄＥＦ￥￥　ガパア　ひらがなゝ　カタカナヷヽ　漢字🙂\n２　ｘｙｚ\n２　ｘｙｚ\nかな\n"},
-        {"単語先頭を大文字に", "B10 Abc-def\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\n2 Xyz\n2 Xyz\nかな\n"},
-        {"大文字に変換", "B10 ABC-DEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\n2 XYZ\n2 XYZ\nかな\n"},
+        {"半角を全角に",
+         "ｂ１０　Ａｂｃ－ｄＥＦ￥￥　ガパア　ひらがなゝ　カタカナヷヽ　漢字🙂\n２　ｘｙｚ\n２　ｘｙｚ\nかな"
+         "\n"},
+        {"単語先頭を大文字に",
+         "B10 Abc-def\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\n2 Xyz\n2 Xyz\nかな\n"},
+        {"大文字に変換",
+         "B10 ABC-DEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\n2 XYZ\n2 XYZ\nかな\n"},
         {"小文字に変換", "b10 abc-def\\￥ ｶﾞﾊﾟｱ ひらがなゝ カタカナヷヽ 漢字🙂\n" + rest},
-        {"ひらがなをカタカナに", "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ヒラガナヽ カタカナヷヽ 漢字🙂\n2 xyz\n2 xyz\nカナ\n"},
-        {"カタカナをひらがなに", "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ かたかなヷゝ 漢字🙂\n" + rest},
-        {"文字反転", "🙂字漢 ヽヷナカタカ ゝながらひ ｱﾊﾟｶﾞ ￥\\FEd-cbA 01b\nzyx 2\nzyx 2\nなか\n"},
+        {"ひらがなをカタカナに",
+         "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ヒラガナヽ カタカナヷヽ 漢字🙂\n2 xyz\n2 xyz\nカナ\n"},
+        {"カタカナをひらがなに",
+         "b10 Abc-dEF\\￥ ｶﾞﾊﾟｱ ひらがなゝ かたかなヷゝ 漢字🙂\n" + rest},
+        {"文字反転",
+         "🙂字漢 ヽヷナカタカ ゝながらひ ｱﾊﾟｶﾞ ￥\\FEd-cbA 01b\nzyx 2\nzyx 2\nなか\n"},
         {"MIMEデコード", in},
         {"MIMEデコードB", in},
         {"MIMEデコードQ", in},
@@ -102,8 +119,9 @@ TEST(Conversion, EveryLabelOnOneSample) {
         EXPECT_EQ(r.state.beforeText(), in) << c.label;
         EXPECT_EQ(r.state.afterText(), c.out) << c.label;
         EXPECT_FALSE(r.state.changedMark()) << c.label;
-        EXPECT_EQ(seen.statuses, (std::vector<std::string>{texts::text(texts::Msg::StatusRunning), texts::text(texts::Msg::StatusAfter),
-                                                          texts::text(texts::Msg::StatusDone)}))
+        EXPECT_EQ(seen.statuses,
+                  (std::vector<std::string>{texts::text(texts::Msg::StatusRunning),
+                                            texts::text(texts::Msg::StatusAfter), texts::text(texts::Msg::StatusDone)}))
             << c.label;
         EXPECT_TRUE(r.state.history().empty()) << c.label;  // conversions are not commands
     }
@@ -131,8 +149,7 @@ TEST(Conversion, FailedFilterKeepsTheText) {
 }
 
 TEST(Conversion, EmptyTextOrUnknownLabelChangesNothing) {
-    for (const auto& [text, label] : {std::pair<Text, std::string>{"", "文字反転"},
-                                      {"abc", "no such conversion"}}) {
+    for (const auto& [text, label] : {std::pair<Text, std::string>{"", "文字反転"}, {"abc", "no such conversion"}}) {
         Rig r;
         Seen seen;
         start(r, text, &seen);
@@ -147,9 +164,9 @@ TEST(Duplicates, OutcomesAndWhatTheyTouch) {
     const struct {
         const char* in;
         bool extracting;
-        const char* text;    // working text afterwards
+        const char* text;  // working text afterwards
         const char* status;
-        bool stored;         // before/after texts set
+        bool stored;  // before/after texts set
     } cases[] = {
         {"a\na\nb", false, "a\nb", "1行の重複行を削除しました", true},
         {"a\na\nb", true, "a\n", "1行、重複行がありました", true},

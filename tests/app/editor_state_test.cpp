@@ -1,6 +1,6 @@
 // Start-up, clipboard transfer, views and the lists through fake ports.
-#include "texts/texts.h"
 #include "fakes.h"
+#include "texts/texts.h"
 
 #include <gtest/gtest.h>
 
@@ -137,7 +137,7 @@ TEST(Clipboard, LoadCopyBackAndViews) {
     EXPECT_EQ(r.state.workingText(), "start");
     EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusStartClip));
     EXPECT_TRUE(r.state.changedMark());  // the start-up view keeps the mark
-    r.state.showBefore();                 // before the first run: empty
+    r.state.showBefore();                // before the first run: empty
     EXPECT_EQ(r.state.workingText(), "");
     EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusBefore));
     EXPECT_FALSE(r.state.changedMark());

@@ -72,7 +72,11 @@ public:
 
 class ScriptedPrompt final : public Prompt {
 public:
-    struct Shown { std::string text; Icon icon; Buttons buttons; };
+    struct Shown {
+        std::string text;
+        Icon icon;
+        Buttons buttons;
+    };
     std::vector<Shown> shown;
     std::deque<Answer> answers;  // given in order; Ok / No when empty
     Answer ask(const std::string& text, const std::string&, Icon icon, Buttons buttons) override {
@@ -90,8 +94,14 @@ class FakeDesktop final : public Desktop {
 public:
     std::vector<std::string> opened;
     bool succeed = true;
-    bool openPath(const std::string& p) override { opened.push_back(p); return succeed; }
-    bool openUrl(const std::string& u) override { opened.push_back(u); return succeed; }
+    bool openPath(const std::string& p) override {
+        opened.push_back(p);
+        return succeed;
+    }
+    bool openUrl(const std::string& u) override {
+        opened.push_back(u);
+        return succeed;
+    }
     bool startProgram(const std::string& p, const std::vector<std::string>& args) override {
         opened.push_back(args.empty() ? p : p + " " + args.front());
         return succeed;
@@ -132,14 +142,18 @@ struct Rig {
     EditorState state;
     // `helpers`: the folder put on a filter's PATH (our sortf lives in the build's bin).
     explicit Rig(std::string helpers = "")
-        : state(Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder("/data"), std::move(helpers)}) {}
+        : state(
+              Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder("/data"), std::move(helpers)}) {}
 
     std::string history() { return files.files["/data/kakikae1.ini"]; }
     // Runs the command line and waits for the run to end (a filter ends later).
     void runAndWait(int timeoutMs = 20000) {
         bool done = false;
         QEventLoop loop;
-        state.run([&](const Outcome&) { done = true; loop.quit(); });
+        state.run([&](const Outcome&) {
+            done = true;
+            loop.quit();
+        });
         if (!done) {
             QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
             loop.exec();

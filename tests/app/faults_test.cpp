@@ -3,17 +3,17 @@
 // list files that are no list, filters that run away, hang or write bytes
 // that are no text. Whatever happens the model keeps going, keeps the
 // working text and says what went wrong.
-#include "texts/texts.h"
 #include "platform/file_store.h"
 #include "platform/private_dir.h"
 #include "platform/text_codec.h"
 #include "tests/app/fakes.h"
+#include "texts/texts.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <algorithm>
 #include <cstdlib>
-#include <sys/wait.h>
 #include <filesystem>
 
 namespace kk::testing {
@@ -46,13 +46,16 @@ struct DiskRig {
     InlineTaskRunner tasks;
     EditorState state;
     explicit DiskRig(const std::string& folder, std::int64_t maxFilterOutput = filter::kMaxFilterOutputBytes)
-        : state(Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder(folder), "",
-                         maxFilterOutput}) {}
+        : state(
+              Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder(folder), "", maxFilterOutput}) {}
     void run(const std::string& command) {
         state.setCommandLineFromView(command);
         bool done = false;
         QEventLoop loop;
-        state.run([&](const Outcome&) { done = true; loop.quit(); });
+        state.run([&](const Outcome&) {
+            done = true;
+            loop.quit();
+        });
         if (!done) {
             QTimer::singleShot(60000, &loop, &QEventLoop::quit);
             loop.exec();
@@ -100,7 +103,9 @@ TEST(Faults, OneShotKeepsAFailureOnTheStatusLine) {
     r.state.setCommandLineFromView("echo broken >&2; exit 4");
     QEventLoop loop;
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] { if (!r.state.busy()) loop.quit(); });
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!r.state.busy()) loop.quit();
+    });
     r.state.oneShot();
     poll.start(20);
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
@@ -144,9 +149,9 @@ TEST(Faults, DataFolderReadOnlyFullMissingOrImpossible) {
     };
     for (const auto& c : cases) {
         DiskRig r(c.folder);
-        r.state.formLoad();  // a list that cannot be read is said, not fatal
+        r.state.formLoad();                      // a list that cannot be read is said, not fatal
         r.state.setWorkingTextFromView("b\na");  // the filter input gains a line end
-        r.run("sort");       // the child still runs (in our folder when the data folder is not there)
+        r.run("sort");  // the child still runs (in our folder when the data folder is not there)
         EXPECT_EQ(r.state.workingText(), "a\nb\n") << c.what;
         r.run("s/a/A/");
         r.run("s/b/B/");
@@ -179,7 +184,7 @@ TEST(Faults, DataFolderReadOnlyFullMissingOrImpossible) {
 
 TEST(Faults, ListFilesThatAreNoLists) {
     PrivateDir dir;
-    fs::create_directory(dir.file("kakikae1.ini"));                 // a folder
+    fs::create_directory(dir.file("kakikae1.ini"));  // a folder
     ASSERT_TRUE(writeWholeFile(dir.file("kakikae0.ini"), std::string("s/a/\0b/\r\n\0\0\r\nm/x/\r\n", 19)));
     DiskRig r(dir.path());
     r.state.formLoad();
@@ -210,7 +215,10 @@ TEST(Faults, RunawayFiltersAreStopped) {
     r.state.setCommandLineFromView("trap '' TERM; sleep 31.25 | cat");
     bool done = false;
     QEventLoop loop;
-    r.state.run([&](const Outcome&) { done = true; loop.quit(); });
+    r.state.run([&](const Outcome&) {
+        done = true;
+        loop.quit();
+    });
     QTimer::singleShot(200, [&] { r.state.cancel(); });
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
     loop.exec();
@@ -237,12 +245,16 @@ TEST(Faults, BytesThatAreNoTextFromAFilter) {
     r.state.setWorkingTextFromView("keep");
     r.run("printf 'ok\\n\\377\\376\\200bad\\n\\343\\201\\n'");
     ASSERT_EQ(r.state.status(), texts::text(texts::Msg::StatusDone));
-    const std::string bytes = "ok\n\xff\xfe\x80" "bad\n\xe3\x81\n";
+    const std::string bytes =
+        "ok\n\xff\xfe\x80"
+        "bad\n\xe3\x81\n";
     EXPECT_EQ(r.state.workingText(), bytes);
     r.run("s/zzz/y/g");
     EXPECT_EQ(r.state.workingText(), bytes);
     r.run("s/bad/good/g");  // what is text still matches
-    EXPECT_EQ(r.state.workingText(), "ok\n\xff\xfe\x80" "good\n\xe3\x81\n");
+    EXPECT_EQ(r.state.workingText(),
+              "ok\n\xff\xfe\x80"
+              "good\n\xe3\x81\n");
 }
 
 }  // namespace

@@ -16,10 +16,12 @@ Rect find(const std::array<Placed, 17>& all, std::string_view name) {
 }
 
 TEST(Layout, ResizeRules) {
-    struct { int w, h, textH, comboW, rightX; } cases[] = {
+    struct {
+        int w, h, textH, comboW, rightX;
+    } cases[] = {
         {9390, 7110, 5070, 6975, 8400},
-        {10390, 7110, 5070, 7975, 9400},   // 1000 wider
-        {2000, 7110, 5070, 415, 1010},     // absolute values
+        {10390, 7110, 5070, 7975, 9400},  // 1000 wider
+        {2000, 7110, 5070, 415, 1010},    // absolute values
         {0, 0, 2040, 2415, 990},
     };
     for (const auto& c : cases) {

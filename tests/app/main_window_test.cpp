@@ -1,11 +1,11 @@
 // The window over the model with fake ports: names, captions, tooltips, the
 // command-line keys and the round trip of the working text through the widget.
 #include "app/main_window.h"
-#include "texts/texts.h"
-#include "convert/registry.h"
-#include "kakikae_version.h"
-#include "dialogs/multiline_form.h"
 #include "../app/fakes.h"
+#include "convert/registry.h"
+#include "dialogs/multiline_form.h"
+#include "kakikae_version.h"
+#include "texts/texts.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -39,10 +39,13 @@ struct WindowRig : testing::Rig {
 TEST(Window, CaptionsAndTooltips) {
     WindowRig r;
     EXPECT_EQ(r.window.windowTitle(), "kakikae");
-    struct { const char* name; const char* caption; } buttons[] = {
-        {"runSed", "置換実行"}, {"clipKakunin", "現在のclip boad"}, {"ClipTenso", "clip boad 転送"},
-        {"myIchigeki", "一撃&@"}, {"History0", "起動時のclip boad"}, {"History1", "履歴(置換前)"},
-        {"HIstory2", "履歴(置換後)"}, {"okimarituika", "おきまりに追加"}, {"multilineCmd", "複数行補助"},
+    struct {
+        const char* name;
+        const char* caption;
+    } buttons[] = {
+        {"runSed", "置換実行"},        {"clipKakunin", "現在のclip boad"}, {"ClipTenso", "clip boad 転送"},
+        {"myIchigeki", "一撃&@"},      {"History0", "起動時のclip boad"},  {"History1", "履歴(置換前)"},
+        {"HIstory2", "履歴(置換後)"},  {"okimarituika", "おきまりに追加"}, {"multilineCmd", "複数行補助"},
         {"m_rev", "-v (反転：mのみ)"},
     };
     for (const auto& b : buttons) {
@@ -178,9 +181,15 @@ TEST(Window, MultiLineHelperFillsTheCommandBox) {
 
 TEST(Window, HelpMenuWindowsAndDesktop) {
     WindowRig r;
-    const struct { const char* action; const char* caption; } items[] = {
-        {"MenuGuide", "簡単ガイド"}, {"MenuHelpindex", "kakikae ヘルプ"}, {"gotokakikaeHP", "Kakikaeのホームページへ"},
-        {"MenuAbout", "Kakikaeについて"}, {"menu_explorer", "explorer起動"},
+    const struct {
+        const char* action;
+        const char* caption;
+    } items[] = {
+        {"MenuGuide", "簡単ガイド"},
+        {"MenuHelpindex", "kakikae ヘルプ"},
+        {"gotokakikaeHP", "Kakikaeのホームページへ"},
+        {"MenuAbout", "Kakikaeについて"},
+        {"menu_explorer", "explorer起動"},
     };
     for (const auto& i : items) {
         ASSERT_NE(r.window.menuAction(i.action), nullptr) << i.action;
@@ -215,27 +224,44 @@ TEST(Window, HelpMenuWindowsAndDesktop) {
 // sits in its menu, is enabled, and does something when chosen.
 TEST(Window, MenuMap) {
     WindowRig r;
-    const struct { const char* menu; const char* item; const char* caption; } map[] = {
-        {"文字種変換(&C)", "MenuHK2ZK", "ｶﾀｶﾅをカタカナに"}, {"文字種変換(&C)", "MenuZK2HK", "カタカナをｶﾀｶﾅに"},
-        {"文字種変換(&C)", "MenuZ2H", "全角を半角に"}, {"文字種変換(&C)", "MenuH2Z", "半角を全角に"},
-        {"文字種変換(&C)", "MenuACap", "単語先頭を大文字に"}, {"文字種変換(&C)", "MenuOmoji", "大文字に変換"},
-        {"文字種変換(&C)", "MenuKomoji", "小文字に変換"}, {"文字種変換(&C)", "MenuHira2Kana", "ひらがなをカタカナに"},
-        {"文字種変換(&C)", "MenuKana2Hira", "カタカナをひらがなに"}, {"文字種変換(&C)", "MenuXrev", "文字反転"},
-        {"&mimeデコード", "mojiCvt", "ISO-2022-JPヘッダ"}, {"&mimeデコード", "mojiCvtB", "Escブロークン"},
+    const struct {
+        const char* menu;
+        const char* item;
+        const char* caption;
+    } map[] = {
+        {"文字種変換(&C)", "MenuHK2ZK", "ｶﾀｶﾅをカタカナに"},
+        {"文字種変換(&C)", "MenuZK2HK", "カタカナをｶﾀｶﾅに"},
+        {"文字種変換(&C)", "MenuZ2H", "全角を半角に"},
+        {"文字種変換(&C)", "MenuH2Z", "半角を全角に"},
+        {"文字種変換(&C)", "MenuACap", "単語先頭を大文字に"},
+        {"文字種変換(&C)", "MenuOmoji", "大文字に変換"},
+        {"文字種変換(&C)", "MenuKomoji", "小文字に変換"},
+        {"文字種変換(&C)", "MenuHira2Kana", "ひらがなをカタカナに"},
+        {"文字種変換(&C)", "MenuKana2Hira", "カタカナをひらがなに"},
+        {"文字種変換(&C)", "MenuXrev", "文字反転"},
+        {"&mimeデコード", "mojiCvt", "ISO-2022-JPヘッダ"},
+        {"&mimeデコード", "mojiCvtB", "Escブロークン"},
         {"&mimeデコード", "mojiCvtQ", "quoted-printable"},
-        {"&sort", "menu_sort_a", "昇順(sortコマンド使用）"}, {"&sort", "menu_sort_d", "降順(sort /rコマンド使用)"},
+        {"&sort", "menu_sort_a", "昇順(sortコマンド使用）"},
+        {"&sort", "menu_sort_d", "降順(sort /rコマンド使用)"},
         {"&sort", "menu_sortf_a", "数字昇順(sortf -n -sコマンド使用)"},
         {"&sort", "menu_sortf_d", "数字降順(sortf -n -r -s)コマンド使用"},
         {"&sort", "menu_sortf_J_a", "日本語環境辞書順ソート昇順(sortf -J -b -s)"},
         {"&sort", "menu_sortf_J_d", "日本語環境辞書順ソート降順(sortf -J -b -s -r)"},
         {"", "MenuStrcount", "文字カウント"},
-        {"重複行(&d)", "Menumultidel", "重複行削除"}, {"重複行(&d)", "Menumultiview", "重複行抽出"},
-        {"重複行(&d)", "menu_fil_uniq_n", "重複行削除(uniq使用)"}, {"重複行(&d)", "menu_fil_uniq_d", "重複行抽出(uniq -d使用)"},
+        {"重複行(&d)", "Menumultidel", "重複行削除"},
+        {"重複行(&d)", "Menumultiview", "重複行抽出"},
+        {"重複行(&d)", "menu_fil_uniq_n", "重複行削除(uniq使用)"},
+        {"重複行(&d)", "menu_fil_uniq_d", "重複行抽出(uniq -d使用)"},
         {"重複行(&d)", "menu_fil_uniq_dc", "重複行抽出(uniq -dc使用)"},
-        {"&Option", "MenuEditOkimari", "おきまり編集"}, {"&Option", "MenuEditHistory", "履歴編集"},
-        {"&Option", "menu_reload", "おきまり＆履歴　再読込"}, {"&Option", "menu_explorer", "explorer起動"},
-        {"&Help", "MenuGuide", "簡単ガイド"}, {"&Help", "MenuHelpindex", "kakikae ヘルプ"},
-        {"&Help", "gotokakikaeHP", "Kakikaeのホームページへ"}, {"&Help", "MenuAbout", "Kakikaeについて"},
+        {"&Option", "MenuEditOkimari", "おきまり編集"},
+        {"&Option", "MenuEditHistory", "履歴編集"},
+        {"&Option", "menu_reload", "おきまり＆履歴　再読込"},
+        {"&Option", "menu_explorer", "explorer起動"},
+        {"&Help", "MenuGuide", "簡単ガイド"},
+        {"&Help", "MenuHelpindex", "kakikae ヘルプ"},
+        {"&Help", "gotokakikaeHP", "Kakikaeのホームページへ"},
+        {"&Help", "MenuAbout", "Kakikaeについて"},
         {"", "MenuQuit", "終了"},
     };
     // The bar's own order: six menus, with the two direct items in their places.
@@ -273,9 +299,7 @@ TEST(Window, MenuMap) {
     r.command()->setEditText("sleep 5");
     r.window.runSed_Click();
     for (QAction* top : r.window.menuBar()->actions())
-        if (top->text() == QString::fromUtf8("文字種変換(&C)")) {
-            EXPECT_FALSE(top->isEnabled());
-        }
+        if (top->text() == QString::fromUtf8("文字種変換(&C)")) { EXPECT_FALSE(top->isEnabled()); }
     EXPECT_FALSE(r.window.menuAction("MenuStrcount")->isEnabled());
     const char* waiting[] = {"runSed", "myIchigeki", "clipKakunin", "ClipTenso"};
     for (const char* name : waiting) EXPECT_FALSE(r.window.control(name)->isEnabled()) << name;
@@ -313,7 +337,12 @@ TEST(Window, ListsFillTheBoxes) {
 
 TEST(Window, ConversionMenusActOnTheEditedText) {
     WindowRig r;
-    struct { const char* action; const char* caption; const char* in; const char* out; } items[] = {
+    struct {
+        const char* action;
+        const char* caption;
+        const char* in;
+        const char* out;
+    } items[] = {
         {"MenuXrev", "文字反転", "abc\n𠮷野家", "cba\n家野𠮷"},
         {"MenuHK2ZK", "ｶﾀｶﾅをカタカナに", "ｶﾞ", "ガ"},
         {"MenuZK2HK", "カタカナをｶﾀｶﾅに", "ガ", "ｶﾞ"},
@@ -359,15 +388,15 @@ TEST(Window, TextBoxIsReadOnlyWhileBusy) {
 // The same input and command give the same text in the window and in
 // kakikae-cli: both go through the one model path.
 TEST(Window, SameResultAsTheCommandLine) {
-    struct Case { const char* input; const char* command; const char* conversion; } cases[] = {
-        {"foo bar foo\n", "s/foo/baz/g", nullptr},
-        {"a\nb\n", "s/^/> /", nullptr},
-        {"b\na\nb\n", "sort | uniq -c", nullptr},
-        {"ひらがな\nカタカナ\n", "tr/ぁ-ん/ァ-ン/", nullptr},
-        {"x1\ny\nx2\n", "m/x/", nullptr},
-        {"ab\r\ncd\n", "s/\\n/|/g", nullptr},
-        {"a\na\nb\n", nullptr, "dedupe"},
-        {"ｶﾞｷﾞ abc\n", nullptr, "hankaku-to-zenkaku"},
+    struct Case {
+        const char* input;
+        const char* command;
+        const char* conversion;
+    } cases[] = {
+        {"foo bar foo\n", "s/foo/baz/g", nullptr}, {"a\nb\n", "s/^/> /", nullptr},
+        {"b\na\nb\n", "sort | uniq -c", nullptr},  {"ひらがな\nカタカナ\n", "tr/ぁ-ん/ァ-ン/", nullptr},
+        {"x1\ny\nx2\n", "m/x/", nullptr},          {"ab\r\ncd\n", "s/\\n/|/g", nullptr},
+        {"a\na\nb\n", nullptr, "dedupe"},          {"ｶﾞｷﾞ abc\n", nullptr, "hankaku-to-zenkaku"},
         {"10\n9\n100\n", nullptr, "sort-numeric"},
     };
     for (const auto& c : cases) {
@@ -473,7 +502,7 @@ TEST(Window, HelperByKeyboard) {
     QTest::keyClicks(form->KensakuBox, "a.b");
     QTest::keyClick(form->KensakuBox, Qt::Key_Return);  // a line break, not OK
     QTest::keyClicks(form->KensakuBox, "c");
-    QTest::keyClick(form->KensakuBox, Qt::Key_Tab);       // to the next field, no tab typed
+    QTest::keyClick(form->KensakuBox, Qt::Key_Tab);  // to the next field, no tab typed
     EXPECT_EQ(form->KensakuBox->toPlainText(), "a.b\nc");
     EXPECT_EQ(form->focusWidget(), form->ChikanBox);
     QTest::keyClicks(form->ChikanBox, "x");
@@ -559,7 +588,8 @@ TEST(Window, InputMethodTextMarksChanged) {
 TEST(Window, StatusLineKeepsTheWholeMessage) {
     WindowRig r;
     r.text()->setPlainText("x");
-    r.command()->setEditText("for i in 1 2 3; do echo \"error line $i, long enough to be cut on the status line\" >&2; done; exit 2");
+    r.command()->setEditText(
+        "for i in 1 2 3; do echo \"error line $i, long enough to be cut on the status line\" >&2; done; exit 2");
     r.window.runSed_Click();
     for (int i = 0; i < 500 && r.state.busy(); ++i) QTest::qWait(10);
     const QString full = QString::fromStdString(r.state.status());
@@ -636,7 +666,8 @@ TEST(Window, LivePreviewWhileTyping) {
     r.command()->setEditText("s/(\\d+/x/");
     QTest::qWait(400);
     EXPECT_TRUE(r.prompt.shown.empty());
-    EXPECT_TRUE(r.window.control("jotai")->toolTip().contains("(")) << r.window.control("jotai")->toolTip().toStdString();
+    EXPECT_TRUE(r.window.control("jotai")->toolTip().contains("("))
+        << r.window.control("jotai")->toolTip().toStdString();
 
     // The run takes it, highlighted until the next edit, and can be undone.
     r.command()->setEditText("s/(\\d+)/<$1>/g");
@@ -697,7 +728,7 @@ TEST(Window, HighlightsFollowTheDarkPalette) {
         ASSERT_EQ(selections.size(), 2);
         const QColor mark = selections[0].format.background().color();
         EXPECT_EQ(mark.rgb(), QColor(200, 120, 0).rgb());
-        EXPECT_LT(mark.alpha(), 255);  // the text stays readable under it
+        EXPECT_LT(mark.alpha(), 255);                                          // the text stays readable under it
         EXPECT_LT(r.text()->palette().color(QPalette::Base).lightness(), 80);  // tinted, still dark
         r.window.menuAction("MenuPreview")->setChecked(false);
     }

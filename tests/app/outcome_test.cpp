@@ -1,13 +1,13 @@
 // Every model operation ends in one outcome, and only a done one replaces the
 // working text; failures keep it, and nothing is copied over a clipboard
 // that held no text or after a run that failed.
-#include "texts/texts.h"
 #include "fakes.h"
 #include "platform/qt_task_runner.h"
 #include "regex/operations.h"
+#include "texts/texts.h"
 
-#include <QTest>
 #include <gtest/gtest.h>
+#include <QTest>
 
 #include <new>
 
@@ -86,7 +86,11 @@ TEST(Outcome, BadPatternCarriesItsColumn) {
 }
 
 TEST(Outcome, ClipboardWithoutTextOrUnreachable) {
-    struct Case { const char* name; bool hasText, reachable, takesText; K load, copy; } cases[] = {
+    struct Case {
+        const char* name;
+        bool hasText, reachable, takesText;
+        K load, copy;
+    } cases[] = {
         {"text", true, true, true, K::Done, K::Done},
         {"an image", false, true, true, K::Refused, K::Done},
         {"unreachable", true, false, false, K::Failed, K::Failed},
@@ -117,7 +121,13 @@ TEST(Outcome, LoadSaysWhenThePlatformReplacedBytes) {
 
 // The one-shot copies back only what a run made of a text it loaded.
 TEST(Outcome, OneShotNeverCopiesOverWhatItCouldNotUse) {
-    struct Case { const char* name; bool hasText; const char* command; K kind; int writes; } cases[] = {
+    struct Case {
+        const char* name;
+        bool hasText;
+        const char* command;
+        K kind;
+        int writes;
+    } cases[] = {
         {"image on the clipboard", false, "s/a/b/", K::Refused, 0},
         {"failing filter", true, "false", K::Failed, 0},
         {"refused command: the loaded text goes back", true, "s///gk", K::Refused, 1},
@@ -208,8 +218,8 @@ TEST(Outcome, CommandWithALineBreakStaysOutOfTheHistoryFile) {
 
 TEST(Outcome, CommandLineRunsLeaveTheHistoryAlone) {
     Rig r;
-    EditorState quiet(Services{r.clipboard, r.files, r.prompt, r.desktop, r.processes, r.tasks, DataFolder("/data"),
-                               "", filter::kMaxFilterOutputBytes, false});
+    EditorState quiet(Services{r.clipboard, r.files, r.prompt, r.desktop, r.processes, r.tasks, DataFolder("/data"), "",
+                               filter::kMaxFilterOutputBytes, false});
     quiet.setCommandLineFromView("s/a/b/");
     quiet.run();
     EXPECT_TRUE(quiet.history().empty());
@@ -254,9 +264,7 @@ TEST(Threads, WorkRunsOnAWorkerAndCanBeStopped) {
     state.setCommandLineFromView("s/A/b/g");
     const Outcome stopped = await([&](OutcomeHandler d) { state.run(std::move(d)); }, [&] { state.cancel(); });
     EXPECT_TRUE(stopped.kind == K::Cancelled || stopped.kind == K::Done) << stopped.message;
-    if (stopped.kind == K::Cancelled) {
-        EXPECT_EQ(state.workingText().substr(0, 3), "AAA");
-    }
+    if (stopped.kind == K::Cancelled) { EXPECT_EQ(state.workingText().substr(0, 3), "AAA"); }
     EXPECT_TRUE(await([&](OutcomeHandler d) { state.copyBack(std::move(d)); }).ok());
     EXPECT_EQ(clipboard.text.size(), state.workingText().size());
     EXPECT_FALSE(state.busy());

@@ -1,8 +1,8 @@
 // The preview (a result shown, nothing taken), the change spans after every
 // kind of operation, and the runs that can be undone.
-#include "texts/texts.h"
 #include "diff/line_diff.h"
 #include "fakes.h"
+#include "texts/texts.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,13 @@ std::shared_ptr<const EditorState::Preview> previewOf(Rig& r, const std::string&
 }
 
 TEST(Preview, ShowsWithoutTaking) {
-    struct Case { const char* command; bool invert; K kind; const char* text; std::int64_t count; } cases[] = {
+    struct Case {
+        const char* command;
+        bool invert;
+        K kind;
+        const char* text;
+        std::int64_t count;
+    } cases[] = {
         {"s/(\\d+)/<$1>/g", false, K::Done, "a<1> b<22>\nc<333>\n", 3},
         {"s/^/> /g", false, K::Done, "> a1 b22\n> c333\n", 2},  // line-anchored, as the run would be
         {"tr/a-c/A-C/", false, K::Done, "A1 B22\nC333\n", 3},
@@ -88,7 +94,10 @@ TEST(Preview, ANewKeyOvertakesTheOldOne) {
 // diff of the two texts would rebuild it.
 TEST(Changes, AfterEveryKindOfOperation) {
     const std::string before = "b2\na1\nc3 かな\n";
-    struct Case { const char* name; std::function<void(Rig&)> act; } cases[] = {
+    struct Case {
+        const char* name;
+        std::function<void(Rig&)> act;
+    } cases[] = {
         {"s///", [](Rig& r) { r.run("s/(\\d)/<$1>/g"); }},
         {"tr///", [](Rig& r) { r.run("tr/a-c/A-C/"); }},
         {"filter", [](Rig& r) { r.run("sort"); }},

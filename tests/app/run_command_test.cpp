@@ -1,7 +1,7 @@
 // The run command: classification, checks, anchors, output, history, one-shot,
 // and filters through the real process layer.
-#include "texts/texts.h"
 #include "fakes.h"
+#include "texts/texts.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +12,13 @@ using testing::Rig;
 using V = std::vector<Text>;
 
 TEST(Classify, ByFirstCharacters) {
-    struct { const char* cmd; CommandMode mode; } cases[] = {
-        {"s/a/b/", CommandMode::Substitute}, {"m/a/", CommandMode::Match}, {"tr/a/b/", CommandMode::Translate},
-        {"S/a/b/", CommandMode::Filter}, {" s/a/b/", CommandMode::Filter}, {"", CommandMode::Filter},
-        {"sort", CommandMode::Filter}, {"t/a/b/", CommandMode::Filter},
+    struct {
+        const char* cmd;
+        CommandMode mode;
+    } cases[] = {
+        {"s/a/b/", CommandMode::Substitute}, {"m/a/", CommandMode::Match},     {"tr/a/b/", CommandMode::Translate},
+        {"S/a/b/", CommandMode::Filter},     {" s/a/b/", CommandMode::Filter}, {"", CommandMode::Filter},
+        {"sort", CommandMode::Filter},       {"t/a/b/", CommandMode::Filter},
     };
     for (const auto& c : cases) EXPECT_EQ(classifyCommand(c.cmd), c.mode) << c.cmd;
 }
@@ -69,14 +72,16 @@ TEST(Run, RegexRunSetsTextsStatusAndHistory) {
 }
 
 TEST(Run, DispatchesByKind) {
-    struct { const char* cmd; bool invert; const char* text; const char* result; } cases[] = {
-        {"s/^/> /g", false, "a\nb", "> a\n> b"},       // anchored: line by line
-        {"s/b$/B/", false, "ab\ncb", "aB\ncb"},         // anchored, without g: the first line only
-        {"tr/a-c/A-C/", false, "abcd", "ABCd"},
-        {"tr/^a/x/", false, "^a", "xx"},                    // tr ignores the anchor rule
-        {"m/a/", false, "a\nb\nab", "a\nab\n"},
-        {"m/a/", true, "a\nb\nab", "b\n"},
-        {"s/a/b/", false, "", ""},
+    struct {
+        const char* cmd;
+        bool invert;
+        const char* text;
+        const char* result;
+    } cases[] = {
+        {"s/^/> /g", false, "a\nb", "> a\n> b"},  // anchored: line by line
+        {"s/b$/B/", false, "ab\ncb", "aB\ncb"},   // anchored, without g: the first line only
+        {"tr/a-c/A-C/", false, "abcd", "ABCd"},  {"tr/^a/x/", false, "^a", "xx"},  // tr ignores the anchor rule
+        {"m/a/", false, "a\nb\nab", "a\nab\n"},  {"m/a/", true, "a\nb\nab", "b\n"}, {"s/a/b/", false, "", ""},
     };
     for (const auto& c : cases) {
         Rig r;
@@ -148,13 +153,13 @@ TEST(Run, FilterFaults) {
     } cases[] = {
         {"no-such-command-kk", true, ""},
         {"echo oops >&2; exit 3", true, ""},
-        {"grep nothing-matches", true, ""},    // non-zero with no output: failed, the text stays
+        {"grep nothing-matches", true, ""},  // non-zero with no output: failed, the text stays
         {"false", true, ""},
         {"grep -c nothing-matches", false, "0\n"},  // non-zero with output: the output
-        {"true", false, ""},                   // exit 0 with no output: an empty result
-        {"printf '\\202\\240\\n'", false, "あ\n"},   // not UTF-8: read as CP932
-        {"kill -9 $$", true, ""},                     // the child killed: a failure, text kept
-        {"head -c 2; exit 0", false, "ke"},             // stops reading early: its output as it is
+        {"true", false, ""},                        // exit 0 with no output: an empty result
+        {"printf '\\202\\240\\n'", false, "あ\n"},  // not UTF-8: read as CP932
+        {"kill -9 $$", true, ""},                   // the child killed: a failure, text kept
+        {"head -c 2; exit 0", false, "ke"},         // stops reading early: its output as it is
         {"cat >/dev/null; echo done", false, "done\n"},
     };
     for (const auto& c : cases) {
@@ -188,7 +193,10 @@ TEST(Run, HangingFilterIsCancelled) {
     r.state.setCommandLineFromView("sleep 100");
     bool done = false;
     QEventLoop loop;
-    r.state.run([&](const Outcome&) { done = true; loop.quit(); });
+    r.state.run([&](const Outcome&) {
+        done = true;
+        loop.quit();
+    });
     EXPECT_TRUE(r.state.busy());
     r.state.run();  // a second run is refused while one runs
     QTimer::singleShot(200, [&] { r.state.cancel(); });
@@ -236,7 +244,12 @@ TEST(OneShot, WithFilterCopiesAfterTheChildEnds) {
     bool done = false;
     QEventLoop loop;
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] { if (!r.state.busy()) { done = true; loop.quit(); } });
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!r.state.busy()) {
+            done = true;
+            loop.quit();
+        }
+    });
     r.state.oneShot();
     poll.start(20);
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);

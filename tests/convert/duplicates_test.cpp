@@ -20,9 +20,9 @@ TEST(Duplicates, DeleteAndExtract) {
         {"a\na\nb", O::Found, "a\nb", "a\n", 1},
         {"a\nb\na", O::NoDuplicates, "", "", 0},
         {"x\nx\nx\n", O::Found, "x\n", "x\nx\n", 2},
-        {"x\nx", O::Found, "x\n", "x", 1},            // the tail repeats the line before it
+        {"x\nx", O::Found, "x\n", "x", 1},  // the tail repeats the line before it
         {"A\na\na \n", O::NoDuplicates, "", "", 0},
-        {"\n\n", O::Found, "\n", "\n", 1},          // an empty tail is no line
+        {"\n\n", O::Found, "\n", "\n", 1},              // an empty tail is no line
         {"x\r\nx\r\n", O::Found, "x\r\n", "x\r\n", 1},  // pasted CR LF lines compare whole
     };
     for (const auto& c : cases) {

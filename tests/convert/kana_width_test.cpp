@@ -11,18 +11,36 @@ namespace kk::convert {
 namespace {
 
 TEST(KanaWidth, HalfToFull) {
-    struct { const char* in; const char* out; } cases[] = {
-        {"ｶﾞｷﾞｸﾞ", "ガギグ"}, {"ﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ", "パピプペポ"}, {"ｳﾞ", "ヴ"},
-        {"ｱﾞ", "ア゛"}, {"ﾟ", "゜"}, {"ｧｨｩｪｫｯｬｭｮ", "ァィゥェォッャュョ"}, {"｡､｢｣･ｰ", "。、「」・ー"},
-        {"ｦﾝ", "ヲン"}, {"abc ひらがな 漢字 123", "abc ひらがな 漢字 123"}, {"ｶﾞﾞ", "ガ゛"},
+    struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"ｶﾞｷﾞｸﾞ", "ガギグ"},
+        {"ﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ", "パピプペポ"},
+        {"ｳﾞ", "ヴ"},
+        {"ｱﾞ", "ア゛"},
+        {"ﾟ", "゜"},
+        {"ｧｨｩｪｫｯｬｭｮ", "ァィゥェォッャュョ"},
+        {"｡､｢｣･ｰ", "。、「」・ー"},
+        {"ｦﾝ", "ヲン"},
+        {"abc ひらがな 漢字 123", "abc ひらがな 漢字 123"},
+        {"ｶﾞﾞ", "ガ゛"},
     };
     for (const auto& c : cases) EXPECT_EQ(hankakuToZenkaku2(c.in), c.out) << c.in;
 }
 
 TEST(KanaWidth, FullToHalf) {
-    struct { const char* in; const char* out; } cases[] = {
-        {"ガ", "ｶﾞ"}, {"ヴ", "ｳﾞ"}, {"ヮヰヱヵヶ", "ヮヰヱヵヶ"}, {"゛", "ﾞ"}, {"ヷ", "ヷ"},
-        {"カタカナ。", "ｶﾀｶﾅ｡"}, {"ひらがな abc", "ひらがな abc"},
+    struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"ガ", "ｶﾞ"},
+        {"ヴ", "ｳﾞ"},
+        {"ヮヰヱヵヶ", "ヮヰヱヵヶ"},
+        {"゛", "ﾞ"},
+        {"ヷ", "ヷ"},
+        {"カタカナ。", "ｶﾀｶﾅ｡"},
+        {"ひらがな abc", "ひらがな abc"},
     };
     for (const auto& c : cases) EXPECT_EQ(zenkakuToHankaku(c.in), c.out) << c.in;
 }

@@ -1,9 +1,9 @@
 // Mail decoding: encoded words, ISO-2022-JP with and without its ESC bytes,
 // quoted-printable, the buffer rules of the wrappers, and nkf as an oracle.
-#include "convert/mod_nkf32.h"
-#include "convert/mime/nkf_decoder.h"
-#include "platform/text_codec.h"
 #include "../support/run_tool.h"
+#include "convert/mime/nkf_decoder.h"
+#include "convert/mod_nkf32.h"
+#include "platform/text_codec.h"
 
 #include <gtest/gtest.h>
 
@@ -67,7 +67,9 @@ std::string word(const std::string& utf8, const char* charset, char encoding) {
 
 TEST(Mime, EncodedWords) {
     const std::string jis = word("件名テスト", "ISO-2022-JP", 'B');
-    const struct { std::string in, out; } cases[] = {
+    const struct {
+        std::string in, out;
+    } cases[] = {
         {"Subject: " + jis, "Subject: 件名テスト"},
         {"Subject: " + word("日本語", "UTF-8", 'Q') + " " + word("です", "Shift_JIS", 'B'), "Subject: 日本語です"},
         {"From: " + word("山田", "EUC-JP", 'B') + " <yamada@example.jp>", "From: 山田 <yamada@example.jp>"},
@@ -92,13 +94,15 @@ TEST(Mime, JisTextWithAndWithoutEsc) {
     const std::string esc = encodeAs("テスト", "ISO-2022-JP");  // ESC $ B ... ESC ( B
     std::string noEsc = esc;
     std::erase(noEsc, '\x1b');
-    const struct { std::string in, plain, broken; } cases[] = {
+    const struct {
+        std::string in, plain, broken;
+    } cases[] = {
         {"abc " + esc + " def", "abc テスト def", "abc テスト def"},
         {"abc " + noEsc + " def", "abc " + noEsc + " def", "abc テスト def"},
-        {"cost $B5 each", "cost $B5 each", "cost $B5 each"},           // no JIS pairs follow: not a shift
-        {"\x1b$B%F\r\nnext", "テ\r\nnext", "テ\r\nnext"},                // a line end ends the shift
-        {"\x1b(I123\x1b(B", "ｱｲｳ", "ｱｲｳ"},                            // half-width katakana
-        {"\x1b$B\x29\x21%F\x1b(B", "\x29\x21テ", "\x29\x21テ"},     // a pair CP932 lacks stays as it was
+        {"cost $B5 each", "cost $B5 each", "cost $B5 each"},     // no JIS pairs follow: not a shift
+        {"\x1b$B%F\r\nnext", "テ\r\nnext", "テ\r\nnext"},        // a line end ends the shift
+        {"\x1b(I123\x1b(B", "ｱｲｳ", "ｱｲｳ"},                       // half-width katakana
+        {"\x1b$B\x29\x21%F\x1b(B", "\x29\x21テ", "\x29\x21テ"},  // a pair CP932 lacks stays as it was
     };
     for (const auto& c : cases) {
         EXPECT_EQ(mimeDecode(c.in), c.plain) << c.in;
@@ -152,8 +156,13 @@ TEST(Mime, WrapperBufferRules) {
 
     // The string form gives what the byte form leaves in its buffer.
     const std::string samples[] = {
-        "", std::string("ab\0cd", 5), std::string("ends in NUL\0", 12), "=?UTF-8?Q?a=00b?=",
-        "=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=", "\x1b(I" + std::string(40, '1'), "\x1b$B%F%9%H\x1b(B",
+        "",
+        std::string("ab\0cd", 5),
+        std::string("ends in NUL\0", 12),
+        "=?UTF-8?Q?a=00b?=",
+        "=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=",
+        "\x1b(I" + std::string(40, '1'),
+        "\x1b$B%F%9%H\x1b(B",
     };
     for (const char* opts : {"ms", "msJB", "me", "j"})
         for (const auto& s : samples) {
@@ -170,8 +179,12 @@ TEST(Mime, WrapperBufferRules) {
 // Shift_JIS words comes out garbled from nkf (we decode each by its label).
 TEST(Mime, AgreesWithNkf) {
     KK_REQUIRE_TOOL(kk::testing::runTool("nkf", {"--version"}, ""), "nkf");
-    const char* pieces[] = {"件名", "テスト", "ひらがな", "カタカナ", "漢字", "ＡＢＣ", "abc", "123", "お知らせ", "【重要】"};
-    const struct { const char* charset; char enc; } kinds[] = {
+    const char* pieces[] = {"件名",   "テスト", "ひらがな", "カタカナ", "漢字",
+                            "ＡＢＣ", "abc",    "123",      "お知らせ", "【重要】"};
+    const struct {
+        const char* charset;
+        char enc;
+    } kinds[] = {
         {"ISO-2022-JP", 'B'}, {"ISO-2022-JP", 'Q'}, {"UTF-8", 'B'}, {"UTF-8", 'Q'}, {"Shift_JIS", 'B'}, {"EUC-JP", 'B'},
     };
     std::mt19937 rng(5);

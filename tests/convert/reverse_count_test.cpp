@@ -1,6 +1,6 @@
 #include "convert/reverse_count.h"
-#include "platform/text_codec.h"
 #include "../support/run_tool.h"
+#include "platform/text_codec.h"
 
 #include <gtest/gtest.h>
 
@@ -10,19 +10,22 @@ namespace kk::convert {
 namespace {
 
 TEST(Xrev, Lines) {
-    struct { const char* in; const char* out; } cases[] = {
+    struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
         {"", ""},
         {"abc\n\nde", "cba\n\ned"},
         {"abc\n", "cba\n"},
         {"abc", "cba"},
         {"ab\ncd", "ba\ndc"},
-        {"a\rb\n", "b\ra\n"},                  // a lone CR is a character of its line
-        {"ab\r\n", "\rba\n"},                  // so is the CR of a pasted CR LF
+        {"a\rb\n", "b\ra\n"},  // a lone CR is a character of its line
+        {"ab\r\n", "\rba\n"},  // so is the CR of a pasted CR LF
         {"日本語", "語本日"},
-        {"𠮷野家", "家野𠮷"},                     // surrogate pairs stay whole
-        {"か\u3099き", "きか\u3099"},             // a combining mark stays with its letter
-        {"ｶﾞｷ", "ｷｶﾞ"},                          // half-width voiced mark too
-        {"a👍🏽b", "b👍🏽a"},                       // skin tone stays with its emoji
+        {"𠮷野家", "家野𠮷"},          // surrogate pairs stay whole
+        {"か\u3099き", "きか\u3099"},  // a combining mark stays with its letter
+        {"ｶﾞｷ", "ｷｶﾞ"},                // half-width voiced mark too
+        {"a👍🏽b", "b👍🏽a"},  // skin tone stays with its emoji
         {"x👨‍👩‍👧y", "y👨‍👩‍👧x"},
     };
     for (const auto& c : cases) EXPECT_EQ(xrev(c.in), c.out) << c.in;
@@ -30,8 +33,8 @@ TEST(Xrev, Lines) {
 
 // The quick paths for common scripts must cut clusters exactly where ICU does.
 TEST(Xrev, QuickPathsAgreeWithIcu) {
-    const char* pieces[] = {"a", " ", "\t", "\r", "\u00ad", "\u0085", "é", "\u0301", "あ", "\u3099", "ｶ", "ﾞ",
-                            "ﾟ", "漢", "ア", "、", "👍", "🏽", "\u200d", "한", "\ufe0f", "Ａ"};
+    const char* pieces[] = {"a", " ", "\t", "\r", "\u00ad", "\u0085", "é",    "\u0301", "あ", "\u3099", "ｶ",
+                            "ﾞ", "ﾟ", "漢", "ア", "、",     "👍",      "🏽", "\u200d", "한", "\ufe0f", "Ａ"};
     std::mt19937 rng(11);
     for (int round = 0; round < 5000; ++round) {
         std::string line;
@@ -44,11 +47,14 @@ TEST(Xrev, QuickPathsAgreeWithIcu) {
 }
 
 TEST(Counts, StatusLine) {
-    struct { const char* in; const char* status; } cases[] = {
+    struct {
+        const char* in;
+        const char* status;
+    } cases[] = {
         {"", "0文字，0行，0バイト"},
-        {"abc\n", "3文字，2行，5バイト"},          // a line end is 2 bytes, as CR LF in a file
-        {"a\rb\nc", "4文字，2行，6バイト"},       // a lone CR is a character
-        {"𠮷あ\nｱ", "3文字，2行，9バイト"},        // 𠮷: not in CP932, counts its UTF-8 length
+        {"abc\n", "3文字，2行，5バイト"},    // a line end is 2 bytes, as CR LF in a file
+        {"a\rb\nc", "4文字，2行，6バイト"},  // a lone CR is a character
+        {"𠮷あ\nｱ", "3文字，2行，9バイト"},  // 𠮷: not in CP932, counts its UTF-8 length
     };
     for (const auto& c : cases) EXPECT_EQ(countStatus(countText(c.in)), c.status) << c.in;
 }
@@ -91,7 +97,8 @@ TEST(Counts, ByteCountAgreesWithIconvCp932) {
         const std::int64_t theirs = lf > at ? static_cast<std::int64_t>(lf - at) : static_cast<std::int64_t>(ch.size());
         at = lf + 1;
         const std::int64_t ours = countText(ch).bytes;
-        if (ours != theirs && ++mismatches <= 20) ADD_FAILURE() << "U+" << std::hex << static_cast<std::uint32_t>(c) << ": " << ours << " vs " << theirs;
+        if (ours != theirs && ++mismatches <= 20)
+            ADD_FAILURE() << "U+" << std::hex << static_cast<std::uint32_t>(c) << ": " << ours << " vs " << theirs;
     }
     EXPECT_EQ(mismatches, 0u);
 }

@@ -12,7 +12,11 @@ namespace kk::dialogs {
 namespace {
 
 TEST(MultiLine, BuildsTheCommand) {
-    const struct { const char* search; const char* replacement; const char* command; } cases[] = {
+    const struct {
+        const char* search;
+        const char* replacement;
+        const char* command;
+    } cases[] = {
         {"a.b", "x", "s/a\\.b/x/gk"},
         {"a\nb", "", "s/a\\r\\nb//gk"},
         {"", "x", "s//x/gk"},
@@ -20,14 +24,14 @@ TEST(MultiLine, BuildsTheCommand) {
         {"", "", "s///gk"},
         {"\\", "/", "s/\\\\/\\//gk"},
         {"^.$|()[]*+?/", "{}", "s/\\^\\.\\$\\|\\(\\)\\[\\]\\*\\+\\?\\//{}/gk"},  // { and } stay
-        {"a\rb\r\nc", "y", "s/a\rb\r\\r\\nc/y/gk"},                           // a CR stays a character
+        {"a\rb\r\nc", "y", "s/a\rb\r\\r\\nc/y/gk"},                              // a CR stays a character
     };
     for (const auto& c : cases) EXPECT_EQ(buildMultiLineCommand(c.search, c.replacement), c.command) << c.search;
 }
 
 TEST(MultiLine, RoundTripsThroughTheEngine) {
-    const char* pieces[] = {"a", "漢字", " ", "\r\n", ".", "*", "\\", "/", "$", "^", "(", ")", "[", "]", "|", "?", "+",
-                            "{", "}", "$1", "\\n", "&"};
+    const char* pieces[] = {"a", "漢字", " ", "\r\n", ".", "*", "\\", "/", "$",  "^",   "(",
+                            ")", "[",    "]", "|",    "?", "+", "{",  "}", "$1", "\\n", "&"};
     std::mt19937 rng(3);
     for (int round = 0; round < 2000; ++round) {
         std::string search, replacement;
@@ -36,8 +40,8 @@ TEST(MultiLine, RoundTripsThroughTheEngine) {
         const std::string text = "<" + search + ">";
         auto r = regex::xRep(buildMultiLineCommand(search, replacement), text);
         ASSERT_TRUE(r) << testing::PrintToString(search) << " " << r.error().message;
-        EXPECT_EQ(r.value(), "<" + replacement + ">") << testing::PrintToString(search) << " → "
-                                                      << testing::PrintToString(replacement);
+        EXPECT_EQ(r.value(), "<" + replacement + ">")
+            << testing::PrintToString(search) << " → " << testing::PrintToString(replacement);
     }
 }
 

@@ -25,7 +25,12 @@ std::string apply(std::string_view before, std::string_view after, const ChangeM
 }
 
 TEST(LineDiff, ChangesRebuildTheResult) {
-    struct { const char* before; const char* after; std::size_t changes; const char* firstTo; } cases[] = {
+    struct {
+        const char* before;
+        const char* after;
+        std::size_t changes;
+        const char* firstTo;
+    } cases[] = {
         {"a\nb\nc\n", "a\nb\nc\n", 0, ""},
         {"a\nb\nc\n", "a\nB\nc\n", 1, "B"},
         {"a\nb\nc\n", "a\nc\n", 1, ""},
@@ -40,9 +45,7 @@ TEST(LineDiff, ChangesRebuildTheResult) {
         const ChangeMap m = lineChanges(c.before, c.after);
         EXPECT_EQ(m.size(), c.changes) << c.before << "→" << c.after;
         EXPECT_EQ(apply(c.before, c.after, m), c.after) << c.before;
-        if (!m.empty() && *c.firstTo) {
-            EXPECT_EQ(std::string(c.after).substr(m[0].to, m[0].toLength), c.firstTo);
-        }
+        if (!m.empty() && *c.firstTo) { EXPECT_EQ(std::string(c.after).substr(m[0].to, m[0].toLength), c.firstTo); }
     }
     std::mt19937 rng(5);
     const char* words[] = {"a\n", "b\n", "かな\n", "c d\n", "\n", "x"};
@@ -61,7 +64,7 @@ TEST(LineDiff, LongTextsStayExactAndCheap) {
     for (int i = 0; i < 60'000; ++i) {
         const std::string line = "line " + std::to_string(i) + "\n";
         before += line;
-        if (i % 997 != 5) sparse += line;          // 61 lines dropped here and there
+        if (i % 997 != 5) sparse += line;              // 61 lines dropped here and there
         if (i < 30'000 || i >= 30'040) block += line;  // 40 lines in one piece
     }
     const ChangeMap s = lineChanges(before, sparse);
@@ -82,10 +85,12 @@ TEST(LineDiff, UnifiedAsDiffDoes) {
     std::string changed = tenLines;
     changed.replace(changed.find("line 3\n"), 7, "LINE 3\n");
     changed.replace(changed.find("line 17\n"), 8, "");
-    struct { std::string before, after; } cases[] = {
+    struct {
+        std::string before, after;
+    } cases[] = {
         {"a\nb\nc\n", "a\nB\nc\n"},
         {"a\nb\n", "a\nb\nc\n"},
-        {"a\nb\nc", "a\nb\nc\n"},   // the last line gains its line end
+        {"a\nb\nc", "a\nb\nc\n"},  // the last line gains its line end
         {"", "x\n"},
         {"x\n", ""},
         {tenLines, changed},

@@ -42,8 +42,8 @@ TEST(FilterRun, EachRunHasItsOwnFolderRemovedAfterwards) {
 }
 
 TEST(FilterRun, SortFormWritesTheOutputFile) {
-    for (const auto& [command, expected] : std::vector<std::pair<std::string, std::string>>{
-             {"sort", "\na\nb\n"}, {"sort /r", "b\na\n\n"}}) {
+    for (const auto& [command, expected] :
+         std::vector<std::pair<std::string, std::string>>{{"sort", "\na\nb\n"}, {"sort /r", "b\na\n\n"}}) {
         auto job = prepareFilter(FilterForm::Sort, command, "b\na\n", {});
         ASSERT_TRUE(job);
         const ProcessOutcome o = runProcessAndWait(job.value().request);

@@ -15,13 +15,17 @@ SortOptions opts(std::vector<std::string> words) {
 }
 
 TEST(Sortf, Orders) {
-    const struct { std::vector<std::string> words; const char* in; const char* out; } cases[] = {
-        {{}, "b\na\nc", "a\nb\nc\n"},                                  // bytes; a last line gains its LF
+    const struct {
+        std::vector<std::string> words;
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {{}, "b\na\nc", "a\nb\nc\n"},  // bytes; a last line gains its LF
         {{"-r"}, "b\na\nc\n", "c\nb\na\n"},
         {{"-n", "-s"}, "10\n-2.5\n3 x\nno\n0.5\n3 a\n", "no\n-2.5\n0.5\n3 x\n3 a\n10\n"},  // no number first; ties stay
-        {{"-n"}, "3 x\n3 a\n", "3 a\n3 x\n"},                          // not stable: ties by bytes
+        {{"-n"}, "3 x\n3 a\n", "3 a\n3 x\n"},                                              // not stable: ties by bytes
         {{"-n", "-r", "-s"}, "1\nx\n2\n2 b\n", "2\n2 b\n1\nx\n"},
-        {{"-nrs"}, "1\n2\n", "2\n1\n"},                                // letters may share one word
+        {{"-nrs"}, "1\n2\n", "2\n1\n"},  // letters may share one word
         {{"-b"}, "  b\na\n c\n", "a\n  b\n c\n"},
         {{"-J", "-s"}, "漢字\nｶﾅ\nカナ\nかな\nあい\n", "あい\nかな\nカナ\nｶﾅ\n漢字\n"},
         {{"-J", "-s", "-r"}, "かな\n漢字\n", "漢字\nかな\n"},
@@ -35,9 +39,26 @@ TEST(Sortf, Orders) {
 // against `LC_ALL=C sort -n -s` on lines that all hold a number.
 TEST(Sortf, NumbersAgainstGnuSort) {
     std::string in;
-    for (const char* line : {"10000000000000000", "9999999999999999", "-3", "-3.5", "-0", "0", "0.0", "00012",
-                             "12", "12.000", "12.0001", ".5", "-.5", "1e3", "3 apples", "3", "-10", "-9.99",
-                             "123456789012345678901234567890.5", "123456789012345678901234567890.49"})
+    for (const char* line : {"10000000000000000",
+                             "9999999999999999",
+                             "-3",
+                             "-3.5",
+                             "-0",
+                             "0",
+                             "0.0",
+                             "00012",
+                             "12",
+                             "12.000",
+                             "12.0001",
+                             ".5",
+                             "-.5",
+                             "1e3",
+                             "3 apples",
+                             "3",
+                             "-10",
+                             "-9.99",
+                             "123456789012345678901234567890.5",
+                             "123456789012345678901234567890.49"})
         in += std::string(line) + "\n";
     in += std::string(400, '9') + "\n" + "1" + std::string(400, '0') + "\n" + "-" + std::string(400, '9') + "\n";
     for (const bool reverse : {false, true}) {

@@ -10,7 +10,11 @@ namespace {
 using V = std::vector<Text>;
 
 TEST(ListFile, Parsing) {
-    struct { const char* name; std::string bytes; V entries; } cases[] = {
+    struct {
+        const char* name;
+        std::string bytes;
+        V entries;
+    } cases[] = {
         {"empty", "", {}},
         {"three", "a\r\nb\r\nc\r\n", {"a", "b", "c"}},
         {"last line without CR LF", "a\r\nb", {"a", "b"}},
@@ -34,7 +38,13 @@ TEST(ListFile, NewestFirstAndEncoding) {
 // An appended entry reads back as itself, whatever the file ended with, and
 // an entry with a line break is refused rather than split in two.
 TEST(ListFile, AppendedEntriesReadBackWhole) {
-    struct { const char* name; std::string before; std::string entry; Appended result; V entries; } cases[] = {
+    struct {
+        const char* name;
+        std::string before;
+        std::string entry;
+        Appended result;
+        V entries;
+    } cases[] = {
         {"new file", "", "s/a/b/", Appended::Written, {"s/a/b/"}},
         {"after a line end", "x\r\n", "s/a/b/", Appended::Written, {"x", "s/a/b/"}},
         {"no final line end", "x", "s/a/b/", Appended::Written, {"x", "s/a/b/"}},
@@ -46,9 +56,7 @@ TEST(ListFile, AppendedEntriesReadBackWhole) {
         PrivateDir dir;
         LocalFileStore files;
         const std::string f = dir.file("kakikae0.ini");
-        if (!c.before.empty()) {
-            ASSERT_TRUE(writeWholeFile(f, c.before));
-        }
+        if (!c.before.empty()) { ASSERT_TRUE(writeWholeFile(f, c.before)); }
         EXPECT_EQ(appendEntry(files, f, c.entry), c.result) << c.name;
         EXPECT_EQ(parseListFile(readWholeFile(f).value_or("")), c.entries) << c.name;
     }
@@ -58,14 +66,14 @@ TEST(ListFile, AppendedEntriesReadBackWhole) {
 
 TEST(History, RecordingRule) {
     EXPECT_TRUE(shouldRecordInHistory({}, "a"));
-    EXPECT_FALSE(shouldRecordInHistory({}, ""));    // an empty list reads as the empty text
+    EXPECT_FALSE(shouldRecordInHistory({}, ""));  // an empty list reads as the empty text
     EXPECT_TRUE(shouldRecordInHistory({"x"}, ""));
     EXPECT_FALSE(shouldRecordInHistory({"a", "b"}, "a"));
     EXPECT_TRUE(shouldRecordInHistory({"b", "a"}, "a"));  // only the newest entry counts
     EXPECT_TRUE(fitsHistoryFile(std::string(200, 'x')));
     EXPECT_FALSE(fitsHistoryFile(std::string(201, 'x')));
     std::string kana;
-    for (int i = 0; i < 200; ++i) kana += "あ";    // characters, not bytes
+    for (int i = 0; i < 200; ++i) kana += "あ";  // characters, not bytes
     EXPECT_TRUE(fitsHistoryFile(kana));
 }
 

@@ -1,13 +1,13 @@
-#include "platform/data_folder.h"
 #include "platform/file_store.h"
+#include "platform/data_folder.h"
 #include "platform/private_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <filesystem>
 
 namespace kk {
 namespace {
@@ -37,7 +37,10 @@ TEST(PrivateDir, AbandonedFoldersAreSwept) {
     ASSERT_GT(child, 0);
     ::waitpid(child, nullptr, 0);  // now a pid nobody has
     namespace fs = std::filesystem;
-    struct { std::string name; bool stays; } cases[] = {
+    struct {
+        std::string name;
+        bool stays;
+    } cases[] = {
         {"kakikae-" + std::to_string(child) + "-abcdef", false},
         {"kakikae-" + std::to_string(::getpid()) + "-abcdef", true},
         {"kakikae-" + std::to_string(::getppid()) + "-abcdef", true},
@@ -92,7 +95,10 @@ TEST(DataFolder, PortableOnlyWithAMarkerOrListsBesideTheExecutable) {
     PrivateDir config;
     setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
     const std::string xdg = config.path() + "/kakikae";
-    const struct { const char* file; bool portable; } cases[] = {
+    const struct {
+        const char* file;
+        bool portable;
+    } cases[] = {
         {nullptr, false},  // a writable folder alone (~/.local/bin, /usr/bin as root) is no portable copy
         {kPortableMarkerName, true},
         {kHistoryFileName, true},
@@ -101,9 +107,7 @@ TEST(DataFolder, PortableOnlyWithAMarkerOrListsBesideTheExecutable) {
     };
     for (const auto& c : cases) {
         PrivateDir exe;
-        if (c.file) {
-            ASSERT_TRUE(LocalFileStore().append(exe.file(c.file), ""));
-        }
+        if (c.file) { ASSERT_TRUE(LocalFileStore().append(exe.file(c.file), "")); }
         const DataFolder folder = DataFolder::locate(exe.path());
         EXPECT_EQ(folder.path(), c.portable ? exe.path() : xdg) << (c.file ? c.file : "(nothing)");
     }

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <algorithm>
+#include <cstring>
 #include <random>
 
 namespace kk {
@@ -13,19 +13,20 @@ TEST(TextCodec, Utf8Validation) {
     EXPECT_TRUE(isValidUtf8(""));
     EXPECT_TRUE(isValidUtf8("plain ascii text that is longer than eight bytes"));
     EXPECT_TRUE(isValidUtf8("𠮷野家 🙂 ｶﾞ"));
-    EXPECT_FALSE(isValidUtf8("\x82\xa0"));           // Shift_JIS あ
-    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));           // overlong
-    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));       // surrogate
-    EXPECT_FALSE(isValidUtf8("abc\xE3\x81"));        // truncated
-    EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));   // beyond U+10FFFF
+    EXPECT_FALSE(isValidUtf8("\x82\xa0"));          // Shift_JIS あ
+    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));          // overlong
+    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));      // surrogate
+    EXPECT_FALSE(isValidUtf8("abc\xE3\x81"));       // truncated
+    EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));  // beyond U+10FFFF
 }
 
 // The block-wise check must agree with the byte-by-byte one wherever a fault
 // sits: inside a block, across a block edge, in the tail.
 TEST(TextCodec, Utf8ValidationAgreesWithReference) {
     std::mt19937 rng(7);
-    const std::string pieces[] = {"a", " ", "あ", "𠮷", "ｶ", "é", "\x80", "\xC0\xAF", "\xED\xA0\x80", "\xE3\x81",
-                                  "\xF4\x90\x80\x80", "\xF0\x9F", "\xFF", "\r\n"};
+    const std::string pieces[] = {
+        "a",        " ",    "あ",  "𠮷", "ｶ", "é", "\x80", "\xC0\xAF", "\xED\xA0\x80", "\xE3\x81", "\xF4\x90\x80\x80",
+        "\xF0\x9F", "\xFF", "\r\n"};
     for (int round = 0; round < 4000; ++round) {
         std::string s;
         const int len = static_cast<int>(rng() % 120);
@@ -65,8 +66,7 @@ TEST(TextCodec, BytePolicyDecidesForTheWholeInput) {
         {"mixed lines kept", "日本\n\x82\xa0\xff\n", InputEncoding::Auto, DecodedAs::Bytes, "日本\n\x82\xa0\xff\n"},
         {"utf8 forced keeps bytes", "\x82\xa0", InputEncoding::Utf8, DecodedAs::Bytes, "\x82\xa0"},
         {"cp932 forced", "\x82\xa0", InputEncoding::Cp932, DecodedAs::Cp932, "あ"},
-        {"cp932 forced keeps what it cannot read", "\x82\xa0\xff!", InputEncoding::Cp932, DecodedAs::Cp932,
-         "あ\xff!"},
+        {"cp932 forced keeps what it cannot read", "\x82\xa0\xff!", InputEncoding::Cp932, DecodedAs::Cp932, "あ\xff!"},
     };
     for (const auto& c : cases) {
         DecodedAs as{};
@@ -103,9 +103,12 @@ TEST(TextCodec, WriteAllReportsAFullDisk) {
 }
 
 TEST(TextCodec, Cp932ByteLength) {
-    struct { const char* text; std::int64_t bytes; } cases[] = {
-        {"", 0}, {"abc\r\n", 5}, {"abc\n", 4}, {"ｶﾞ", 2}, {"あ漢", 4}, {"\\", 1},
-        {"🙂", 4},   // CP932 lacks it: its UTF-8 length
+    struct {
+        const char* text;
+        std::int64_t bytes;
+    } cases[] = {
+        {"", 0},     {"abc\r\n", 5}, {"abc\n", 4}, {"ｶﾞ", 2},
+        {"あ漢", 4}, {"\\", 1},      {"🙂", 4},  // CP932 lacks it: its UTF-8 length
         {"𠮷", 4},
     };
     for (const auto& c : cases) EXPECT_EQ(cp932ByteLength(c.text), c.bytes) << c.text;

@@ -18,11 +18,11 @@ struct Case {
 TEST(Xmatch, LineRules) {
     const Case cases[] = {
         {"m/./", "", ""},
-        {"m/a/", "abc", "abc\n"},                 // a last line without line end gains one
-        {"m/./", "a\n\nb", "a\nb\n"},             // empty lines are dropped
-        {"m/^a$/", "a\nb", "a\n"},                // LF ends a line
-        {"m/a\\rb/", "a\rb\nc", "a\rb\n"},        // a lone CR stays inside the line
-        {"m/c$/", "abc\r\nc\n", "c\n"},           // as perl: "$" does not skip a CR
+        {"m/a/", "abc", "abc\n"},           // a last line without line end gains one
+        {"m/./", "a\n\nb", "a\nb\n"},       // empty lines are dropped
+        {"m/^a$/", "a\nb", "a\n"},          // LF ends a line
+        {"m/a\\rb/", "a\rb\nc", "a\rb\n"},  // a lone CR stays inside the line
+        {"m/c$/", "abc\r\nc\n", "c\n"},     // as perl: "$" does not skip a CR
         {"m/x/", "a\nb\n", ""},
         {"m/日本/", "日本語\n英語\n日本\n", "日本語\n日本\n"},
         {"m/\\x{3000}/", "全角　空白\nなし\n", "全角　空白\n"},
@@ -43,8 +43,8 @@ TEST(CrdelSed, AnchoredReplace) {
     const Case cases[] = {
         {"s/^/> /gk", "a\nb\n", "> a\n> b\n"},
         {"s/ +$//gk", "a  \nb \nc", "a\nb\nc"},
-        {"s/^q//gk", "x\ry\nz", "x\ry\nz"},      // a lone CR is a character: nothing changes
-        {"s/^a$/b/", "a\na\n", "b\na\n"},        // without g: the first line only
+        {"s/^q//gk", "x\ry\nz", "x\ry\nz"},  // a lone CR is a character: nothing changes
+        {"s/^a$/b/", "a\na\n", "b\na\n"},    // without g: the first line only
     };
     for (const auto& c : cases) {
         auto r = crdelSed(c.command, c.text);
@@ -57,13 +57,11 @@ TEST(CrdelSed, AnchoredReplace) {
 // line end in a pattern and a replacement; tr lists take them as written.
 TEST(LineEnds, HelperFormIsOneLineEnd) {
     const Case cases[] = {
-        {"s/a\\r\\nb/X/g", "a\nb a\nb", "X X"},
-        {"s/\\n/\\r\\n\\r\\n/g", "a\nb", "a\n\nb"},
-        {"s/\\\\r\\\\n/X/", "\\r\\n", "X"},          // an escaped backslash is not the helper's form
-        {"s/\\n//g", "a\nb\nc\n", "abc"},            // joining lines leaves no CR behind
-        {"s/\\s/X/g", "a\nb", "aXb"},                // one line end is one white space
-        {"m/^b$/m", "a\nb\n", "b\n"},
-        {"tr/\\n/ /", "a\nb", "a b"},
+        {"s/a\\r\\nb/X/g", "a\nb a\nb", "X X"}, {"s/\\n/\\r\\n\\r\\n/g", "a\nb", "a\n\nb"},
+        {"s/\\\\r\\\\n/X/", "\\r\\n", "X"},  // an escaped backslash is not the helper's form
+        {"s/\\n//g", "a\nb\nc\n", "abc"},    // joining lines leaves no CR behind
+        {"s/\\s/X/g", "a\nb", "aXb"},        // one line end is one white space
+        {"m/^b$/m", "a\nb\n", "b\n"},           {"tr/\\n/ /", "a\nb", "a b"},
     };
     for (const auto& c : cases) {
         auto r = applyCommand(c.command, c.text);
@@ -75,12 +73,19 @@ TEST(LineEnds, HelperFormIsOneLineEnd) {
 // Bytes that are no UTF-8 never match, are never translated and come out as
 // they went in; the characters around them are worked on as ever.
 TEST(InvalidBytes, PassThroughEveryOperation) {
-    const std::string text = "caf\xe9 na\xefve a\xff\xfe" "b\n\x82\xa0x\n";
+    const std::string text =
+        "caf\xe9 na\xefve a\xff\xfe"
+        "b\n\x82\xa0x\n";
     const Case cases[] = {
-        {"tr/a-z/A-Z/", text.c_str(), "CAF\xe9 NA\xefVE A\xff\xfe" "B\n\x82\xa0X\n"},
+        {"tr/a-z/A-Z/", text.c_str(),
+         "CAF\xe9 NA\xefVE A\xff\xfe"
+         "B\n\x82\xa0X\n"},
         {"s/[a-z]/./g", text.c_str(), "...\xe9 ..\xef.. .\xff\xfe.\n\x82\xa0.\n"},
         {"s/zzz/y/g", text.c_str(), text.c_str()},
-        {"s/./_/g", "a\xff" "b", "_\xff_"},
+        {"s/./_/g",
+         "a\xff"
+         "b",
+         "_\xff_"},
         {"m/x/", text.c_str(), "\x82\xa0x\n"},
         {"tr/a-\\\xff\xff/x/", "abc", ""},  // bytes that are no UTF-8 in the list: refused, below
     };
@@ -107,15 +112,14 @@ TEST(CountString, CountsOneCharacter) {
 
 TEST(Errors, CarryColumnAndKeepNothing) {
     texts::setLanguage(texts::Language::English);
-    struct { const char* command; std::int64_t column; const char* contains; } cases[] = {
-        {"s/(a/b/", 4, "bad pattern"},
-        {"s/a/b/q", 6, "unknown option"},
-        {"s/a/b/e", 6, "not supported"},
-        {"s/a/b", 5, "missing closing"},
-        {"s/あ(/x/", 4, "bad pattern"},    // columns count characters, not bytes
-        {"s/a/$2/", 4, "group 2"},
-        {"tr/z-a//", 3, "invalid range"},
-        {"tr/a/b/x", 7, "unknown option"},
+    struct {
+        const char* command;
+        std::int64_t column;
+        const char* contains;
+    } cases[] = {
+        {"s/(a/b/", 4, "bad pattern"},   {"s/a/b/q", 6, "unknown option"}, {"s/a/b/e", 6, "not supported"},
+        {"s/a/b", 5, "missing closing"}, {"s/あ(/x/", 4, "bad pattern"},  // columns count characters, not bytes
+        {"s/a/$2/", 4, "group 2"},       {"tr/z-a//", 3, "invalid range"}, {"tr/a/b/x", 7, "unknown option"},
     };
     for (const auto& c : cases) {
         auto r = applyCommand(c.command, "text");
@@ -127,8 +131,13 @@ TEST(Errors, CarryColumnAndKeepNothing) {
 
 // One table speaks both languages; the column counts characters in either.
 TEST(Errors, InJapaneseAndInEnglish) {
-    struct { const char* command; const char* ja; const char* en; } cases[] = {
-        {"s/(a/b/", "パターンの誤り: 「)」がありません (5 文字目)", "bad pattern: missing closing parenthesis (column 5)"},
+    struct {
+        const char* command;
+        const char* ja;
+        const char* en;
+    } cases[] = {
+        {"s/(a/b/", "パターンの誤り: 「)」がありません (5 文字目)",
+         "bad pattern: missing closing parenthesis (column 5)"},
         {"s/a/b/q", "オプション「q」はありません (g i m s x k が使えます) (7 文字目)",
          "unknown option \"q\" (takes g i m s x k) (column 7)"},
         {"s/あ/$2/", "置換文字列がグループ 2 を使っていますが、パターンのグループは 0 個です (5 文字目)",

@@ -7,8 +7,8 @@
 // - ${0}: perl's $0 is its program name, ours is the whole match.
 // - the four characters \r\n in a pattern or replacement: one line end for us
 //   (the multi-line helper's form), CR LF for perl; tested on their own.
-#include "regex/operations.h"
 #include "../support/run_tool.h"
+#include "regex/operations.h"
 
 #include <gtest/gtest.h>
 
@@ -39,25 +39,67 @@ const std::vector<std::string>& texts() {
 }
 
 const std::vector<std::string> kSubstitutions = {
-    "s/a/b/", "s/a/b/g", "s/o/0/g", "s/A/x/gi", "s/\\s+/ /g", "s/\\w+/<$&>/g", "s/(\\w)(\\w)/$2$1/g",
-    "s/(\\w+)/\\u$1/g", "s/(\\w+)/\\U$1/g", "s/(\\S+)/\\L$1\\E!/g", "s/\\n//g", "s/\\n/|/g", "s/\\s/X/g",
-    "s/(?m)^b$/X/g", "s/[^\\n]+/<$&>/g", "s/\\n\\n+/\\n/g", "s/^(.*)\\n(.*)$/$2 $1/m", "s/$/END/",
-    "s/^/>/mg", "s/$/</mg", "s/./x/g", "s/./x/gs", "s/x*/-/g", "s/\\b/|/g", "s/[かカ]/K/g", "s/\\p{Han}/H/g",
-    "s/\\p{Hiragana}+/h/g", "s/\\p{Katakana}/k/g", "s/\\d/D/g", "s/[[:alpha:]]+/A/g", "s/\\x{3000}/_/g",
-    "s/(?<=a)a/X/g", "s/a(?=a)/Y/g", "s/\\r//g", "s/ +$//mg", "s/(\\w+) (\\w+)/\\2 \\1/", "s/[^\\x00-\\x7f]/?/g",
-    "s/(.)\\1/[$1$1]/g", "s/\\h+/_/g", "s/\\R/~/g", "s/(l+)/${1}L/g", "s/ (?#comment)/_/g",
-    "s/ a b c /X/gx", "s/[a b]/X/gxx", "s/a{,2}/X/g", "s/^\\s*$//mg", "s/\\z/Z/", "s/\\A/A/", "s/.$/!/mg", "s/\\t/\\\\t/g",
+    "s/a/b/",
+    "s/a/b/g",
+    "s/o/0/g",
+    "s/A/x/gi",
+    "s/\\s+/ /g",
+    "s/\\w+/<$&>/g",
+    "s/(\\w)(\\w)/$2$1/g",
+    "s/(\\w+)/\\u$1/g",
+    "s/(\\w+)/\\U$1/g",
+    "s/(\\S+)/\\L$1\\E!/g",
+    "s/\\n//g",
+    "s/\\n/|/g",
+    "s/\\s/X/g",
+    "s/(?m)^b$/X/g",
+    "s/[^\\n]+/<$&>/g",
+    "s/\\n\\n+/\\n/g",
+    "s/^(.*)\\n(.*)$/$2 $1/m",
+    "s/$/END/",
+    "s/^/>/mg",
+    "s/$/</mg",
+    "s/./x/g",
+    "s/./x/gs",
+    "s/x*/-/g",
+    "s/\\b/|/g",
+    "s/[かカ]/K/g",
+    "s/\\p{Han}/H/g",
+    "s/\\p{Hiragana}+/h/g",
+    "s/\\p{Katakana}/k/g",
+    "s/\\d/D/g",
+    "s/[[:alpha:]]+/A/g",
+    "s/\\x{3000}/_/g",
+    "s/(?<=a)a/X/g",
+    "s/a(?=a)/Y/g",
+    "s/\\r//g",
+    "s/ +$//mg",
+    "s/(\\w+) (\\w+)/\\2 \\1/",
+    "s/[^\\x00-\\x7f]/?/g",
+    "s/(.)\\1/[$1$1]/g",
+    "s/\\h+/_/g",
+    "s/\\R/~/g",
+    "s/(l+)/${1}L/g",
+    "s/ (?#comment)/_/g",
+    "s/ a b c /X/gx",
+    "s/[a b]/X/gxx",
+    "s/a{,2}/X/g",
+    "s/^\\s*$//mg",
+    "s/\\z/Z/",
+    "s/\\A/A/",
+    "s/.$/!/mg",
+    "s/\\t/\\\\t/g",
 };
 
 const std::vector<std::string> kTranslations = {
-    "tr/a-z/A-Z/", "tr/a-zA-Z//cd", "tr/a-zA-Z/ /cs", "tr/ぁ-ん/ァ-ン/", "tr/ァ-ン/ぁ-ん/", "tr/a-y/b-z/",
-    "tr/abc/x/", "tr/abc/xy/d", "tr/ //d", "tr/a-z//s", "tr/\\r\\n/RN/", "tr/\\n/ /", "tr/\\n//d", "tr/０-９/0-9/",
-    "tr/\\x{3000}/ /", "tr/🙂/:/", "tr/a-z/*/cs", "tr/lo//s",
+    "tr/a-z/A-Z/", "tr/a-zA-Z//cd", "tr/a-zA-Z/ /cs",  "tr/ぁ-ん/ァ-ン/", "tr/ァ-ン/ぁ-ん/", "tr/a-y/b-z/",
+    "tr/abc/x/",   "tr/abc/xy/d",   "tr/ //d",         "tr/a-z//s",       "tr/\\r\\n/RN/",   "tr/\\n/ /",
+    "tr/\\n//d",   "tr/０-９/0-9/", "tr/\\x{3000}/ /", "tr/🙂/:/",      "tr/a-z/*/cs",     "tr/lo//s",
 };
 
 const std::vector<std::string> kMatches = {
-    "m/a/", "m/^a/", "m/\\d/", "m/[ぁ-ん]/", "m/\\p{Han}/", "m/^\\s*$/", "m/\\r/", "m/ $/", "m/o\\b/",
-    "m/A/i", "m/^.{3,5}$/", "m/🙂/",
+    "m/a/",   "m/^a/", "m/\\d/",  "m/[ぁ-ん]/", "m/\\p{Han}/", "m/^\\s*$/",
+    "m/\\r/", "m/ $/", "m/o\\b/", "m/A/i",      "m/^.{3,5}$/", "m/🙂/",
 };
 
 TEST(PerlDifferential, SubstituteOverWholeText) {
@@ -92,8 +134,8 @@ TEST(PerlDifferential, MatchPerLine) {
                 auto ours = xmatch(cmd, text, invert);
                 ASSERT_TRUE(ours) << cmd << ": " << ours.error().message;
                 // LF ends a line, empty lines are never kept.
-                const std::string code = std::string("chomp; print \"$_\\n\" if length($_) && ") +
-                                         (invert ? "!" : "") + "(" + cmd + ")";
+                const std::string code =
+                    std::string("chomp; print \"$_\\n\" if length($_) && ") + (invert ? "!" : "") + "(" + cmd + ")";
                 auto theirs = runPerl({"-CSD", "-Mutf8", "-ne", code}, text);
                 ASSERT_TRUE(theirs) << cmd;
                 EXPECT_EQ(ours.value(), *theirs) << cmd << (invert ? " (inverted)" : "") << " over [" << text << "]";

@@ -4,8 +4,8 @@
 // - "@name" / "$name": perl interpolates variables, we keep the text;
 // - \l, \u, \L, \U on characters whose case mapping perl takes from an older
 //   Unicode than ICU (none in this table).
-#include "regex/operations.h"
 #include "../support/run_tool.h"
+#include "regex/operations.h"
 
 #include <gtest/gtest.h>
 

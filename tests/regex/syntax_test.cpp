@@ -22,26 +22,26 @@ TEST(Substitute, Syntax) {
         {"s/(\\w+) (\\w+)/\\2 \\1/", "hello world", "world hello"},
         {"s/(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)/${10}$1/", "abcdefghij", "ja"},
         {"s/o/[$&]/g", "foo", "f[o][o]"},
-        {"s/x/\\r\\n\\t\\\\\\/\\$/", "x", "\n\t\\/$"},      // \r\n: one line end, as the helper writes it
+        {"s/x/\\r\\n\\t\\\\\\/\\$/", "x", "\n\t\\/$"},  // \r\n: one line end, as the helper writes it
         {"s/x/\\x{3042}\\x41/", "x", "あA"},
         {"s/(\\w+)/\\u$1/g", "hello world", "Hello World"},
         {"s/(\\w+)/\\U$1\\E!/", "hello world", "HELLO! world"},
         {"s/(\\w+)/\\L\\u$1/g", "hELLO wORLD", "Hello World"},
         {"s/(\\w+)/\\u\\L$1/g", "hELLO", "Hello"},
-        {"s/x*/-/g", "axb", "-a--b-"},                 // Perl's empty-match rule
+        {"s/x*/-/g", "axb", "-a--b-"},  // Perl's empty-match rule
         {"s//-/g", "ab", "-a-b-"},
-        {"s/\\s+/_/g", "a　b\tc", "a_b_c"},             // \s takes the ideographic space
+        {"s/\\s+/_/g", "a　b\tc", "a_b_c"},  // \s takes the ideographic space
         {"s/\\p{Han}+/[漢]/g", "日本語とかな", "[漢]とかな"},
         {"s/\\p{Katakana}/K/g", "アいウ", "KいK"},
-        {"s/\\d/#/g", "1２3", "###"},                   // Unicode digits, as Perl
-        {"s/./x/g", "a\r\nb", "xx\nx"},                 // "." takes CR but not LF
-        {"s/b$/X/", "a\r\nb\r\n", "a\r\nb\r\n"},        // "$" is before the final LF, the CR stands between
+        {"s/\\d/#/g", "1２3", "###"},             // Unicode digits, as Perl
+        {"s/./x/g", "a\r\nb", "xx\nx"},           // "." takes CR but not LF
+        {"s/b$/X/", "a\r\nb\r\n", "a\r\nb\r\n"},  // "$" is before the final LF, the CR stands between
         {"s/\\r$/X/", "a\r\nb\r\n", "a\r\nbX\n"},
         {"s/a b # note\n/x/x", "ab", "x"},
         {"s/e$/E/m", "one\ntwo\nthree", "onE\ntwo\nthree"},
         {"s/a.b/x/s", "a\nb", "x"},
         {"s/ｶﾞ/ガ/gk", "ｶﾞｶﾞ", "ガガ"},
-        {"s/a/$x@y/", "a", "$x@y"},                     // no variable interpolation
+        {"s/a/$x@y/", "a", "$x@y"},  // no variable interpolation
     };
     for (const auto& c : cases) {
         auto r = xRep(c.command, c.text);
@@ -53,7 +53,7 @@ TEST(Substitute, Syntax) {
 TEST(Translate, Syntax) {
     const Case cases[] = {
         {"tr/a-z/A-Z/", "hello, World", "HELLO, WORLD"},
-        {"tr/abc/x/", "aabbcc", "xxxxxx"},               // a shorter list repeats its last character
+        {"tr/abc/x/", "aabbcc", "xxxxxx"},  // a shorter list repeats its last character
         {"tr/abc/xy/d", "abcabc", "xyxy"},
         {"tr/a-z//d", "a1b2", "12"},
         {"tr/a-z//cd", "a1b2", "ab"},
@@ -65,7 +65,7 @@ TEST(Translate, Syntax) {
         {"tr/a-/xy/", "a-", "xy"},
         {"tr/[A-Z]/[a-z]/gk", "[AB]", "[ab]"},
         {"tr/\\x{3042}/x/", "あい", "xい"},
-        {"tr/aa/xy/", "a", "x"},                          // the first mention wins
+        {"tr/aa/xy/", "a", "x"},  // the first mention wins
         {"tr/abc//", "abc", "abc"},
         {"tr/\\n/ /", "a\nb", "a b"},
         {"tr/a-c/A-C/r", "abc", "ABC"},

@@ -4,14 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
-#include <optional>
 #include <spawn.h>
-#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
 #include <vector>
 
 extern char** environ;
@@ -25,12 +25,12 @@ inline std::string toolTempPath(const std::string& program, const char* tag) {
 // Whether a reference program answers. A differential test without its
 // reference checks nothing: in CI (CI set) that fails the test; on a
 // developer's machine it is skipped, loudly.
-#define KK_REQUIRE_TOOL(available, name)                                                                   \
-    do {                                                                                                  \
-        if (!(available)) {                                                                               \
-            if (std::getenv("CI")) FAIL() << name << " is missing: scripts/bootstrap installs it";        \
+#define KK_REQUIRE_TOOL(available, name)                                                                 \
+    do {                                                                                                 \
+        if (!(available)) {                                                                              \
+            if (std::getenv("CI")) FAIL() << name << " is missing: scripts/bootstrap installs it";       \
             GTEST_SKIP() << "*** " << name << " is missing: this differential test checked nothing ***"; \
-        }                                                                                                 \
+        }                                                                                                \
     } while (0)
 
 // A file holding a text for as long as the object lives.
