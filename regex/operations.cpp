@@ -5,6 +5,7 @@
 #include "platform/text_codec.h"
 #include "regex/command.h"
 #include "regex/pattern.h"
+#include "regex/prefilter.h"
 #include "regex/replacement.h"
 #include "regex/translit.h"
 #include "texts/texts.h"
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <functional>
 #include <optional>
+#include <tuple>
 
 namespace kk::regex {
 
@@ -113,16 +115,35 @@ TextResult substituteLiteral(std::string_view needle, const Replacement& rep, bo
     return out;
 }
 
+// With a line-local `filter`, the machine searches only the lines that hold
+// its literal, each as the text up to that line's end (so lookbehinds still
+// see the lines before it); the other lines are copied as they are.
 TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::string_view text, CancelFlag cancel,
-                      diff::Report* report) {
+                      diff::Report* report, const Prefilter* filter = nullptr) {
     std::string out;
     reserveText(out, text.size() + text.size() / 16);
     std::size_t copied = 0, start = 0, count = 0;
+    std::size_t limit = text.size();  // the search's subject ends here
+    bool inLine = false;              // [start, limit) is a line holding the literal
     bool notEmpty = false;
     const PatternMatch match(p, text);
     while (start <= text.size()) {
-        const MatchStatus st = p.match(text, start, notEmpty);
-        if (st == MatchStatus::NotFound) break;
+        if (filter && !inLine) {
+            const std::size_t hit = findLiteral(text, filter->literal, start);
+            if (hit == std::string_view::npos) break;
+            const std::size_t lineStart = text.rfind('\n', hit);
+            start = std::max(start, lineStart == std::string_view::npos ? 0 : lineStart + 1);
+            limit = std::min(text.find('\n', hit), text.size());
+            inLine = true;
+        }
+        const MatchStatus st = p.match(text.substr(0, limit), start, notEmpty);
+        if (st == MatchStatus::NotFound) {
+            if (!filter) break;
+            start = limit + 1;
+            inLine = false;
+            notEmpty = false;
+            continue;
+        }
         if (st == MatchStatus::Failed) return p.lastError();
         const auto [ms, me] = p.group(0);
         if (me < ms || ms < copied) return Error{message(Msg::KeepMovedBack), -1};
@@ -154,7 +175,9 @@ TextResult runSubstitute(const Parsed& ps, std::string_view command, std::string
     auto rep = Replacement::parse(ps.cmd.replacement, pat.value()->captureCount(), pat.value()->groupNames(), command,
                                   ps.cmd.replacementOffset);
     if (!rep) return rep.error();
-    return substitute(*pat.value(), rep.value(), ps.opts.global, text, cancel, report);
+    const auto filter = analysePattern(ps.cmd.pattern, ps.opts);
+    return substitute(*pat.value(), rep.value(), ps.opts.global, text, cancel, report,
+                      filter && filter->lineLocal ? &*filter : nullptr);
 }
 
 }  // namespace
@@ -187,6 +210,11 @@ TextResult xmatch(std::string_view command, std::string_view text, int invert, C
     if (!compiled) return compiled.error();
     Pattern& pat = *compiled.value();
     const bool keepMatching = invert == 0;
+    // A line without the pattern's literal cannot match: kept lines are found
+    // by a byte search, and a plain literal needs no machine at all.
+    const auto filter = analysePattern(ps.value().cmd.pattern, ps.value().opts);
+    const bool plain = filter && isPlainLiteral(ps.value().cmd.pattern, ps.value().opts);
+    std::size_t hit = filter ? findLiteral(text, filter->literal, 0) : 0;
 
     std::string out;
     out.reserve(text.size() / 2);
@@ -194,19 +222,36 @@ TextResult xmatch(std::string_view command, std::string_view text, int invert, C
     // LF ends a line (a lone CR is a character of its line); each kept line
     // ends in LF, empty lines are dropped.
     while (pos < text.size()) {
+        if (filter && hit != std::string_view::npos && hit < pos) hit = findLiteral(text, filter->literal, pos);
+        if (filter && keepMatching) {
+            if (hit == std::string_view::npos) break;
+            const std::size_t lineStart = text.rfind('\n', hit);
+            pos = lineStart == std::string_view::npos ? 0 : lineStart + 1;
+        }
         std::size_t lf = text.find('\n', pos);
         if (lf == std::string_view::npos) lf = text.size();
         const std::string_view line = text.substr(pos, lf - pos);
         pos = lf + 1;
         if (line.empty()) continue;
-        const MatchStatus st = pat.match(line, 0);
-        if (st == MatchStatus::Failed) return pat.lastError();
-        if ((st == MatchStatus::Found) == keepMatching) {
+        const std::size_t from = static_cast<std::size_t>(line.data() - text.data());
+        bool found = false;
+        std::size_t ms = std::string_view::npos, me = ms;
+        if (filter && (hit == std::string_view::npos || hit >= lf)) {
+            found = false;
+        } else if (plain) {
+            found = true;
+            ms = hit - from;
+            me = ms + filter->literal.size();
+        } else {
+            const MatchStatus st = pat.match(line, 0);
+            if (st == MatchStatus::Failed) return pat.lastError();
+            found = st == MatchStatus::Found;
+            if (found) std::tie(ms, me) = pat.group(0);
+        }
+        if (found == keepMatching) {
             if (report) {
                 // A kept line: the match within it, where it now stands.
                 ++report->count;
-                const auto [ms, me] = pat.group(0);
-                const std::size_t from = static_cast<std::size_t>(line.data() - text.data());
                 if (keepMatching && ms != std::string_view::npos)
                     report->changes.push_back({from + ms, me - ms, out.size() + ms, me - ms});
             }

@@ -34,6 +34,7 @@ const std::vector<std::string>& texts() {
         "ＡＢＣ１２３ 全角　空白\nabc123\n",
         "aaa bbb aaa\nAAA Bbb\n",
         "a\nb\n",
+        "mail a@b c@d\nnone here\nx@y z@\n@w\nbar baz bar\n",
     };
     return t;
 }
@@ -89,6 +90,30 @@ const std::vector<std::string> kSubstitutions = {
     "s/\\A/A/",
     "s/.$/!/mg",
     "s/\\t/\\\\t/g",
+    // The byte-search prefilter: a required literal, lines searched alone.
+    "s/(\\w+)@(\\w+)/$2 at $1/g",
+    "s/(\\w+)@(\\w+)/$2 at $1/",
+    "s/(?<![a-z])b\\w*/B/g",
+    "s/(?<=\\n)b/B/g",
+    "s/\\bba\\w/X/g",
+    "s/ar$/AR/mg",
+    "s/ar$/AR/g",
+    "s/^ba?r/X/mg",
+    "s/^b/X/g",
+    "s/漢字.*文/K/g",
+    "s/a\\sb/X/g",
+    "s/r\\s+b/X/g",
+    "s/[^@]@/X/g",
+    "s/l+o/L/g",
+    "s/ba(?=r)/X/g",
+    "s/o\\b/0/g",
+    "s/@(\\w*)$/<$1>/mg",
+    "s/(?<n>\\w)@\\k<n>/X/g",
+    "s/a.b/X/gs",
+    "s/b|@/X/g",
+    "s/e(?:r|re)/X/g",
+    "s/@\\W/X/g",
+    "s/.@.*$/$&$'/m",
 };
 
 const std::vector<std::string> kTranslations = {
@@ -98,8 +123,9 @@ const std::vector<std::string> kTranslations = {
 };
 
 const std::vector<std::string> kMatches = {
-    "m/a/",   "m/^a/", "m/\\d/",  "m/[ぁ-ん]/", "m/\\p{Han}/", "m/^\\s*$/",
-    "m/\\r/", "m/ $/", "m/o\\b/", "m/A/i",      "m/^.{3,5}$/", "m/🙂/",
+    "m/a/",       "m/^a/",   "m/\\d/", "m/[ぁ-ん]/",  "m/\\p{Han}/", "m/^\\s*$/", "m/\\r/",
+    "m/ $/",      "m/o\\b/", "m/A/i",  "m/^.{3,5}$/", "m/🙂/",     "m/カ/",     "m/a.a/",
+    "m/(\\w+)@/", "m/^b/",   "m/o w/", "m/\\@$/",     "m/ba(?!r)/",  "m/b|@/",    "m/\\@/i",
 };
 
 TEST(PerlDifferential, SubstituteOverWholeText) {
