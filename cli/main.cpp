@@ -277,13 +277,14 @@ int main(int argc, char** argv) {
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
         std::string failed;
-        const auto bytes = kk::InputBytes::fromFiles(o.files, &failed);
+        // Read into the string the model keeps: the input is in memory once.
+        auto bytes = kk::InputBytes::readFiles(o.files, &failed);
         if (!bytes) {
             const std::string why = std::strerror(errno);
             return fail(kk::texts::message(kk::texts::Msg::CliFileUnreadable, failed.empty() ? "-" : failed, why));
         }
         kk::DecodedAs as{};
-        std::string text = kk::decodeBytes(bytes->view(), o.encoding, &as);
+        std::string text = kk::decodeBytes(std::move(*bytes), o.encoding, &as);
         if (as == kk::DecodedAs::Cp932 && o.encoding == kk::InputEncoding::Auto && !o.quiet)
             std::cerr << "kakikae-cli: " << kk::texts::text(kk::texts::Msg::CliReadAsCp932) << "\n";
         clipboard = std::make_unique<StdinClipboard>(std::move(text));

@@ -19,6 +19,9 @@ public:
     static std::optional<InputBytes> fromFile(const std::string& path);
     // Several inputs one after the other (one of them mapped when alone).
     static std::optional<InputBytes> fromFiles(const std::vector<std::string>& paths, std::string* failedPath);
+    // The same read into one string (no mapping): for a text that is kept
+    // whole anyway, so its bytes are in memory once.
+    static std::optional<std::string> readFiles(const std::vector<std::string>& paths, std::string* failedPath);
     InputBytes(InputBytes&& other) noexcept;
     InputBytes& operator=(InputBytes&&) = delete;
     ~InputBytes();

@@ -397,6 +397,18 @@ std::string decodeBytes(std::string_view bytes, InputEncoding wanted, DecodedAs*
     return out;
 }
 
+std::string decodeBytes(std::string&& bytes, InputEncoding wanted, DecodedAs* decidedAs) {
+    DecodedAs as = DecodedAs::Bytes;
+    if (wanted == InputEncoding::Utf8 || (wanted == InputEncoding::Auto && isValidUtf8(bytes))) {
+        as = wanted == InputEncoding::Auto || isValidUtf8(bytes) ? DecodedAs::Utf8 : DecodedAs::Bytes;
+    } else {
+        std::string converted = decodeBytes(std::string_view(bytes), wanted, &as);
+        if (as == DecodedAs::Cp932) bytes = std::move(converted);
+    }
+    if (decidedAs) *decidedAs = as;
+    return std::move(bytes);
+}
+
 TextTally tallyText(std::string_view s) {
     const auto& lengths = cp932Lengths();
     const bool checked = !isValidUtf8(s);  // only a text with stray bytes pays for looking at each
@@ -430,9 +442,28 @@ TextTally tallyText(std::string_view s) {
             ++i;
             continue;
         }
+        if (!checked) {
+            // Valid UTF-8: the sequence's length from its lead byte, no checks.
+            ++t.codePoints;
+            if (c < 0xE0) {
+                const char32_t cp = ((c & 0x1Fu) << 6) | (p[i + 1] & 0x3Fu);
+                const std::uint8_t known = lengths[cp];
+                t.cp932Bytes += known ? known : 2;
+                i += 2;
+            } else if (c < 0xF0) {
+                const char32_t cp = ((c & 0x0Fu) << 12) | ((p[i + 1] & 0x3Fu) << 6) | (p[i + 2] & 0x3Fu);
+                const std::uint8_t known = lengths[cp];
+                t.cp932Bytes += known ? known : 3;
+                i += 3;
+            } else {
+                t.cp932Bytes += 4;  // beyond the BMP: nothing in CP932
+                i += 4;
+            }
+            continue;
+        }
         // A byte that starts no valid sequence is one unit on its own, so it
         // never swallows a line end after it.
-        if (checked && !startsCharacter(s, i)) {
+        if (!startsCharacter(s, i)) {
             ++t.codePoints;
             ++t.cp932Bytes;
             ++i;

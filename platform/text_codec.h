@@ -40,6 +40,9 @@ enum class DecodedAs {
 // Nothing is replaced or dropped, at any length.
 std::string decodeBytes(std::string_view bytes, InputEncoding wanted = InputEncoding::Auto,
                         DecodedAs* decidedAs = nullptr);
+// The same, taking the bytes over: a text that stays as it is is not copied.
+std::string decodeBytes(std::string&& bytes, InputEncoding wanted = InputEncoding::Auto,
+                        DecodedAs* decidedAs = nullptr);
 // CP932 to UTF-8 in slices (no 32-bit length anywhere); bytes that do not
 // decode are copied as they are, or with `stopAtError` end the conversion
 // there. False when the converter is missing.

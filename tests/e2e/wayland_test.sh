@@ -77,6 +77,9 @@ WAYLAND_DISPLAY=nowhere DISPLAY= "$cli" -q --clipboard 's/a/b/' 2>/dev/null
 check "no session: 1" 1 $?
 
 # 2. The window: it loads the clipboard once it has the focus, runs, copies back.
+# Under the sanitizers its leak check is off: Qt's Wayland graphics plugin
+# leaks from a library unloaded at exit, which no suppression can name.
+[ -n "${ASAN_OPTIONS:-}" ] && export ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0"
 printf '日本語 wayland' | wl-copy
 QT_QPA_PLATFORM=wayland "$gui" >"$work/gui.log" 2>&1 &
 gpid=$!
@@ -107,7 +110,10 @@ check "second start reloads the clipboard" "2nd" "$(paste)"
 # 4. Quit: the copied text stays, served by one wl-copy; nothing else is left.
 type_keys ctrl+q
 wait_for '! kill -0 $gpid 2>/dev/null'
-check "window ended" 1 "$(kill -0 $gpid 2>/dev/null; echo $?)"
+wait $gpid 2>/dev/null
+status=$?
+check "window ended, exit status" 0 "$status"
+[ "$status" = 0 ] || tail -20 "$work/gui.log"
 gpid=
 check "text after quit" "2nd" "$(paste)"
 check "one server after quit" 1 "$(servers)"

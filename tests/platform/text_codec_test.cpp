@@ -69,9 +69,12 @@ TEST(TextCodec, BytePolicyDecidesForTheWholeInput) {
         {"cp932 forced keeps what it cannot read", "\x82\xa0\xff!", InputEncoding::Cp932, DecodedAs::Cp932, "あ\xff!"},
     };
     for (const auto& c : cases) {
-        DecodedAs as{};
-        EXPECT_EQ(decodeBytes(c.in, c.wanted, &as), c.out) << c.name;
+        DecodedAs as{}, taken{};
+        EXPECT_EQ(decodeBytes(std::string_view(c.in), c.wanted, &as), c.out) << c.name;
         EXPECT_EQ(as, c.as) << c.name;
+        // Taking the bytes over decides the same.
+        EXPECT_EQ(decodeBytes(std::string(c.in), c.wanted, &taken), c.out) << c.name;
+        EXPECT_EQ(taken, c.as) << c.name;
     }
 }
 
