@@ -173,11 +173,11 @@ Outcome outcomeOf(const Error& e) {
 // A regular-expression command over a text, by its kind: what the run and
 // the preview both do.
 TextResult applyRegex(CommandMode mode, bool anchored, const Text& command, const Text& text, int invert,
-                      regex::CancelFlag cancel, diff::Report* report) {
+                      regex::CancelFlag cancel, diff::Report* report, bool* unchanged = nullptr) {
     switch (mode) {
         case CommandMode::Substitute:
-            return anchored ? regex::crdelSed(command, text, cancel, report)
-                            : regex::xRep(command, text, cancel, report);
+            return anchored ? regex::crdelSed(command, text, cancel, report, unchanged)
+                            : regex::xRep(command, text, cancel, report, unchanged);
         case CommandMode::Translate: return regex::xtrans(command, text, cancel, report);
         case CommandMode::Match: return regex::xmatch(command, text, invert, cancel, report);
         case CommandMode::Filter: break;
@@ -299,14 +299,18 @@ void EditorState::showAfter() {
 // ---- running a command ------------------------------------------------------
 
 void EditorState::outTotxtBox(Text text, diff::ChangeMap changes) {
-    replaceWorkingText(share(std::move(text)), std::move(changes));
+    outTotxtBox(share(std::move(text)), std::move(changes));
+}
+
+void EditorState::outTotxtBox(SharedText text, diff::ChangeMap changes) {
+    replaceWorkingText(std::move(text), std::move(changes));
     status_ = texts::text(texts::Msg::StatusAfter);
     changed_ = false;
     afterText_ = workingText_;
     notify(WorkingText | Status | ChangedMark);
 }
 
-void EditorState::takeResult(SharedText start, Text result, diff::ChangeMap changes) {
+void EditorState::takeResult(SharedText start, SharedText result, diff::ChangeMap changes) {
     beforeText_ = std::move(start);
     outTotxtBox(std::move(result), std::move(changes));
 }
@@ -414,9 +418,10 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
         [this, mode, anchored, invert, command, start, statusBefore,
          tracks = services_.tracksChanges](const std::atomic<bool>& flag) -> Finisher {
             auto report = std::make_shared<diff::Report>();
-            auto result = std::make_shared<TextResult>(
-                applyRegex(mode, anchored, command, *start, invert, &flag, tracks ? report.get() : nullptr));
-            return [this, result, report, command, start, statusBefore] {
+            auto unchanged = std::make_shared<bool>(false);
+            auto result = std::make_shared<TextResult>(applyRegex(mode, anchored, command, *start, invert, &flag,
+                                                                  tracks ? report.get() : nullptr, unchanged.get()));
+            return [this, result, report, unchanged, command, start, statusBefore] {
                 if (!*result) {
                     Outcome o = outcomeOf(result->error());
                     if (o.kind == Outcome::Kind::Refused) {
@@ -427,7 +432,8 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
                     }
                     return o;
                 }
-                takeResult(start, std::move(*result).value(), std::move(report->changes));
+                // Nothing matched: the result is the same text, shared, not copied.
+                takeResult(start, *unchanged ? start : share(std::move(*result).value()), std::move(report->changes));
                 recordHistory(command);
                 return Outcome::done(texts::text(texts::Msg::StatusDone));
             };
@@ -445,7 +451,7 @@ void EditorState::runFilter(filter::FilterForm form, const std::string& command,
         if (!r) return finish(outcomeOf(r.error()), done, Busy);
         // What changed, by lines; bounded, so a big sort costs a fraction of the run.
         diff::ChangeMap changes = services_.tracksChanges ? diff::lineChanges(*start, r.value()) : diff::ChangeMap();
-        takeResult(start, std::move(r).value(), std::move(changes));
+        takeResult(start, share(std::move(r).value()), std::move(changes));
         finish(Outcome::done(texts::text(texts::Msg::StatusDone)), done, Busy);
     });
 }
@@ -519,7 +525,7 @@ void EditorState::runConversion(const std::string& key, OutcomeHandler done) {
             if (*result && tracks) *changes = diff::lineChanges(*start, result->value());
             return [this, result, changes, start] {
                 if (!*result) return outcomeOf(result->error());
-                takeResult(start, std::move(*result).value(), std::move(*changes));
+                takeResult(start, share(std::move(*result).value()), std::move(*changes));
                 return Outcome::done(texts::text(texts::Msg::StatusDone));
             };
         },

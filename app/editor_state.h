@@ -129,6 +129,7 @@ public:
     void cancel();                           // ends a running filter or text operation
     // `changes`: what differs from the text it replaces, for the view to mark.
     void outTotxtBox(Text text, diff::ChangeMap changes = {});
+    void outTotxtBox(SharedText text, diff::ChangeMap changes = {});
 
     // What the last run, conversion or filter changed in the working text
     // (spans in it), until the text is replaced or edited.
@@ -200,7 +201,7 @@ private:
     void startFilter(filter::FilterForm form, const std::string& command, const Text& text,
                      std::function<void(TextResult)> done);
     // Puts a run's or a conversion's result in place: before, working and after text.
-    void takeResult(SharedText start, Text result, diff::ChangeMap changes = {});
+    void takeResult(SharedText start, SharedText result, diff::ChangeMap changes = {});
     // Every replacing of the working text by an operation goes through here:
     // the replaced text goes on the undo stack, the change spans are set.
     void replaceWorkingText(SharedText text, diff::ChangeMap changes);

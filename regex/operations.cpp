@@ -91,16 +91,26 @@ void noteChange(diff::Report* report, std::size_t from, std::size_t fromLength, 
     report->changes.push_back({from, fromLength, to, toLength});
 }
 
+// The result is made from the first match on: a text without one costs no
+// copy when the caller takes `unchanged` (then nothing is returned).
+TextResult unchangedResult(std::string_view text, bool* unchanged) {
+    if (!unchanged) return std::string(text);
+    *unchanged = true;
+    return std::string();
+}
+
 TextResult substituteLiteral(std::string_view needle, const Replacement& rep, bool global, std::string_view text,
-                             CancelFlag cancel, diff::Report* report) {
+                             CancelFlag cancel, diff::Report* report, bool* unchanged) {
     std::string out;
-    reserveText(out, text.size() + text.size() / 16);
+    bool matched = false;
     std::size_t copied = 0;
     std::size_t count = 0;
     LiteralMatch match(text, needle.size());
     while (true) {
         const std::size_t at = text.find(needle, copied);
         if (at == std::string_view::npos) break;
+        if (!matched) reserveText(out, text.size() + text.size() / 16);
+        matched = true;
         out.append(text.substr(copied, at - copied));
         match.at = at;
         const std::size_t to = out.size();
@@ -111,6 +121,7 @@ TextResult substituteLiteral(std::string_view needle, const Replacement& rep, bo
         if (!global) break;
         if ((++count & 4095) == 0 && cancelled(cancel)) return cancelledError();
     }
+    if (!matched) return unchangedResult(text, unchanged);
     out.append(text.substr(copied));
     return out;
 }
@@ -119,9 +130,9 @@ TextResult substituteLiteral(std::string_view needle, const Replacement& rep, bo
 // its literal, each as the text up to that line's end (so lookbehinds still
 // see the lines before it); the other lines are copied as they are.
 TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::string_view text, CancelFlag cancel,
-                      diff::Report* report, const Prefilter* filter = nullptr) {
+                      diff::Report* report, const Prefilter* filter, bool* unchanged) {
     std::string out;
-    reserveText(out, text.size() + text.size() / 16);
+    bool matched = false;
     std::size_t copied = 0, start = 0, count = 0;
     std::size_t limit = text.size();  // the search's subject ends here
     bool inLine = false;              // [start, limit) is a line holding the literal
@@ -147,6 +158,8 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
         if (st == MatchStatus::Failed) return p.lastError();
         const auto [ms, me] = p.group(0);
         if (me < ms || ms < copied) return Error{message(Msg::KeepMovedBack), -1};
+        if (!matched) reserveText(out, text.size() + text.size() / 16);
+        matched = true;
         out.append(text.substr(copied, ms - copied));
         const std::size_t to = out.size();
         rep.expand(out, match);
@@ -159,16 +172,17 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
         start = me;
         if ((++count & 4095) == 0 && cancelled(cancel)) return cancelledError();
     }
+    if (!matched) return unchangedResult(text, unchanged);
     out.append(text.substr(copied));
     return out;
 }
 
 TextResult runSubstitute(const Parsed& ps, std::string_view command, std::string_view text, CancelFlag cancel,
-                         diff::Report* report) {
+                         diff::Report* report, bool* unchanged) {
     if (isPlainLiteral(ps.cmd.pattern, ps.opts)) {
         auto rep = Replacement::parse(ps.cmd.replacement, 0, {}, command, ps.cmd.replacementOffset);
         if (!rep) return rep.error();
-        return substituteLiteral(ps.cmd.pattern, rep.value(), ps.opts.global, text, cancel, report);
+        return substituteLiteral(ps.cmd.pattern, rep.value(), ps.opts.global, text, cancel, report, unchanged);
     }
     auto pat = Pattern::compile(ps.cmd.pattern, ps.opts, command, ps.cmd.patternOffset);
     if (!pat) return pat.error();
@@ -177,15 +191,16 @@ TextResult runSubstitute(const Parsed& ps, std::string_view command, std::string
     if (!rep) return rep.error();
     const auto filter = analysePattern(ps.cmd.pattern, ps.opts);
     return substitute(*pat.value(), rep.value(), ps.opts.global, text, cancel, report,
-                      filter && filter->lineLocal ? &*filter : nullptr);
+                      filter && filter->lineLocal ? &*filter : nullptr, unchanged);
 }
 
 }  // namespace
 
-TextResult xRep(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {
+TextResult xRep(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report,
+                bool* unchanged) {
     auto ps = parseAs(command, CommandKind::Substitute, "s/pattern/replacement/");
     if (!ps) return ps.error();
-    return runSubstitute(ps.value(), command, text, cancel, report);
+    return runSubstitute(ps.value(), command, text, cancel, report, unchanged);
 }
 
 TextResult xtrans(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {
@@ -194,12 +209,13 @@ TextResult xtrans(std::string_view command, std::string_view text, CancelFlag ca
     return transliterate(ps.value().cmd, ps.value().opts, command, text, cancel, report);
 }
 
-TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {
+TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report,
+                    bool* unchanged) {
     // Line by line: "^" and "$" at every line end.
     const std::string withM = std::string(command) + "m";
     auto ps = parseAs(withM, CommandKind::Substitute, "s/pattern/replacement/");
     if (!ps) return ps.error();
-    return runSubstitute(ps.value(), withM, text, cancel, report);
+    return runSubstitute(ps.value(), withM, text, cancel, report, unchanged);
 }
 
 TextResult xmatch(std::string_view command, std::string_view text, int invert, CancelFlag cancel,

@@ -23,14 +23,16 @@ inline Error outputTooBigError() { return Error{texts::text(texts::Msg::OutputTo
 
 // The entry points, on whole commands. With a `report`, they also tell what
 // they changed: each replacement's span (s///), each translated run (tr///),
-// each kept line's match (m//), and how many there were.
+// each kept line's match (m//), and how many there were. A replace given
+// `unchanged` sets it and returns nothing when nothing matched, so a text
+// without a match is never copied.
 TextResult xRep(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
-                diff::Report* report = nullptr);
+                diff::Report* report = nullptr, bool* unchanged = nullptr);
 TextResult xtrans(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
                   diff::Report* report = nullptr);
 // Runs the command with "m" added: "^" and "$" match at every line end.
 TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
-                    diff::Report* report = nullptr);
+                    diff::Report* report = nullptr, bool* unchanged = nullptr);
 // Keeps the lines (LF ends a line) whose match differs from `invert`; each
 // kept line ends in LF, empty lines are dropped.
 TextResult xmatch(std::string_view command, std::string_view text, int invert, CancelFlag cancel = nullptr,

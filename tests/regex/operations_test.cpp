@@ -185,3 +185,39 @@ TEST(Cancel, LongLoopStops) {
 
 }  // namespace
 }  // namespace kk::regex
+
+namespace kk::regex {
+namespace {
+
+// A replace that matches nothing says so instead of copying the text; one
+// that matches gives the whole result, whichever path (literal, machine,
+// prefiltered lines, line-anchored) it took.
+TEST(Replace, UnchangedWithoutACopy) {
+    const std::string text = "a@b\nnone\n東京 x\n";
+    const struct {
+        const char* command;
+        bool anchored;
+        const char* result;  // nullptr: unchanged
+    } cases[] = {
+        {"s/zz/y/g", false, nullptr},
+        {"s/(\\w+)#/x/g", false, nullptr},
+        {"s/^q/x/g", true, nullptr},
+        {"s/@/ at /g", false, "a at b\nnone\n東京 x\n"},
+        {"s/(\\w)@(\\w)/$2$1/", false, "ba\nnone\n東京 x\n"},
+        {"s/^東京/大阪/g", true, "a@b\nnone\n大阪 x\n"},
+    };
+    for (const auto& c : cases) {
+        bool unchanged = false;
+        auto r = c.anchored ? crdelSed(c.command, text, nullptr, nullptr, &unchanged)
+                            : xRep(c.command, text, nullptr, nullptr, &unchanged);
+        ASSERT_TRUE(r) << c.command;
+        EXPECT_EQ(unchanged, c.result == nullptr) << c.command;
+        EXPECT_EQ(r.value(), c.result ? c.result : "") << c.command;
+        // Without the flag the text comes back whole.
+        auto whole = c.anchored ? crdelSed(c.command, text) : xRep(c.command, text);
+        EXPECT_EQ(whole.value(), c.result ? c.result : text) << c.command;
+    }
+}
+
+}  // namespace
+}  // namespace kk::regex
