@@ -102,6 +102,11 @@ sleep 0.5
 QT_QPA_PLATFORM=wayland timeout 10 "$gui"
 check "second start ends at once" 0 $?
 check "one window" 1 "$(pgrep -f -x "$gui" | wc -l)"
+QT_QPA_PLATFORM=wayland "$gui" --new-window >/dev/null 2>&1 &
+npid=$!
+sleep 1.5
+check "--new-window opens a second one" 1 "$(kill -0 $npid 2>/dev/null && echo 1)"
+kill $npid 2>/dev/null; wait $npid 2>/dev/null
 type_keys ctrl+l ctrl+a; xdotool type --delay 30 's/second/2nd/'; xdotool key Return; sleep 0.5
 xdotool key --delay 30 Tab Tab Tab space
 wait_for '[ "$(paste)" = "2nd" ]'
