@@ -16,18 +16,26 @@ int unitsOf(unsigned char b) { return (b & 0xC0) == 0x80 ? 0 : b >= 0xF0 ? 2 : 1
 
 }  // namespace
 
-OffsetIndex::OffsetIndex(std::string_view text) : text_(text) {
+OffsetIndex::OffsetIndex(std::string_view text) : text_(text) { marks_.push_back({0, 0}); }
+
+// Checkpoints are made as far as the questions reach: the view near the top
+// of a big text needs the first blocks only, so showing a result costs the
+// UI thread nothing in proportion to the text.
+void OffsetIndex::extend(std::size_t byte, int position) const {
     constexpr std::size_t kStep = 64 << 10;
-    int position = 0;
-    marks_.push_back({0, 0});
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (i % kStep == 0 && i > 0 && unitsOf(static_cast<unsigned char>(text[i])) > 0)
-            marks_.push_back({i, position});
-        position += unitsOf(static_cast<unsigned char>(text[i]));
+    const auto* p = reinterpret_cast<const unsigned char*>(text_.data());
+    while (scanned_ < text_.size() && (scanned_ <= byte || scannedUnits_ <= position)) {
+        if (scanned_ > 0 && unitsOf(p[scanned_]) > 0) marks_.push_back({scanned_, scannedUnits_});
+        const std::size_t end = std::min(text_.size(), scanned_ + kStep);
+        int units = 0;
+        for (std::size_t i = scanned_; i < end; ++i) units += ((p[i] & 0xC0) != 0x80) + (p[i] >= 0xF0);
+        scannedUnits_ += units;
+        scanned_ = end;
     }
 }
 
 int OffsetIndex::toPosition(std::size_t byte) const {
+    extend(byte, -1);
     auto it = std::upper_bound(marks_.begin(), marks_.end(), byte,
                                [](std::size_t b, const std::pair<std::size_t, int>& m) { return b < m.first; });
     --it;
@@ -38,6 +46,7 @@ int OffsetIndex::toPosition(std::size_t byte) const {
 }
 
 std::size_t OffsetIndex::toByte(int position) const {
+    extend(0, position);
     auto it = std::upper_bound(marks_.begin(), marks_.end(), position,
                                [](int p, const std::pair<std::size_t, int>& m) { return p < m.second; });
     --it;

@@ -17,7 +17,7 @@ class QPlainTextEdit;
 namespace kk {
 
 // Byte offsets of a UTF-8 text to positions in the box (UTF-16 units: every
-// line end one unit), by checkpoints every 64 KB.
+// line end one unit), by checkpoints every 64 KB, made as far as asked.
 class OffsetIndex {
 public:
     OffsetIndex() = default;
@@ -26,8 +26,11 @@ public:
     std::size_t toByte(int position) const;
 
 private:
+    void extend(std::size_t byte, int position) const;  // checkpoints past `byte` and past `position`
     std::string_view text_;
-    std::vector<std::pair<std::size_t, int>> marks_;  // byte, position
+    mutable std::vector<std::pair<std::size_t, int>> marks_;  // byte, position
+    mutable std::size_t scanned_ = 0;                         // the blocks before it are counted
+    mutable int scannedUnits_ = 0;
 };
 
 // The selections for the spans (`to` side) that lie within the box's view.

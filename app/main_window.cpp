@@ -422,7 +422,7 @@ void MainWindow::showWorkingText() {
 void MainWindow::showText(SharedText text, std::shared_ptr<const diff::ChangeMap> changes, bool preview) {
     fillTimer_->stop();
     shown_ = std::move(text);
-    shownIndex_ = OffsetIndex(*shown_);
+    shownIndex_.reset();  // made when there is something to highlight
     shownChanges_ = std::move(changes);
     const std::string& t = *shown_;
     fillLine_ = 0;
@@ -456,7 +456,8 @@ void MainWindow::refreshHighlights() {
         myTextBox->setExtraSelections({});
         return;
     }
-    myTextBox->setExtraSelections(visibleHighlights(myTextBox, shownIndex_, *shownChanges_));
+    if (!shownIndex_) shownIndex_.emplace(*shown_);
+    myTextBox->setExtraSelections(visibleHighlights(myTextBox, *shownIndex_, *shownChanges_));
 }
 
 void MainWindow::fillNextSlice() {

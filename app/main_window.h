@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -126,7 +127,7 @@ private:
     bool settingText_ = false;
     bool statusIsCount_ = false;  // the status line holds a count
     SharedText shown_;            // what the box holds (the working text, or a preview)
-    OffsetIndex shownIndex_;
+    std::optional<OffsetIndex> shownIndex_;
     std::shared_ptr<const diff::ChangeMap> shownChanges_;
     bool previewing_ = false;
     QTimer* previewTimer_ = nullptr;

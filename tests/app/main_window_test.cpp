@@ -737,3 +737,38 @@ TEST(Window, HighlightsFollowTheDarkPalette) {
 
 }  // namespace
 }  // namespace kk
+
+namespace kk {
+namespace {
+
+// The offset index against a count from the start, over several of its
+// blocks, asked in an order that makes it extend in steps (forward, back,
+// by position): ASCII, kana (three bytes, one unit) and emoji (four bytes,
+// two units) mixed.
+TEST(Highlights, OffsetIndexAgreesWithACountFromTheStart) {
+    std::string text;
+    for (int i = 0; text.size() < 300'000; ++i) text += i % 3 == 0 ? "ab\n" : i % 3 == 1 ? "かな" : "🙂x";
+    std::vector<int> positionOf(text.size() + 1);
+    int units = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        positionOf[i] = units;
+        if (i < text.size()) {
+            const auto b = static_cast<unsigned char>(text[i]);
+            units += (b & 0xC0) == 0x80 ? 0 : b >= 0xF0 ? 2 : 1;
+        }
+    }
+    const OffsetIndex index(text);
+    for (const std::size_t byte : {std::size_t{0}, std::size_t{5}, std::size_t{70'000}, std::size_t{3},
+                                   std::size_t{299'990}, std::size_t{131'072}, std::size_t{65'536}}) {
+        if ((static_cast<unsigned char>(text[byte]) & 0xC0) == 0x80) continue;  // inside a character
+        EXPECT_EQ(index.toPosition(byte), positionOf[byte]) << byte;
+    }
+    const OffsetIndex fresh(text);
+    for (const int position : {positionOf[200'001], 0, positionOf[64], positionOf[150'000]}) {
+        const std::size_t byte = fresh.toByte(position);
+        EXPECT_EQ(positionOf[byte], position) << position;
+    }
+}
+
+}  // namespace
+}  // namespace kk
