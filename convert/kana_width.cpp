@@ -1,7 +1,10 @@
 // One-pass converters built from the pair and translation tables.
 #include "convert/kana_width.h"
 
+#include "platform/big_buffer.h"
 #include "platform/text_codec.h"
+
+#include <cstring>
 
 #include <unordered_map>
 #include <vector>
@@ -53,69 +56,126 @@ const Tables& tables() {
     return t;
 }
 
-// Characters that may need work: half-width forms and the katakana/kana-punctuation blocks.
-bool mayConvert(char32_t c) { return (c >= 0x3000 && c <= 0x30FF) || (c >= 0xFF61 && c <= 0xFF9F); }
+}  // namespace
+
+namespace {
+
+// The two blocks that can change, as UTF-8 to put out per code point: the
+// converters copy everything else in runs, found by its lead byte (E3 for
+// U+3000–U+30FF, EF for U+FF61–U+FF9F), and look a character up by index.
+struct Utf8Out {
+    std::uint8_t length = 0;  // 0: the character stays
+    char bytes[7] = {};
+};
+
+Utf8Out utf8Of(const std::u32string& s) {
+    Utf8Out o;
+    std::string u;
+    for (const char32_t c : s) appendUtf8(u, c);
+    o.length = static_cast<std::uint8_t>(u.size());
+    u.copy(o.bytes, u.size());
+    return o;
+}
+
+constexpr char32_t kKanaBlock = 0x3000, kHalfBlock = 0xFF60;
+
+struct FastTables {
+    std::array<Utf8Out, 0x100> fullToHalf;                // U+3000..U+30FF
+    std::array<Utf8Out, 0x40> halfToFull;                 // U+FF60..U+FF9F
+    std::array<std::array<Utf8Out, 2>, 0x40> pairToFull;  // base U+FF60.., then ﾞ or ﾟ
+
+    FastTables() {
+        const Tables& t = tables();
+        for (char32_t c = kKanaBlock; c < kKanaBlock + 0x100; ++c) {
+            if (const auto p = t.fullToPair.find(c); p != t.fullToPair.end())
+                fullToHalf[c - kKanaBlock] = utf8Of(p->second);
+            else if (const auto h = t.fullToHalf.find(c); h != t.fullToHalf.end())
+                fullToHalf[c - kKanaBlock] = utf8Of(std::u32string(1, h->second));
+        }
+        for (char32_t c = kHalfBlock; c < kHalfBlock + 0x40; ++c) {
+            if (const auto f = t.halfToFull.find(c); f != t.halfToFull.end())
+                halfToFull[c - kHalfBlock] = utf8Of(std::u32string(1, f->second));
+            for (const char32_t mark : {char32_t{0xFF9E}, char32_t{0xFF9F}})
+                if (const auto p = t.pairToFull.find((std::uint64_t(c) << 32) | mark); p != t.pairToFull.end())
+                    pairToFull[c - kHalfBlock][mark - 0xFF9E] = utf8Of(std::u32string(1, p->second));
+        }
+    }
+};
+
+const FastTables& fastTables() {
+    static const FastTables t;
+    return t;
+}
+
+bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+// The code point of the three-byte sequence at `at` when it is one, else 0.
+char32_t threeByteAt(const unsigned char* p, std::size_t at, std::size_t n) {
+    if (n - at < 3 || !isContinuation(p[at + 1]) || !isContinuation(p[at + 2])) return 0;
+    return ((p[at] & 0x0Fu) << 12) | ((p[at + 1] & 0x3Fu) << 6) | (p[at + 2] & 0x3Fu);
+}
 
 }  // namespace
 
 Text hankakuToZenkaku2(std::string_view text) {
-    const Tables& t = tables();
+    const FastTables& t = fastTables();
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
     std::string out;
-    out.reserve(text.size() + text.size() / 8);
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const std::size_t from = i;
-        if (static_cast<unsigned char>(text[i]) < 0x80) {
-            out.push_back(text[i++]);
+    reserveText(out, n + n / 8);
+    std::size_t copied = 0, i = 0;
+    while (true) {
+        const void* lead = std::memchr(p + i, 0xEF, n - i);
+        if (!lead) break;
+        i = static_cast<std::size_t>(static_cast<const unsigned char*>(lead) - p);
+        const char32_t c = threeByteAt(p, i, n);
+        if (c < kHalfBlock + 1 || c >= kHalfBlock + 0x40) {  // not a half-width kana form
+            ++i;
             continue;
         }
-        const char32_t c = nextCodePoint(text, i);
-        if (!mayConvert(c)) {
-            out.append(text.substr(from, i - from));
-            continue;
-        }
-        if (i < text.size()) {
-            std::size_t j = i;
-            const char32_t mark = nextCodePoint(text, j);
-            if (mark == 0xFF9E || mark == 0xFF9F) {
-                const auto it = t.pairToFull.find((std::uint64_t(c) << 32) | mark);
-                if (it != t.pairToFull.end()) {
-                    appendUtf8(out, it->second);
-                    i = j;
-                    continue;
-                }
+        const Utf8Out* o = &t.halfToFull[c - kHalfBlock];
+        std::size_t used = 3;
+        if (const char32_t mark = threeByteAt(p, i + 3 <= n ? i + 3 : n, n); mark == 0xFF9E || mark == 0xFF9F) {
+            if (const Utf8Out& pair = t.pairToFull[c - kHalfBlock][mark - 0xFF9E]; pair.length) {
+                o = &pair;
+                used = 6;
             }
         }
-        const auto it = t.halfToFull.find(c);
-        if (it != t.halfToFull.end()) appendUtf8(out, it->second);
-        else out.append(text.substr(from, i - from));
+        if (o->length) {
+            out.append(text.substr(copied, i - copied));
+            out.append(o->bytes, o->length);
+            copied = i + used;
+        }
+        i += used;
     }
+    out.append(text.substr(copied));
     return out;
 }
 
 Text zenkakuToHankaku(std::string_view text) {
-    const Tables& t = tables();
+    const FastTables& t = fastTables();
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
     std::string out;
-    out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const std::size_t from = i;
-        if (static_cast<unsigned char>(text[i]) < 0x80) {
-            out.push_back(text[i++]);
+    reserveText(out, n);
+    std::size_t copied = 0, i = 0;
+    while (true) {
+        const void* lead = std::memchr(p + i, 0xE3, n - i);
+        if (!lead) break;
+        i = static_cast<std::size_t>(static_cast<const unsigned char*>(lead) - p);
+        const char32_t c = threeByteAt(p, i, n);
+        if (c < kKanaBlock || c >= kKanaBlock + 0x100) {
+            ++i;
             continue;
         }
-        const char32_t c = nextCodePoint(text, i);
-        if (!mayConvert(c)) {
-            out.append(text.substr(from, i - from));
-            continue;
+        if (const Utf8Out& o = t.fullToHalf[c - kKanaBlock]; o.length) {
+            out.append(text.substr(copied, i - copied));
+            out.append(o.bytes, o.length);
+            copied = i + 3;
         }
-        if (const auto p = t.fullToPair.find(c); p != t.fullToPair.end()) {
-            for (const char32_t h : p->second) appendUtf8(out, h);
-            continue;
-        }
-        if (const auto s = t.fullToHalf.find(c); s != t.fullToHalf.end()) appendUtf8(out, s->second);
-        else out.append(text.substr(from, i - from));
+        i += 3;
     }
+    out.append(text.substr(copied));
     return out;
 }
 
