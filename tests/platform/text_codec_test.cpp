@@ -145,3 +145,22 @@ TEST(TextCodec, CodePoints) {
 
 }  // namespace
 }  // namespace kk
+
+namespace kk {
+namespace {
+
+// A big text is tallied in two halves; the split must cut no character.
+TEST(TextCodec, BigTallyEqualsItsParts) {
+    const std::string unit = "aあ🙂\n";  // 4 code points, 1 line end, 1 + 2 + 4 + 1 CP932 bytes
+    std::string big;
+    while (big.size() < (std::size_t{17} << 20)) big += unit;
+    big += "\xE3";  // and a stray lead byte at the very end
+    const std::int64_t units = static_cast<std::int64_t>(big.size() / unit.size());
+    const TextTally t = tallyText(big);
+    EXPECT_EQ(t.codePoints, units * 4 + 1);
+    EXPECT_EQ(t.lineEnds, units);
+    EXPECT_EQ(t.cp932Bytes, units * 8 + 1);
+}
+
+}  // namespace
+}  // namespace kk
