@@ -1,9 +1,13 @@
 // QClipboard in Clipboard mode (never the selection).
 #include "platform/qt_clipboard.h"
+#include "platform/x11_selection.h"
+#include "texts/texts.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+
+#include <stdexcept>
 
 namespace kk {
 
@@ -46,6 +50,20 @@ bool QtClipboard::holdsText() {
 }
 
 std::optional<Clipboard::TextMaker> QtClipboard::snapshotText() {
+    // On X11 the text is fetched off the UI thread, as bytes, over a
+    // connection of our own; only whether there is text is asked here.
+    if (QGuiApplication::platformName() == "xcb") {
+        QClipboard* cb = QGuiApplication::clipboard();
+        const QMimeData* data = cb ? cb->mimeData(QClipboard::Clipboard) : nullptr;
+        if (!data) return std::nullopt;
+        if (!data->hasText()) return [] { return std::string(); };
+        replaced_ = false;
+        return [] {
+            auto text = readX11ClipboardText();
+            if (!text) throw std::runtime_error(texts::text(texts::Msg::ClipboardUnreadable));
+            return std::move(*text);
+        };
+    }
     auto text = clipboardText();
     if (!text) return std::nullopt;
     // Qt has already decoded it; where it could not, it put U+FFFD.

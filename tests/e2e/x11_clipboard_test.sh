@@ -33,6 +33,16 @@ sleep 0.5
 check "three runs, one keeper" 1 "$(keepers)"
 check "the last run's text" "RUN 3" "$(xclip -selection clipboard -o)"
 
+# A big text comes in parts (INCR) and is read whole, off the UI thread; an
+# old program's Latin-1 STRING is read as such.
+yes '日本語のテキスト and ASCII' | head -n 200000 > "$work/big.txt"
+xclip -selection clipboard -i < "$work/big.txt" >/dev/null 2>&1
+"$cli" -q --clipboard 's/zzzz/y/'
+check "big text read whole" "same" "$(xclip -selection clipboard -o | cmp -s - "$work/big.txt" && echo same)"
+printf 'caf\xe9' | xclip -selection clipboard -t STRING -i >/dev/null 2>&1
+"$cli" -q --clipboard 's/caf/CAF/'
+check "Latin-1 STRING" "CAFé" "$(xclip -selection clipboard -o)"
+
 # Something that is no text (an image) is left alone: exit 1, nothing copied.
 head -c 64 /dev/urandom > "$work/image.png"
 xclip -selection clipboard -t image/png -i "$work/image.png" >/dev/null 2>&1

@@ -1,0 +1,131 @@
+// ConvertSelection into a property of our own window, then the property read
+// in slices; the INCR protocol for texts the owner sends in parts.
+#include "platform/x11_selection.h"
+
+#include <xcb/xcb.h>
+
+#include <poll.h>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace kk {
+
+namespace {
+
+struct Connection {
+    xcb_connection_t* c = nullptr;
+    ~Connection() {
+        if (c) xcb_disconnect(c);
+    }
+};
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+    const auto cookie = xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> r(xcb_intern_atom_reply(c, cookie, nullptr),
+                                                                     &std::free);
+    return r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+// The next event of `type` (masked), waiting until the deadline.
+std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> waitFor(xcb_connection_t* c, std::uint8_t type,
+                                                                   std::chrono::steady_clock::time_point deadline) {
+    while (true) {
+        while (xcb_generic_event_t* e = xcb_poll_for_event(c)) {
+            if ((e->response_type & 0x7F) == type) return {e, &std::free};
+            std::free(e);
+        }
+        if (xcb_connection_has_error(c)) return {nullptr, &std::free};
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        if (left <= 0) return {nullptr, &std::free};
+        pollfd pfd{xcb_get_file_descriptor(c), POLLIN, 0};
+        ::poll(&pfd, 1, static_cast<int>(left));
+    }
+}
+
+// Appends the whole property to `out` and deletes it; false on an error.
+bool takeProperty(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, std::string& out, xcb_atom_t* type) {
+    std::uint32_t offset = 0;  // in 32-bit units
+    while (true) {
+        const auto cookie = xcb_get_property(c, 0, w, property, XCB_GET_PROPERTY_TYPE_ANY, offset, 1u << 22);
+        std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> r(xcb_get_property_reply(c, cookie, nullptr),
+                                                                          &std::free);
+        if (!r) return false;
+        if (type) *type = r->type;
+        const int length = xcb_get_property_value_length(r.get());
+        out.append(static_cast<const char*>(xcb_get_property_value(r.get())), static_cast<std::size_t>(length));
+        offset += static_cast<std::uint32_t>(length) / 4;
+        if (r->bytes_after == 0) break;
+    }
+    xcb_delete_property(c, w, property);
+    xcb_flush(c);
+    return true;
+}
+
+std::string latin1ToUtf8(const std::string& s) {
+    std::string out;
+    out.reserve(s.size());
+    for (const unsigned char b : s) {
+        if (b < 0x80) {
+            out.push_back(static_cast<char>(b));
+        } else {
+            out.push_back(static_cast<char>(0xC0 | (b >> 6)));
+            out.push_back(static_cast<char>(0x80 | (b & 0x3F)));
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::optional<std::string> readX11ClipboardText(int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    Connection conn;
+    int screenNumber = 0;
+    conn.c = xcb_connect(nullptr, &screenNumber);
+    xcb_connection_t* c = conn.c;
+    if (!c || xcb_connection_has_error(c)) return std::nullopt;
+    const xcb_setup_t* setup = xcb_get_setup(c);
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup);
+    for (int i = 0; i < screenNumber && it.rem; ++i) xcb_screen_next(&it);
+    if (!it.rem) return std::nullopt;
+    const xcb_window_t w = xcb_generate_id(c);
+    const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, it.data->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                      it.data->root_visual, XCB_CW_EVENT_MASK, &events);
+    const xcb_atom_t clipboard = atom(c, "CLIPBOARD"), utf8 = atom(c, "UTF8_STRING"), incr = atom(c, "INCR"),
+                     property = atom(c, "KAKIKAE_SELECTION");
+    for (const xcb_atom_t target : {utf8, xcb_atom_t{XCB_ATOM_STRING}}) {
+        xcb_convert_selection(c, w, clipboard, target, property, XCB_CURRENT_TIME);
+        xcb_flush(c);
+        auto e = waitFor(c, XCB_SELECTION_NOTIFY, deadline);
+        if (!e) return std::nullopt;
+        const auto* n = reinterpret_cast<const xcb_selection_notify_event_t*>(e.get());
+        if (n->property == XCB_ATOM_NONE) continue;  // the owner has no such target (or no owner)
+        std::string data;
+        xcb_atom_t type = XCB_ATOM_NONE;
+        if (!takeProperty(c, w, property, data, &type)) return std::nullopt;
+        if (type == incr) {
+            // In parts: each new value of the property is the next part, an empty one the end.
+            data.clear();
+            while (true) {
+                auto p = waitFor(c, XCB_PROPERTY_NOTIFY, deadline);
+                if (!p) return std::nullopt;
+                const auto* pn = reinterpret_cast<const xcb_property_notify_event_t*>(p.get());
+                if (pn->atom != property || pn->state != XCB_PROPERTY_NEW_VALUE) continue;
+                const std::size_t before = data.size();
+                xcb_atom_t partType = XCB_ATOM_NONE;
+                if (!takeProperty(c, w, property, data, &partType)) return std::nullopt;
+                if (data.size() == before) break;
+                type = partType;
+            }
+        }
+        // What the owner sent, whatever we asked for: STRING is Latin-1.
+        return type == XCB_ATOM_STRING ? latin1ToUtf8(data) : data;
+    }
+    return std::nullopt;
+}
+
+}  // namespace kk
