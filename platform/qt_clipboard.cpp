@@ -60,7 +60,7 @@ std::optional<Clipboard::TextMaker> QtClipboard::snapshotText() {
         replaced_ = false;
         return [] {
             auto text = readX11ClipboardText();
-            if (!text) throw std::runtime_error(texts::text(texts::Msg::ClipboardUnreadable));
+            if (!text) throw std::runtime_error(texts::text(texts::Msg::ClipboardOwnerSilent));
             return std::move(*text);
         };
     }

@@ -88,6 +88,7 @@ enum class Msg {  // never renumber: tests and scripts may match them
     NoDuplicates,
     DuplicatesFound,    // %1: how many lines
     DuplicatesDeleted,  // %1: how many lines
+    ClipboardOwnerSilent,
 
     // A filter's run.
     FilterNoFolder = 200,
