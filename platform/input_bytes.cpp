@@ -1,11 +1,11 @@
-// Inputs mapped when they are regular files, else read to the end.
+// Standard input mapped when it is a regular file; everything else read to the end.
 #include "platform/input_bytes.h"
+#include "platform/big_buffer.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include "platform/big_buffer.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -20,72 +20,6 @@ InputBytes::InputBytes(InputBytes&& other) noexcept
 
 InputBytes::~InputBytes() {
     if (map_) munmap(const_cast<char*>(map_), mapSize_);
-}
-
-std::optional<InputBytes> InputBytes::fromFd(int fd) {
-    InputBytes in;
-    struct stat st {};
-    if (fstat(fd, &st) != 0) return std::nullopt;
-    if (S_ISDIR(st.st_mode)) {
-        errno = EISDIR;
-        return std::nullopt;
-    }
-    if (S_ISREG(st.st_mode) && st.st_size > 0) {
-        const off_t offset = lseek(fd, 0, SEEK_CUR);  // "< file" starts at 0, but a shared fd may not
-        if (offset == 0) {
-            void* p = mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-            if (p != MAP_FAILED) {
-                madvise(p, static_cast<std::size_t>(st.st_size), MADV_SEQUENTIAL);
-                in.map_ = static_cast<const char*>(p);
-                in.mapSize_ = static_cast<std::size_t>(st.st_size);
-                return in;
-            }
-        }
-        in.owned_.reserve(static_cast<std::size_t>(st.st_size) + 1);
-    }
-    std::string buf(1 << 20, '\0');
-    while (true) {
-        const ssize_t n = read(fd, buf.data(), buf.size());
-        if (n == 0) break;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return std::nullopt;
-        }
-        in.owned_.append(buf.data(), static_cast<std::size_t>(n));
-    }
-    return in;
-}
-
-std::optional<InputBytes> InputBytes::fromStdin() { return fromFd(STDIN_FILENO); }
-
-std::optional<InputBytes> InputBytes::fromFile(const std::string& path) {
-    if (path == "-") return fromStdin();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    auto in = fromFd(fd);
-    const int saved = errno;
-    ::close(fd);
-    errno = saved;
-    return in;
-}
-
-std::optional<InputBytes> InputBytes::fromFiles(const std::vector<std::string>& paths, std::string* failedPath) {
-    if (paths.empty()) return fromStdin();
-    if (paths.size() == 1) {
-        auto in = fromFile(paths[0]);
-        if (!in && failedPath) *failedPath = paths[0];
-        return in;
-    }
-    InputBytes all;
-    for (const auto& path : paths) {
-        const auto in = fromFile(path);
-        if (!in) {
-            if (failedPath) *failedPath = path;
-            return std::nullopt;
-        }
-        all.owned_.append(in->view());
-    }
-    return all;
 }
 
 namespace {
@@ -115,6 +49,24 @@ bool appendFd(int fd, std::string& out) {
 }
 
 }  // namespace
+
+std::optional<InputBytes> InputBytes::fromStdin() {
+    InputBytes in;
+    struct stat st {};
+    // "< file" starts at 0, but a shared descriptor may not: then it is read.
+    if (fstat(STDIN_FILENO, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+        lseek(STDIN_FILENO, 0, SEEK_CUR) == 0) {
+        void* p = mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, STDIN_FILENO, 0);
+        if (p != MAP_FAILED) {
+            madvise(p, static_cast<std::size_t>(st.st_size), MADV_SEQUENTIAL);
+            in.map_ = static_cast<const char*>(p);
+            in.mapSize_ = static_cast<std::size_t>(st.st_size);
+            return in;
+        }
+    }
+    if (!appendFd(STDIN_FILENO, in.owned_)) return std::nullopt;
+    return in;
+}
 
 std::optional<std::string> InputBytes::readFiles(const std::vector<std::string>& paths, std::string* failedPath) {
     std::string all;

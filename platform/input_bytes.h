@@ -14,13 +14,10 @@ class InputBytes {
 public:
     // Standard input to its end; nullopt on a read error.
     static std::optional<InputBytes> fromStdin();
-    // A file by name, "-" being standard input; nullopt when it cannot be
-    // opened or read (the reason in errno).
-    static std::optional<InputBytes> fromFile(const std::string& path);
-    // Several inputs one after the other (one of them mapped when alone).
-    static std::optional<InputBytes> fromFiles(const std::vector<std::string>& paths, std::string* failedPath);
-    // The same read into one string (no mapping): for a text that is kept
-    // whole anyway, so its bytes are in memory once.
+    // Files one after the other ("-" is standard input; none: standard
+    // input), read into one string (no mapping): for a text that is kept
+    // whole anyway, so its bytes are in memory once. nullopt when one cannot
+    // be opened or read (its name in `failedPath`, the reason in errno).
     static std::optional<std::string> readFiles(const std::vector<std::string>& paths, std::string* failedPath);
     InputBytes(InputBytes&& other) noexcept;
     InputBytes& operator=(InputBytes&&) = delete;
@@ -30,7 +27,6 @@ public:
 
 private:
     InputBytes() = default;
-    static std::optional<InputBytes> fromFd(int fd);
     std::string owned_;
     const char* map_ = nullptr;
     std::size_t mapSize_ = 0;
