@@ -376,20 +376,27 @@ bool convertCp932(std::string_view bytes, std::string& out, bool* hadErrors, boo
     return true;
 }
 
-std::string decodeBytes(std::string_view bytes, InputEncoding wanted, DecodedAs* decidedAs) {
-    DecodedAs as = DecodedAs::Bytes;
-    std::string out;
-    if (wanted == InputEncoding::Cp932) {
-        if (convertCp932(bytes, out)) as = DecodedAs::Cp932;
-    } else if (isValidUtf8(bytes)) {
-        as = DecodedAs::Utf8;
-    } else if (wanted == InputEncoding::Auto) {
+namespace {
+
+// The one decision for a whole input; `converted` holds the text when it is CP932.
+DecodedAs decideEncoding(std::string_view bytes, InputEncoding wanted, std::string& converted) {
+    if (wanted == InputEncoding::Cp932) return convertCp932(bytes, converted) ? DecodedAs::Cp932 : DecodedAs::Bytes;
+    if (isValidUtf8(bytes)) return DecodedAs::Utf8;
+    if (wanted == InputEncoding::Auto) {
         // CP932 only when all of it decodes: one pass, given up at the first
         // byte that does not.
         bool errors = false;
-        if (convertCp932(bytes, out, &errors, true) && !errors) as = DecodedAs::Cp932;
-        else out.clear();
+        if (convertCp932(bytes, converted, &errors, true) && !errors) return DecodedAs::Cp932;
+        converted.clear();
     }
+    return DecodedAs::Bytes;
+}
+
+}  // namespace
+
+std::string decodeBytes(std::string_view bytes, InputEncoding wanted, DecodedAs* decidedAs) {
+    std::string out;
+    const DecodedAs as = decideEncoding(bytes, wanted, out);
     if (as != DecodedAs::Cp932) {
         reserveText(out, bytes.size());
         out.append(bytes);
@@ -399,15 +406,10 @@ std::string decodeBytes(std::string_view bytes, InputEncoding wanted, DecodedAs*
 }
 
 std::string decodeBytes(std::string&& bytes, InputEncoding wanted, DecodedAs* decidedAs) {
-    DecodedAs as = DecodedAs::Bytes;
-    if (wanted == InputEncoding::Utf8 || (wanted == InputEncoding::Auto && isValidUtf8(bytes))) {
-        as = wanted == InputEncoding::Auto || isValidUtf8(bytes) ? DecodedAs::Utf8 : DecodedAs::Bytes;
-    } else {
-        std::string converted = decodeBytes(std::string_view(bytes), wanted, &as);
-        if (as == DecodedAs::Cp932) bytes = std::move(converted);
-    }
+    std::string converted;
+    const DecodedAs as = decideEncoding(bytes, wanted, converted);
     if (decidedAs) *decidedAs = as;
-    return std::move(bytes);
+    return as == DecodedAs::Cp932 ? std::move(converted) : std::move(bytes);
 }
 
 namespace {
