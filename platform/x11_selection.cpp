@@ -1,6 +1,7 @@
 // ConvertSelection into a property of our own window, then the property read
 // in slices; the INCR protocol for texts the owner sends in parts.
 #include "platform/x11_selection.h"
+#include "platform/text_codec.h"
 
 #include <xcb/xcb.h>
 
@@ -64,20 +65,6 @@ bool takeProperty(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, std:
     return true;
 }
 
-std::string latin1ToUtf8(const std::string& s) {
-    std::string out;
-    out.reserve(s.size());
-    for (const unsigned char b : s) {
-        if (b < 0x80) {
-            out.push_back(static_cast<char>(b));
-        } else {
-            out.push_back(static_cast<char>(0xC0 | (b >> 6)));
-            out.push_back(static_cast<char>(0x80 | (b & 0x3F)));
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 std::optional<std::string> readX11ClipboardText(int timeoutMs) {
@@ -122,8 +109,10 @@ std::optional<std::string> readX11ClipboardText(int timeoutMs) {
                 type = partType;
             }
         }
-        // What the owner sent, whatever we asked for: STRING is Latin-1.
-        return type == XCB_ATOM_STRING ? latin1ToUtf8(data) : data;
+        // What the owner sent, whatever we asked for: STRING is Latin-1,
+        // where every byte is a character.
+        if (type == XCB_ATOM_STRING) return decodeCharset(data, "ISO-8859-1");
+        return data;
     }
     return std::nullopt;
 }
