@@ -229,7 +229,8 @@ TextResult xmatch(std::string_view command, std::string_view text, int invert, C
     // A line without the pattern's literal cannot match: kept lines are found
     // by a byte search, and a plain literal needs no machine at all.
     const auto filter = analysePattern(ps.value().cmd.pattern, ps.value().opts);
-    const bool plain = filter && isPlainLiteral(ps.value().cmd.pattern, ps.value().opts);
+    const bool plain =
+        filter && filter->literal == ps.value().cmd.pattern && isPlainLiteral(ps.value().cmd.pattern, ps.value().opts);
     std::size_t hit = filter ? findLiteral(text, filter->literal, 0) : 0;
 
     std::string out;

@@ -68,7 +68,14 @@ std::optional<Prefilter> analysePattern(std::string_view p, const Options& o) {
     bool topLevelAlternation = false;
     for (std::size_t i = 0; i < p.size();) {
         const unsigned char c = static_cast<unsigned char>(p[i]);
-        if (c < 0x20) result.lineLocal = false;  // a raw control character (a line end among them)
+        if (c < 0x20) {
+            // A raw control character, a line end among them: no part of a
+            // literal searched for within lines.
+            result.lineLocal = false;
+            endRun();
+            ++i;
+            continue;
+        }
         // One atom: its bytes if it is a literal character, and where it ends.
         std::string literal;
         std::size_t next = i + 1;

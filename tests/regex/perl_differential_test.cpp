@@ -123,9 +123,9 @@ const std::vector<std::string> kTranslations = {
 };
 
 const std::vector<std::string> kMatches = {
-    "m/a/",       "m/^a/",   "m/\\d/", "m/[ぁ-ん]/",  "m/\\p{Han}/", "m/^\\s*$/", "m/\\r/",
-    "m/ $/",      "m/o\\b/", "m/A/i",  "m/^.{3,5}$/", "m/🙂/",     "m/カ/",     "m/a.a/",
-    "m/(\\w+)@/", "m/^b/",   "m/o w/", "m/\\@$/",     "m/ba(?!r)/",  "m/b|@/",    "m/\\@/i",
+    "m/a/",    "m/^a/",   "m/\\d/",      "m/[ぁ-ん]/", "m/\\p{Han}/", "m/^\\s*$/", "m/\\r/",     "m/ $/",
+    "m/o\\b/", "m/A/i",   "m/^.{3,5}$/", "m/🙂/",    "m/カ/",       "m/a.a/",    "m/(\\w+)@/", "m/^b/",
+    "m/o w/",  "m/\\@$/", "m/ba(?!r)/",  "m/b|@/",     "m/\\@/i",     "m/a\nb/",   "m/o\nf/",
 };
 
 TEST(PerlDifferential, SubstituteOverWholeText) {

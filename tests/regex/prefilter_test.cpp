@@ -43,6 +43,7 @@ TEST(Prefilter, ReadsLiteralsConservatively) {
         {"(?=ab)c", none, "c", true},     // inside a lookahead is no required text
         {"a{2}b", none, "b", true},
         {"\\w*", none, nullptr, false},
+        {"a\nbc", none, "bc", false},  // a raw line end is never part of the literal
     };
     for (const auto& c : cases) {
         const auto f = analysePattern(c.pattern, c.options);
