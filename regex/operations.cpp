@@ -91,6 +91,12 @@ void noteChange(diff::Report* report, std::size_t from, std::size_t fromLength, 
     report->changes.push_back({from, fromLength, to, toLength});
 }
 
+// Where the line holding byte `at` starts.
+std::size_t lineStartOf(std::string_view text, std::size_t at) {
+    const std::size_t lf = text.rfind('\n', at);
+    return lf == std::string_view::npos ? 0 : lf + 1;
+}
+
 // The result is made from the first match on: a text without one costs no
 // copy when the caller takes `unchanged` (then nothing is returned).
 TextResult unchangedResult(std::string_view text, bool* unchanged) {
@@ -142,8 +148,7 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
         if (filter && !inLine) {
             const std::size_t hit = findLiteral(text, filter->literal, start);
             if (hit == std::string_view::npos) break;
-            const std::size_t lineStart = text.rfind('\n', hit);
-            start = std::max(start, lineStart == std::string_view::npos ? 0 : lineStart + 1);
+            start = std::max(start, lineStartOf(text, hit));
             limit = std::min(text.find('\n', hit), text.size());
             inLine = true;
         }
@@ -242,8 +247,7 @@ TextResult xmatch(std::string_view command, std::string_view text, int invert, C
         if (filter && hit != std::string_view::npos && hit < pos) hit = findLiteral(text, filter->literal, pos);
         if (filter && keepMatching) {
             if (hit == std::string_view::npos) break;
-            const std::size_t lineStart = text.rfind('\n', hit);
-            pos = lineStart == std::string_view::npos ? 0 : lineStart + 1;
+            pos = lineStartOf(text, hit);
         }
         std::size_t lf = text.find('\n', pos);
         if (lf == std::string_view::npos) lf = text.size();
