@@ -22,6 +22,7 @@
 #include <QGuiApplication>
 
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -164,28 +165,23 @@ std::optional<int> parse(int argc, char** argv, Options& o) {
         }
         if (a == "--hold-clipboard") return kk::runClipboardHolder(argc, argv);
         if (value && a != "--convert" && a != "--input-encoding") return usage(a + " takes no value");
-        if (a == "--invert") {
-            o.invert = true;
-            continue;
-        }
-        if (a == "--clipboard") {
-            o.clipboard = true;
-            continue;
-        }
-        if (a == "--count") {
-            o.count = true;
-            continue;
-        }
-        if (a == "--quiet" || a == "-q") {
-            o.quiet = true;
-            continue;
-        }
-        if (a == "--record-history") {
-            o.recordHistory = true;
-            continue;
-        }
-        if (a == "--diff") {
-            o.diff = true;
+        // The switches: one flag each.
+        static constexpr struct {
+            const char* name;
+            const char* shortName;
+            bool Options::*flag;
+        } kSwitches[] = {
+            {"--invert", nullptr, &Options::invert},
+            {"--clipboard", nullptr, &Options::clipboard},
+            {"--count", nullptr, &Options::count},
+            {"--quiet", "-q", &Options::quiet},
+            {"--record-history", nullptr, &Options::recordHistory},
+            {"--diff", nullptr, &Options::diff},
+        };
+        const auto sw = std::find_if(std::begin(kSwitches), std::end(kSwitches),
+                                     [&](const auto& s) { return a == s.name || (s.shortName && a == s.shortName); });
+        if (sw != std::end(kSwitches)) {
+            o.*(sw->flag) = true;
             continue;
         }
         if (a == "-e" || a == "--convert" || a == "--input-encoding") {
