@@ -11,7 +11,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool isFile(const fs::path& p) {
+bool present(const fs::path& p) {
     std::error_code ec;
     return fs::exists(p, ec);
 }
@@ -29,7 +29,7 @@ DataFolder DataFolder::locate(const std::string& executableDir) {
     if (!executableDir.empty()) {
         const fs::path dir(executableDir);
         for (const char* name : {kPortableMarkerName, kHistoryFileName, kFavouritesFileName})
-            if (isFile(dir / name)) return DataFolder(executableDir);
+            if (present(dir / name)) return DataFolder(executableDir);
     }
     std::string base;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg && xdg[0] == '/') base = xdg;
@@ -42,9 +42,9 @@ InstallLayout InstallLayout::locate(const std::string& executableDir) {
     InstallLayout layout{executableDir, executableDir, executableDir};
     const fs::path dir(executableDir);
     // The relative paths come from the install layout the build was configured with.
-    if (const fs::path helpers = dir / KAKIKAE_HELPERS_FROM_BIN; isFile(helpers / "sortf"))
+    if (const fs::path helpers = dir / KAKIKAE_HELPERS_FROM_BIN; present(helpers / "sortf"))
         layout.helperDir = helpers.lexically_normal().string();
-    if (const fs::path doc = dir / KAKIKAE_DOC_FROM_BIN; isFile(doc / "kakikae.html"))
+    if (const fs::path doc = dir / KAKIKAE_DOC_FROM_BIN; present(doc / "kakikae.html"))
         layout.docDir = doc.lexically_normal().string();
     return layout;
 }
