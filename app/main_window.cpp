@@ -4,6 +4,7 @@
 #include "app/layout.h"
 #include "dialogs/info_windows.h"
 #include "dialogs/multiline_form.h"
+#include "platform/line_ends.h"
 #include "kakikae_version.h"
 #include "platform/text_codec.h"
 #include "texts/texts.h"
@@ -725,6 +726,7 @@ void MainWindow::multilineCmd_Click() {
     // Without an owner, as a window of its own: the main window stays usable.
     showOnce(multiLineForm_, [this] {
         auto* form = new dialogs::MultiLineForm(nullptr);
+        form->workingLineEnd = [this] { return lineEndOf(state_.workingText()); };
         connect(form, &dialogs::MultiLineForm::commandBuilt, this, [this](const QString& command) {
             myRegstrBox->setEditText(command);
             state_.setCommandLineFromView(command.toStdString());
@@ -787,7 +789,7 @@ void MainWindow::myRegstrBox_GotFocus() {
     // The caret right after the operator, nothing selected (a Tab into the
     // box would otherwise select it all, and the next key wipe it).
     int at = -1;
-    if (t.startsWith("m/") || t.startsWith("s/")) at = 2;
+    if (t.startsWith("m/") || t.startsWith("s/") || t.startsWith("y/")) at = 2;
     else if (t.startsWith("tr/")) at = 3;
     if (at < 0) return;
     edit->deselect();

@@ -3,16 +3,12 @@
 #include "texts/texts.h"
 
 #include "convert/reverse_count.h"
+#include "platform/line_ends.h"
 #include "platform/big_buffer.h"
 
 namespace kk::convert {
 
 namespace {
-
-std::string_view withoutLineEnd(std::string_view line) {
-    if (line.ends_with('\n')) line.remove_suffix(1);
-    return line;
-}
 
 DuplicateResult scan(std::string_view text, bool extract) {
     DuplicateResult r;
@@ -28,31 +24,23 @@ DuplicateResult scan(std::string_view text, bool extract) {
 std::int64_t scanDuplicates(std::string_view text, bool extract, const std::function<void(std::string_view)>& keep) {
     std::int64_t count = 0;
     if (text.find('\n') == std::string_view::npos) return count;
-    // Kept lines are handed on in runs, one call per run rather than per line.
-    std::size_t runStart = 0, pos = 0;
+    // Lines are compared by body (p CR LF repeats p LF); each kept line keeps
+    // its own line end. Kept lines are handed on in runs, one call per run.
+    std::size_t runStart = 0;
     std::string_view previous;
-    auto take = [&](std::size_t from, std::size_t to, bool kept) {
-        if (kept) return;
-        if (runStart < from) keep(text.substr(runStart, from - runStart));
-        runStart = to;
-    };
-    while (true) {
-        const std::size_t lf = text.find('\n', pos);
-        if (lf == std::string_view::npos) break;
-        const std::string_view line = text.substr(pos, lf + 1 - pos);
-        const bool repeat = line == previous;
+    bool first = true;
+    LineReader lines(text);
+    for (Line line; lines.next(line);) {
+        const std::size_t from = static_cast<std::size_t>(line.body.data() - text.data());
+        const std::size_t to = from + line.body.size() + line.end.size();
+        const bool repeat = !first && line.body == previous;
         if (repeat) ++count;
-        take(pos, lf + 1, repeat == extract);
-        previous = line;
-        pos = lf + 1;
-    }
-    // The tail (text after the last LF) compares with the previous line
-    // without its line end; an empty tail is no line at all.
-    const std::string_view tail = text.substr(pos);
-    if (!tail.empty()) {
-        const bool repeat = tail == withoutLineEnd(previous);
-        if (repeat) ++count;
-        take(pos, text.size(), repeat == extract);
+        if (repeat != extract) {
+            if (runStart < from) keep(text.substr(runStart, from - runStart));
+            runStart = to;
+        }
+        previous = line.body;
+        first = false;
     }
     if (runStart < text.size()) keep(text.substr(runStart));
     return count;

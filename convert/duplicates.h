@@ -16,7 +16,8 @@ struct DuplicateResult {
     std::int64_t count = 0;
 };
 
-// A line runs to and includes its LF; the text after the last LF is the tail.
+// Lines are compared by body (without LF or CR LF); a kept line keeps its own
+// line end, and the text after the last LF is a line too.
 DuplicateResult delJufuku(std::string_view text);
 DuplicateResult exJufuku(std::string_view text);
 

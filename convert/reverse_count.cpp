@@ -2,6 +2,7 @@
 // scripts that never form clusters), and the counts.
 #include "convert/reverse_count.h"
 
+#include "platform/line_ends.h"
 #include "platform/text_codec.h"
 
 #include <unicode/brkiter.h>
@@ -102,17 +103,12 @@ Text reverseLineByClusters(std::string_view line) {
 Text xrev(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    // LF ends a line; a lone CR is a character of its line.
-    std::size_t pos = 0;
-    while (true) {
-        const std::size_t lf = text.find('\n', pos);
-        if (lf == std::string_view::npos) {
-            appendReversed(out, text.substr(pos));
-            break;
-        }
-        appendReversed(out, text.substr(pos, lf - pos));
-        out.push_back('\n');
-        pos = lf + 1;
+    // Each line's body is reversed and keeps its own line end (LF or CR LF);
+    // a lone CR is a character of its line.
+    LineReader lines(text);
+    for (Line line; lines.next(line);) {
+        appendReversed(out, line.body);
+        out.append(line.end);
     }
     return out;
 }
@@ -121,10 +117,13 @@ Counts countText(std::string_view text) {
     Counts c;
     if (text.empty()) return c;
     const TextTally t = tallyText(text);
-    c.characters = t.codePoints - t.lineEnds;
+    // A line end of either form is no character and 2 bytes (CR LF, as the
+    // file would hold it on the older desktop); a lone CR is a character.
+    std::int64_t crlf = 0;
+    for (std::size_t at = text.find("\r\n"); at != std::string_view::npos; at = text.find("\r\n", at + 2)) ++crlf;
+    c.characters = t.codePoints - t.lineEnds - crlf;
     c.lines = t.lineEnds + 1;
-    // As the file would hold it on the older desktop: a line end is CR LF, 2 bytes.
-    c.bytes = t.cp932Bytes + t.lineEnds;
+    c.bytes = t.cp932Bytes + t.lineEnds - crlf;
     return c;
 }
 

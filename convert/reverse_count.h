@@ -10,7 +10,8 @@
 
 namespace kk::convert {
 
-// Reverses every line; LF ends a line, a lone CR is a character of its line.
+// Reverses every line's body; each keeps its line end (LF or CR LF), a lone
+// CR is a character of its line.
 // Grapheme clusters stay whole.
 Text xrev(std::string_view text);
 // One line reversed by ICU's cluster boundaries alone (what xrev's quicker
@@ -18,7 +19,7 @@ Text xrev(std::string_view text);
 Text reverseLineByClusters(std::string_view line);
 
 struct Counts {
-    std::int64_t characters = 0;  // code points, line ends not counted
+    std::int64_t characters = 0;  // code points, line ends (LF or CR LF) not counted
     std::int64_t lines = 0;
     std::int64_t bytes = 0;  // CP932 length, a line end as CR LF (UTF-8 length for what CP932 lacks)
 };

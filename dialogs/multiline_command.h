@@ -1,5 +1,6 @@
 // The multi-line helper's command: search and replacement typed as plain
-// text, metacharacters escaped, each line end written as the four characters "\r\n".
+// text, metacharacters escaped, each line break written as the escape of the
+// working text's own line end ("\n", or "\r\n" for a CR LF text).
 #pragma once
 
 #include "platform/result.h"
@@ -10,6 +11,7 @@ namespace kk::dialogs {
 
 // "s/" + search part + "/" + replacement part + "/gk"; an empty box gives an
 // empty part.
-Text buildMultiLineCommand(std::string_view search, std::string_view replacement);
+Text buildMultiLineCommand(std::string_view search, std::string_view replacement,
+                           std::string_view lineEnd = "\n");
 
 }  // namespace kk::dialogs

@@ -68,7 +68,9 @@ MultiLineForm::MultiLineForm(QWidget* parent) : QWidget(parent, Qt::Window) {
 }
 
 void MultiLineForm::okCmd_Click() {
-    emit commandBuilt(QString::fromStdString(buildMultiLineCommand(fromBox(KensakuBox), fromBox(ChikanBox))));
+    const std::string_view lineEnd = workingLineEnd ? workingLineEnd() : std::string_view("\n");
+    emit commandBuilt(
+        QString::fromStdString(buildMultiLineCommand(fromBox(KensakuBox), fromBox(ChikanBox), lineEnd)));
     close();
 }
 

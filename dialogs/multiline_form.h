@@ -5,6 +5,9 @@
 
 #include <QWidget>
 
+#include <functional>
+#include <string_view>
+
 class QPlainTextEdit;
 
 namespace kk::dialogs {
@@ -16,6 +19,8 @@ public:
 
     QPlainTextEdit* KensakuBox = nullptr;  // search text
     QPlainTextEdit* ChikanBox = nullptr;   // replacement text
+    // The working text's own line end when OK is pressed (LF when not set).
+    std::function<std::string_view()> workingLineEnd;
 
 public slots:
     void okCmd_Click();

@@ -40,7 +40,7 @@ private:
     std::variant<T, Error> v_;
 };
 
-using Text = std::string;  // UTF-8, LF line ends; bytes that are no UTF-8 kept as they came
+using Text = std::string;  // UTF-8, line ends (LF or CR LF) and bytes that are no UTF-8 as they came
 using TextResult = Result<Text>;
 
 }  // namespace kk

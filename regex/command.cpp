@@ -34,23 +34,13 @@ std::size_t findDelimiter(std::string_view s, std::size_t pos) {
     return std::string_view::npos;
 }
 
-// The four characters \r\n, as the multi-line helper writes a line end and
-// as favourites from the older desktop hold it, stand for one line end: they
-// become \x0a, of the same length, so error columns stay where they were.
-void lineEndEscapes(std::string& part) {
-    for (std::size_t i = 0; i + 1 < part.size(); ++i) {
-        if (part[i] != '\\') continue;
-        if (part.compare(i, 4, "\\r\\n") == 0) part.replace(i, 4, "\\x0a");
-        ++i;  // the escaped character
-    }
-}
-
 }  // namespace
 
 CommandMode classifyCommand(std::string_view command) {
     if (command.starts_with("s/")) return CommandMode::Substitute;
     if (command.starts_with("m/")) return CommandMode::Match;
-    if (command.starts_with("tr/")) return CommandMode::Translate;
+    // y/// is tr///, as in perl.
+    if (command.starts_with("tr/") || command.starts_with("y/")) return CommandMode::Translate;
     return CommandMode::Filter;
 }
 
@@ -66,7 +56,7 @@ Result<Command> parseCommand(std::string_view command) {
             break;
         case CommandMode::Translate:
             cmd.kind = CommandKind::Translate;
-            pos = 3;
+            pos = command.starts_with("y/") ? 2 : 3;
             parts = 2;
             break;
         case CommandMode::Match:
@@ -94,10 +84,6 @@ Result<Command> parseCommand(std::string_view command) {
     }
     cmd.optionsOffset = pos;
     cmd.options = std::string(command.substr(pos));
-    if (cmd.kind != CommandKind::Translate) {
-        lineEndEscapes(cmd.pattern);
-        lineEndEscapes(cmd.replacement);
-    }
     return cmd;
 }
 

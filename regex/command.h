@@ -13,9 +13,9 @@ namespace kk::regex {
 enum class CommandKind { Substitute, Translate, Match };
 
 // What a command line is, by its first characters alone, exactly and
-// case-sensitively: "s/", "m/" and "tr/" are regular-expression commands,
-// anything else (an upper-case S, a leading blank, the empty line, "y/")
-// runs as a shell filter. The one place this is decided.
+// case-sensitively: "s/", "m/", "tr/" and "y/" (perl's other name for tr)
+// are regular-expression commands, anything else (an upper-case S, a leading
+// blank, the empty line) runs as a shell filter. The one place this is decided.
 enum class CommandMode { Filter, Substitute, Translate, Match };
 CommandMode classifyCommand(std::string_view command);
 

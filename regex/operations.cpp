@@ -2,6 +2,7 @@
 #include "regex/operations.h"
 
 #include "platform/big_buffer.h"
+#include "platform/line_ends.h"
 #include "platform/text_codec.h"
 #include "regex/command.h"
 #include "regex/pattern.h"
@@ -216,11 +217,34 @@ TextResult xtrans(std::string_view command, std::string_view text, CancelFlag ca
 
 TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report,
                     bool* unchanged) {
-    // Line by line: "^" and "$" at every line end.
+    // Line by line: "^" and "$" at every line body's ends. A CR LF text runs
+    // as its bodies-only form, so "$", "." and "\r" never see a line end's
+    // CR; what the replace did not touch is copied from the text as it was.
     const std::string withM = std::string(command) + "m";
     auto ps = parseAs(withM, CommandKind::Substitute, "s/pattern/replacement/");
     if (!ps) return ps.error();
-    return runSubstitute(ps.value(), withM, text, cancel, report, unchanged);
+    const LfView view(text);
+    if (!view.changed()) return runSubstitute(ps.value(), withM, text, cancel, report, unchanged);
+    diff::Report spans;
+    bool none = false;
+    auto r = runSubstitute(ps.value(), withM, view.text(), cancel, &spans, &none);
+    if (!r) return r;
+    if (none) return unchangedResult(text, unchanged);
+    const std::string& lfResult = r.value();
+    std::string out;
+    reserveText(out, text.size() + lfResult.size() / 16);
+    std::size_t copied = 0;  // in the original text
+    for (const diff::Change& c : spans.changes) {
+        const std::size_t from = view.originalOffset(c.from);
+        const std::size_t end = view.originalOffset(c.from + c.fromLength);
+        out.append(text.substr(copied, from - copied));
+        const std::size_t to = out.size();
+        out.append(lfResult, c.to, c.toLength);
+        noteChange(report, from, end - from, to, c.toLength);
+        copied = end;
+    }
+    out.append(text.substr(copied));
+    return out;
 }
 
 TextResult xmatch(std::string_view command, std::string_view text, int invert, CancelFlag cancel,
@@ -237,34 +261,37 @@ TextResult xmatch(std::string_view command, std::string_view text, int invert, C
     const bool plain =
         filter && filter->literal == ps.value().cmd.pattern && isPlainLiteral(ps.value().cmd.pattern, ps.value().opts);
     std::size_t hit = filter ? findLiteral(text, filter->literal, 0) : 0;
+    // A kept last line without a line end gets the text's own.
+    const std::string_view ownEnd = lineEndOf(text);
 
     std::string out;
     out.reserve(text.size() / 2);
     std::size_t pos = 0, count = 0;
-    // LF ends a line (a lone CR is a character of its line); each kept line
-    // ends in LF, empty lines are dropped.
+    // Each line is tested by its body (without LF or CR LF) and kept with its
+    // own line end; a lone CR is a character of its line; empty lines are dropped.
     while (pos < text.size()) {
         if (filter && hit != std::string_view::npos && hit < pos) hit = findLiteral(text, filter->literal, pos);
         if (filter && keepMatching) {
             if (hit == std::string_view::npos) break;
             pos = lineStartOf(text, hit);
         }
-        std::size_t lf = text.find('\n', pos);
-        if (lf == std::string_view::npos) lf = text.size();
-        const std::string_view line = text.substr(pos, lf - pos);
-        pos = lf + 1;
-        if (line.empty()) continue;
-        const std::size_t from = static_cast<std::size_t>(line.data() - text.data());
+        Line line;
+        LineReader lines(text, pos);
+        lines.next(line);
+        pos = lines.position();
+        if (line.body.empty()) continue;
+        const std::size_t from = static_cast<std::size_t>(line.body.data() - text.data());
+        const std::size_t bodyEnd = from + line.body.size();
         bool found = false;
         std::size_t ms = std::string_view::npos, me = ms;
-        if (filter && (hit == std::string_view::npos || hit >= lf)) {
+        if (filter && (hit == std::string_view::npos || hit >= bodyEnd)) {
             found = false;
         } else if (plain) {
-            found = true;
+            found = hit + filter->literal.size() <= bodyEnd;
             ms = hit - from;
             me = ms + filter->literal.size();
         } else {
-            const MatchStatus st = pat.match(line, 0);
+            const MatchStatus st = pat.match(line.body, 0);
             if (st == MatchStatus::Failed) return pat.lastError();
             found = st == MatchStatus::Found;
             if (found) std::tie(ms, me) = pat.group(0);
@@ -276,8 +303,8 @@ TextResult xmatch(std::string_view command, std::string_view text, int invert, C
                 if (keepMatching && ms != std::string_view::npos)
                     report->changes.push_back({from + ms, me - ms, out.size() + ms, me - ms});
             }
-            out.append(line);
-            out.push_back('\n');
+            out.append(line.body);
+            out.append(line.end.empty() ? ownEnd : line.end);
         }
         if ((++count & 4095) == 0 && cancelled(cancel)) return cancelledError();
     }

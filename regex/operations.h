@@ -30,11 +30,13 @@ TextResult xRep(std::string_view command, std::string_view text, CancelFlag canc
                 diff::Report* report = nullptr, bool* unchanged = nullptr);
 TextResult xtrans(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
                   diff::Report* report = nullptr);
-// Runs the command with "m" added: "^" and "$" match at every line end.
+// Runs the command with "m" added: "^" and "$" match at every line body's
+// ends; a CR LF's CR is never seen by the pattern and stays where it was.
 TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
                     diff::Report* report = nullptr, bool* unchanged = nullptr);
-// Keeps the lines (LF ends a line) whose match differs from `invert`; each
-// kept line ends in LF, empty lines are dropped.
+// Keeps the lines whose body (without LF or CR LF) matches, or with `invert`
+// does not; each kept line keeps its own line end (a last line without one
+// gets the text's own), empty lines are dropped.
 TextResult xmatch(std::string_view command, std::string_view text, int invert, CancelFlag cancel = nullptr,
                   diff::Report* report = nullptr);
 

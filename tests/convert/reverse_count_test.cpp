@@ -20,7 +20,8 @@ TEST(Xrev, Lines) {
         {"abc", "cba"},
         {"ab\ncd", "ba\ndc"},
         {"a\rb\n", "b\ra\n"},  // a lone CR is a character of its line
-        {"ab\r\n", "\rba\n"},  // so is the CR of a pasted CR LF
+        {"ab\r\ncd\r\n", "ba\r\ndc\r\n"},  // each line keeps its CR LF
+        {"ab\r\ncd\nef", "ba\r\ndc\nfe"},
         {"日本語", "語本日"},
         {"𠮷野家", "家野𠮷"},          // surrogate pairs stay whole
         {"か\u3099き", "きか\u3099"},  // a combining mark stays with its letter

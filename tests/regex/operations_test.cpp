@@ -22,7 +22,9 @@ TEST(Xmatch, LineRules) {
         {"m/./", "a\n\nb", "a\nb\n"},       // empty lines are dropped
         {"m/^a$/", "a\nb", "a\n"},          // LF ends a line
         {"m/a\\rb/", "a\rb\nc", "a\rb\n"},  // a lone CR stays inside the line
-        {"m/c$/", "abc\r\nc\n", "c\n"},     // as perl: "$" does not skip a CR
+        {"m/c$/", "abc\r\nc\n", "abc\r\nc\n"},  // "$" at the body's end; each keeps its own end
+        {"m/\\r/", "a\r\nb\rc\n", "b\rc\n"},    // a CR LF's CR is no part of the body
+        {"m/b/", "a\r\nb", "b\r\n"},               // a last line gets the text's own line end
         {"m/x/", "a\nb\n", ""},
         {"m/日本/", "日本語\n英語\n日本\n", "日本語\n日本\n"},
         {"m/\\x{3000}/", "全角　空白\nなし\n", "全角　空白\n"},
@@ -45,6 +47,11 @@ TEST(CrdelSed, AnchoredReplace) {
         {"s/ +$//gk", "a  \nb \nc", "a\nb\nc"},
         {"s/^q//gk", "x\ry\nz", "x\ry\nz"},  // a lone CR is a character: nothing changes
         {"s/^a$/b/", "a\na\n", "b\na\n"},    // without g: the first line only
+        {"s/o$/0/g", "foo\r\nbar\r\n", "fo0\r\nbar\r\n"},  // "$" before a CR LF
+        {"s/\\r$//g", "a\r\nb\rc\r\n", "a\r\nb\rc\r\n"},   // a line end's CR is not seen
+        {"s/.$/X/g", "ab\r\ncd\n", "aX\r\ncX\n"},           // nor taken by "."
+        {"s/^b\\n/X/g", "a\r\nb\r\nc", "a\r\nXc"},       // a matched line end goes whole
+        {"s/^/> /g", "a\r\n\r\nb", "> a\r\n> \r\n> b"},
     };
     for (const auto& c : cases) {
         auto r = crdelSed(c.command, c.text);
@@ -53,15 +60,21 @@ TEST(CrdelSed, AnchoredReplace) {
     }
 }
 
-// The four characters \r\n that the multi-line helper writes stand for one
-// line end in a pattern and a replacement; tr lists take them as written.
-TEST(LineEnds, HelperFormIsOneLineEnd) {
+// \r and \n mean CR and LF, as in perl, wherever they stand.
+TEST(LineEnds, EscapesAreCrAndLf) {
     const Case cases[] = {
-        {"s/a\\r\\nb/X/g", "a\nb a\nb", "X X"}, {"s/\\n/\\r\\n\\r\\n/g", "a\nb", "a\n\nb"},
-        {"s/\\\\r\\\\n/X/", "\\r\\n", "X"},  // an escaped backslash is not the helper's form
-        {"s/\\n//g", "a\nb\nc\n", "abc"},    // joining lines leaves no CR behind
-        {"s/\\s/X/g", "a\nb", "aXb"},        // one line end is one white space
-        {"m/^b$/m", "a\nb\n", "b\n"},           {"tr/\\n/ /", "a\nb", "a b"},
+        {"s/a\\r\\nb/X/g", "a\nb a\r\nb", "a\nb X"},
+        {"s/\\r\\n/\\n/g", "a\r\nb\r\n", "a\nb\n"},
+        {"s/\\n/\\r\\n/g", "a\nb\n", "a\r\nb\r\n"},
+        {"s/\\r\\n?/\\n/g", "hello world\nsecond\n", "hello world\nsecond\n"},  // a no-op on LF text
+        {"s/\\r\\n?/\\n/g", "a\r\nb\rc", "a\nb\nc"},
+        {"s/[^\\r\\n]+/X/g", "ab\r\ncd\r\n", "X\r\nX\r\n"},
+        {"s/\\\\r\\\\n/X/", "\\r\\n", "X"},
+        {"s/\\n//g", "a\nb\nc\n", "abc"},
+        {"s/\\s/X/g", "a\r\nb", "aXXb"},
+        {"m/^b$/m", "a\nb\n", "b\n"},
+        {"tr/\\n/ /", "a\nb", "a b"},
+        {"y/ab/AB/", "abc", "ABc"},
     };
     for (const auto& c : cases) {
         auto r = applyCommand(c.command, c.text);

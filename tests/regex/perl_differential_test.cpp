@@ -1,12 +1,11 @@
 // Our engine against perl on a corpus of commands × texts as a user here has
 // them (LF line ends; a few with CR LF or a lone CR as pasted from elsewhere):
-// s/// and tr/// run once over the whole text (perl -0777), m// per line.
+// s/// and tr/// run once over the whole text (perl -0777), m// per line body
+// (each kept line with its own line end, LF or CR LF).
 // Where we differ from perl on purpose, the command is left out and says why:
 // - "@name" / "$name" in a replacement: perl interpolates variables, we keep the text.
 // - an empty pattern: perl reuses the last successful pattern, we match the empty string.
 // - ${0}: perl's $0 is its program name, ours is the whole match.
-// - the four characters \r\n in a pattern or replacement: one line end for us
-//   (the multi-line helper's form), CR LF for perl; tested on their own.
 #include "../support/run_tool.h"
 #include "regex/operations.h"
 
@@ -35,6 +34,9 @@ const std::vector<std::string>& texts() {
         "aaa bbb aaa\nAAA Bbb\n",
         "a\nb\n",
         "mail a@b c@d\nnone here\nx@y z@\n@w\nbar baz bar\n",
+        "first\r\nsecond\r\n",
+        "a\r\n\r\nb\r\nlast",
+        "mixed\nends\r\nlone\rcr\r\r\n",
     };
     return t;
 }
@@ -114,12 +116,33 @@ const std::vector<std::string> kSubstitutions = {
     "s/e(?:r|re)/X/g",
     "s/@\\W/X/g",
     "s/.@.*$/$&$'/m",
+    // \r and \n written in every position, as in perl: conversions between
+    // line-end forms, quantifiers, classes, replacements.
+    "s/\\r\\n/\\n/g",
+    "s/\\n/\\r\\n/g",
+    "s/\\r\\n?/\\n/g",
+    "s/\\r?\\n/;/g",
+    "s/\\r*\\n/\\r\\n/g",
+    "s/[^\\r\\n]+/<$&>/g",
+    "s/[\\r\\n]+/|/g",
+    "s/[^\\n\\r]$/!/mg",
+    "s/(\\r\\n)+/$1/g",
+    "s/\\R+/\\n/g",
+    "s/[\\r]/R/g",
+    "s/\\n\\r?/N/g",
+    "s/(?<=\\r)\\n/L/g",
+    "s/\\r(?!\\n)/C/g",
+    "s/.\\r\\n/X\\r\\n/g",
+    "s/\\r\\n\\z//",
+    "s/\\r{0,1}\\n{1,}/_/g",
+    "s/\\x0d\\x0a/<CRLF>/g",
+    "s/\\N{U+0D}/<CR>/g",
 };
 
 const std::vector<std::string> kTranslations = {
     "tr/a-z/A-Z/", "tr/a-zA-Z//cd", "tr/a-zA-Z/ /cs",  "tr/ぁ-ん/ァ-ン/", "tr/ァ-ン/ぁ-ん/", "tr/a-y/b-z/",
     "tr/abc/x/",   "tr/abc/xy/d",   "tr/ //d",         "tr/a-z//s",       "tr/\\r\\n/RN/",   "tr/\\n/ /",
-    "tr/\\n//d",   "tr/０-９/0-9/", "tr/\\x{3000}/ /", "tr/🙂/:/",      "tr/a-z/*/cs",     "tr/lo//s",
+    "tr/\\n//d",   "tr/\\r//d",     "y/a-z/A-Z/",      "tr/０-９/0-9/", "tr/\\x{3000}/ /", "tr/🙂/:/",      "tr/a-z/*/cs",     "tr/lo//s",
 };
 
 const std::vector<std::string> kMatches = {
@@ -159,10 +182,16 @@ TEST(PerlDifferential, MatchPerLine) {
             for (const auto& text : texts()) {
                 auto ours = xmatch(cmd, text, invert);
                 ASSERT_TRUE(ours) << cmd << ": " << ours.error().message;
-                // LF ends a line, empty lines are never kept.
+                // A line is tested by its body and kept with its own line end
+                // (the text's own for a last line without one); empty bodies
+                // are never kept.
                 const std::string code =
-                    std::string("chomp; print \"$_\\n\" if length($_) && ") + (invert ? "!" : "") + "(" + cmd + ")";
-                auto theirs = runPerl({"-CSD", "-Mutf8", "-ne", code}, text);
+                    std::string("my $own = /\\A[^\\n]*\\r\\n/ ? \"\\r\\n\" : \"\\n\";"
+                                "for my $l (/[^\\n]*\\n|[^\\n]+\\z/g) {"
+                                "  local $_ = $l; my $e = s/(\\r?\\n)\\z// ? $1 : $own;"
+                                "  print $_ . $e if length($_) && ") +
+                    (invert ? "!" : "") + "(" + cmd + ") }";
+                auto theirs = runPerl({"-0777", "-CSD", "-Mutf8", "-ne", code}, text);
                 ASSERT_TRUE(theirs) << cmd;
                 EXPECT_EQ(ours.value(), *theirs) << cmd << (invert ? " (inverted)" : "") << " over [" << text << "]";
             }

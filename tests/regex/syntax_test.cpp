@@ -22,7 +22,7 @@ TEST(Substitute, Syntax) {
         {"s/(\\w+) (\\w+)/\\2 \\1/", "hello world", "world hello"},
         {"s/(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)/${10}$1/", "abcdefghij", "ja"},
         {"s/o/[$&]/g", "foo", "f[o][o]"},
-        {"s/x/\\r\\n\\t\\\\\\/\\$/", "x", "\n\t\\/$"},  // \r\n: one line end, as the helper writes it
+        {"s/x/\\r\\n\\t\\\\\\/\\$/", "x", "\r\n\t\\/$"},
         {"s/x/\\x{3042}\\x41/", "x", "あA"},
         {"s/(\\w+)/\\u$1/g", "hello world", "Hello World"},
         {"s/(\\w+)/\\U$1\\E!/", "hello world", "HELLO! world"},
