@@ -2,6 +2,7 @@
 #include "filter/filter_runner.h"
 
 #include "platform/file_store.h"
+#include "platform/line_ends.h"
 #include "platform/text_codec.h"
 #include "texts/texts.h"
 
@@ -17,7 +18,9 @@ int SaveTmpData(const std::string& path, std::string_view text) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return -1;
     bool ok = writeAll(f, text);
-    ok = std::fputc('\n', f) != EOF && ok;
+    // A line end only where the text lacks a final one (an empty text is one
+    // empty line): sort over "b\na\n" must not sort an empty line first.
+    if (text.empty() || text.back() != '\n') ok = writeAll(f, lineEndOf(text)) && ok;
     ok = std::fclose(f) == 0 && ok;
     return ok ? 0 : -1;
 }

@@ -13,8 +13,9 @@
 
 namespace kk::filter {
 
-// Writes the text (UTF-8, as it stands) plus one line end; 0 when all of it
-// was written, -1 otherwise (a full disk, no such folder).
+// Writes the text (UTF-8, as it stands), plus the text's own line end when it
+// does not already end with one; 0 when all of it was written, -1 otherwise
+// (a full disk, no such folder).
 int SaveTmpData(const std::string& path, std::string_view text);
 // The file's whole contents as text, decoded by the one byte policy for the
 // whole file; empty when missing or empty.

@@ -135,10 +135,17 @@ TEST(Run, FilterCommand) {
     EXPECT_EQ(r.state.beforeText(), "b\na\nc");
     EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusDone));
     EXPECT_EQ(r.state.history(), (V{"sort"}));
-    // The filter sees the text plus one line end: a final CR LF gives an empty first line.
+    // A text that ends with a line end reaches the filter as it is: no empty
+    // line sorted first; a CR LF text ends its last line with CR LF.
     r.state.setWorkingTextFromView("b\na\n");
     r.run("sort");
-    EXPECT_EQ(r.state.workingText(), "\na\nb\n");
+    EXPECT_EQ(r.state.workingText(), "a\nb\n");
+    r.state.setWorkingTextFromView("b\r\na");
+    r.run("cat");
+    EXPECT_EQ(r.state.workingText(), "b\r\na\r\n");
+    r.state.setWorkingTextFromView("");
+    r.run("wc -l");
+    EXPECT_EQ(r.state.workingText(), "1\n");  // an empty text is one empty line
     // Unicode goes through whole.
     r.state.setWorkingTextFromView("𠮷野家🙂");
     r.run("cat");

@@ -43,7 +43,7 @@ TEST(FilterRun, EachRunHasItsOwnFolderRemovedAfterwards) {
 
 TEST(FilterRun, SortFormWritesTheOutputFile) {
     for (const auto& [command, expected] :
-         std::vector<std::pair<std::string, std::string>>{{"sort", "\na\nb\n"}, {"sort /r", "b\na\n\n"}}) {
+         std::vector<std::pair<std::string, std::string>>{{"sort", "a\nb\n"}, {"sort /r", "b\na\n"}}) {
         auto job = prepareFilter(FilterForm::Sort, command, "b\na\n", {});
         ASSERT_TRUE(job);
         const ProcessOutcome o = runProcessAndWait(job.value().request);
