@@ -49,11 +49,11 @@ output, as the window's run button would. Bytes are kept as they come: UTF-8 as 
 a whole input in CP932 (Shift_JIS) converted to UTF-8, anything else byte for
 byte (what is no text never matches and passes through unchanged).
 
-  COMMAND              s/// tr/// m// are regular-expression commands (a
+  COMMAND              s/// tr/// (or y///) m// are regular-expression commands (a
                        pattern starting with ^ or ending in $ works line by
                        line); anything else runs as a shell filter (sort,
                        grep, awk, pipes ...)
-  -e CMD               apply one s///, tr/// or m// command as it stands (no
+  -e CMD               apply one s///, tr///, y/// or m// command as it stands (no
                        line-anchor rule); may repeat, applied in order
   --convert NAME       a built-in conversion by its short name or menu label
                        (see --list-conversions)
@@ -62,7 +62,10 @@ byte (what is no text never matches and passes through unchanged).
   --clipboard          read the system clipboard instead of the input and put
                        the result back on it (the one-shot button); on
                        Wayland through wl-paste and wl-copy (wl-clipboard)
-  --input-encoding=E   auto (the default), utf-8 or cp932
+  --input-encoding=E   auto (the default), utf-8, cp932 or latin1; auto takes
+                       CP932 only when ICU's charset detection is clear and
+                       all of it decodes, else keeps the bytes (said on
+                       standard error, even with --quiet)
   --record-history     record the command in the window's history, as a run
                        of the window does (not recorded otherwise)
   --diff               print a unified diff of the input and the result (as
@@ -192,7 +195,8 @@ std::optional<int> parse(int argc, char** argv, Options& o) {
             else if (*v == "auto") o.encoding = kk::InputEncoding::Auto;
             else if (*v == "utf-8" || *v == "utf8") o.encoding = kk::InputEncoding::Utf8;
             else if (*v == "cp932" || *v == "shift_jis" || *v == "sjis") o.encoding = kk::InputEncoding::Cp932;
-            else return usage("unknown input encoding \"" + *v + "\": auto, utf-8 or cp932");
+            else if (*v == "latin1" || *v == "iso-8859-1") o.encoding = kk::InputEncoding::Latin1;
+            else return usage("unknown input encoding \"" + *v + "\": auto, utf-8, cp932 or latin1");
             continue;
         }
         return usage("unknown option " + a);
@@ -281,8 +285,11 @@ int main(int argc, char** argv) {
         }
         kk::DecodedAs as{};
         std::string text = kk::decodeBytes(std::move(*bytes), o.encoding, &as);
-        if (as == kk::DecodedAs::Cp932 && o.encoding == kk::InputEncoding::Auto && !o.quiet)
+        // How the input was read is a warning, not a status: --quiet keeps it.
+        if (o.encoding == kk::InputEncoding::Auto && as == kk::DecodedAs::Cp932)
             std::cerr << "kakikae-cli: " << kk::texts::text(kk::texts::Msg::CliReadAsCp932) << "\n";
+        if (o.encoding == kk::InputEncoding::Auto && as == kk::DecodedAs::Bytes)
+            std::cerr << "kakikae-cli: " << kk::texts::text(kk::texts::Msg::CliKeptAsBytes) << "\n";
         clipboard = std::make_unique<StdinClipboard>(std::move(text));
     }
     const kk::InstallLayout layout = kk::InstallLayout::locate(kk::executableDirectory());

@@ -8,6 +8,7 @@
 #include <immintrin.h>
 #endif
 #include <unicode/uchar.h>
+#include <unicode/ucsdet.h>
 #include <unicode/ustring.h>
 
 #include <algorithm>
@@ -378,15 +379,59 @@ bool convertCp932(std::string_view bytes, std::string& out, bool* hadErrors, boo
 
 namespace {
 
-// The one decision for a whole input; `converted` holds the text when it is CP932.
+// Whether ICU's charset detection names Shift_JIS clearly. It reads a
+// sample from the start (its statistics settle long before a few MB, and a
+// huge input would cost seconds); the whole input must still decode.
+bool detectedAsShiftJis(std::string_view bytes) {
+    constexpr std::size_t kSample = std::size_t{4} << 20;
+    constexpr int32_t kClearConfidence = 50;
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<UCharsetDetector, decltype(&ucsdet_close)> det(ucsdet_open(&status), &ucsdet_close);
+    if (U_FAILURE(status)) return false;
+    const std::string_view sample = bytes.substr(0, kSample);
+    ucsdet_setText(det.get(), sample.data(), static_cast<int32_t>(sample.size()), &status);
+    const UCharsetMatch* match = ucsdet_detect(det.get(), &status);
+    if (U_FAILURE(status) || !match) return false;
+    const char* name = ucsdet_getName(match, &status);
+    const int32_t confidence = ucsdet_getConfidence(match, &status);
+    if (U_FAILURE(status) || !name) return false;
+    const std::string_view n(name);
+    return (n == "Shift_JIS" || n == "windows-31j") && confidence >= kClearConfidence;
+}
+
+// Whether a text decoded from CP932 holds kana or Japanese punctuation
+// (U+3000-30FF, U+FF01-FF60). Their CP932 lead bytes 0x81-0x83 are no letters
+// in Latin-1 or CP1252, so a Western text never decodes to them; ICU's
+// detection needs more text than a short list entry gives.
+bool holdsKana(std::string_view utf8) {
+    for (std::size_t at = utf8.find_first_of("\xE3\xEF"); at != std::string_view::npos && at + 2 < utf8.size();
+         at = utf8.find_first_of("\xE3\xEF", at + 1)) {
+        const auto b1 = static_cast<unsigned char>(utf8[at + 1]), b2 = static_cast<unsigned char>(utf8[at + 2]);
+        // Half-width katakana (U+FF61-FF9F) do not count: Latin-1's capitals decode to them.
+        if (utf8[at] == '\xE3' ? b1 >= 0x80 && b1 <= 0x83 : b1 == 0xBC || (b1 == 0xBD && b2 <= 0xA0)) return true;
+    }
+    return false;
+}
+
+// The one decision for a whole input; `converted` holds the text when it is
+// CP932 or Latin-1.
 DecodedAs decideEncoding(std::string_view bytes, InputEncoding wanted, std::string& converted) {
     if (wanted == InputEncoding::Cp932) return convertCp932(bytes, converted) ? DecodedAs::Cp932 : DecodedAs::Bytes;
+    if (wanted == InputEncoding::Latin1) {
+        // Every byte is a character: nothing can fail or be lost.
+        reserveText(converted, bytes.size() + bytes.size() / 4);
+        for (const char c : bytes) appendUtf8(converted, static_cast<unsigned char>(c));
+        return DecodedAs::Latin1;
+    }
     if (isValidUtf8(bytes)) return DecodedAs::Utf8;
     if (wanted == InputEncoding::Auto) {
-        // CP932 only when all of it decodes: one pass, given up at the first
-        // byte that does not.
+        // CP932 only when all of it decodes (one pass, given up at the first
+        // byte that does not) and it reads as Japanese: ICU's detection is
+        // clear, or the text holds kana.
         bool errors = false;
-        if (convertCp932(bytes, converted, &errors, true) && !errors) return DecodedAs::Cp932;
+        if (convertCp932(bytes, converted, &errors, true) && !errors &&
+            (detectedAsShiftJis(bytes) || holdsKana(converted)))
+            return DecodedAs::Cp932;
         converted.clear();
     }
     return DecodedAs::Bytes;
@@ -397,7 +442,7 @@ DecodedAs decideEncoding(std::string_view bytes, InputEncoding wanted, std::stri
 std::string decodeBytes(std::string_view bytes, InputEncoding wanted, DecodedAs* decidedAs) {
     std::string out;
     const DecodedAs as = decideEncoding(bytes, wanted, out);
-    if (as != DecodedAs::Cp932) {
+    if (as != DecodedAs::Cp932 && as != DecodedAs::Latin1) {
         reserveText(out, bytes.size());
         out.append(bytes);
     }
@@ -409,7 +454,7 @@ std::string decodeBytes(std::string&& bytes, InputEncoding wanted, DecodedAs* de
     std::string converted;
     const DecodedAs as = decideEncoding(bytes, wanted, converted);
     if (decidedAs) *decidedAs = as;
-    return as == DecodedAs::Cp932 ? std::move(converted) : std::move(bytes);
+    return as == DecodedAs::Cp932 || as == DecodedAs::Latin1 ? std::move(converted) : std::move(bytes);
 }
 
 namespace {

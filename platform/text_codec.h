@@ -1,6 +1,6 @@
 // The one place where bytes from outside (standard input, a filter's output,
-// list files) become working text: UTF-8 with the platform's line ends (LF),
-// exactly as the user's clipboard or file has them.
+// list files) become working text: UTF-8 with the line ends exactly as the
+// user's clipboard or file has them.
 #pragma once
 
 #include <cstdint>
@@ -28,15 +28,18 @@ bool startsCharacter(std::string_view bytes, std::size_t pos);
 void forEachValidRun(std::string_view bytes, const std::function<void(std::string_view, bool valid)>& visit);
 
 // How bytes from outside are read, decided once for the whole input.
-enum class InputEncoding { Auto, Utf8, Cp932 };
+enum class InputEncoding { Auto, Utf8, Cp932, Latin1 };
 enum class DecodedAs {
-    Utf8,   // valid UTF-8, taken as it is
-    Cp932,  // read as CP932 (Shift_JIS) and converted
+    Utf8,    // valid UTF-8, taken as it is
+    Cp932,   // read as CP932 (Shift_JIS) and converted
+    Latin1,  // read as ISO 8859-1 and converted (only when asked for)
     Bytes,  // neither: kept byte for byte; the bytes that are no UTF-8 never match and pass through
 };
 // Auto: valid UTF-8 as it is; else CP932 when all of it decodes as CP932
-// without error; else the bytes as they are. Utf8 keeps the bytes whatever
-// they are; Cp932 converts, keeping the bytes that CP932 cannot read.
+// without error and it reads as Japanese (ICU's charset detection names
+// Shift_JIS with clear confidence, or the text holds kana); else the bytes as they are (Latin-1 that happens to decode as CP932
+// stays bytes). Utf8 keeps the bytes whatever they are; Cp932 converts,
+// keeping the bytes that CP932 cannot read; Latin1 converts every byte.
 // Nothing is replaced or dropped, at any length.
 std::string decodeBytes(std::string_view bytes, InputEncoding wanted = InputEncoding::Auto,
                         DecodedAs* decidedAs = nullptr);

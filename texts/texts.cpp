@@ -140,6 +140,10 @@ const std::map<Msg, Entry>& table() {
         {Msg::CliReadAsCp932,
          {"入力を CP932 (Shift_JIS) として読み、UTF-8 で出力します",
           "input read as CP932 (Shift_JIS), written as UTF-8"}},
+        {Msg::CliKeptAsBytes,
+         {"入力は UTF-8 でも CP932 でもありません。読めないバイトはそのまま残します (--input-encoding で指定できます)",
+          "input is neither UTF-8 nor clearly CP932; bytes that are no UTF-8 are kept as they are "
+          "(--input-encoding chooses)"}},
         {Msg::CliStdoutUnwritable, {"標準出力に書き込めませんでした", "could not write standard output"}},
         {Msg::CliClipboardNotKept,
          {"クリップボードに結果を残せませんでした", "could not leave the result on the clipboard"}},

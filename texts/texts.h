@@ -106,6 +106,7 @@ enum class Msg {  // never renumber: tests and scripts may match them
     CliNoClipboard,
     CliWaylandToolsMissing,  // %1: the missing programs
     CliFileUnreadable,       // %1: the file, %2: the reason
+    CliKeptAsBytes,
 
     // The window's captions and tips (Japanese only).
     ChangedMark = 400,

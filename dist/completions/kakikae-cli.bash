@@ -8,14 +8,14 @@ _kakikae_cli() {
             COMPREPLY=($(compgen -W "$(kakikae-cli --list-conversions 2>/dev/null | awk 'NR > 1 { print $1 }')" -- "$cur"))
             return ;;
         --input-encoding)
-            COMPREPLY=($(compgen -W "auto utf-8 cp932" -- "$cur"))
+            COMPREPLY=($(compgen -W "auto utf-8 cp932 latin1" -- "$cur"))
             return ;;
         -e)
             return ;;
     esac
     case $cur in
         --input-encoding=*)
-            COMPREPLY=($(compgen -W "auto utf-8 cp932" -- "${cur#*=}"))
+            COMPREPLY=($(compgen -W "auto utf-8 cp932 latin1" -- "${cur#*=}"))
             return ;;
         --convert=*)
             COMPREPLY=($(compgen -W "$(kakikae-cli --list-conversions 2>/dev/null | awk 'NR > 1 { print $1 }')" -- "${cur#*=}"))

@@ -34,6 +34,32 @@ check "by its label"     "ABC"              "$(printf 'abc' | "$cli" --convert �
 check "sortf filter"     "1|2|10|"         "$(printf '10\n2\n1' | ends "$cli" --convert sort-numeric)"
 check "list"             "0"                "$(status "$cli" --list-conversions)"
 check "reverse"          "cba|ed"           "$(printf 'abc\nde' | ends "$cli" --convert reverse)"
+check "reverse CR LF"    "cba^|fed^|"       "$(printf 'abc\r\ndef\r\n' | ends "$cli" --convert reverse)"
+# \r and \n as in perl; line-wise work on line bodies.
+check "any line end to LF, LF text" "hello world|second|" "$(printf 'hello world\nsecond\n' | ends "$cli" 's/\r\n?/\n/g')"
+check "CR LF to LF"      "a|b|"             "$(printf 'a\r\nb\r\n' | ends "$cli" 's/\r\n/\n/g')"
+check "LF to CR LF"      "a^|b^|"           "$(printf 'a\nb\n' | ends "$cli" 's/\n/\r\n/g')"
+check "m// on CR LF"     "foo^|"            "$(printf 'foo\r\nbar\r\n' | ends "$cli" 'm/o$/')"
+check "anchored s/// CR LF" "fo0^|bar^|"    "$(printf 'foo\r\nbar\r\n' | ends "$cli" 's/o$/0/')"
+check "count CR LF"      "2文字，3行，6バイト" "$(printf 'a\r\nb\r\n' | "$cli" --count)"
+check "y/// is tr///"    "bbc"              "$(printf 'abc' | "$cli" 'y/a/b/')"
+check "-e y///"          "bbc"              "$(printf 'abc' | "$cli" -e 'y/a/b/')"
+# A filter's input gets a line end only when the text lacks a final one.
+while IFS=';' read -r input cmd want; do
+    check "filter [$cmd] over [$input]" "$want" "$(printf "$input" | ends "$cli" -q "$cmd")"
+done <<'TABLE'
+b\na\n;sort;a|b|
+b\na;sort;a|b|
+b\r\na\r\n;sort;a^|b^|
+b\r\na;sort;a^|b^|
+abc\n;cat;abc|
+abc;cat;abc|
+a\r\nb;cat;a^|b^|
+;cat;|
+a\nb\n;wc -l;2|
+a\nb;wc -l;2|
+;wc -l;1|
+TABLE
 # Exit status by the outcome, the same with an empty and a non-empty input;
 # on a failure nothing reaches standard output.
 while IFS='|' read -r want args; do
@@ -61,7 +87,7 @@ done <<'TABLE'
 2|--bogus
 2|--convert nope
 2|-e sort
-2|--input-encoding=latin1 's/a/b/'
+2|--input-encoding=ebcdic 's/a/b/'
 TABLE
 check "help"             "0" "$(status "$cli" --help)"
 check "write error"      "1" "$(printf foo | "$cli" -q 's/o/0/' >/dev/full 2>/dev/null; echo $?)"
@@ -84,6 +110,10 @@ check "file, pipe and argument agree" "same" "$(cmp -s "$tmp/from-file" "$tmp/fr
 check "and the command ran" "1" "$(head -1 "$tmp/from-file" | grep -c 'bar at foo')"
 check "latin-1 kept" "$(printf 'caf\xe9 NA\xefVE' | od -An -tx1)" "$(printf 'caf\xe9 na\xefve' | "$cli" -q -e 's/na/NA/' -e 's/ve/VE/' | od -An -tx1)"
 check "whole CP932 read as CP932" "あい" "$(printf '\x82\xa0\x82\xa2' | "$cli" -q 's/x/y/')"
+check "CP932 said even when quiet" "1" "$(printf '\x82\xa0\x82\xa2' | LC_ALL=C "$cli" -q 's/x/y/' 2>&1 >/dev/null | grep -c CP932)"
+# Latin-1 that happens to decode as CP932 keeps its bytes; latin1 when asked.
+check "latin-1 word kept" "$(printf 'r\xe9sum\xe9s\n' | od -An -tx1)" "$(printf 'r\xe9sum\xe9s\n' | "$cli" -q 's/zzz/y/' 2>/dev/null | od -An -tx1)"
+check "latin1 asked" "résumé" "$(printf 'r\xe9sum\xe9' | "$cli" -q --input-encoding=latin1 's/zzz/y/')"
 check "forced UTF-8 keeps the bytes" "$(printf '\x82\xa0' | od -An -tx1)" "$(printf '\x82\xa0' | "$cli" -q --input-encoding=utf-8 's/x/y/' | od -An -tx1)"
 
 # --diff: the hunks diff -u gives (past its two header lines), the exit

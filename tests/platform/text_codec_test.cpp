@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unicode/ucnv.h>
+
 #include <algorithm>
 #include <cstring>
 #include <random>
@@ -59,7 +61,9 @@ TEST(TextCodec, BytePolicyDecidesForTheWholeInput) {
         {"utf8", "日本\r\nあい\n🙂", InputEncoding::Auto, DecodedAs::Utf8, "日本\r\nあい\n🙂"},
         {"empty", "", InputEncoding::Auto, DecodedAs::Utf8, ""},
         {"whole cp932", "\x93\xfa\x96\x7b\n\x82\xa0\x82\xa2\n", InputEncoding::Auto, DecodedAs::Cp932, "日本\nあい\n"},
-        {"half-width kana cp932", "\xb6\xde", InputEncoding::Auto, DecodedAs::Cp932, "ｶﾞ"},
+        // Two bytes are no clear sign of Japanese: kept as they are.
+        {"half-width kana alone kept", "\xb6\xde", InputEncoding::Auto, DecodedAs::Bytes, "\xb6\xde"},
+        {"latin1 asked", "caf\xe9", InputEncoding::Latin1, DecodedAs::Latin1, "café"},
         {"latin-1 kept", "caf\xe9 na\xefve\n", InputEncoding::Auto, DecodedAs::Bytes, "caf\xe9 na\xefve\n"},
         // UTF-8 lines beside a CP932 line read as CP932 as a whole (mojibake,
         // but decided once); a byte neither can read keeps all of it as it is.
@@ -75,6 +79,58 @@ TEST(TextCodec, BytePolicyDecidesForTheWholeInput) {
         // Taking the bytes over decides the same.
         EXPECT_EQ(decodeBytes(std::string(c.in), c.wanted, &taken), c.out) << c.name;
         EXPECT_EQ(taken, c.as) << c.name;
+    }
+}
+
+std::string toCp932(std::string_view utf8) {
+    std::string out(utf8.size() * 2 + 16, '\0');
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t n = ucnv_convert("windows-31j", "UTF-8", out.data(), static_cast<int32_t>(out.size()), utf8.data(),
+                                   static_cast<int32_t>(utf8.size()), &status);
+    EXPECT_TRUE(U_SUCCESS(status)) << utf8;
+    out.resize(static_cast<std::size_t>(n));
+    return out;
+}
+
+// Latin-1 and CP1252 words that happen to decode as CP932 stay bytes; CP932
+// prose, short and long, is read as CP932.
+TEST(TextCodec, AutomaticDecisionByDetection) {
+    const char* western[] = {"r\xe9sum\xe9s\n", "gar\xe7on", "Stra\xdf" "e", "fa\xe7" "ade", "na\xefve caf\xe9",
+                             "\x93Quoted\x94 text", "it\x92s \x96 done\x85", "M\xfc" "ller \xfc" "ber", "\xc0 la carte"};
+    for (const char* w : western) {
+        DecodedAs as{};
+        EXPECT_EQ(decodeBytes(std::string_view(w), InputEncoding::Auto, &as), w) << w;
+        EXPECT_EQ(as, DecodedAs::Bytes) << w;
+    }
+    const char* prose[] = {
+        "あ",
+        "日本語のテキスト",
+        "こんにちは、世界。",
+        "ファイル名.txt",
+        "株式会社サンプル",
+        "全角スペース　と記号「」",
+        "s/日本/にほん/gk\r\ns/あ/い/gk\r\n",
+        "山田太郎さん\n鈴木一郎さん\n",
+        "吾輩は猫である。名前はまだ無い。",
+        "どこで生れたかとんと見当がつかぬ。",
+        "東京都千代田区丸の内１－１－１",
+        "ｶﾀｶﾅﾃﾞｽ、ひらがなです。",
+        "令和８年１２月８日（火）",
+        "①②③　㈱　～",
+        "お問い合わせは下記までご連絡ください。\r\n担当：佐藤\r\n",
+        "今日は良い天気ですね。明日も晴れるでしょう。",
+        "価格：１，２００円（税込）",
+        "メールアドレス: taro@example.jp です。",
+        "「引用」と『二重引用』。",
+    };
+    std::string longText;
+    for (int k = 0; k < 2000; ++k) longText += std::string(prose[k % std::size(prose)]) + "\n";
+    std::vector<std::string> samples(std::begin(prose), std::end(prose));
+    samples.push_back(longText);
+    for (const auto& utf8 : samples) {
+        DecodedAs as{};
+        EXPECT_TRUE(decodeBytes(toCp932(utf8), InputEncoding::Auto, &as) == utf8) << utf8.substr(0, 60);
+        EXPECT_EQ(as, DecodedAs::Cp932) << utf8.substr(0, 60);
     }
 }
 
