@@ -2,6 +2,9 @@
 // in the palette's own highlight colour, translucent, so dark themes work.
 #include "app/highlights.h"
 
+#include "app/widget_text.h"
+#include "platform/text_codec.h"
+
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -12,7 +15,7 @@ namespace kk {
 
 namespace {
 
-int unitsOf(unsigned char b) { return (b & 0xC0) == 0x80 ? 0 : b >= 0xF0 ? 2 : 1; }
+int unitsOfByte(unsigned char b) { return ((b & 0xC0) != 0x80) + (b >= 0xF0); }
 
 }  // namespace
 
@@ -20,18 +23,36 @@ OffsetIndex::OffsetIndex(std::string_view text) : text_(text) { marks_.push_back
 
 // Checkpoints are made as far as the questions reach: the view near the top
 // of a big text needs the first blocks only, so showing a result costs the
-// UI thread nothing in proportion to the text.
+// UI thread nothing in proportion to the text. A block of valid UTF-8 is
+// counted by its bytes; one with stray bytes element by element.
 void OffsetIndex::extend(std::size_t byte, int position) const {
     constexpr std::size_t kStep = 64 << 10;
     const auto* p = reinterpret_cast<const unsigned char*>(text_.data());
     while (scanned_ < text_.size() && (scanned_ <= byte || scannedUnits_ <= position)) {
-        if (scanned_ > 0 && unitsOf(p[scanned_]) > 0) marks_.push_back({scanned_, scannedUnits_});
-        const std::size_t end = std::min(text_.size(), scanned_ + kStep);
-        int units = 0;
-        for (std::size_t i = scanned_; i < end; ++i) units += ((p[i] & 0xC0) != 0x80) + (p[i] >= 0xF0);
-        scannedUnits_ += units;
-        scanned_ = end;
+        if (scanned_ > marks_.back().first) marks_.push_back({scanned_, scannedUnits_});
+        std::size_t end = std::min(text_.size(), scanned_ + kStep);
+        while (end < text_.size() && ((p[end] & 0xC0) == 0x80 || (p[end] == '\n' && p[end - 1] == '\r'))) ++end;
+        const std::string_view block = text_.substr(scanned_, end - scanned_);
+        if (validUtf8Prefix(block) == block.size()) {
+            int units = 0;
+            for (std::size_t i = scanned_; i < end; ++i) units += unitsOfByte(p[i]) - (p[i] == '\n' && i > 0 && p[i - 1] == '\r');
+            scannedUnits_ += units;
+            scanned_ = end;
+        } else {
+            while (scanned_ < end) {
+                const view::Step st = view::stepAt(text_, scanned_);
+                scanned_ += st.bytes;
+                scannedUnits_ += st.units;
+            }
+        }
     }
+}
+
+void OffsetIndex::retarget(std::string_view text, std::size_t changedFrom) {
+    text_ = text;
+    while (marks_.size() > 1 && marks_.back().first >= changedFrom) marks_.pop_back();
+    scanned_ = marks_.back().first;
+    scannedUnits_ = marks_.back().second;
 }
 
 int OffsetIndex::toPosition(std::size_t byte) const {
@@ -40,8 +61,11 @@ int OffsetIndex::toPosition(std::size_t byte) const {
                                [](std::size_t b, const std::pair<std::size_t, int>& m) { return b < m.first; });
     --it;
     int position = it->second;
-    for (std::size_t i = it->first; i < byte && i < text_.size(); ++i)
-        position += unitsOf(static_cast<unsigned char>(text_[i]));
+    for (std::size_t i = it->first; i < byte && i < text_.size();) {
+        const view::Step st = view::stepAt(text_, i);
+        i += st.bytes;
+        position += st.units;
+    }
     return position;
 }
 
@@ -52,8 +76,11 @@ std::size_t OffsetIndex::toByte(int position) const {
     --it;
     std::size_t byte = it->first;
     int at = it->second;
-    while (byte < text_.size() && at < position) at += unitsOf(static_cast<unsigned char>(text_[byte++]));
-    while (byte < text_.size() && unitsOf(static_cast<unsigned char>(text_[byte])) == 0) ++byte;
+    while (byte < text_.size() && at < position) {
+        const view::Step st = view::stepAt(text_, byte);
+        byte += st.bytes;
+        at += st.units;
+    }
     return byte;
 }
 

@@ -16,14 +16,19 @@ class QPlainTextEdit;
 
 namespace kk {
 
-// Byte offsets of a UTF-8 text to positions in the box (UTF-16 units: every
-// line end one unit), by checkpoints every 64 KB, made as far as asked.
+// Byte offsets of the text to positions in the box (as the box shows it:
+// UTF-16 units, a line end of either form one unit, a byte that is no UTF-8
+// one unit), by checkpoints every 64 KB, made as far as asked.
 class OffsetIndex {
 public:
     OffsetIndex() = default;
     explicit OffsetIndex(std::string_view text);
     int toPosition(std::size_t byte) const;
+    // The start of the element at or after `position`.
     std::size_t toByte(int position) const;
+    // The text was changed from byte `changedFrom` on (and may have moved):
+    // the checkpoints before it stay.
+    void retarget(std::string_view text, std::size_t changedFrom);
 
 private:
     void extend(std::size_t byte, int position) const;  // checkpoints past `byte` and past `position`

@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 
 #include "app/layout.h"
+#include "app/widget_text.h"
 #include "dialogs/info_windows.h"
 #include "dialogs/multiline_form.h"
 #include "platform/line_ends.h"
@@ -42,30 +43,17 @@ QString qs(const char* s) { return QString::fromUtf8(s); }
 // The text document pays per paragraph, not per character: a 20 MB text of
 // 300,000 lines takes most of a second as paragraphs. So only every 64th
 // line end is a paragraph break and the others are line separators, which
-// look and edit the same and read back as "\n".
+// look and edit the same.
 constexpr int kLinesPerParagraph = 64;
 
 QString toWidgetText(std::string_view text, int& line) {
-    QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    QChar* d = s.data();
-    const qsizetype n = s.size();
-    qsizetype w = 0;
-    for (qsizetype r = 0; r < n; ++r) {
-        QChar c = d[r];
-        if (c == u'\n' && ++line % kLinesPerParagraph) c = QChar::LineSeparator;
-        d[w++] = c;
-    }
-    s.truncate(w);
-    return s;
+    return view::toWidgetText(text, line, kLinesPerParagraph);
 }
 
-// The box's text as working text. The raw text, not toPlainText(), which
-// would also turn every no-break space into a plain space.
-Text fromWidgetText(const QTextDocument& doc) {
-    QString s = doc.toRawText();
-    for (QChar& c : s)
-        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator) c = u'\n';
-    return s.toStdString();
+// Separators of either kind compare equal: the box may show a line end as either.
+bool sameShown(QChar a, QChar b) {
+    auto norm = [](QChar c) { return c == QChar::ParagraphSeparator ? QChar(QChar::LineSeparator) : c; };
+    return norm(a) == norm(b);
 }
 }  // namespace
 
@@ -180,9 +168,9 @@ void MainWindow::buildControls() {
     fillTimer_ = new QTimer(this);
     fillTimer_->setInterval(0);
     connect(fillTimer_, &QTimer::timeout, this, &MainWindow::fillNextSlice);
+    connect(myTextBox->document(), &QTextDocument::contentsChange, this, &MainWindow::mapEdit);
     connect(myTextBox->document(), &QTextDocument::contentsChanged, this, [this] {
         if (settingText_) return;
-        textDirty_ = true;
         // The highlights stand for the text as the run left it, until an edit.
         if (shownChanges_ && !shownChanges_->empty()) {
             shownChanges_.reset();
@@ -433,6 +421,9 @@ void MainWindow::showText(SharedText text, std::shared_ptr<const diff::ChangeMap
     myTextBox->setPlainText(toWidgetText(std::string_view(t).substr(0, fillPos_), fillLine_));
     settingText_ = false;
     textDirty_ = false;
+    edited_.reset();
+    editedIndex_.reset();
+    removed_.clear();
     // A preview is tinted with the palette's own colours, so it reads as one
     // in a dark theme too, and takes no typing.
     QPalette p = palette();
@@ -555,9 +546,85 @@ void MainWindow::MenuRedoRun_Click() {
 
 bool MainWindow::fillingText() const { return fillTimer_->isActive(); }
 
+// An edit of the box, mapped into the shown text's bytes: the span it
+// replaced by position, the characters it put there as they were typed.
+// Where the document reports more than it changed (it may report a whole
+// block), the part that reads the same on both sides is left alone.
+void MainWindow::mapEdit(int position, int removed, int added) {
+    if (settingText_ || !shown_) return;
+    if (!edited_) {
+        edited_ = std::make_unique<std::string>(*shown_);
+        editedIndex_.emplace(*edited_);
+    }
+    // A change that replaces the whole document counts its final block end
+    // on both sides, which is no text.
+    const int length = myTextBox->document()->characterCount() - 1;
+    if (position + added > length) {
+        const int excess = position + added - length;
+        added -= excess;
+        removed = std::max(0, removed - excess);
+    }
+    std::string& text = *edited_;
+    std::size_t from = editedIndex_->toByte(position);
+    std::size_t to = editedIndex_->toByte(position + removed);
+    QTextCursor cursor(myTextBox->document());
+    cursor.setPosition(position);
+    cursor.setPosition(position + added, QTextCursor::KeepAnchor);
+    QString typed = cursor.selectedText();
+    if (removed > 0 && added > 0 && removed <= (1 << 20)) {
+        // The elements of the old span, each with where it starts in it.
+        std::vector<std::pair<std::size_t, int>> starts;
+        int line = 0;
+        const QString old = toWidgetText(std::string_view(text).substr(from, to - from), line);
+        int unit = 0;
+        for (std::size_t b = from; b < to;) {
+            starts.push_back({b, unit});
+            const view::Step st = view::stepAt(text, b);
+            b += st.bytes;
+            unit += st.units;
+        }
+        starts.push_back({to, unit});
+        int head = 0;
+        while (head < old.size() && head < typed.size() && sameShown(old[head], typed[head])) ++head;
+        int tail = 0;
+        while (tail < old.size() - head && tail < typed.size() - head &&
+               sameShown(old[old.size() - 1 - tail], typed[typed.size() - 1 - tail]))
+            ++tail;
+        // Whole elements only (a surrogate pair is not cut).
+        const auto [headByte, headUnit] =
+            *(std::upper_bound(starts.begin(), starts.end(), head,
+                               [](int u, const std::pair<std::size_t, int>& s) { return u < s.second; }) -
+              1);
+        const auto [tailByte, tailUnit] = *std::lower_bound(
+            starts.begin(), starts.end(), static_cast<int>(old.size()) - tail,
+            [](const std::pair<std::size_t, int>& s, int u) { return s.second < u; });
+        const int keepTail = static_cast<int>(old.size()) - tailUnit;
+        if (headUnit <= tailUnit && headUnit + keepTail <= typed.size()) {
+            typed = typed.mid(headUnit, typed.size() - headUnit - keepTail);
+            from = headByte;
+            to = tailByte;
+        }
+    }
+    constexpr std::size_t kRemembered = 32, kRememberedBytes = std::size_t{4} << 20;
+    if (to > from && to - from <= kRememberedBytes) {
+        int line = 0;
+        removed_.push_back({toWidgetText(std::string_view(text).substr(from, to - from), line), text.substr(from, to - from)});
+        if (removed_.size() > kRemembered) removed_.pop_front();
+    }
+    std::string bytes;
+    auto back = std::find_if(removed_.rbegin(), removed_.rend(), [&](const auto& r) {
+        return r.first.size() == typed.size() && std::equal(typed.begin(), typed.end(), r.first.begin(), sameShown);
+    });
+    if (!typed.isEmpty() && back != removed_.rend()) bytes = back->second;
+    else bytes = view::fromWidgetText(typed, lineEndOf(*shown_));
+    text.replace(from, to - from, bytes);
+    editedIndex_->retarget(text, from);
+    textDirty_ = true;
+}
+
 void MainWindow::syncFromWidgets() {
-    if (textDirty_) {
-        state_.setWorkingTextFromView(fromWidgetText(*myTextBox->document()));
+    if (textDirty_ && edited_) {
+        state_.setWorkingTextFromView(*edited_);
         textDirty_ = false;
     }
     state_.setCommandLineFromView(myRegstrBox->currentText().toStdString());

@@ -7,6 +7,8 @@
 #include "app/highlights.h"
 
 #include <QMainWindow>
+
+#include <deque>
 #include <QPointer>
 
 #include <functional>
@@ -102,6 +104,7 @@ private:
     // A conversion item: its handler passes `label` to runConversion.
     void addConversionItem(QMenu* menu, const std::string& name, const std::string& caption, const std::string& label);
     // Runs a model handler after taking the user's edits from the widgets.
+    // (The box's text itself is never read back whole: see mapEdit.)
     void forward(const std::function<void()>& handler);
 
     EditorState& state_;
@@ -128,6 +131,14 @@ private:
     bool statusIsCount_ = false;  // the status line holds a count
     SharedText shown_;            // what the box holds (the working text, or a preview)
     std::optional<OffsetIndex> shownIndex_;
+    // The shown text as the user edited it: the box's edits mapped back by
+    // position, so untouched bytes stay as they are.
+    std::unique_ptr<std::string> edited_;
+    std::optional<OffsetIndex> editedIndex_;
+    // Recent removals as the box showed them and as bytes: an undo that puts
+    // one back gets its bytes (a mixed text's line ends) rather than its look.
+    std::deque<std::pair<QString, std::string>> removed_;
+    void mapEdit(int position, int removed, int added);
     std::shared_ptr<const diff::ChangeMap> shownChanges_;
     bool previewing_ = false;
     QTimer* previewTimer_ = nullptr;

@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace kk {
 namespace {
 
@@ -94,6 +96,63 @@ TEST(Window, EditedTextReachesTheModel) {
     r.window.ClipTenso_Click();
     EXPECT_EQ(r.clipboard.text, "line1\nline2");
     EXPECT_EQ(r.state.workingText(), "line1\nline2");
+}
+
+// What the user did not change comes back byte for byte after an edit: CR,
+// CR LF, U+2028, U+2029, noncharacters, bytes that are no UTF-8.
+TEST(Window, EditsKeepEveryUntouchedByte) {
+    const std::string text = "a\rb\r\nc\u2028d\u2029e\uFDD0f\uFDD1g\xff\xfeh\x82\r\n日本\n🙂end";
+    struct Case {
+        const char* name;
+        std::function<void(WindowRig&)> edit;
+        std::string expected;
+    } cases[] = {
+        {"type and undo",
+         [](WindowRig& r) {
+             QTest::keyClicks(r.text(), "xyz");
+             for (int i = 0; i < 3; ++i) QTest::keyClick(r.text(), Qt::Key_Z, Qt::ControlModifier);
+         },
+         text},
+        {"one character at the start", [](WindowRig& r) { QTest::keyClick(r.text(), Qt::Key_Delete); }, text.substr(1)},
+        {"one character after the invalid bytes",
+         [](WindowRig& r) {
+             // a CR b CRLF c LS d PS e FDD0 f FDD1 g ff fe h: the "h" is position 15
+             QTextCursor c = r.text()->textCursor();
+             c.setPosition(15);
+             r.text()->setTextCursor(c);
+             QTest::keyClick(r.text(), Qt::Key_Delete);
+             QTest::keyClicks(r.text(), "H");
+         },
+         std::string(text).replace(text.find('h'), 1, "H")},
+        {"cut and undo",
+         [](WindowRig& r) {
+             r.text()->selectAll();
+             r.text()->cut();
+             QTest::keyClick(r.text(), Qt::Key_Z, Qt::ControlModifier);
+         },
+         text},
+        {"a line typed at the end takes the first line end's form",
+         [](WindowRig& r) {
+             QTest::keyClick(r.text(), Qt::Key_End, Qt::ControlModifier);
+             QTest::keyClick(r.text(), Qt::Key_Return);
+             QTest::keyClicks(r.text(), "z");
+         },
+         text + "\r\nz"},
+    };
+    for (const auto& c : cases) {
+        WindowRig r;
+        r.clipboard.text = text;
+        r.window.clipKakunin_Click();
+        r.text()->setFocus();
+        QTextCursor start = r.text()->textCursor();
+        start.setPosition(0);
+        r.text()->setTextCursor(start);
+        c.edit(r);
+        r.window.ClipTenso_Click();
+        EXPECT_TRUE(r.clipboard.text == c.expected)
+            << c.name << ": " << ::testing::PrintToString(r.clipboard.text) << " vs "
+            << ::testing::PrintToString(c.expected);
+    }
 }
 
 // Long texts go into the widget as few paragraphs; what the user sees, edits
