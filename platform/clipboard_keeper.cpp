@@ -1,9 +1,9 @@
 // Holder hand-over with fork/exec and two pipes (text in, "ok" back).
 #include "platform/clipboard_keeper.h"
+#include "platform/x11_owner.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QTimer>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -19,6 +19,7 @@
 namespace kk {
 
 bool ownsClipboardText(std::string* text) {
+    if (QGuiApplication::platformName() == "xcb") return ownsX11ClipboardText(text);
     QClipboard* cb = QGuiApplication::clipboard();
     if (!cb || !cb->ownsClipboard()) return false;
     if (text) *text = cb->text(QClipboard::Clipboard).toStdString();
@@ -115,33 +116,20 @@ void forgetKeeper(const std::string& pidFile) {
 
 }  // namespace
 
-int runClipboardHolder(int argc, char** argv) {
+int runClipboardHolder(int, char**) {
     std::string text((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-    QGuiApplication app(argc, argv);
-    QClipboard* cb = QGuiApplication::clipboard();
-    cb->setText(QString::fromStdString(text), QClipboard::Clipboard);
-    QObject::connect(cb, &QClipboard::changed, &app, [cb](QClipboard::Mode mode) {
-        if (mode == QClipboard::Clipboard && !cb->ownsClipboard()) QCoreApplication::quit();
-    });
-    // The change signal is not sent for every way of losing the clipboard:
-    // look now and then too, so a keeper never outlives its text.
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, &app, [cb] {
-        if (!cb->ownsClipboard()) QCoreApplication::quit();
-    });
+    // The bytes as they came, served until another program takes the clipboard.
+    auto owner = X11ClipboardOwner::take(std::move(text));
+    if (!owner) return 1;
     const std::string pidFile = keeperPidFile();
-    // Say we hold it once the event loop runs (the set has reached the server).
-    QTimer::singleShot(0, [&] {
-        replacePreviousKeeper(pidFile);
-        watch.start(1000);
-        std::fwrite("ok", 1, 2, stdout);
-        std::fflush(stdout);
-        // The starter stops reading after "ok": later writes go nowhere.
-        if (!std::freopen("/dev/null", "w", stdout)) std::fclose(stdout);
-    });
-    const int rc = app.exec();
+    replacePreviousKeeper(pidFile);
+    std::fwrite("ok", 1, 2, stdout);
+    std::fflush(stdout);
+    // The starter stops reading after "ok": later writes go nowhere.
+    if (!std::freopen("/dev/null", "w", stdout)) std::fclose(stdout);
+    owner->waitUntilLost();
     forgetKeeper(pidFile);
-    return rc;
+    return 0;
 }
 
 }  // namespace kk

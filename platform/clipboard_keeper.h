@@ -12,8 +12,9 @@ namespace kk {
 bool handClipboardToHolder(const std::string& holderExecutable, const std::string& text);
 
 // The holder's own main loop: reads the text from standard input, takes the
-// clipboard, ends the holder before it (one per display and user), says "ok"
-// on standard output, and runs until it loses the clipboard.
+// clipboard with those bytes (no toolkit), ends the holder before it (one per
+// display and user), says "ok" on standard output, and runs until it loses
+// the clipboard.
 int runClipboardHolder(int argc, char** argv);
 
 // True when this process owns the clipboard (nothing to hand over otherwise).

@@ -1,5 +1,6 @@
 // QClipboard in Clipboard mode (never the selection).
 #include "platform/qt_clipboard.h"
+#include "platform/x11_owner.h"
 #include "platform/x11_selection.h"
 #include "texts/texts.h"
 
@@ -41,7 +42,14 @@ std::optional<std::string> QtClipboard::readText() {
     return text->toStdString();
 }
 
-bool QtClipboard::writeText(const std::string& utf8) { return setClipboardText(QString::fromStdString(utf8)); }
+namespace {
+// On X11 we own the clipboard ourselves, with the text's exact bytes.
+bool onX11() { return QGuiApplication::platformName() == "xcb"; }
+}  // namespace
+
+bool QtClipboard::writeText(const std::string& utf8) {
+    return onX11() ? setX11ClipboardText(utf8) : setClipboardText(QString::fromStdString(utf8));
+}
 
 bool QtClipboard::holdsText() {
     QClipboard* cb = QGuiApplication::clipboard();
@@ -52,7 +60,7 @@ bool QtClipboard::holdsText() {
 std::optional<Clipboard::TextMaker> QtClipboard::snapshotText() {
     // On X11 the text is fetched off the UI thread, as bytes, over a
     // connection of our own; only whether there is text is asked here.
-    if (QGuiApplication::platformName() == "xcb") {
+    if (onX11()) {
         QClipboard* cb = QGuiApplication::clipboard();
         const QMimeData* data = cb ? cb->mimeData(QClipboard::Clipboard) : nullptr;
         if (!data) return std::nullopt;
@@ -74,6 +82,7 @@ std::optional<Clipboard::TextMaker> QtClipboard::snapshotText() {
 }
 
 Clipboard::TextWriter QtClipboard::prepareText(std::string utf8) {
+    if (onX11()) return [t = std::move(utf8)]() mutable { return setX11ClipboardText(std::move(t)); };
     return [t = QString::fromStdString(utf8)] { return setClipboardText(t); };
 }
 

@@ -43,6 +43,27 @@ printf 'caf\xe9' | xclip -selection clipboard -t STRING -i >/dev/null 2>&1
 "$cli" -q --clipboard 's/caf/CAF/'
 check "Latin-1 STRING" "CAFé" "$(xclip -selection clipboard -o)"
 
+# Bytes both ways: what is no UTF-8 and a 50 MB text come back byte for byte
+# from a command that matches nothing (served by the keeper after the exit).
+same_bytes() { xclip -selection clipboard -o -t UTF8_STRING 2>/dev/null | cmp -s - "$1" && echo same; }
+printf 'ab\xffcd\r\n\xe9t\xe9 \x82\xa0\n' > "$work/bytes"
+xclip -selection clipboard -i < "$work/bytes" >/dev/null 2>&1
+"$cli" -q --clipboard 's/zzz/y/' 2>/dev/null
+check "bytes that are no UTF-8 kept" "same" "$(same_bytes "$work/bytes")"
+head -c 50000000 /dev/urandom | od -An -tx1 | head -c 50000000 > "$work/fifty"
+xclip -selection clipboard -i < "$work/fifty" >/dev/null 2>&1
+"$cli" -q --clipboard 's/zzz/y/'
+check "50 MB kept" "same" "$(same_bytes "$work/fifty")"
+# What a keeper offers: the exact bytes, STRING only for a Latin-1 text.
+printf 'caf\xc3\xa9' | "$cli" -q --clipboard 's/zzz/y/' >/dev/null 2>&1
+printf 'caf\xc3\xa9' | xclip -selection clipboard -i >/dev/null 2>&1
+"$cli" -q --clipboard 's/zzz/y/'
+check "targets" "STRING TARGETS TIMESTAMP UTF8_STRING" "$(xclip -selection clipboard -o -t TARGETS | grep -E '^(STRING|TARGETS|TIMESTAMP|UTF8_STRING)$' | sort | xargs)"
+check "STRING as Latin-1" "$(printf 'caf\xe9' | od -An -tx1)" "$(xclip -selection clipboard -o -t STRING | od -An -tx1)"
+printf '日本' | xclip -selection clipboard -i >/dev/null 2>&1
+"$cli" -q --clipboard 's/zzz/y/'
+check "no STRING for Japanese" "0" "$(xclip -selection clipboard -o -t TARGETS | grep -cx STRING)"
+
 # Something that is no text (an image) is left alone: exit 1, nothing copied.
 head -c 64 /dev/urandom > "$work/image.png"
 xclip -selection clipboard -t image/png -i "$work/image.png" >/dev/null 2>&1
@@ -99,9 +120,20 @@ sleep 0.5
 xdotool mousemove --window "$win" $((WIDTH - 40)) 102 click 1
 sleep 0.5
 check "menu conversion by keys" "$(printf 'ABC\nDEF')" "$(xclip -selection clipboard -o)"
+# An edit in the box keeps the bytes around it: End, "!" typed, copy back.
+xclip -selection clipboard -i < "$work/bytes" >/dev/null 2>&1
+xdotool mousemove --window "$win" 388 38 click 1   # 現在のclip boad: load it
+sleep 0.5
+xdotool mousemove --window "$win" 200 200 click 1
+xdotool key ctrl+End
+xdotool type '!'
+xdotool mousemove --window "$win" $((WIDTH - 40)) 102 click 1
+sleep 0.5
+{ cat "$work/bytes"; printf '!'; } > "$work/bytes-edited"
+check "window copy-back keeps the bytes" "same" "$(same_bytes "$work/bytes-edited")"
 kill "$gpid"; wait "$gpid" 2>/dev/null
 sleep 0.5
-check "text outlives the window" "$(printf 'ABC\nDEF')" "$(xclip -selection clipboard -o)"
+check "and so does the keeper after it" "same" "$(same_bytes "$work/bytes-edited")"
 
 # 3. Another program taking the clipboard ends the holder.
 printf 'other' | xclip -selection clipboard -i >/dev/null 2>&1

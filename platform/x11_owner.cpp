@@ -1,0 +1,262 @@
+// The selection owner's side of the ICCCM: answer each SelectionRequest by
+// writing the requestor's property and sending SelectionNotify; texts past
+// one request go as INCR, a part per deletion of the property.
+#include "platform/x11_owner.h"
+
+#include "platform/text_codec.h"
+
+#include <xcb/xcb.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace kk {
+
+namespace {
+
+template <class T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+xcb_atom_t intern(xcb_connection_t* c, const char* name) {
+    Reply<xcb_intern_atom_reply_t> r(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr),
+        &std::free);
+    return r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+// The text as Latin-1 bytes, when every character is one (for STRING).
+std::optional<std::string> asLatin1(std::string_view utf8) {
+    if (!isValidUtf8(utf8)) return std::nullopt;
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const char32_t cp = nextCodePoint(utf8, i);
+        if (cp > 0xFF) return std::nullopt;
+        out.push_back(static_cast<char>(cp));
+    }
+    return out;
+}
+
+// Parts of an INCR transfer; toolkits use about this size.
+constexpr std::size_t kPart = 256 * 1024;
+
+}  // namespace
+
+struct X11ClipboardOwner::Impl {
+    xcb_connection_t* c = nullptr;
+    xcb_window_t window = 0;
+    xcb_timestamp_t time = 0;
+    int wake[2] = {-1, -1};  // a byte here ends the thread
+    struct Atoms {
+        xcb_atom_t clipboard, targets, timestamp, utf8, textPlainUtf8, incr;
+    } a{};
+    std::optional<std::optional<std::string>> latin1;  // made at the first ask
+    struct Transfer {
+        xcb_atom_t type;
+        std::string_view data;
+        std::size_t sent = 0;
+    };
+    std::map<std::pair<xcb_window_t, xcb_atom_t>, Transfer> transfers;
+
+    ~Impl() {
+        if (c) xcb_disconnect(c);
+        for (const int fd : wake)
+            if (fd >= 0) ::close(fd);
+    }
+
+    void put(xcb_window_t w, xcb_atom_t property, xcb_atom_t type, int format, std::string_view data) {
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, property, type, static_cast<std::uint8_t>(format),
+                            static_cast<std::uint32_t>(data.size() * 8 / static_cast<std::size_t>(format)),
+                            data.data());
+    }
+
+    void notify(const xcb_selection_request_event_t* r, xcb_atom_t property) {
+        xcb_selection_notify_event_t n{};
+        n.response_type = XCB_SELECTION_NOTIFY;
+        n.time = r->time;
+        n.requestor = r->requestor;
+        n.selection = r->selection;
+        n.target = r->target;
+        n.property = property;
+        xcb_send_event(c, 0, r->requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&n));
+    }
+
+    // Writes one target into the requestor's property; false when we have no such target.
+    bool answer(xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property, const std::string& bytes) {
+        if (!latin1) latin1 = asLatin1(bytes);
+        if (target == a.targets) {
+            std::vector<xcb_atom_t> list{a.targets, a.timestamp, a.utf8, a.textPlainUtf8};
+            if (*latin1) list.push_back(XCB_ATOM_STRING);
+            put(requestor, property, XCB_ATOM_ATOM, 32,
+                std::string_view(reinterpret_cast<const char*>(list.data()), list.size() * sizeof(xcb_atom_t)));
+            return true;
+        }
+        if (target == a.timestamp) {
+            put(requestor, property, XCB_ATOM_INTEGER, 32,
+                std::string_view(reinterpret_cast<const char*>(&time), sizeof time));
+            return true;
+        }
+        std::string_view data;
+        xcb_atom_t type;
+        if (target == a.utf8 || target == a.textPlainUtf8) {
+            data = bytes;
+            type = target;
+        } else if (target == XCB_ATOM_STRING && *latin1) {
+            data = **latin1;
+            type = XCB_ATOM_STRING;
+        } else {
+            return false;
+        }
+        if (data.size() <= kPart) {
+            put(requestor, property, type, 8, data);
+            return true;
+        }
+        // In parts: the requestor deletes the property for each next one.
+        const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(c, requestor, XCB_CW_EVENT_MASK, &events);
+        const std::uint32_t size = static_cast<std::uint32_t>(std::min<std::size_t>(data.size(), UINT32_MAX));
+        put(requestor, property, a.incr, 32, std::string_view(reinterpret_cast<const char*>(&size), sizeof size));
+        transfers[{requestor, property}] = Transfer{type, data, 0};
+        return true;
+    }
+
+    void request(const xcb_selection_request_event_t* r, const std::string& bytes) {
+        // An old client may name no property: the target's name is the property then.
+        const xcb_atom_t property = r->property == XCB_ATOM_NONE ? r->target : r->property;
+        const bool tooEarly = r->time != XCB_CURRENT_TIME && r->time < time;
+        const bool ok = !tooEarly && r->selection == a.clipboard && answer(r->requestor, r->target, property, bytes);
+        notify(r, ok ? property : xcb_atom_t{XCB_ATOM_NONE});
+        xcb_flush(c);
+    }
+
+    void propertyDeleted(const xcb_property_notify_event_t* p) {
+        auto it = transfers.find({p->window, p->atom});
+        if (it == transfers.end() || p->state != XCB_PROPERTY_DELETE) return;
+        Transfer& t = it->second;
+        const std::string_view part = t.data.substr(t.sent, kPart);
+        put(p->window, p->atom, t.type, 8, part);  // the last, empty part ends it
+        t.sent += part.size();
+        if (part.empty()) {
+            const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
+            xcb_change_window_attributes(c, p->window, XCB_CW_EVENT_MASK, &none);
+            transfers.erase(it);
+        }
+        xcb_flush(c);
+    }
+};
+
+std::unique_ptr<X11ClipboardOwner> X11ClipboardOwner::take(std::string bytes) {
+    std::unique_ptr<X11ClipboardOwner> owner(new X11ClipboardOwner());
+    owner->bytes_ = std::move(bytes);
+    owner->impl_ = std::make_unique<Impl>();
+    Impl& m = *owner->impl_;
+    int screenNumber = 0;
+    m.c = xcb_connect(nullptr, &screenNumber);
+    if (!m.c || xcb_connection_has_error(m.c)) return nullptr;
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(m.c));
+    for (int i = 0; i < screenNumber && it.rem; ++i) xcb_screen_next(&it);
+    if (!it.rem) return nullptr;
+    m.a = {intern(m.c, "CLIPBOARD"),   intern(m.c, "TARGETS"), intern(m.c, "TIMESTAMP"),
+           intern(m.c, "UTF8_STRING"), intern(m.c, "text/plain;charset=utf-8"), intern(m.c, "INCR")};
+    m.window = xcb_generate_id(m.c);
+    const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(m.c, XCB_COPY_FROM_PARENT, m.window, it.data->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                      it.data->root_visual, XCB_CW_EVENT_MASK, &events);
+    // A real timestamp for the ownership: the server's time of a change to
+    // our own window (an empty append).
+    const xcb_atom_t stamp = intern(m.c, "KAKIKAE_TIMESTAMP");
+    xcb_change_property(m.c, XCB_PROP_MODE_APPEND, m.window, stamp, XCB_ATOM_STRING, 8, 0, "");
+    xcb_flush(m.c);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!m.time) {
+        xcb_generic_event_t* e = xcb_poll_for_event(m.c);
+        if (!e) {
+            if (xcb_connection_has_error(m.c) || std::chrono::steady_clock::now() > deadline) return nullptr;
+            pollfd pfd{xcb_get_file_descriptor(m.c), POLLIN, 0};
+            ::poll(&pfd, 1, 100);
+            continue;
+        }
+        if ((e->response_type & 0x7F) == XCB_PROPERTY_NOTIFY)
+            m.time = reinterpret_cast<xcb_property_notify_event_t*>(e)->time;
+        std::free(e);
+    }
+    xcb_set_selection_owner(m.c, m.window, m.a.clipboard, m.time);
+    Reply<xcb_get_selection_owner_reply_t> o(
+        xcb_get_selection_owner_reply(m.c, xcb_get_selection_owner(m.c, m.a.clipboard), nullptr), &std::free);
+    if (!o || o->owner != m.window) return nullptr;
+    if (::pipe2(m.wake, O_CLOEXEC) != 0) return nullptr;
+    owner->owns_ = true;
+    owner->thread_ = std::thread([p = owner.get()] { p->serve(); });
+    return owner;
+}
+
+void X11ClipboardOwner::serve() {
+    Impl& m = *impl_;
+    while (owns_) {
+        while (xcb_generic_event_t* e = xcb_poll_for_event(m.c)) {
+            switch (e->response_type & 0x7F) {
+                case XCB_SELECTION_REQUEST:
+                    m.request(reinterpret_cast<xcb_selection_request_event_t*>(e), bytes_);
+                    break;
+                case XCB_SELECTION_CLEAR: owns_ = false; break;
+                case XCB_PROPERTY_NOTIFY: m.propertyDeleted(reinterpret_cast<xcb_property_notify_event_t*>(e)); break;
+                default: break;
+            }
+            std::free(e);
+        }
+        if (xcb_connection_has_error(m.c)) owns_ = false;
+        if (!owns_) break;
+        pollfd fds[2] = {{xcb_get_file_descriptor(m.c), POLLIN, 0}, {m.wake[0], POLLIN, 0}};
+        const int ready = ::poll(fds, 2, 1000);
+        if (fds[1].revents) break;
+        if (ready == 0) {
+            // Now and then ask who owns it: we never serve on past our text.
+            Reply<xcb_get_selection_owner_reply_t> o(
+                xcb_get_selection_owner_reply(m.c, xcb_get_selection_owner(m.c, m.a.clipboard), nullptr), &std::free);
+            if (!o || o->owner != m.window) owns_ = false;
+        }
+    }
+    owns_ = false;
+}
+
+void X11ClipboardOwner::waitUntilLost() {
+    if (thread_.joinable()) thread_.join();
+}
+
+X11ClipboardOwner::~X11ClipboardOwner() {
+    if (impl_ && impl_->wake[1] >= 0 && thread_.joinable()) {
+        const char b = 0;
+        [[maybe_unused]] const auto n = ::write(impl_->wake[1], &b, 1);
+    }
+    if (thread_.joinable()) thread_.join();
+}
+
+namespace {
+
+std::mutex ownerMutex;
+std::unique_ptr<X11ClipboardOwner> currentOwner;
+
+}  // namespace
+
+bool setX11ClipboardText(std::string bytes) {
+    auto owner = X11ClipboardOwner::take(std::move(bytes));
+    std::lock_guard lock(ownerMutex);
+    currentOwner = std::move(owner);  // the one before has lost the clipboard to it
+    return currentOwner != nullptr;
+}
+
+bool ownsX11ClipboardText(std::string* text) {
+    std::lock_guard lock(ownerMutex);
+    if (!currentOwner || !currentOwner->owns()) return false;
+    if (text) *text = currentOwner->text();
+    return true;
+}
+
+}  // namespace kk

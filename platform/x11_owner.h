@@ -1,0 +1,48 @@
+// Owns the X11 clipboard with the text's exact bytes, on a thread and a
+// connection of its own: Qt's clipboard takes a QString, which turns bytes
+// that are no UTF-8 into U+FFFD. Offers UTF8_STRING (the bytes as they are),
+// STRING where the text is Latin-1, TARGETS and TIMESTAMP; big texts go in
+// parts (INCR).
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace kk {
+
+class X11ClipboardOwner {
+public:
+    // Takes the clipboard with `bytes`; null when there is no display or
+    // the server did not give us the clipboard.
+    static std::unique_ptr<X11ClipboardOwner> take(std::string bytes);
+    ~X11ClipboardOwner();
+    X11ClipboardOwner(const X11ClipboardOwner&) = delete;
+    X11ClipboardOwner& operator=(const X11ClipboardOwner&) = delete;
+
+    // Whether we still own it (another program taking the clipboard ends that).
+    bool owns() const { return owns_.load(); }
+    const std::string& text() const { return bytes_; }
+    // Blocks until another program takes the clipboard.
+    void waitUntilLost();
+
+    struct Impl;
+
+private:
+    X11ClipboardOwner() = default;
+    void serve();
+    std::string bytes_;
+    std::atomic<bool> owns_{false};
+    std::unique_ptr<Impl> impl_;
+    std::thread thread_;
+};
+
+// This process's current owner of the X11 clipboard (the window's and the
+// CLI's copy-back): a new text replaces the one before.
+bool setX11ClipboardText(std::string bytes);
+// The text this process still owns on the X11 clipboard, if it does.
+bool ownsX11ClipboardText(std::string* text);
+
+}  // namespace kk
