@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD  := build/$(PRESET)
 FUZZ_SECONDS ?= 600
 
-.PHONY: run test build asan-test tsan-test clang-test bench fuzz clean bootstrap package install
+.PHONY: run test build asan-test tsan-test clang-test bench fuzz fuzz-perl clean bootstrap package install
 
 bootstrap:
 	@scripts/bootstrap
@@ -29,6 +29,12 @@ clang-test:
 
 bench: build
 	@bench/run-all $(BUILD)
+
+# Random commands against perl: make fuzz-perl N=20000 (a new seed each time).
+N ?= 20000
+fuzz-perl: build
+	@KK_PERL_FUZZ_CASES=$(N) KK_PERL_FUZZ_SEED=$$(od -An -tu4 -N4 /dev/urandom | tr -d ' ') \
+	  $(BUILD)/bin/regex_perl_tests --gtest_filter='PerlRandom.CommandsAgreeWithPerl'
 
 fuzz:
 	@scripts/bootstrap fuzz

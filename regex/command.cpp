@@ -94,6 +94,18 @@ std::string perlQuantifiers(std::string_view p, std::vector<std::size_t>* insert
     for (std::size_t i = 0; i < p.size(); ++i) {
         const char c = p[i];
         if (c == '\\' && i + 1 < p.size()) {
+            if (p[i + 1] == 'R' && !inClass) {
+                // Perl's own definition of \R. PCRE2 10.42 gives up .?\R and .*?\R
+                // over a lone CR (the dot's repeat is taken as unable to give
+                // back a CR), which the spelled-out group does not.
+                static constexpr std::string_view kLineBreak = "(?>\\r\\n|\\v)";
+                const std::size_t at = out.size();
+                out.append(kLineBreak);
+                if (inserted)
+                    for (std::size_t k = 2; k < kLineBreak.size(); ++k) inserted->push_back(at + k);
+                ++i;
+                continue;
+            }
             out.append(p.substr(i, 2));
             ++i;
             continue;

@@ -41,7 +41,8 @@ Result<Command> parseCommand(std::string_view command);
 Result<Options> parseOptions(const Command& cmd, std::string_view fullCommand);
 
 // Perl's quantifier {,n} ("at most n"), which PCRE2 reads as literal text,
-// written as {0,n}; escapes and [...] classes are left as they are.
+// written as {0,n}, and \R as perl defines it, (?>\r\n|\v); other escapes and
+// [...] classes are left as they are.
 // `inserted` gets where in the result a "0" was put, to map error offsets back.
 std::string perlQuantifiers(std::string_view pattern, std::vector<std::size_t>* inserted = nullptr);
 

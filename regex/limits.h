@@ -1,6 +1,7 @@
 // Budgets every user pattern runs under, so no pattern can hang the program.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace kk::regex {
@@ -14,6 +15,7 @@ struct Limits {
     // bytes of it per character of one line, so this serves lines of 16 MB;
     // a pattern that backtracks without end still stops at matchLimit.
     std::size_t jitStackMax = std::size_t{512} << 20;
+    bool jit = true;  // off: the interpreter alone (the JIT's reference)
 };
 
 }  // namespace kk::regex

@@ -8,6 +8,7 @@
 #include <unicode/ucasemap.h>
 #include <unicode/uchar.h>
 
+#include <cstring>
 #include <memory>
 
 namespace kk::regex {
@@ -31,7 +32,9 @@ struct CaseMapCloser {
     void operator()(UCaseMap* m) const { ucasemap_close(m); }
 };
 
-std::string mapCase(std::string_view text, bool upper) {
+enum class CaseMap { Upper, Lower, Fold };
+
+std::string mapCase(std::string_view text, CaseMap how) {
     thread_local std::unique_ptr<UCaseMap, CaseMapCloser> csm = [] {
         UErrorCode status = U_ZERO_ERROR;
         return std::unique_ptr<UCaseMap, CaseMapCloser>(ucasemap_open("", 0, &status));
@@ -39,9 +42,13 @@ std::string mapCase(std::string_view text, bool upper) {
     std::string out(text.size() + 8, '\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
         UErrorCode status = U_ZERO_ERROR;
-        const auto fn = upper ? ucasemap_utf8ToUpper : ucasemap_utf8ToLower;
-        const int32_t n = fn(csm.get(), out.data(), static_cast<int32_t>(out.size()), text.data(),
-                             static_cast<int32_t>(text.size()), &status);
+        const auto dest = out.data();
+        const auto cap = static_cast<int32_t>(out.size());
+        const auto len = static_cast<int32_t>(text.size());
+        const int32_t n = how == CaseMap::Upper ? ucasemap_utf8ToUpper(csm.get(), dest, cap, text.data(), len, &status)
+                          : how == CaseMap::Lower
+                              ? ucasemap_utf8ToLower(csm.get(), dest, cap, text.data(), len, &status)
+                              : ucasemap_utf8FoldCase(csm.get(), dest, cap, text.data(), len, &status);
         if (status == U_BUFFER_OVERFLOW_ERROR) {
             out.assign(static_cast<std::size_t>(n), '\0');
             continue;
@@ -166,6 +173,8 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, c
                                        std::string_view command, std::size_t offset) {
     Replacement r;
     std::string literal;
+    std::string caseStack;  // the case escapes open at this point, innermost last
+    char swapped = 0;       // perl reads \L\u as \u\L and \U\l as \l\U
     auto flush = [&] {
         if (!literal.empty()) r.pieces_.push_back({Piece::Literal, std::move(literal), {}});
         literal.clear();
@@ -275,7 +284,8 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, c
             continue;
         }
         if (c == '\\' && i + 1 < raw.size()) {
-            const char d = raw[i + 1];
+            const char d = swapped ? swapped : raw[i + 1];
+            swapped = 0;
             std::size_t j = i + 1;
             char32_t cp;
             if (d >= '1' && d <= '9') {
@@ -291,20 +301,38 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, c
                     continue;
                 }
             }
-            Piece::Kind op = Piece::Literal;
-            switch (d) {
-                case 'U': op = Piece::Upper; break;
-                case 'L': op = Piece::Lower; break;
-                case 'Q': op = Piece::Quote; break;
-                case 'E': op = Piece::End; break;
-                case 'u': op = Piece::OneUpper; break;
-                case 'l': op = Piece::OneLower; break;
-                default: break;
-            }
-            if (op != Piece::Literal) {
+            if (std::strchr("uUlLQFE", d) && d != '\0') {
+                // The case escapes, nested as perl's lexer nests them: each opens
+                // a function over all that follows until it is closed.
                 flush();
-                r.pieces_.push_back({op, {}, {}});
                 r.hasCaseOps_ = true;
+                auto close = [&] {
+                    r.pieces_.push_back({Piece::CaseEnd, {}, {}});
+                    const char op = caseStack.back();
+                    caseStack.pop_back();
+                    return op;
+                };
+                if (d == 'E') {
+                    // \E closes the innermost \L \U \Q or \F and the \u or \l after it.
+                    while (!caseStack.empty())
+                        if (const char op = close(); op != 'u' && op != 'l') break;
+                    i += 2;
+                    continue;
+                }
+                if (raw.substr(i + 2, 2) == "\\E") {  // an escape closed at once is nothing
+                    i += 4;
+                    continue;
+                }
+                char op = d;
+                if ((d == 'L' && raw.substr(i + 2, 2) == "\\u") || (d == 'U' && raw.substr(i + 2, 2) == "\\l")) {
+                    op = raw[i + 3];
+                    swapped = d;
+                }
+                // A new \L, \U or \F first closes every open one of those.
+                if (op == 'L' || op == 'U' || op == 'F')
+                    while (caseStack.find_first_of("LUF") != std::string::npos) close();
+                caseStack.push_back(op);
+                r.pieces_.push_back({Piece::CaseStart, std::string(1, op), {}});
                 i += 2;
                 continue;
             }
@@ -326,6 +354,7 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, c
         ++i;
     }
     flush();
+    for (; !caseStack.empty(); caseStack.pop_back()) r.pieces_.push_back({Piece::CaseEnd, {}, {}});
     return r;
 }
 
@@ -351,32 +380,23 @@ void Replacement::expand(std::string& out, const MatchView& m) const {
         for (const Piece& p : pieces_) out.append(text(p));
         return;
     }
-    CaseState st;
+    // Each open case escape collects what follows it until it closes.
+    std::vector<std::pair<char, std::string>> open;
+    auto emit = [&](std::string_view t) {
+        if (open.empty()) out.append(t);
+        else open.back().second.append(t);
+    };
     for (const Piece& p : pieces_) {
         switch (p.kind) {
-            case Piece::Upper:
-            case Piece::Lower:
-            case Piece::Quote:
-            case Piece::End:
-            case Piece::OneUpper:
-            case Piece::OneLower: applyCaseOp(p.kind, st); break;
-            default: appendCased(out, text(p), st); break;
+            case Piece::CaseStart: open.push_back({p.text[0], {}}); break;
+            case Piece::CaseEnd: {
+                const auto [op, collected] = std::move(open.back());
+                open.pop_back();
+                emit(applyCase(op, collected));
+                break;
+            }
+            default: emit(text(p)); break;
         }
-    }
-}
-
-void Replacement::applyCaseOp(Piece::Kind op, CaseState& st) {
-    switch (op) {
-        case Piece::Upper:
-        case Piece::Lower: st.mode = op; break;
-        case Piece::Quote: st.quoting = true; break;
-        case Piece::End:
-            st.mode = Piece::End;
-            st.quoting = false;
-            break;
-        case Piece::OneUpper:
-        case Piece::OneLower: st.oneShot = op; break;
-        default: break;
     }
 }
 
@@ -412,7 +432,7 @@ std::string titleOne(std::string_view ch) {
     UChar dst[8];
     UErrorCode status = U_ZERO_ERROR;
     const int32_t n = u_strToTitle(dst, 8, src, len, nullptr, "", &status);
-    if (U_FAILURE(status)) return mapCase(ch, true);
+    if (U_FAILURE(status)) return mapCase(ch, CaseMap::Upper);
     std::string out;
     for (int32_t k = 0; k < n;) {
         UChar32 t;
@@ -424,23 +444,24 @@ std::string titleOne(std::string_view ch) {
 
 }  // namespace
 
-void Replacement::appendCased(std::string& out, std::string_view text, CaseState& st) {
-    if (text.empty()) return;
-    // As perl: \l\U$1 is lcfirst(uc($1)) (and \L\u the same as \u\L): the
-    // mode maps the whole text, then the one-character escape its first character.
-    std::string cased;
-    if (st.mode == Piece::Upper) cased = mapCase(text, true);
-    else if (st.mode == Piece::Lower) cased = mapCase(text, false);
-    else cased = text;
-    if (st.oneShot != Piece::End) {
-        std::size_t rest = 0;
-        nextCodePoint(cased, rest);
-        const std::string_view first = std::string_view(cased).substr(0, rest);
-        cased = (st.oneShot == Piece::OneUpper ? titleOne(first) : mapCase(first, false)) + cased.substr(rest);
-        st.oneShot = Piece::End;
+std::string Replacement::applyCase(char op, std::string_view text) {
+    switch (op) {
+        case 'U': return mapCase(text, CaseMap::Upper);
+        case 'L': return mapCase(text, CaseMap::Lower);
+        case 'F': return mapCase(text, CaseMap::Fold);
+        case 'Q': {
+            std::string out;
+            appendQuoted(out, text);
+            return out;
+        }
+        default: break;
     }
-    if (st.quoting) appendQuoted(out, cased);
-    else out.append(cased);
+    // \u and \l: the first character only (a byte that is no UTF-8 stays).
+    if (text.empty() || !startsCharacter(text, 0)) return std::string(text);
+    std::size_t rest = 0;
+    nextCodePoint(text, rest);
+    const std::string_view first = text.substr(0, rest);
+    return (op == 'u' ? titleOne(first) : mapCase(first, CaseMap::Lower)) + std::string(text.substr(rest));
 }
 
 }  // namespace kk::regex

@@ -1,6 +1,6 @@
 // The replacement part of s///, parsed once into pieces: literal text, group
 // references ($&, $1, ${n}, \1, $+, $+{name}, $-{name}[i], $`, $') and
-// Perl's case and quoting escapes (\u \l \U \L \Q \E).
+// Perl's case and quoting escapes (\u \l \U \L \Q \F \E).
 #pragma once
 
 #include "platform/result.h"
@@ -47,24 +47,15 @@ private:
             LastGroup,
             Prematch,
             Postmatch,
-            Upper,
-            Lower,
-            Quote,
-            End,
-            OneUpper,
-            OneLower
+            CaseStart,  // text: the escape's letter (u l U L Q F)
+            CaseEnd
         };
         Kind kind;
         std::string text;
         std::vector<int> groups;  // Group: one; Named: the leftmost set one is taken
     };
-    struct CaseState {
-        Piece::Kind mode = Piece::End;     // Upper, Lower or End (none)
-        Piece::Kind oneShot = Piece::End;  // OneUpper, OneLower or End (none)
-        bool quoting = false;
-    };
-    static void appendCased(std::string& out, std::string_view text, CaseState& st);
-    static void applyCaseOp(Piece::Kind op, CaseState& st);
+    // ucfirst, lcfirst, uc, lc, quotemeta or fc of the text, by the escape's letter.
+    static std::string applyCase(char op, std::string_view text);
 
     std::vector<Piece> pieces_;
     bool hasCaseOps_ = false;
