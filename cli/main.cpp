@@ -3,6 +3,7 @@
 // window would show; every command and conversion goes through the model's
 // own paths, so the two can never disagree.
 #include "app/editor_state.h"
+#include "cli/options.h"
 #include "convert/registry.h"
 #include "diff/line_diff.h"
 #include "kakikae_version.h"
@@ -38,48 +39,7 @@ namespace {
 
 constexpr int kOk = 0, kFailed = 1, kUsage = 2;
 
-const char* kHelp = R"(usage: kakikae-cli [options] COMMAND [FILE...]
-       kakikae-cli [options] -e CMD [-e CMD ...] [FILE...]
-       kakikae-cli [options] --convert NAME [FILE...]
-       kakikae-cli [options] --count [FILE...]
 
-Runs one command over the files (one after the other; - is standard input),
-or standard input when none are named, and writes the result to standard
-output, as the window's run button would. Bytes are kept as they come: UTF-8 as it is,
-a whole input in CP932 (Shift_JIS) converted to UTF-8, anything else byte for
-byte (what is no text never matches and passes through unchanged).
-
-  COMMAND              s/// tr/// (or y///) m// are regular-expression commands (a
-                       pattern starting with ^ or ending in $ works line by
-                       line); anything else runs as a shell filter (sort,
-                       grep, awk, pipes ...)
-  -e CMD               apply one s///, tr///, y/// or m// command as it stands (no
-                       line-anchor rule); may repeat, applied in order
-  --convert NAME       a built-in conversion by its short name or menu label
-                       (see --list-conversions)
-  --count              print the character / line / byte count
-  --invert             m// keeps the lines that do not match (the -v box)
-  --clipboard          read the system clipboard instead of the input and put
-                       the result back on it (the one-shot button); on
-                       Wayland through wl-paste and wl-copy (wl-clipboard)
-  --input-encoding=E   auto (the default), utf-8, cp932 or latin1; auto takes
-                       CP932 only when ICU's charset detection is clear and
-                       all of it decodes, else keeps the bytes (said on
-                       standard error, even with --quiet)
-  --record-history     record the command in the window's history, as a run
-                       of the window does (not recorded otherwise)
-  --diff               print a unified diff of the input and the result (as
-                       diff -u) instead of the result; coloured on a
-                       terminal unless NO_COLOR is set
-  --quiet              no status message on standard error
-  --list-conversions   the conversions' names and labels
-  --                   ends the options: the next argument is the COMMAND
-  --help, --version
-
-Exit status: 0 done (an empty result too), 1 refused, failed or cancelled
-(nothing is written to standard output then, the clipboard is left alone;
-or the clipboard or a file could not be read), 2 bad usage.
-)";
 
 // Standard input going in, nothing coming out: the result is the model's
 // working text, written by main once the outcome is known.
@@ -116,109 +76,111 @@ struct Options {
     std::vector<std::string> expressions;
     std::optional<std::string> command, conversion;
     std::vector<std::string> files;
-    bool invert = false, clipboard = false, count = false, quiet = false, recordHistory = false, diff = false;
+    bool invert = false, clipboard = false, count = false, quiet = false, verbose = false, recordHistory = false,
+         diff = false;
     kk::InputEncoding encoding = kk::InputEncoding::Auto;
 };
 
 void listConversions() {
-    std::cout << "Conversions (name, then the label the window's menu passes):\n";
-    for (const auto& c : kk::convert::conversions()) std::cout << "  " << c.name << "\t" << c.label << "\n";
+    std::cout << "Conversions (name, aliases, then the label the window's menu passes):\n";
+    for (const auto& c : kk::convert::conversions()) {
+        std::string aliases;
+        for (const auto& a : kk::convert::aliasesOf(c)) aliases += (aliases.empty() ? "" : ",") + a;
+        std::cout << "  " << c.name << "\t" << (aliases.empty() ? "-" : aliases) << "\t" << c.label << "\n";
+    }
 }
 
 // Parses the arguments; a return value is the exit status to end with at once.
+// An argument that starts with "-" is an option (or a usage error), "-" alone
+// is standard input, and after "--" only the command and files follow.
 std::optional<int> parse(int argc, char** argv, Options& o) {
+    using kk::texts::message;
+    using kk::texts::Msg;
     auto usage = [](const std::string& why) {
-        std::cerr << "kakikae-cli: " << why << " (see --help)\n";
+        const bool pointed = why.find("--list-conversions") != std::string::npos;
+        std::cerr << "kakikae-cli: " << why << (pointed ? "" : " (see --help)") << "\n";
         return std::optional<int>(kUsage);
     };
     bool optionsEnded = false;
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        // A command such as s/-/+/ or a file "-" is no option.
-        if (optionsEnded || a.empty() || a[0] != '-' || a == "-" || a.find('/') != std::string::npos) {
-            positional.push_back(argv[i]);
+        const std::string a = argv[i];
+        if (optionsEnded || a.empty() || a[0] != '-' || a == "-") {
+            positional.push_back(a);
             continue;
         }
-        std::optional<std::string> value;
-        if (a.starts_with("--") && a.find('=') != std::string::npos) {
-            value = a.substr(a.find('=') + 1);
-            a = a.substr(0, a.find('='));
-        }
-        auto take = [&]() -> std::optional<std::string> {
-            if (value) return value;
-            if (i + 1 < argc) return std::string(argv[++i]);
-            return std::nullopt;
-        };
         if (a == "--") {
             optionsEnded = true;
             continue;
         }
-        if (a == "--help" || a == "-h") {
-            std::cout << kHelp;
+        const kk::cli::OptionSpec* spec = kk::cli::findOption(a);
+        if (!spec) return usage(message(Msg::CliUnknownOption, a));
+        const std::string name = spec->name ? spec->name : spec->shortName;
+        std::optional<std::string> value;
+        if (a.starts_with("--") && a.find('=') != std::string::npos) {
+            if (!spec->value) return usage(message(Msg::CliTakesNoValue, name));
+            value = a.substr(a.find('=') + 1);
+        } else if (spec->value) {
+            if (i + 1 >= argc) return usage(message(Msg::CliNeedsValue, name));
+            value = argv[++i];
+        }
+        if (name == "--help") {
+            std::cout << kk::cli::helpText();
             return kOk;
         }
-        if (a == "--version") {
+        if (name == "--version") {
             std::cout << "kakikae-cli " << KAKIKAE_VERSION << "\n";
             return kOk;
         }
-        if (a == "--list-conversions") {
+        if (name == "--list-conversions") {
             listConversions();
             return kOk;
         }
-        if (a == "--hold-clipboard") return kk::runClipboardHolder(argc, argv);
-        if (value && a != "--convert" && a != "--input-encoding") return usage(a + " takes no value");
-        // The switches: one flag each.
-        static constexpr struct {
-            const char* name;
-            const char* shortName;
-            bool Options::*flag;
-        } kSwitches[] = {
-            {"--invert", nullptr, &Options::invert},
-            {"--clipboard", nullptr, &Options::clipboard},
-            {"--count", nullptr, &Options::count},
-            {"--quiet", "-q", &Options::quiet},
-            {"--record-history", nullptr, &Options::recordHistory},
-            {"--diff", nullptr, &Options::diff},
-        };
-        const auto sw = std::find_if(std::begin(kSwitches), std::end(kSwitches),
-                                     [&](const auto& s) { return a == s.name || (s.shortName && a == s.shortName); });
-        if (sw != std::end(kSwitches)) {
-            o.*(sw->flag) = true;
-            continue;
+        if (name == "--completion") {
+            std::cout << kk::cli::completionScript(*value);
+            return kOk;
         }
-        if (a == "-e" || a == "--convert" || a == "--input-encoding") {
-            const auto v = take();
-            if (!v) return usage(a + " needs an argument");
-            if (a == "-e") o.expressions.push_back(*v);
-            else if (a == "--convert") o.conversion = *v;
-            else if (*v == "auto") o.encoding = kk::InputEncoding::Auto;
-            else if (*v == "utf-8" || *v == "utf8") o.encoding = kk::InputEncoding::Utf8;
-            else if (*v == "cp932" || *v == "shift_jis" || *v == "sjis") o.encoding = kk::InputEncoding::Cp932;
-            else if (*v == "latin1" || *v == "iso-8859-1") o.encoding = kk::InputEncoding::Latin1;
-            else return usage("unknown input encoding \"" + *v + "\": auto, utf-8, cp932 or latin1");
-            continue;
+        if (name == "--hold-clipboard") return kk::runClipboardHolder(argc, argv);
+        if (name == "--invert") o.invert = true;
+        else if (name == "--clipboard") o.clipboard = true;
+        else if (name == "--count") o.count = true;
+        else if (name == "--quiet") o.quiet = true;
+        else if (name == "--verbose") o.verbose = true;
+        else if (name == "--record-history") o.recordHistory = true;
+        else if (name == "--diff") o.diff = true;
+        else if (name == "-e") o.expressions.push_back(*value);
+        else if (name == "--convert") o.conversion = *value;
+        else if (name == "--input-encoding") {
+            const std::string& v = *value;
+            if (v == "auto") o.encoding = kk::InputEncoding::Auto;
+            else if (v == "utf-8" || v == "utf8") o.encoding = kk::InputEncoding::Utf8;
+            else if (v == "cp932" || v == "shift_jis" || v == "sjis") o.encoding = kk::InputEncoding::Cp932;
+            else if (v == "latin1" || v == "iso-8859-1") o.encoding = kk::InputEncoding::Latin1;
+            else return usage(message(Msg::CliUnknownEncoding, v));
         }
-        return usage("unknown option " + a);
     }
     // Without -e, --convert or --count the first argument is the command; the rest are files.
     auto rest = positional.begin();
     if (o.expressions.empty() && !o.conversion && !o.count && rest != positional.end()) o.command = *rest++;
     o.files.assign(rest, positional.end());
-    if (o.clipboard && !o.files.empty()) return usage("--clipboard takes no FILE");
+    if (o.clipboard && !o.files.empty()) return usage(message(Msg::CliClipboardTakesNoFile));
     const int modes =
         (o.command ? 1 : 0) + (o.expressions.empty() ? 0 : 1) + (o.conversion ? 1 : 0) + (o.count ? 1 : 0);
-    if (modes != 1) return usage("give one of COMMAND, -e CMD, --convert NAME or --count");
+    if (modes != 1) return usage(message(Msg::CliOneMode));
     if (o.command) {
         if (const auto c = kk::regex::classifyCommand(*o.command); c == kk::regex::CommandMode::Filter && o.invert)
-            return usage("--invert goes with an m// command");
+            return usage(message(Msg::CliInvertNeedsMatch));
     }
     for (const auto& e : o.expressions)
         if (kk::regex::classifyCommand(e) == kk::regex::CommandMode::Filter)
-            return usage("-e takes an s///, tr/// or m// command: " + e);
-    if (o.diff && (o.count || o.clipboard)) return usage("--diff goes with COMMAND, -e or --convert");
-    if (o.conversion && !kk::convert::findConversion(*o.conversion))
-        return usage("unknown conversion \"" + *o.conversion + "\"");
+            return usage(message(Msg::CliExpressionNotRegex, e));
+    if (o.diff && (o.count || o.clipboard)) return usage(message(Msg::CliDiffMode));
+    if (o.conversion && !kk::convert::findConversion(*o.conversion)) {
+        std::string near;
+        for (const auto& n : kk::convert::closestNames(*o.conversion)) near += (near.empty() ? "" : ", ") + n;
+        return usage(message(near.empty() ? Msg::CliUnknownConversion : Msg::CliUnknownConversionNear,
+                             *o.conversion, near));
+    }
     return std::nullopt;
 }
 
@@ -307,9 +269,10 @@ int main(int argc, char** argv) {
     kk::EditorState state(services);
     state.setInvert(o.invert);
 
+    // Silent on success: a failure always speaks, a status line only when asked.
     auto say = [&](const kk::Outcome& outcome) {
         if (outcome.message.empty() || outcome.message == prompt.said) return;
-        if (!outcome.ok() || !o.quiet) std::cerr << "kakikae-cli: " << outcome.message << "\n";
+        if (!outcome.ok() || (o.verbose && !o.quiet)) std::cerr << "kakikae-cli: " << outcome.message << "\n";
     };
     kk::Outcome outcome = await([&](kk::OutcomeHandler done) { state.loadClipboard(std::move(done)); });
     if (!outcome.ok()) {
@@ -337,8 +300,12 @@ int main(int argc, char** argv) {
             if (!outcome.ok()) break;
         }
     }
-    say(outcome);
-    if (!outcome.ok()) return kFailed;
+    if (!outcome.ok()) {
+        say(outcome);
+        return kFailed;
+    }
+    // The status line is said only once the result is out.
+    const kk::Outcome ran = outcome;
 
     if (o.clipboard) {
         outcome = await([&](kk::OutcomeHandler done) { state.copyBack(std::move(done)); });
@@ -351,6 +318,7 @@ int main(int argc, char** argv) {
         std::string text;
         if (!wayland && kk::ownsClipboardText(&text) && !kk::handClipboardToHolder(layout.commandLineTool(), text))
             return fail(kk::texts::text(kk::texts::Msg::CliClipboardNotKept));
+        say(ran);
         return kOk;
     }
     if (o.diff) {
@@ -359,8 +327,10 @@ int main(int argc, char** argv) {
         if (!kk::writeAll(stdout,
                           kk::diff::unifiedDiff(*input, state.workingText(), "input", "result (" + what + ")", colour)))
             return fail(kk::texts::text(kk::texts::Msg::CliStdoutUnwritable));
+        say(ran);
         return kOk;
     }
     if (!kk::writeAll(stdout, state.workingText())) return fail(kk::texts::text(kk::texts::Msg::CliStdoutUnwritable));
+    say(ran);
     return kOk;
 }

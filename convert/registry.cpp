@@ -1,6 +1,8 @@
 // The conversion table and the slicing runner for text conversions.
 #include "convert/registry.h"
 
+#include <algorithm>
+
 #include "convert/case_width.h"
 #include "convert/kana_width.h"
 #include "convert/mod_nkf32.h"
@@ -114,10 +116,61 @@ bool convertPiece(const Conversion& c, std::string_view piece, std::string& out,
 
 std::span<const Conversion> conversions() { return kTable; }
 
+namespace {
+
+// The names users type before they read --list-conversions.
+constexpr std::pair<std::string_view, std::string_view> kAliases[] = {
+    {"zenkaku", "to-full-width"},       {"hankaku", "to-half-width"},        {"full-width", "to-full-width"},
+    {"half-width", "to-half-width"},    {"katakana", "hiragana-to-katakana"}, {"hiragana", "katakana-to-hiragana"},
+    {"kana-zenkaku", "hankaku-to-zenkaku"}, {"kana-hankaku", "zenkaku-to-hankaku"}, {"capitalize", "capitalize-words"},
+    {"uppercase", "upper"},             {"lowercase", "lower"},              {"rev", "reverse"},
+};
+
+std::size_t editDistance(std::string_view a, std::string_view b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t up = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = up;
+        }
+    }
+    return row[b.size()];
+}
+
+}  // namespace
+
 const Conversion* findConversion(std::string_view key) {
+    for (const auto& [alias, name] : kAliases)
+        if (alias == key) key = name;
     for (const auto& c : kTable)
         if (c.label == key || c.name == key) return &c;
     return nullptr;
+}
+
+std::vector<std::string> aliasesOf(const Conversion& c) {
+    std::vector<std::string> out;
+    for (const auto& [alias, name] : kAliases)
+        if (name == c.name) out.emplace_back(alias);
+    return out;
+}
+
+std::vector<std::string> closestNames(std::string_view wrong) {
+    std::vector<std::pair<std::size_t, std::string>> scored;
+    auto consider = [&](std::string_view name) {
+        const std::size_t d = name.find(wrong) != std::string_view::npos ? 1 : editDistance(wrong, name);
+        if (d <= std::max<std::size_t>(2, wrong.size() / 3)) scored.emplace_back(d, std::string(name));
+    };
+    for (const auto& c : kTable) consider(c.name);
+    for (const auto& [alias, name] : kAliases) consider(alias);
+    std::stable_sort(scored.begin(), scored.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+    std::vector<std::string> out;
+    for (const auto& [d, name] : scored)
+        if (out.size() < 3) out.push_back(name);
+    return out;
 }
 
 TextResult applyConversion(const Conversion& c, std::string_view text, CancelFlag cancel) {

@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <span>
+#include <string>
+#include <vector>
 #include <string_view>
 
 namespace kk::convert {
@@ -36,6 +38,11 @@ struct Conversion {
 std::span<const Conversion> conversions();
 // By label or short name; null when there is none.
 const Conversion* findConversion(std::string_view labelOrName);
+// The short names people guess for a conversion (zenkaku, hankaku, ...),
+// found by findConversion too.
+std::vector<std::string> aliasesOf(const Conversion& c);
+// Up to three names close to a misspelt one, nearest first.
+std::vector<std::string> closestNames(std::string_view wrong);
 
 using CancelFlag = const std::atomic<bool>*;
 inline constexpr const char* kConversionCancelled = "中止しました";

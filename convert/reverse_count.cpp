@@ -4,6 +4,7 @@
 
 #include "platform/line_ends.h"
 #include "platform/text_codec.h"
+#include "texts/texts.h"
 
 #include <unicode/brkiter.h>
 #include <unicode/utext.h>
@@ -141,7 +142,8 @@ std::string formatCount(std::int64_t n) {
 }
 
 std::string countStatus(const Counts& c) {
-    return formatCount(c.characters) + "文字，" + formatCount(c.lines) + "行，" + formatCount(c.bytes) + "バイト";
+    return texts::message(texts::Msg::CountStatus, formatCount(c.characters), formatCount(c.lines),
+                          formatCount(c.bytes));
 }
 
 }  // namespace kk::convert

@@ -1,6 +1,9 @@
 // Message texts. Placeholders %1 and %2 take the arguments.
 #include "texts/texts.h"
 
+#include <map>
+#include <mutex>
+
 #include <atomic>
 #include <cstdlib>
 #include <map>
@@ -140,6 +143,26 @@ const std::map<Msg, Entry>& table() {
         {Msg::CliReadAsCp932,
          {"入力を CP932 (Shift_JIS) として読み、UTF-8 で出力します",
           "input read as CP932 (Shift_JIS), written as UTF-8"}},
+        {Msg::CountStatus,
+         {"%1文字，%2行，%3バイト", "characters: %1, lines: %2, bytes: %3 (Shift_JIS, a line end as CR LF)"}},
+        {Msg::CliUnknownOption, {"知らないオプションです: %1", "unknown option %1"}},
+        {Msg::CliTakesNoValue, {"%1 は値をとりません", "%1 takes no value"}},
+        {Msg::CliNeedsValue, {"%1 には値が要ります", "%1 needs a value"}},
+        {Msg::CliUnknownEncoding,
+         {"知らない文字コードです: \"%1\"（auto、utf-8、cp932、latin1）", "unknown input encoding \"%1\": auto, utf-8, cp932 or latin1"}},
+        {Msg::CliClipboardTakesNoFile, {"--clipboard にはファイルを付けられません", "--clipboard takes no FILE"}},
+        {Msg::CliOneMode,
+         {"COMMAND、-e CMD、--convert NAME、--count のどれか一つを指定してください",
+          "give one of COMMAND, -e CMD, --convert NAME or --count"}},
+        {Msg::CliInvertNeedsMatch, {"--invert は m// のコマンドと使います", "--invert goes with an m// command"}},
+        {Msg::CliExpressionNotRegex,
+         {"-e には s/// tr/// y/// m// のコマンドを指定します: %1", "-e takes an s///, tr///, y/// or m// command: %1"}},
+        {Msg::CliDiffMode, {"--diff は COMMAND、-e、--convert と使います", "--diff goes with COMMAND, -e or --convert"}},
+        {Msg::CliUnknownConversion,
+         {"知らない変換です: \"%1\"（--list-conversions で一覧）", "unknown conversion \"%1\" (see --list-conversions)"}},
+        {Msg::CliUnknownConversionNear,
+         {"知らない変換です: \"%1\"。近いもの: %2（--list-conversions で一覧）",
+          "unknown conversion \"%1\"; did you mean %2? (see --list-conversions)"}},
         {Msg::CliKeptAsBytes,
          {"入力は UTF-8 でも CP932 でもありません。読めないバイトはそのまま残します (--input-encoding で指定できます)",
           "input is neither UTF-8 nor clearly CP932; bytes that are no UTF-8 are kept as they are "
@@ -215,11 +238,18 @@ const std::map<int, const char*>& patternErrorsJa() {
     return t;
 }
 
-std::string fill(std::string s, const std::string& a1, const std::string& a2) {
-    for (const auto& [mark, value] : {std::pair<std::string_view, const std::string&>{"%1", a1}, {"%2", a2}})
-        for (std::size_t at = s.find(mark); at != std::string::npos; at = s.find(mark, at + value.size()))
-            s.replace(at, 2, value);
-    return s;
+std::string fill(std::string_view s, const std::string& a1, const std::string& a2, const std::string& a3) {
+    std::string out;
+    out.reserve(s.size() + a1.size() + a2.size() + a3.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 1 < s.size() && s[i + 1] >= '1' && s[i + 1] <= '3') {
+            out += s[i + 1] == '1' ? a1 : s[i + 1] == '2' ? a2 : a3;
+            ++i;
+            continue;
+        }
+        out.push_back(s[i]);
+    }
+    return out;
 }
 
 }  // namespace
@@ -237,11 +267,21 @@ Language languageFromEnvironment() {
 
 const char* text(Msg id) {
     const auto it = table().find(id);
-    if (it == table().end()) return "";
+    if (it == table().end()) {
+        // Made once per code and kept, as the table's own texts are.
+        static std::mutex lock;
+        static std::map<Msg, std::string> missing;
+        std::lock_guard guard(lock);
+        auto& t = missing[id];
+        if (t.empty()) t = "no text for message " + std::to_string(static_cast<int>(id));
+        return t.c_str();
+    }
     return language() == Language::English && it->second.en ? it->second.en : it->second.ja;
 }
 
-std::string message(Msg id, const std::string& arg1, const std::string& arg2) { return fill(text(id), arg1, arg2); }
+std::string message(Msg id, const std::string& arg1, const std::string& arg2, const std::string& arg3) {
+    return fill(text(id), arg1, arg2, arg3);
+}
 
 std::string patternErrorText(int code, const std::string& english) {
     if (language() == Language::English) return english;

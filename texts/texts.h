@@ -107,6 +107,18 @@ enum class Msg {  // never renumber: tests and scripts may match them
     CliWaylandToolsMissing,  // %1: the missing programs
     CliFileUnreadable,       // %1: the file, %2: the reason
     CliKeptAsBytes,
+    CountStatus,  // %1 characters, %2 lines, %3 bytes
+    CliUnknownOption,         // %1: the argument
+    CliTakesNoValue,          // %1: the option
+    CliNeedsValue,            // %1: the option
+    CliUnknownEncoding,       // %1: the value
+    CliClipboardTakesNoFile,
+    CliOneMode,
+    CliInvertNeedsMatch,
+    CliExpressionNotRegex,    // %1: the command
+    CliDiffMode,
+    CliUnknownConversion,     // %1: the name
+    CliUnknownConversionNear, // %1: the name, %2: the closest names
 
     // The window's captions and tips (Japanese only).
     ChangedMark = 400,
@@ -122,9 +134,12 @@ enum class Msg {  // never renumber: tests and scripts may match them
     EditListTip,
 };
 
-// The text of a message with its arguments put in.
-std::string message(Msg id, const std::string& arg1 = {}, const std::string& arg2 = {});
-// The text without arguments, in the current language (lives as long as the program).
+// The text of a message with its arguments put in, in one pass: an argument
+// that itself holds "%2" stays as it is.
+std::string message(Msg id, const std::string& arg1 = {}, const std::string& arg2 = {},
+                    const std::string& arg3 = {});
+// The text without arguments, in the current language (lives as long as the
+// program); "no text for message N" for a code the table lacks.
 const char* text(Msg id);
 // PCRE2's reason for a compile error, in the message language (PCRE2's own
 // English text where there is no translation).

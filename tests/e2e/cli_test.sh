@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # kakikae-cli as a user calls it: stdin → stdout, exit statuses.
 set -u
-cli=$1
+cli=$(realpath "$1")
 fail=0; pass=0
 tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
 check() {  # name expected actual
@@ -16,7 +16,8 @@ check "-e m invert"      "$(printf 'b\n')"  "$(printf 'a\nb\n' | "$cli" -e 'm/a/
 check "line ends kept"   "x^|y" "$(printf 'a\r\nb' | "$cli" -e 's/a/x/' -e 's/b/y/' | tr '\n\r' '|^')"
 check "window rule"      "$(printf '> a\n> b')" "$(printf 'a\nb' | "$cli" 's/^/> /g')"
 check "filter"           "$(printf 'a\nb\n')" "$(printf 'b\na' | "$cli" 'sort')"
-check "count"            "3文字，2行，5バイト" "$(printf 'abc\n' | "$cli" --count)"
+check "count"            "3文字，2行，5バイト" "$(printf 'abc\n' | LC_ALL=ja_JP.UTF-8 "$cli" --count)"
+check "count in English" "characters: 3, lines: 2, bytes: 5 (Shift_JIS, a line end as CR LF)" "$(printf 'abc\n' | LC_ALL=C "$cli" --count)"
 check "convert"          "ガ"               "$(printf 'ｶﾞ' | "$cli" --convert hankaku-to-zenkaku)"
 # Line ends made visible: $(...) would drop the final ones.
 ends() { "$@" | tr '\n\r' '|^'; }
@@ -41,7 +42,7 @@ check "CR LF to LF"      "a|b|"             "$(printf 'a\r\nb\r\n' | ends "$cli"
 check "LF to CR LF"      "a^|b^|"           "$(printf 'a\nb\n' | ends "$cli" 's/\n/\r\n/g')"
 check "m// on CR LF"     "foo^|"            "$(printf 'foo\r\nbar\r\n' | ends "$cli" 'm/o$/')"
 check "anchored s/// CR LF" "fo0^|bar^|"    "$(printf 'foo\r\nbar\r\n' | ends "$cli" 's/o$/0/')"
-check "count CR LF"      "2文字，3行，6バイト" "$(printf 'a\r\nb\r\n' | "$cli" --count)"
+check "count CR LF"      "2文字，3行，6バイト" "$(printf 'a\r\nb\r\n' | LC_ALL=ja_JP.UTF-8 "$cli" --count)"
 check "y/// is tr///"    "bbc"              "$(printf 'abc' | "$cli" 'y/a/b/')"
 check "-e y///"          "bbc"              "$(printf 'abc' | "$cli" -e 'y/a/b/')"
 # A filter's input gets a line end only when the text lacks a final one.
@@ -61,34 +62,64 @@ a\nb;wc -l;2|
 ;wc -l;1|
 TABLE
 # Exit status by the outcome, the same with an empty and a non-empty input;
-# on a failure nothing reaches standard output.
-while IFS='|' read -r want args; do
+# on a failure nothing reaches standard output; standard error is empty on
+# success and holds the message (a pattern here) otherwise.
+while IFS='|' read -r want err args; do
     for input in '' 'x y'; do
         eval "set -- $args"
-        got=$(printf '%s' "$input" | "$cli" -q "$@" 2>/dev/null; echo "=$?")
+        got=$(printf '%s' "$input" | LC_ALL=C "$cli" "$@" 2>"$tmp/err"; echo "=$?")
         check "exit [$args] on '${input}'" "$want" "${got##*=}"
         [ "$want" != 0 ] && check "no output [$args] on '${input}'" "=" "${got%%[0-9]*}"
+        if [ -z "$err" ]; then check "silent [$args] on '${input}'" "" "$(cat "$tmp/err")"
+        else check "message [$args] on '${input}'" "1" "$(grep -c -- "$err" "$tmp/err")"; fi
     done
 done <<'TABLE'
-0|'s/x/y/'
-0|'m/zzz/'
-0|-e 's/x/y/' -e 'tr/y/z/'
-0|true
-0|'grep -c zzz || true'
-0|--convert upper
-0|--count
-1|'s/(/x/'
-1|-e 's/(/x/'
-1|'s///gk'
-1|false
-1|no-such-command-kk
-1|'echo oops >&2; exit 3'
-2|
-2|--bogus
-2|--convert nope
-2|-e sort
-2|--input-encoding=ebcdic 's/a/b/'
+0||'s/x/y/'
+0||'m/zzz/'
+0||-e 's/x/y/' -e 'tr/y/z/'
+0||true
+0||'grep -c zzz || true'
+0||--convert upper
+0||--convert zenkaku
+0||--convert=hankaku
+0||--count
+0||-- 's/x/y/'
+1|bad pattern|'s/(/x/'
+1|bad pattern|-e 's/(/x/'
+1|check the command|'s///gk'
+1|exit code 1|false
+1|no-such-command-kk|no-such-command-kk
+1|exit code 3|'echo oops >&2; exit 3'
+1|cannot read no%2such.txt|'s/a/b/' 'no%2such.txt'
+1|cannot read %1%2|'s/a/b/' '%1%2'
+2|give one of|
+2|unknown option --bogus|--bogus
+2|unknown conversion "nope"|--convert nope
+2|did you mean zenkaku|--convert zenkau
+2|unknown conversion "foo/bar"|--convert=foo/bar 's/a/b/'
+2|unknown option -x/y|-x/y
+2|-e takes|-e sort
+2|unknown input encoding|--input-encoding=ebcdic 's/a/b/'
+2|takes no value|--invert=yes 'm/a/'
 TABLE
+check "--verbose says the status" "1" "$(printf 'aaa' | LC_ALL=C "$cli" --verbose 's/a/b/g' 2>&1 >/dev/null | grep -c .)"
+check "no status before a failed write" "1" "$(printf 'a' | LC_ALL=C "$cli" --verbose 's/a/b/' 2>&1 >/dev/full | wc -l)"
+# Every --help example runs (their files made here), and every option is in the man page.
+(
+    cd "$tmp" && printf 'a\nb\n' > lines.txt && printf 'abc' > in.txt && printf 'b\na\n' > names.txt &&
+    printf 'colour\n' > notes.txt && printf 'apple\nbanana\n' > words.txt
+    LC_ALL=C "$cli" --help | sed -n '/^Examples:/,$p' | grep '^  kakikae-cli' | grep -v -- --clipboard |
+        while read -r line; do
+            eval "${line/kakikae-cli/\"$cli\"}" >/dev/null 2>"$tmp/example-err"
+            echo "$? $line"
+        done
+) > "$tmp/examples"
+check "help examples run" "$(grep -c . "$tmp/examples")" "$(grep -c '^0 ' "$tmp/examples")"
+check "five examples without a clipboard" "5" "$(grep -c . "$tmp/examples")"
+man_page=$(dirname "$0")/../../dist/man/kakikae-cli.1
+for opt in $(LC_ALL=C "$cli" --help | grep -oE '^  (-[a-z], )?--?[a-z-]+' | grep -oE -- '--?[a-z-]+$'); do
+    check "man page has $opt" "1" "$(sed 's/\\-/-/g' "$man_page" | grep -c -m1 -- "$opt")"
+done
 check "help"             "0" "$(status "$cli" --help)"
 check "write error"      "1" "$(printf foo | "$cli" -q 's/o/0/' >/dev/full 2>/dev/null; echo $?)"
 check "count write error" "1" "$(printf foo | "$cli" -q --count >/dev/full 2>/dev/null; echo $?)"
@@ -170,7 +201,7 @@ printf 'a1\n' > "$tmp/f1"; printf 'b2' > "$tmp/f2"
 check "files in order"      "A1|B2"   "$(ends "$cli" 'tr/a-z/A-Z/' "$tmp/f1" "$tmp/f2")"
 check "- is stdin"          "A1|X"    "$(printf 'x' | ends "$cli" -e 'tr/a-z/A-Z/' "$tmp/f1" -)"
 check "--convert files"     "B2"      "$("$cli" --convert upper "$tmp/f2")"
-check "--count files"       "4文字，1行，4バイト" "$("$cli" --count "$tmp/f2" "$tmp/f2")"
+check "--count files"       "4文字，1行，4バイト" "$(LC_ALL=ja_JP.UTF-8 "$cli" --count "$tmp/f2" "$tmp/f2")"
 check "-- then a filter"    "-n"      "$(printf '' | "$cli" -- "echo -n -n")"
 check "--opt=value"         "B2"      "$("$cli" --convert=upper "$tmp/f2")"
 check "missing file: 1"     "1"       "$(status "$cli" 's/a/b/' "$tmp/none")"
