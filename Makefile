@@ -1,9 +1,10 @@
-# Two entry points for a fresh machine: `make run` and `make test`.
+# Two entry points, `make run` and `make test`; on a fresh machine the
+# README puts scripts/bootstrap before them (it installs make too).
 PRESET ?= default
 BUILD  := build/$(PRESET)
 FUZZ_SECONDS ?= 600
 
-.PHONY: run test build asan-test tsan-test clang-test bench fuzz fuzz-perl clean bootstrap package install
+.PHONY: run test build asan-test tsan-test clang-test bench fuzz fuzz-perl fresh-test clean bootstrap package install
 
 bootstrap:
 	@scripts/bootstrap
@@ -48,6 +49,10 @@ package: build
 PREFIX ?= /usr/local
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The README's two commands on a new minimal Debian 12 (root: debootstrap, chroot).
+fresh-test:
+	@scripts/fresh-test
 
 clean:
 	rm -rf build
