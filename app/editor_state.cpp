@@ -234,12 +234,16 @@ void EditorState::refuseWhileBusy(const OutcomeHandler& done) {
 void EditorState::loadClipboard(OutcomeHandler done) {
     if (busy_) return refuseWhileBusy(done);
     auto maker = services_.clipboard.snapshotText();
-    if (!maker) return finish(Outcome::failed(texts::text(texts::Msg::ClipboardUnreadable)), done);
-    const bool holdsText = services_.clipboard.holdsText();
-    setStatus(texts::text(texts::Msg::StatusLoading));  // a big text takes a moment
+    if (!maker) {
+        const std::string why = services_.clipboard.failureReason();
+        return finish(Outcome::failed(why.empty() ? texts::text(texts::Msg::ClipboardUnreadable) : why), done);
+    }
+    setStatus(texts::text(texts::Msg::StatusLoading));  // a big text or a slow owner takes a moment
     runBusy(
-        [this, holdsText, make = std::move(*maker)](const std::atomic<bool>&) -> Finisher {
+        [this, make = std::move(*maker)](const std::atomic<bool>&) -> Finisher {
             auto text = std::make_shared<Text>(make());
+            // Asked after the read, which is what finds it out.
+            const bool holdsText = services_.clipboard.holdsText();
             const bool replaced = services_.clipboard.textHadReplacements();
             return [this, text, holdsText, replaced] {
                 replaceWorkingText(share(std::move(*text)), {});
@@ -458,11 +462,7 @@ void EditorState::runFilter(filter::FilterForm form, const std::string& command,
 
 void EditorState::startFilter(filter::FilterForm form, const std::string& command, const Text& text,
                               std::function<void(TextResult)> done) {
-    // The child works in the data folder; when that cannot be made, it still
-    // runs, in our own working folder.
-    const std::string folder =
-        services_.files.makeFolder(services_.folder.path()) ? services_.folder.path() : std::string();
-    filter::FilterSetup setup{folder, services_.helperDirectory, services_.maxFilterOutputBytes};
+    filter::FilterSetup setup{services_.filterFolder, services_.helperDirectory, services_.maxFilterOutputBytes};
     auto job = filter::prepareFilter(form, command, text, setup);
     if (!job) {
         done(job.error());

@@ -40,6 +40,10 @@ struct Services {
     // How many runs can be undone (each level shares its text, no copy).
     std::size_t undoLevels = 20;
     std::string docDirectory = {};  // the help page; empty: beside the helpers
+    // Where a filter runs: the caller's folder for the command line, the
+    // user's home for the window; never a folder of ours (a filter writing
+    // kakikae1.ini there would overwrite the history).
+    std::string filterFolder = {};
 };
 
 using regex::classifyCommand;

@@ -3,6 +3,7 @@
 #include "kakikae_version.h"
 #include "platform/clipboard_keeper.h"
 #include "platform/data_folder.h"
+#include "platform/user_paths.h"
 #include "platform/file_store.h"
 #include "platform/qt_clipboard.h"
 #include "platform/qt_desktop.h"
@@ -112,6 +113,7 @@ int main(int argc, char** argv) {
         clipboard,       files, prompt, desktop, processes, tasks, kk::DataFolder::locate(layout.executableDir),
         layout.helperDir};
     services.docDirectory = layout.docDir;
+    services.filterFolder = kk::homeFolder();
     kk::EditorState state(services);
     kk::MainWindow window(state);
     prompt.setParent(&window);

@@ -79,6 +79,7 @@ struct Options {
     bool invert = false, clipboard = false, count = false, quiet = false, verbose = false, recordHistory = false,
          diff = false;
     kk::InputEncoding encoding = kk::InputEncoding::Auto;
+    int timeoutMs = 5000;  // how long the clipboard's owner may take to answer
 };
 
 void listConversions() {
@@ -150,6 +151,12 @@ std::optional<int> parse(int argc, char** argv, Options& o) {
         else if (name == "--diff") o.diff = true;
         else if (name == "-e") o.expressions.push_back(*value);
         else if (name == "--convert") o.conversion = *value;
+        else if (name == "--timeout") {
+            char* end = nullptr;
+            const double seconds = std::strtod(value->c_str(), &end);
+            if (value->empty() || *end || !(seconds > 0) || seconds > 3600) return usage(message(Msg::CliBadTimeout, *value));
+            o.timeoutMs = static_cast<int>(seconds * 1000);
+        }
         else if (name == "--input-encoding") {
             const std::string& v = *value;
             if (v == "auto") o.encoding = kk::InputEncoding::Auto;
@@ -220,7 +227,9 @@ int main(int argc, char** argv) {
     if (wayland) {
         if (const std::string missing = kk::WlClipboard::missingTools(); !missing.empty())
             return fail(kk::texts::message(kk::texts::Msg::CliWaylandToolsMissing, missing));
-        clipboard = std::make_unique<kk::WlClipboard>();
+        auto wl = std::make_unique<kk::WlClipboard>();
+        wl->setTimeout(o.timeoutMs);
+        clipboard = std::move(wl);
         app = std::make_unique<QCoreApplication>(argc, argv);
     } else if (o.clipboard) {
         const char* display = std::getenv("DISPLAY");
@@ -235,7 +244,9 @@ int main(int argc, char** argv) {
         });
         app = std::make_unique<QGuiApplication>(argc, argv);
         qInstallMessageHandler(nullptr);
-        clipboard = std::make_unique<kk::QtClipboard>();
+        auto qt = std::make_unique<kk::QtClipboard>();
+        qt->setTimeout(o.timeoutMs);
+        clipboard = std::move(qt);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
         std::string failed;
@@ -266,6 +277,7 @@ int main(int argc, char** argv) {
     services.recordsHistory = o.recordHistory;
     services.tracksChanges = false;
     services.undoLevels = 0;  // one run, no one to undo it: no text kept for it
+    // services.filterFolder stays empty: a filter runs in the caller's folder.
     kk::EditorState state(services);
     state.setInvert(o.invert);
 

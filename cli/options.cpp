@@ -25,6 +25,9 @@ const std::vector<OptionSpec>& options() {
          "read the system clipboard instead of the input and put the result back on it (the one-shot button); on "
          "Wayland through wl-paste and wl-copy",
          "入力の代わりにクリップボードを読み、結果をクリップボードに戻します（一撃ボタン）。Wayland では wl-paste と wl-copy を使います"},
+        {"--timeout", nullptr, "SECONDS", Completion::None,
+         "how long the clipboard's owner may take to answer --clipboard (default 5); then it fails and says so",
+         "--clipboard でクリップボードの持ち主の応答を待つ秒数（既定 5）。過ぎると失敗し、そう伝えます"},
         {"--input-encoding", nullptr, "E", Completion::Encoding,
          "auto (the default), utf-8, cp932 or latin1; auto takes CP932 only when it clearly is, else keeps the bytes "
          "(said on standard error)",

@@ -40,7 +40,7 @@ struct FilterJob {
 inline constexpr std::int64_t kMaxFilterOutputBytes = 1LL << 30;
 
 struct FilterSetup {
-    std::string workingDirectory;  // the data folder
+    std::string workingDirectory;  // the caller's folder (CLI) or the user's home (window); empty: ours
     std::string helperDirectory;   // put in front of PATH (our sortf)
     std::int64_t maxOutputBytes = kMaxFilterOutputBytes;
 };

@@ -1,5 +1,6 @@
 // Holder hand-over with fork/exec and two pipes (text in, "ok" back).
 #include "platform/clipboard_keeper.h"
+#include "platform/user_paths.h"
 #include "platform/x11_owner.h"
 
 #include <QClipboard>
@@ -82,9 +83,12 @@ namespace {
 
 // One keeper per display and user: the newest takes over, the one before it
 // ends. Its process id lives in a file named after both.
+// In the user's own runtime folder; none there, no pid file (and no
+// replacing of an older keeper, which then ends when it loses the clipboard).
 std::string keeperPidFile() {
-    std::string base = "/tmp";
-    if (const char* r = std::getenv("XDG_RUNTIME_DIR"); r && *r) base = r;
+    const auto folder = runtimeFolder();
+    if (!folder) return {};
+    const std::string& base = *folder;
     std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
     for (char& c : display)
         if (c == '/' || c == ':') c = '_';
@@ -98,17 +102,24 @@ bool isKeeper(pid_t pid) {
 }
 
 void replacePreviousKeeper(const std::string& pidFile) {
+    if (pidFile.empty()) return;
     std::ifstream in(pidFile);
     long old = 0;
     if (in >> old && old > 0 && old != ::getpid() && isKeeper(static_cast<pid_t>(old)))
         ::kill(static_cast<pid_t>(old), SIGTERM);
     in.close();
+    // A new file of our own (never through a link), renamed into place.
     const std::string tmp = pidFile + "." + std::to_string(::getpid());
-    std::ofstream(tmp) << ::getpid() << "\n";
-    std::rename(tmp.c_str(), pidFile.c_str());
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    const std::string line = std::to_string(::getpid()) + "\n";
+    const bool ok = ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+    if (::close(fd) == 0 && ok) std::rename(tmp.c_str(), pidFile.c_str());
+    else ::unlink(tmp.c_str());
 }
 
 void forgetKeeper(const std::string& pidFile) {
+    if (pidFile.empty()) return;
     std::ifstream in(pidFile);
     long pid = 0;
     if (in >> pid && pid == ::getpid()) std::remove(pidFile.c_str());

@@ -1,6 +1,7 @@
 // Data folder choice and the program's own folders.
 #include "platform/data_folder.h"
 #include "kakikae_paths.h"
+#include "platform/user_paths.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -31,11 +32,10 @@ DataFolder DataFolder::locate(const std::string& executableDir) {
         for (const char* name : {kPortableMarkerName, kHistoryFileName, kFavouritesFileName})
             if (present(dir / name)) return DataFolder(executableDir);
     }
-    std::string base;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg && xdg[0] == '/') base = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home) base = std::string(home) + "/.config";
-    else base = "/tmp";
-    return DataFolder(base + "/kakikae");
+    // Never a shared folder: without a config home of the user's own there is
+    // no data folder, and the list files are not written.
+    const std::string base = configHome();
+    return DataFolder(base.empty() ? std::string() : base + "/kakikae");
 }
 
 InstallLayout InstallLayout::locate(const std::string& executableDir) {

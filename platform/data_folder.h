@@ -13,10 +13,12 @@ public:
     explicit DataFolder(std::string path) : path_(std::move(path)) {}
     // Beside the executable for a portable copy (a kakikae.portable marker
     // there, or list files already there, as an older copy left them);
-    // $XDG_CONFIG_HOME/kakikae (default ~/.config/kakikae) otherwise.
+    // $XDG_CONFIG_HOME/kakikae (default ~/.config/kakikae, the home folder
+    // from the password database when $HOME is unset) otherwise; an empty
+    // path when the user has no home at all (never a shared folder).
     static DataFolder locate(const std::string& executableDir);
     const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    std::string file(const std::string& name) const { return path_.empty() ? std::string() : path_ + "/" + name; }
 
 private:
     std::string path_;

@@ -36,16 +36,19 @@ std::int64_t LocalFileStore::size(const std::string& path) {
 namespace {
 
 // Opens a regular file only: a FIFO or a device named like one of our files
-// would block a read or an append for good, or never end.
+// would block a read or an append for good, or never end; a symlink there is
+// refused, not followed (someone may have planted it). What we write is the
+// user's alone: created 0600, and a file we write to loses others' bits.
 int openRegular(const std::string& path, int flags) {
     if (path.empty()) return -1;
-    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0644);
+    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return -1;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return -1;
     }
+    if ((flags & O_CREAT) && st.st_uid == ::getuid() && (st.st_mode & 077)) ::fchmod(fd, st.st_mode & 0700);
     return fd;
 }
 
@@ -83,10 +86,16 @@ std::optional<std::string> readWholeFile(const std::string& path) {
 }
 
 bool writeWholeFile(const std::string& path, const std::string& bytes) {
-    FilePtr f(std::fopen(path.c_str(), "wb"));
-    if (!f) return false;
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return false;
-    return std::fflush(f.get()) == 0;
+    // Whole or not at all: a temporary file in the same folder, renamed over
+    // the old one, so a full disk never leaves half a file.
+    std::string temp = path + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());  // 0600, O_EXCL
+    if (fd < 0) return false;
+    bool ok = writeFd(fd, bytes) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok && ::rename(temp.c_str(), path.c_str()) == 0) return true;
+    ::unlink(temp.c_str());
+    return false;
 }
 
 std::optional<std::string> LocalFileStore::readAll(const std::string& path) { return readWholeFile(path); }
@@ -111,8 +120,11 @@ std::optional<char> LocalFileStore::lastByte(const std::string& path) {
 bool LocalFileStore::makeFolder(const std::string& path) {
     std::error_code ec;
     if (path.empty()) return false;
-    fs::create_directories(path, ec);
-    return fs::is_directory(path, ec);
+    const bool made = fs::create_directories(path, ec);
+    // Our own folder is the user's alone (the parents are theirs to set).
+    if (made) ::chmod(path.c_str(), 0700);
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 }  // namespace kk

@@ -24,6 +24,9 @@ public:
     // False when the clipboard holds something that is no text (an image) or
     // nothing at all: a text read then is empty, and must not be copied over it.
     virtual bool holdsText() { return true; }
+    // Why the last read failed, in the user's words; empty when there is
+    // nothing better to say than that it could not be read.
+    virtual std::string failureReason() const { return {}; }
     // Replaces every format on the clipboard with this plain text; false
     // when the clipboard did not take it.
     virtual bool writeText(const std::string& utf8) = 0;

@@ -3,6 +3,7 @@
 #include "platform/private_dir.h"
 
 #include "platform/exit_cleanup.h"
+#include "platform/user_paths.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,9 +18,11 @@ namespace kk {
 
 namespace {
 
+// The user's runtime folder; where there is none of our own, a 0700 folder
+// made by mkdtemp in the temporary folder is still ours alone.
 std::string baseFolder() {
-    if (const char* r = std::getenv("XDG_RUNTIME_DIR"); r && *r && ::access(r, W_OK) == 0) return r;
-    if (const char* t = std::getenv("TMPDIR"); t && *t) return t;
+    if (const auto r = runtimeFolder()) return *r;
+    if (const char* t = std::getenv("TMPDIR"); t && t[0] == '/') return t;
     return "/tmp";
 }
 

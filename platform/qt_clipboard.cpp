@@ -33,47 +33,58 @@ bool setClipboardText(const QString& text) {
     return data && data->hasText() && data->text().size() == text.size();
 }
 
+// On X11 we read and own the clipboard ourselves, with the text's exact bytes.
+bool onX11() { return QGuiApplication::platformName() == "xcb"; }
+
 }  // namespace
 
 std::optional<std::string> QtClipboard::readText() {
+    if (onX11()) {
+        auto maker = snapshotText();
+        try {
+            return (*maker)();
+        } catch (const std::runtime_error&) {
+            return std::nullopt;
+        }
+    }
     const auto text = clipboardText();
     if (!text) return std::nullopt;
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+    holdsText_ = data && data->hasText();
     replaced_ = text->contains(QChar::ReplacementCharacter);
     return text->toStdString();
 }
-
-namespace {
-// On X11 we own the clipboard ourselves, with the text's exact bytes.
-bool onX11() { return QGuiApplication::platformName() == "xcb"; }
-}  // namespace
 
 bool QtClipboard::writeText(const std::string& utf8) {
     return onX11() ? setX11ClipboardText(utf8) : setClipboardText(QString::fromStdString(utf8));
 }
 
-bool QtClipboard::holdsText() {
-    QClipboard* cb = QGuiApplication::clipboard();
-    const QMimeData* data = cb ? cb->mimeData(QClipboard::Clipboard) : nullptr;
-    return data && data->hasText();
-}
+// As the last read found it: asked from the worker that made the text.
+bool QtClipboard::holdsText() { return holdsText_; }
 
 std::optional<Clipboard::TextMaker> QtClipboard::snapshotText() {
     // On X11 the text is fetched off the UI thread, as bytes, over a
     // connection of our own; only whether there is text is asked here.
     if (onX11()) {
-        QClipboard* cb = QGuiApplication::clipboard();
-        const QMimeData* data = cb ? cb->mimeData(QClipboard::Clipboard) : nullptr;
-        if (!data) return std::nullopt;
-        if (!data->hasText()) return [] { return std::string(); };
+        // Nothing is asked on the UI thread: Qt's own question to a silent
+        // owner would hold the window for seconds before its first paint.
         replaced_ = false;
-        return [] {
-            auto text = readX11ClipboardText();
-            if (!text) throw std::runtime_error(texts::text(texts::Msg::ClipboardOwnerSilent));
-            return std::move(*text);
+        return [this] {
+            X11Read read = readX11ClipboardText(timeoutMs_);
+            switch (read.status) {
+                case X11Read::Status::Text: holdsText_ = true; return std::move(read.text);
+                case X11Read::Status::NoText: holdsText_ = false; return std::string();
+                case X11Read::Status::Silent:
+                    throw std::runtime_error(texts::text(texts::Msg::ClipboardOwnerSilent));
+                case X11Read::Status::NoDisplay: break;
+            }
+            throw std::runtime_error(texts::text(texts::Msg::ClipboardUnreadable));
         };
     }
     auto text = clipboardText();
     if (!text) return std::nullopt;
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+    holdsText_ = data && data->hasText();
     // Qt has already decoded it; where it could not, it put U+FFFD.
     return [this, t = std::move(*text)] {
         replaced_ = t.contains(QChar::ReplacementCharacter);

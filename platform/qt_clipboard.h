@@ -17,9 +17,13 @@ public:
     // crossings run wherever the other halves are called.
     std::optional<TextMaker> snapshotText() override;
     TextWriter prepareText(std::string utf8) override;
+    // How long the clipboard's owner may take to answer (X11).
+    void setTimeout(int ms) { timeoutMs_ = ms; }
 
 private:
     std::atomic<bool> replaced_{false};
+    std::atomic<bool> holdsText_{true};
+    int timeoutMs_ = 5000;
 };
 
 }  // namespace kk

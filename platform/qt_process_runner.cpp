@@ -124,7 +124,14 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
 }
 
 void QtProcessRunner::finish(ProcessOutcome outcome) {
-    if (group_ > 0) unregisterChildGroup(static_cast<pid_t>(group_));
+    if (group_ > 0) {
+        // What the filter left running in the background ends with the run,
+        // as a terminal's jobs end with its shell.
+        const qint64 group = group_;
+        signalGroup(group, false);
+        QTimer::singleShot(kKillGraceMs, [group] { signalGroup(group, true); });
+        unregisterChildGroup(static_cast<pid_t>(group_));
+    }
     group_ = 0;
     if (!done_) return;
     auto done = std::move(done_);

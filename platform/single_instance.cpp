@@ -4,6 +4,9 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 
+#include "platform/user_paths.h"
+
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace kk {
@@ -18,13 +21,24 @@ QString SingleInstance::socketName() {
     if (display.isEmpty()) display = qEnvironmentVariable("DISPLAY");
     for (QChar& c : display)
         if (!c.isLetterOrNumber()) c = '_';
-    return QStringLiteral("kakikae-%1-%2").arg(::getuid()).arg(display);
+    // In the user's own runtime folder: in the shared temporary folder another
+    // user could bind the name first and answer for us.
+    const auto folder = runtimeFolder();
+    if (!folder) return {};
+    return QString::fromStdString(*folder) + QStringLiteral("/kakikae-window-%1").arg(display);
 }
 
 bool SingleInstance::askRunningToComeForward(const QString& name, int timeoutMs) {
+    if (name.isEmpty()) return false;
     QLocalSocket socket;
     socket.connectToServer(name);
     if (!socket.waitForConnected(timeoutMs)) return false;
+    // Only a window of our own user is trusted to answer.
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    if (::getsockopt(static_cast<int>(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 ||
+        peer.uid != ::getuid())
+        return false;
     socket.write(kAsk);
     if (!socket.waitForBytesWritten(timeoutMs)) return false;
     while (!socket.canReadLine())
@@ -33,6 +47,7 @@ bool SingleInstance::askRunningToComeForward(const QString& name, int timeoutMs)
 }
 
 bool SingleInstance::listen(const QString& name) {
+    if (name.isEmpty()) return false;
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server_->listen(name)) {

@@ -1,6 +1,7 @@
 // wl-paste / wl-copy through a spawned child with pipes.
 #include "platform/wl_clipboard.h"
 #include "platform/find_program.h"
+#include "texts/texts.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -9,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 
@@ -46,11 +48,23 @@ std::string pickTextType(const std::vector<std::string>& offered) {
 }
 
 std::optional<std::string> WlClipboard::readText() {
+    failure_.clear();
     if (!inWaylandSession()) return std::nullopt;
+    // wl-paste's own first line says why the compositor refused (or what failed).
+    auto refused = [this](const ChildRun& run) {
+        if (run.timedOut) failure_ = texts::text(texts::Msg::ClipboardOwnerSilent);
+        else if (const std::string first = run.errorOutput.substr(0, run.errorOutput.find('\n')); !first.empty())
+            failure_ = texts::message(texts::Msg::ClipboardRefused, first);
+        return std::nullopt;
+    };
     // An empty clipboard makes --list-types fail as well: with the session
     // there, that reads as "no text", not as unreachable.
-    const ChildRun types = runChild({"wl-paste", "--list-types"}, {}, true);
+    const ChildRun types = runChild({"wl-paste", "--list-types"}, {}, true, timeoutMs_);
     if (!types.started) return std::nullopt;
+    if (types.timedOut) return refused(types);
+    if (types.exitCode != 0 && types.errorOutput.find("No selection") == std::string::npos &&
+        types.errorOutput.find("Nothing is copied") == std::string::npos && !types.errorOutput.empty())
+        return refused(types);
     std::vector<std::string> offered;
     for (std::size_t at = 0; at < types.output.size();) {
         const std::size_t end = std::min(types.output.find('\n', at), types.output.size());
@@ -60,8 +74,9 @@ std::optional<std::string> WlClipboard::readText() {
     const std::string type = types.exitCode == 0 ? pickTextType(offered) : std::string();
     holdsText_ = !type.empty();
     if (!holdsText_) return std::string();
-    ChildRun text = runChild({"wl-paste", "--no-newline", "--type", type}, {}, true);
-    if (!text.started || text.exitCode != 0) return std::nullopt;
+    ChildRun text = runChild({"wl-paste", "--no-newline", "--type", type}, {}, true, timeoutMs_);
+    if (!text.started) return std::nullopt;
+    if (text.timedOut || text.exitCode != 0) return refused(text);
     return std::move(text.output);
 }
 
@@ -72,21 +87,26 @@ bool WlClipboard::writeText(const std::string& utf8) {
     return copy.started && copy.exitCode == 0;
 }
 
-ChildRun runChild(const std::vector<std::string>& argv, std::string_view input, bool collectOutput) {
+ChildRun runChild(const std::vector<std::string>& argv, std::string_view input, bool collectOutput,
+                  int timeoutMs) {
     ChildRun run;
-    int in[2], out[2] = {-1, -1};
+    int in[2], out[2] = {-1, -1}, err[2] = {-1, -1};
     if (::pipe2(in, O_CLOEXEC) != 0) return run;
-    if (collectOutput && ::pipe2(out, O_CLOEXEC) != 0) {
-        ::close(in[0]);
-        ::close(in[1]);
+    if (collectOutput && (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)) {
+        for (const int fd : {in[0], in[1], out[0], out[1]})
+            if (fd >= 0) ::close(fd);
         return run;
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    if (collectOutput) posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    else posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    if (collectOutput) {
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    }
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -94,27 +114,48 @@ ChildRun runChild(const std::vector<std::string>& argv, std::string_view input, 
     const int rc = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(in[0]);
-    if (collectOutput) ::close(out[1]);
+    if (collectOutput) {
+        ::close(out[1]);
+        ::close(err[1]);
+    }
     if (rc != 0) {
         ::close(in[1]);
-        if (collectOutput) ::close(out[0]);
+        if (collectOutput) {
+            ::close(out[0]);
+            ::close(err[0]);
+        }
         return run;
     }
     run.started = true;
     // Feed and drain together, so a child that answers while it still reads never stalls us.
     std::signal(SIGPIPE, SIG_IGN);
-    int inFd = in[1], outFd = collectOutput ? out[0] : -1;
+    int inFd = in[1], outFd = collectOutput ? out[0] : -1, errFd = collectOutput ? err[0] : -1;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     if (input.empty()) {
         ::close(inFd);
         inFd = -1;
     }
     char buffer[1 << 16];
-    while (inFd >= 0 || outFd >= 0) {
-        pollfd fds[2];
+    while (inFd >= 0 || outFd >= 0 || errFd >= 0) {
+        pollfd fds[3];
         int n = 0;
         if (inFd >= 0) fds[n++] = {inFd, POLLOUT, 0};
         if (outFd >= 0) fds[n++] = {outFd, POLLIN, 0};
-        if (::poll(fds, static_cast<nfds_t>(n), -1) < 0) {
+        if (errFd >= 0) fds[n++] = {errFd, POLLIN, 0};
+        int wait = -1;
+        if (timeoutMs >= 0) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  deadline - std::chrono::steady_clock::now())
+                                  .count();
+            if (left <= 0) {
+                // A source that never sends (a stopped wl-copy): give up.
+                run.timedOut = true;
+                ::kill(pid, SIGKILL);
+                break;
+            }
+            wait = static_cast<int>(left);
+        }
+        if (::poll(fds, static_cast<nfds_t>(n), wait) < 0) {
             if (errno == EINTR) continue;
             break;
         }
@@ -129,17 +170,19 @@ ChildRun runChild(const std::vector<std::string>& argv, std::string_view input, 
                     inFd = -1;
                 }
             } else {
-                const ssize_t r = ::read(outFd, buffer, sizeof buffer);
-                if (r > 0) run.output.append(buffer, static_cast<std::size_t>(r));
+                int& fd = fds[i].fd == outFd ? outFd : errFd;
+                std::string& into = fds[i].fd == outFd ? run.output : run.errorOutput;
+                const ssize_t r = ::read(fd, buffer, sizeof buffer);
+                if (r > 0) into.append(buffer, static_cast<std::size_t>(r));
                 else if (r == 0 || errno != EINTR) {
-                    ::close(outFd);
-                    outFd = -1;
+                    ::close(fd);
+                    fd = -1;
                 }
             }
         }
     }
-    if (inFd >= 0) ::close(inFd);
-    if (outFd >= 0) ::close(outFd);
+    for (const int fd : {inFd, outFd, errFd})
+        if (fd >= 0) ::close(fd);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

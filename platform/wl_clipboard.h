@@ -23,9 +23,14 @@ public:
     std::optional<std::string> readText() override;
     bool holdsText() override { return holdsText_; }
     bool writeText(const std::string& utf8) override;
+    std::string failureReason() const override { return failure_; }
+    // How long the clipboard's source may take to send its text.
+    void setTimeout(int ms) { timeoutMs_ = ms; }
 
 private:
     bool holdsText_ = true;
+    std::string failure_;
+    int timeoutMs_ = 5000;
 };
 
 // Of the types a clipboard offers, the one to read its text as (UTF-8
@@ -34,13 +39,15 @@ std::string pickTextType(const std::vector<std::string>& offered);
 
 struct ChildRun {
     bool started = false;
-    int exitCode = -1;  // -1: ended by a signal
-    std::string output;
+    bool timedOut = false;  // ended by us at the time limit
+    int exitCode = -1;      // -1: ended by a signal
+    std::string output, errorOutput;
 };
 // Runs a program (no shell) with `input` on its standard input and waits for
-// it; its output is collected when `collectOutput`, else (and always its
-// error output) it goes to /dev/null, so a child that stays in the background
-// holding them open (wl-copy) does not keep us waiting.
-ChildRun runChild(const std::vector<std::string>& argv, std::string_view input, bool collectOutput);
+// it, `timeoutMs` at most (-1: no limit); its output and error output are
+// collected when `collectOutput`, else they go to /dev/null, so a child that
+// stays in the background holding them open (wl-copy) does not keep us waiting.
+ChildRun runChild(const std::vector<std::string>& argv, std::string_view input, bool collectOutput,
+                  int timeoutMs = -1);
 
 }  // namespace kk

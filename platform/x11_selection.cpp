@@ -6,10 +6,12 @@
 #include <xcb/xcb.h>
 
 #include <poll.h>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace kk {
 
@@ -67,54 +69,83 @@ bool takeProperty(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, std:
 
 }  // namespace
 
-std::optional<std::string> readX11ClipboardText(int timeoutMs) {
+X11Read readX11ClipboardText(int timeoutMs) {
+    using Status = X11Read::Status;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     Connection conn;
     int screenNumber = 0;
     conn.c = xcb_connect(nullptr, &screenNumber);
     xcb_connection_t* c = conn.c;
-    if (!c || xcb_connection_has_error(c)) return std::nullopt;
+    if (!c || xcb_connection_has_error(c)) return {};
     const xcb_setup_t* setup = xcb_get_setup(c);
     xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup);
     for (int i = 0; i < screenNumber && it.rem; ++i) xcb_screen_next(&it);
-    if (!it.rem) return std::nullopt;
+    if (!it.rem) return {};
     const xcb_window_t w = xcb_generate_id(c);
     const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_create_window(c, XCB_COPY_FROM_PARENT, w, it.data->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
                       it.data->root_visual, XCB_CW_EVENT_MASK, &events);
     const xcb_atom_t clipboard = atom(c, "CLIPBOARD"), utf8 = atom(c, "UTF8_STRING"), incr = atom(c, "INCR"),
-                     property = atom(c, "KAKIKAE_SELECTION");
-    for (const xcb_atom_t target : {utf8, xcb_atom_t{XCB_ATOM_STRING}}) {
+                     property = atom(c, "KAKIKAE_SELECTION"), targetsAtom = atom(c, "TARGETS"),
+                     plainUtf8 = atom(c, "text/plain;charset=utf-8");
+    // What the owner offers, first: some owners (xclip) send their one
+    // format whatever was asked, so an image must not be read as text.
+    std::vector<xcb_atom_t> wanted = {utf8, xcb_atom_t{XCB_ATOM_STRING}};
+    {
+        xcb_convert_selection(c, w, clipboard, targetsAtom, property, XCB_CURRENT_TIME);
+        xcb_flush(c);
+        auto e = waitFor(c, XCB_SELECTION_NOTIFY, deadline);
+        if (!e) return {Status::Silent, {}};
+        const auto* n = reinterpret_cast<const xcb_selection_notify_event_t*>(e.get());
+        std::string list;
+        xcb_atom_t type = XCB_ATOM_NONE;
+        if (n->property != XCB_ATOM_NONE && takeProperty(c, w, property, list, &type) && type == XCB_ATOM_ATOM) {
+            std::vector<xcb_atom_t> offered(list.size() / sizeof(xcb_atom_t));
+            std::memcpy(offered.data(), list.data(), offered.size() * sizeof(xcb_atom_t));
+            wanted.clear();
+            for (const xcb_atom_t t : {utf8, plainUtf8, xcb_atom_t{XCB_ATOM_STRING}})
+                if (std::find(offered.begin(), offered.end(), t) != offered.end()) wanted.push_back(t);
+            if (wanted.empty()) return {Status::NoText, {}};
+        }
+    }
+    for (const xcb_atom_t target : wanted) {
         xcb_convert_selection(c, w, clipboard, target, property, XCB_CURRENT_TIME);
         xcb_flush(c);
         auto e = waitFor(c, XCB_SELECTION_NOTIFY, deadline);
-        if (!e) return std::nullopt;
+        if (!e) return {Status::Silent, {}};
         const auto* n = reinterpret_cast<const xcb_selection_notify_event_t*>(e.get());
         if (n->property == XCB_ATOM_NONE) continue;  // the owner has no such target (or no owner)
         std::string data;
         xcb_atom_t type = XCB_ATOM_NONE;
-        if (!takeProperty(c, w, property, data, &type)) return std::nullopt;
+        if (!takeProperty(c, w, property, data, &type)) return {Status::Silent, {}};
         if (type == incr) {
             // In parts: each new value of the property is the next part, an empty one the end.
             data.clear();
             while (true) {
-                auto p = waitFor(c, XCB_PROPERTY_NOTIFY, deadline);
-                if (!p) return std::nullopt;
+                // The limit is on each part: a big text may take longer in all,
+                // an owner that stops sending may not.
+                auto p = waitFor(c, XCB_PROPERTY_NOTIFY,
+                                 std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs));
+                if (!p) return {Status::Silent, {}};
                 const auto* pn = reinterpret_cast<const xcb_property_notify_event_t*>(p.get());
                 if (pn->atom != property || pn->state != XCB_PROPERTY_NEW_VALUE) continue;
                 const std::size_t before = data.size();
                 xcb_atom_t partType = XCB_ATOM_NONE;
-                if (!takeProperty(c, w, property, data, &partType)) return std::nullopt;
+                if (!takeProperty(c, w, property, data, &partType)) return {Status::Silent, {}};
                 if (data.size() == before) break;
                 type = partType;
             }
         }
         // What the owner sent, whatever we asked for: STRING is Latin-1,
         // where every byte is a character.
-        if (type == XCB_ATOM_STRING) return decodeCharset(data, "ISO-8859-1");
-        return data;
+        if (type == XCB_ATOM_STRING) {
+            auto text = decodeCharset(data, "ISO-8859-1");
+            return text ? X11Read{Status::Text, std::move(*text)} : X11Read{Status::NoText, {}};
+        }
+        if (type != utf8 && type != plainUtf8) return {Status::NoText, {}};  // sent as something else
+        return {Status::Text, std::move(data)};
     }
-    return std::nullopt;
+    return {Status::NoText, {}};
 }
 
 }  // namespace kk

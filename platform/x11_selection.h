@@ -9,8 +9,16 @@
 
 namespace kk {
 
-// The clipboard's text as UTF-8 (Latin-1 STRING converted), or nullopt when
-// the display, the owner or a text target did not answer within the timeout.
-std::optional<std::string> readX11ClipboardText(int timeoutMs = 10000);
+struct X11Read {
+    enum class Status {
+        Text,       // `text` holds it (UTF-8; Latin-1 STRING converted)
+        NoText,     // an owner with no text target (an image), or no owner at all
+        Silent,     // the owner did not answer within the time limit
+        NoDisplay,  // no X display to reach
+    } status = Status::NoDisplay;
+    std::string text;
+};
+// The clipboard's text, with a time limit on the owner (5 s by default).
+X11Read readX11ClipboardText(int timeoutMs = 5000);
 
 }  // namespace kk

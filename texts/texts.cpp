@@ -143,6 +143,8 @@ const std::map<Msg, Entry>& table() {
         {Msg::CliReadAsCp932,
          {"入力を CP932 (Shift_JIS) として読み、UTF-8 で出力します",
           "input read as CP932 (Shift_JIS), written as UTF-8"}},
+        {Msg::ClipboardRefused,
+         {"クリップボードを読めませんでした: %1", "could not read the clipboard: %1"}},
         {Msg::CountStatus,
          {"%1文字，%2行，%3バイト", "characters: %1, lines: %2, bytes: %3 (Shift_JIS, a line end as CR LF)"}},
         {Msg::CliUnknownOption, {"知らないオプションです: %1", "unknown option %1"}},
@@ -163,6 +165,8 @@ const std::map<Msg, Entry>& table() {
         {Msg::CliUnknownConversionNear,
          {"知らない変換です: \"%1\"。近いもの: %2（--list-conversions で一覧）",
           "unknown conversion \"%1\"; did you mean %2? (see --list-conversions)"}},
+        {Msg::CliBadTimeout,
+         {"--timeout には 0 より大きく 3600 までの秒数を指定します: %1", "--timeout takes seconds, more than 0 and up to 3600: %1"}},
         {Msg::CliKeptAsBytes,
          {"入力は UTF-8 でも CP932 でもありません。読めないバイトはそのまま残します (--input-encoding で指定できます)",
           "input is neither UTF-8 nor clearly CP932; bytes that are no UTF-8 are kept as they are "

@@ -108,6 +108,7 @@ enum class Msg {  // never renumber: tests and scripts may match them
     CliFileUnreadable,       // %1: the file, %2: the reason
     CliKeptAsBytes,
     CountStatus,  // %1 characters, %2 lines, %3 bytes
+    ClipboardRefused,  // %1: the reason the clipboard's tool gave
     CliUnknownOption,         // %1: the argument
     CliTakesNoValue,          // %1: the option
     CliNeedsValue,            // %1: the option
@@ -119,6 +120,7 @@ enum class Msg {  // never renumber: tests and scripts may match them
     CliDiffMode,
     CliUnknownConversion,     // %1: the name
     CliUnknownConversionNear, // %1: the name, %2: the closest names
+    CliBadTimeout,            // %1: the value
 
     // The window's captions and tips (Japanese only).
     ChangedMark = 400,

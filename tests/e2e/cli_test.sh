@@ -196,6 +196,16 @@ printf 'x' | XDG_RUNTIME_DIR=$run "$cli" -q cat >/dev/null
 check "the next run sweeps it" "" "$(ls "$run")"
 rm -rf "$run"
 
+# A filter runs in the caller's folder (never ours: "tee kakikae1.ini" there
+# would overwrite the history), and what it leaves in the background ends
+# with the run.
+mkdir "$tmp/here"
+check "filter in the caller's folder" "$tmp/here" "$(cd "$tmp/here" && printf 'x' | "$cli" pwd)"
+printf 'x' | "$cli" "(sleep 41.$RANDOM; echo late) & echo now" >/dev/null
+sleep 0.5
+check "a background child ends with the run" "0" "$(pgrep -f 'sleep 41\.' | wc -l)"
+check "bad --timeout: 2" "2" "$(status "$cli" --timeout=0 --clipboard 's/a/b/')"
+
 # Files after the command, "-" for standard input, "--" before a command that looks like an option.
 printf 'a1\n' > "$tmp/f1"; printf 'b2' > "$tmp/f2"
 check "files in order"      "A1|B2"   "$(ends "$cli" 'tr/a-z/A-Z/' "$tmp/f1" "$tmp/f2")"

@@ -76,6 +76,23 @@ check "empty clipboard refused" 1 $?
 WAYLAND_DISPLAY=nowhere DISPLAY= "$cli" -q --clipboard 's/a/b/' 2>/dev/null
 check "no session: 1" 1 $?
 
+
+# A source that never sends (a stopped wl-copy): the run gives up within its
+# limit, says so, and leaves the clipboard as it was.
+printf 'stuck' | wl-copy
+sleep 0.3
+stopped=""
+for p in $(pgrep -x wl-copy); do
+    tr '\0' '\n' 2>/dev/null < /proc/$p/environ | grep -qx "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" && stopped="$stopped $p"
+done
+kill -STOP $stopped
+start=$(date +%s%N)
+LC_ALL=C "$cli" --clipboard --timeout=1 's/s/S/' 2>"$work/err"
+check "stopped source: exit 1" 1 $?
+check "stopped source: within the limit" 1 "$(( ($(date +%s%N) - start) / 1000000 < 5000 ))"
+check "stopped source: says it did not answer" 1 "$(grep -c 'did not answer' "$work/err")"
+kill -CONT $stopped
+check "stopped source: clipboard as it was" "stuck" "$(paste)"
 # 2. The window: it loads the clipboard once it has the focus, runs, copies back.
 # Under the sanitizers its leak check is off: Qt's Wayland graphics plugin
 # leaks from a library unloaded at exit, which no suppression can name.

@@ -64,6 +64,33 @@ printf '日本' | xclip -selection clipboard -i >/dev/null 2>&1
 "$cli" -q --clipboard 's/zzz/y/'
 check "no STRING for Japanese" "0" "$(xclip -selection clipboard -o -t TARGETS | grep -cx STRING)"
 
+# Owners that do not answer: each run ends within its limit, says so, and
+# leaves the clipboard to its owner. (python3-xlib plays the owner.)
+fake=$(dirname "$0")/x11_fake_owner.py
+for mode in silent dies-mid-incr; do
+    coproc FAKE { /usr/bin/python3 "$fake" $mode; }
+    fakepid=$FAKE_PID
+    read -r -t 10 ready <&"${FAKE[0]}"
+    check "fake owner $mode ready" "ready" "${ready:-}"
+    start=$(date +%s%N)
+    LC_ALL=C "$cli" --clipboard --timeout=1 's/a/b/' 2>"$work/err"
+    check "$mode owner: exit 1" 1 $?
+    check "$mode owner: within the limit" 1 "$(( ($(date +%s%N) - start) / 1000000 < 4000 ))"
+    check "$mode owner: says it did not answer" 1 "$(grep -c 'did not answer' "$work/err")"
+    kill "$fakepid" 2>/dev/null; wait "$fakepid" 2>/dev/null
+done
+# The window paints at once with a silent owner, and says it is loading.
+coproc FAKE { /usr/bin/python3 "$fake" silent; }
+fakepid=$FAKE_PID
+read -r -t 10 ready <&"${FAKE[0]}"
+start=$(date +%s%N)
+"$gui" --new-window &
+slow=$!
+wait_for 'xdotool search --onlyvisible --name "^kakikae$" >/dev/null 2>&1'
+check "window painted before the owner's limit" 1 "$(( ($(date +%s%N) - start) / 1000000 < 3000 ))"
+kill "$slow" 2>/dev/null; wait "$slow" 2>/dev/null
+kill "$fakepid" 2>/dev/null; wait "$fakepid" 2>/dev/null
+
 # Something that is no text (an image) is left alone: exit 1, nothing copied.
 head -c 64 /dev/urandom > "$work/image.png"
 xclip -selection clipboard -t image/png -i "$work/image.png" >/dev/null 2>&1
