@@ -1,6 +1,8 @@
 // Start-up, clipboard and views, the run command and the lists, over ports.
 #include "app/editor_state.h"
 
+#include <set>
+
 #include "convert/duplicates.h"
 #include "convert/reverse_count.h"
 #include "diff/line_diff.h"
@@ -152,6 +154,10 @@ void EditorState::openHelp() {
 
 void EditorState::finish(Outcome outcome, const OutcomeHandler& done, unsigned changes) {
     status_ = outcome.statusLine.empty() ? outcome.message : outcome.statusLine;
+    if (!undoNote_.empty()) {
+        status_ += undoNote_;
+        undoNote_.clear();
+    }
     lastOutcome_ = outcome;
     notify(changes | Status | Ended);
     if (done) done(outcome);
@@ -326,7 +332,29 @@ void EditorState::replaceWorkingText(SharedText text, diff::ChangeMap changes) {
     }
     redo_.clear();
     workingText_ = std::move(text);
+    keepUndoWithinBudget();
     setChanges(std::move(changes));
+}
+
+// The texts only the undo levels hold, counted once each, stay within the
+// larger of Services::undoBudgetBytes and twice the working text: the
+// oldest levels go first (a 100 MB clipboard run 25 times would otherwise
+// hold 2 GB). The next status line says how many levels are left.
+void EditorState::keepUndoWithinBudget() {
+    const std::size_t budget = std::max(services_.undoBudgetBytes, 2 * workingText_->size());
+    auto held = [this] {
+        std::set<const Text*> seen{workingText_.get(), beforeText_.get(), afterText_.get(), startClip_.get()};
+        std::size_t bytes = 0;
+        for (const auto& t : undo_)
+            if (seen.insert(t.get()).second) bytes += t->size();
+        return bytes;
+    };
+    bool dropped = false;
+    while (undo_.size() > 1 && held() > budget) {
+        undo_.erase(undo_.begin());
+        dropped = true;
+    }
+    if (dropped) undoNote_ = texts::message(texts::Msg::UndoLevelsKept, std::to_string(undo_.size()));
 }
 
 void EditorState::setChanges(diff::ChangeMap changes) {

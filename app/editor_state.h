@@ -37,8 +37,11 @@ struct Services {
     // What each run changed is worked out for the view to highlight; a front
     // that shows no text (the command line) spares the work.
     bool tracksChanges = true;
-    // How many runs can be undone (each level shares its text, no copy).
+    // How many runs can be undone (each level shares its text, no copy), and
+    // the memory the levels may hold beyond the texts the window shows (at
+    // least twice the working text).
     std::size_t undoLevels = 20;
+    std::size_t undoBudgetBytes = std::size_t{256} << 20;
     std::string docDirectory = {};  // the help page; empty: beside the helpers
     // Where a filter runs: the caller's folder for the command line, the
     // user's home for the window; never a folder of ours (a filter writing
@@ -229,6 +232,8 @@ private:
     std::shared_ptr<std::atomic<bool>> previewFlag_;
     std::shared_ptr<const diff::ChangeMap> lastChanges_ = std::make_shared<const diff::ChangeMap>();
     std::vector<SharedText> undo_, redo_;
+    void keepUndoWithinBudget();
+    std::string undoNote_;  // said with the next status line
 };
 
 }  // namespace kk

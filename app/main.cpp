@@ -134,6 +134,11 @@ int main(int argc, char** argv) {
         ready.start(0);
     }
     const int rc = app.exec();
+    // A worker still running (a big load, a preview) works for the model:
+    // it is stopped and waited for before the model goes.
+    state.cancel();
+    state.cancelPreview();
+    tasks.shutdown();
 
     // Our copy-back would vanish with us: hand it to a holder first (on
     // Wayland wl-copy, which serves it on; on X11 our own keeper).

@@ -22,6 +22,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <fstream>
+#include <string>
 #include <cstdio>
 #include <iostream>
 #include <vector>
@@ -164,6 +166,12 @@ int main(int argc, char** argv) {
     std::printf("run-to-shown %.0f ms (median of %d)\n", median(times), runs);
     std::printf("run-to-filled %.0f ms (the whole text in the box, editable)\n", median(filled));
     std::printf("longest event-loop pause during the runs and the filling %.0f ms\n", probe.longest);
+    // What the session holds after the runs (undo levels within their budget).
+    {
+        std::ifstream status("/proc/self/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.starts_with("VmRSS:")) std::printf("resident after %d runs: %s\n", runs, line.substr(6).c_str());
+    }
     // The clipboard crossings: only the hand-over happens on the UI thread.
     probe.longest = 0;
     probe.start();

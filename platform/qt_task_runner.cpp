@@ -6,9 +6,12 @@
 
 namespace kk {
 
-QtTaskRunner::~QtTaskRunner() {
+QtTaskRunner::~QtTaskRunner() { shutdown(); }
+
+void QtTaskRunner::shutdown() {
     for (auto& w : workers_)
         if (w.thread.joinable()) w.thread.join();
+    workers_.clear();
 }
 
 void QtTaskRunner::run(std::function<void()> work, std::function<void()> done) {

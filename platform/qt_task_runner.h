@@ -19,6 +19,9 @@ public:
     explicit QtTaskRunner(QObject* parent = nullptr) : QObject(parent) {}
     ~QtTaskRunner() override;
     void run(std::function<void()> work, std::function<void()> done) override;
+    // Waits for every worker (their completions are dropped): called before
+    // the model they work for is destroyed.
+    void shutdown();
 
 private:
     struct Worker {

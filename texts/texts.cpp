@@ -145,6 +145,8 @@ const std::map<Msg, Entry>& table() {
           "input read as CP932 (Shift_JIS), written as UTF-8"}},
         {Msg::ClipboardRefused,
          {"クリップボードを読めませんでした: %1", "could not read the clipboard: %1"}},
+        {Msg::UndoLevelsKept,
+         {"（メモリのため、元に戻せるのは %1 回までです）", " (to save memory, %1 runs can be undone)"}},
         {Msg::CountStatus,
          {"%1文字，%2行，%3バイト", "characters: %1, lines: %2, bytes: %3 (Shift_JIS, a line end as CR LF)"}},
         {Msg::CliUnknownOption, {"知らないオプションです: %1", "unknown option %1"}},

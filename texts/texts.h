@@ -109,6 +109,7 @@ enum class Msg {  // never renumber: tests and scripts may match them
     CliKeptAsBytes,
     CountStatus,  // %1 characters, %2 lines, %3 bytes
     ClipboardRefused,  // %1: the reason the clipboard's tool gave
+    UndoLevelsKept,    // %1: how many runs can still be undone
     CliUnknownOption,         // %1: the argument
     CliTakesNoValue,          // %1: the option
     CliNeedsValue,            // %1: the option

@@ -165,5 +165,27 @@ TEST(Undo, RunsCanBeUndoneAndRedone) {
     EXPECT_EQ(deep.state.workingText(), "10");
 }
 
+// The levels hold whole texts: within a memory budget, the oldest go first
+// and the status line says how many are left.
+TEST(Undo, LevelsStayWithinTheMemoryBudget) {
+    Rig r;
+    Services services{r.clipboard, r.files, r.prompt, r.desktop, r.processes, r.tasks, DataFolder("/data"), ""};
+    services.undoBudgetBytes = 10'000;
+    EditorState state(services);
+    state.setWorkingTextFromView(std::string(3000, 'a'));
+    bool noted = false;
+    for (int i = 0; i < 12; ++i) {
+        state.setCommandLineFromView(i % 2 ? "s/b/a/g" : "s/a/b/g");
+        state.run([](const Outcome&) {});
+        noted = noted || state.status().find(texts::message(texts::Msg::UndoLevelsKept, "")) != std::string::npos ||
+                state.status().find("元に戻せるのは") != std::string::npos;
+    }
+    int levels = 0;
+    while (state.canUndoRun()) state.undoRun(), ++levels;
+    EXPECT_GE(levels, 2);
+    EXPECT_LE(levels, 5);  // 12 runs of 3 KB within 10 KB (the texts on show not counted)
+    EXPECT_TRUE(noted);
+}
+
 }  // namespace
 }  // namespace kk
