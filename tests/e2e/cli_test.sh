@@ -2,6 +2,7 @@
 # kakikae-cli as a user calls it: stdin → stdout, exit statuses.
 set -u
 cli=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
 fail=0; pass=0
 tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
 check() {  # name expected actual
@@ -115,8 +116,20 @@ check "no status before a failed write" "1" "$(printf 'a' | LC_ALL=C "$cli" --ve
         done
 ) > "$tmp/examples"
 check "help examples run" "$(grep -c . "$tmp/examples")" "$(grep -c '^0 ' "$tmp/examples")"
+# The man page's examples too (roff's \- and \e read as - and \).
+(
+    cd "$tmp" && printf 'foo\n' > notes.txt && printf 'b\na\nb\n' > list.txt && printf ' abc\n' > in.txt
+    sed -n '/^\.SH EXAMPLES/,/^\.fi/p' "$here/../../dist/man/kakikae-cli.1" | grep 'kakikae' |
+        sed 's/\\-/-/g; s/\\e/\\/g' | grep -v -- --clipboard |
+        while read -r line; do
+            eval "${line//kakikae-cli/\"$cli\"}" >/dev/null 2>"$tmp/example-err"
+            echo "$? $line"
+        done
+) > "$tmp/man-examples"
+check "man page examples run" "$(grep -c . "$tmp/man-examples")" "$(grep -c '^0 ' "$tmp/man-examples")"
+check "three man page examples without a clipboard" "3" "$(grep -c . "$tmp/man-examples")"
 check "five examples without a clipboard" "5" "$(grep -c . "$tmp/examples")"
-man_page=$(dirname "$0")/../../dist/man/kakikae-cli.1
+man_page=$here/../../dist/man/kakikae-cli.1
 for opt in $(LC_ALL=C "$cli" --help | grep -oE '^  (-[a-z], )?--?[a-z-]+' | grep -oE -- '--?[a-z-]+$'); do
     check "man page has $opt" "1" "$(sed 's/\\-/-/g' "$man_page" | grep -c -m1 -- "$opt")"
 done
