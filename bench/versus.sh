@@ -18,6 +18,8 @@ row 's/(\w+)@(\w+)/$2 at $1/g' "$text" "-e 's/(\w+)@(\w+)/\$2 at \$1/g'"
 row 's/hello/HI/gi' "$text" "-e 's/hello/HI/gi'"
 row 'tr/ぁ-ん/ァ-ン/' "$text" "-e 'tr/ぁ-ん/ァ-ン/'"
 row 'm/東京.*世界/' "$text" "-e 'm/東京.*世界/'"
+row 'm/カ/' "$text" "-e 'm/カ/'"
+row 's/^東京/X/g (line-anchored)' "$text" "'s/^東京/X/g'"
 for c in hankaku-to-zenkaku zenkaku-to-hankaku reverse dedupe extract-duplicates; do
     row "--convert $c" "$kana" "--convert $c"
 done
