@@ -92,6 +92,25 @@ void noteChange(diff::Report* report, std::size_t from, std::size_t fromLength, 
     report->changes.push_back({from, fromLength, to, toLength});
 }
 
+// The literal's next place from `from`, searched a few MB at a time so that
+// a cancel (an overtaken preview) is seen within one window even where the
+// literal is rare; `stopped` says the search ended for a cancel.
+std::size_t findLiteralUnlessCancelled(std::string_view text, std::string_view literal, std::size_t from,
+                                       CancelFlag cancel, bool& stopped) {
+    constexpr std::size_t kWindow = std::size_t{4} << 20;
+    while (from < text.size()) {
+        const std::size_t end = std::min(text.size(), from + kWindow + literal.size());
+        const std::size_t hit = findLiteral(text.substr(0, end), literal, from);
+        if (hit != std::string_view::npos || end == text.size()) return hit;
+        from += kWindow;
+        if (cancelled(cancel)) {
+            stopped = true;
+            return std::string_view::npos;
+        }
+    }
+    return std::string_view::npos;
+}
+
 // Where the line holding byte `at` starts.
 std::size_t lineStartOf(std::string_view text, std::size_t at) {
     const std::size_t lf = text.rfind('\n', at);
@@ -140,14 +159,16 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
                       diff::Report* report, const Prefilter* filter, bool* unchanged) {
     std::string out;
     bool matched = false;
-    std::size_t copied = 0, start = 0, count = 0;
+    std::size_t copied = 0, start = 0, count = 0, checkedAt = 0;
     std::size_t limit = text.size();  // the search's subject ends here
     bool inLine = false;              // [start, limit) is a line holding the literal
     bool notEmpty = false;
     const PatternMatch match(p, text);
     while (start <= text.size()) {
         if (filter && !inLine) {
-            const std::size_t hit = findLiteral(text, filter->literal, start);
+            bool stopped = false;
+            const std::size_t hit = findLiteralUnlessCancelled(text, filter->literal, start, cancel, stopped);
+            if (stopped) return cancelledError();
             if (hit == std::string_view::npos) break;
             start = std::max(start, lineStartOf(text, hit));
             limit = std::min(text.find('\n', hit), text.size());
@@ -175,8 +196,11 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
         if (!global) break;
         // Perl's rule: after an empty match the next one may not be empty at the same place.
         notEmpty = ms == me;
+        // The cancel flag every 4096 matches or every few MB, whichever comes first.
+        if (((++count & 4095) == 0 || me - checkedAt > (std::size_t{4} << 20)) && cancelled(cancel))
+            return cancelledError();
+        if (me - checkedAt > (std::size_t{4} << 20)) checkedAt = me;
         start = me;
-        if ((++count & 4095) == 0 && cancelled(cancel)) return cancelledError();
     }
     if (!matched) return unchangedResult(text, unchanged);
     out.append(text.substr(copied));
@@ -260,7 +284,9 @@ TextResult xmatch(std::string_view command, std::string_view text, int invert, C
     const auto filter = analysePattern(ps.value().cmd.pattern, ps.value().opts);
     const bool plain =
         filter && filter->literal == ps.value().cmd.pattern && isPlainLiteral(ps.value().cmd.pattern, ps.value().opts);
-    std::size_t hit = filter ? findLiteral(text, filter->literal, 0) : 0;
+    bool stopped = false;
+    std::size_t hit = filter ? findLiteralUnlessCancelled(text, filter->literal, 0, cancel, stopped) : 0;
+    if (stopped) return cancelledError();
     // A kept last line without a line end gets the text's own.
     const std::string_view ownEnd = lineEndOf(text);
 
@@ -270,7 +296,10 @@ TextResult xmatch(std::string_view command, std::string_view text, int invert, C
     // Each line is tested by its body (without LF or CR LF) and kept with its
     // own line end; a lone CR is a character of its line; empty lines are dropped.
     while (pos < text.size()) {
-        if (filter && hit != std::string_view::npos && hit < pos) hit = findLiteral(text, filter->literal, pos);
+        if (filter && hit != std::string_view::npos && hit < pos) {
+            hit = findLiteralUnlessCancelled(text, filter->literal, pos, cancel, stopped);
+            if (stopped) return cancelledError();
+        }
         if (filter && keepMatching) {
             if (hit == std::string_view::npos) break;
             pos = lineStartOf(text, hit);

@@ -234,3 +234,27 @@ TEST(Replace, UnchangedWithoutACopy) {
 
 }  // namespace
 }  // namespace kk::regex
+
+namespace kk::regex {
+namespace {
+
+// An overtaken preview stops within a few MB even when its literal never
+// comes (the byte search goes a window at a time).
+TEST(Cancel, SeenWhereTheLiteralIsRare) {
+    const std::string text(12u << 20, 'a');
+    std::atomic<bool> cancel{true};
+    for (const char* command : {"s/(q)zz/x/g", "s/^qzz/x/g"}) {
+        auto r = xRep(command, text, &cancel);
+        ASSERT_FALSE(r) << command;
+        EXPECT_EQ(r.error().kind, ErrorKind::Cancelled) << command;
+    }
+    auto m = xmatch("m/q(zz)/", text, 0, &cancel);
+    ASSERT_FALSE(m);
+    EXPECT_EQ(m.error().kind, ErrorKind::Cancelled);
+    // Not cancelled, the same commands run to their end.
+    cancel = false;
+    EXPECT_TRUE(xRep("s/(q)zz/x/g", text, &cancel));
+}
+
+}  // namespace
+}  // namespace kk::regex
