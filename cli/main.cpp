@@ -114,14 +114,14 @@ std::optional<int> parse(int argc, char** argv, Options& o) {
             optionsEnded = true;
             continue;
         }
-        const kk::cli::OptionSpec* spec = kk::cli::findOption(a);
-        if (!spec) return usage(message(Msg::CliUnknownOption, a));
-        const std::string name = spec->name ? spec->name : spec->shortName;
+        const kk::cli::OptionSpec* option = kk::cli::findOption(a);
+        if (!option) return usage(message(Msg::CliUnknownOption, a));
+        const std::string name = option->name ? option->name : option->shortName;
         std::optional<std::string> value;
         if (a.starts_with("--") && a.find('=') != std::string::npos) {
-            if (!spec->value) return usage(message(Msg::CliTakesNoValue, name));
+            if (!option->value) return usage(message(Msg::CliTakesNoValue, name));
             value = a.substr(a.find('=') + 1);
-        } else if (spec->value) {
+        } else if (option->value) {
             if (i + 1 >= argc) return usage(message(Msg::CliNeedsValue, name));
             value = argv[++i];
         }

@@ -225,9 +225,9 @@ std::string zshScript() {
         const bool exclusive = o.name && (std::string(o.name) == "--help" || std::string(o.name) == "--version");
         for (const char* n : {o.shortName, o.name}) {
             if (!n) continue;
-            std::string spec = n;
-            if (o.value) spec += n == o.name ? "=" : "+";
-            out += "    '" + std::string(exclusive ? "(- *)" : std::string(n) == "-e" ? "*" : "") + spec + "[" +
+            std::string word = n;
+            if (o.value) word += n == o.name ? "=" : "+";
+            out += "    '" + std::string(exclusive ? "(- *)" : std::string(n) == "-e" ? "*" : "") + word + "[" +
                    help + "]" + action + "' \\\n";
         }
     }
