@@ -12,8 +12,6 @@ std::string_view lineEndOf(std::string_view text) {
                                                                            : std::string_view("\n");
 }
 
-bool hasCrLf(std::string_view text) { return text.find("\r\n") != std::string_view::npos; }
-
 bool LineReader::next(Line& line) {
     if (pos_ >= text_.size()) return false;
     const std::size_t lf = text_.find('\n', pos_);

@@ -13,9 +13,6 @@ namespace kk {
 // (a text without any line end is LF).
 std::string_view lineEndOf(std::string_view text);
 
-// Whether any line of the text ends in CR LF.
-bool hasCrLf(std::string_view text);
-
 // One line of a text: its body and the line end after it ("", "\n" or "\r\n").
 struct Line {
     std::string_view body;

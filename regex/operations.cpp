@@ -92,17 +92,19 @@ void noteChange(diff::Report* report, std::size_t from, std::size_t fromLength, 
     report->changes.push_back({from, fromLength, to, toLength});
 }
 
-// The literal's next place from `from`, searched a few MB at a time so that
+// How much text a loop may walk between two looks at the cancel flag.
+constexpr std::size_t kCancelCheckBytes = std::size_t{4} << 20;
+
+// The literal's next place from `from`, searched a window at a time so that
 // a cancel (an overtaken preview) is seen within one window even where the
 // literal is rare; `stopped` says the search ended for a cancel.
 std::size_t findLiteralUnlessCancelled(std::string_view text, std::string_view literal, std::size_t from,
                                        CancelFlag cancel, bool& stopped) {
-    constexpr std::size_t kWindow = std::size_t{4} << 20;
     while (from < text.size()) {
-        const std::size_t end = std::min(text.size(), from + kWindow + literal.size());
+        const std::size_t end = std::min(text.size(), from + kCancelCheckBytes + literal.size());
         const std::size_t hit = findLiteral(text.substr(0, end), literal, from);
         if (hit != std::string_view::npos || end == text.size()) return hit;
-        from += kWindow;
+        from += kCancelCheckBytes;
         if (cancelled(cancel)) {
             stopped = true;
             return std::string_view::npos;
@@ -197,9 +199,10 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
         // Perl's rule: after an empty match the next one may not be empty at the same place.
         notEmpty = ms == me;
         // The cancel flag every 4096 matches or every few MB, whichever comes first.
-        if (((++count & 4095) == 0 || me - checkedAt > (std::size_t{4} << 20)) && cancelled(cancel))
-            return cancelledError();
-        if (me - checkedAt > (std::size_t{4} << 20)) checkedAt = me;
+        if ((++count & 4095) == 0 || me - checkedAt > kCancelCheckBytes) {
+            if (cancelled(cancel)) return cancelledError();
+            checkedAt = me;
+        }
         start = me;
     }
     if (!matched) return unchangedResult(text, unchanged);
