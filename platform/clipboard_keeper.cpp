@@ -82,9 +82,9 @@ bool handClipboardToHolder(const std::string& holderExecutable, const std::strin
 namespace {
 
 // One keeper per display and user: the newest takes over, the one before it
-// ends. Its process id lives in a file named after both.
-// In the user's own runtime folder; none there, no pid file (and no
-// replacing of an older keeper, which then ends when it loses the clipboard).
+// ends. Its process id lives in a file named after both, in the user's own
+// runtime folder; without one, no pid file (an older keeper then ends when
+// it loses the clipboard).
 std::string keeperPidFile() {
     const auto folder = runtimeFolder();
     if (!folder) return {};

@@ -8,18 +8,21 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include <atomic>
 #include <stdexcept>
 
 namespace kk {
 
 namespace {
 
-std::optional<QString> clipboardText() {
+// The text, and in `holdsText` whether there was any: an image or nothing
+// reads as the empty text.
+std::optional<QString> clipboardText(std::atomic<bool>& holdsText) {
     QClipboard* cb = QGuiApplication::clipboard();
     if (!cb) return std::nullopt;
     const QMimeData* data = cb->mimeData(QClipboard::Clipboard);
-    if (!data || !data->hasText()) return QString();  // an image or nothing reads as the empty text
-    return data->text();
+    holdsText = data && data->hasText();
+    return holdsText ? data->text() : QString();
 }
 
 bool setClipboardText(const QString& text) {
@@ -47,10 +50,8 @@ std::optional<std::string> QtClipboard::readText() {
             return std::nullopt;
         }
     }
-    const auto text = clipboardText();
+    const auto text = clipboardText(holdsText_);
     if (!text) return std::nullopt;
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-    holdsText_ = data && data->hasText();
     replaced_ = text->contains(QChar::ReplacementCharacter);
     return text->toStdString();
 }
@@ -81,10 +82,8 @@ std::optional<Clipboard::TextMaker> QtClipboard::snapshotText() {
             throw std::runtime_error(texts::text(texts::Msg::ClipboardUnreadable));
         };
     }
-    auto text = clipboardText();
+    auto text = clipboardText(holdsText_);
     if (!text) return std::nullopt;
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-    holdsText_ = data && data->hasText();
     // Qt has already decoded it; where it could not, it put U+FFFD.
     return [this, t = std::move(*text)] {
         replaced_ = t.contains(QChar::ReplacementCharacter);

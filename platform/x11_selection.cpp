@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace kk {
@@ -90,16 +91,22 @@ X11Read readX11ClipboardText(int timeoutMs) {
                      plainUtf8 = atom(c, "text/plain;charset=utf-8");
     // What the owner offers, first: some owners (xclip) send their one
     // format whatever was asked, so an image must not be read as text.
-    std::vector<xcb_atom_t> wanted = {utf8, xcb_atom_t{XCB_ATOM_STRING}};
-    {
-        xcb_convert_selection(c, w, clipboard, targetsAtom, property, XCB_CURRENT_TIME);
+    // Asks the owner for `target` in our property: nullopt when it did not
+    // answer in time, else whether it gave it.
+    auto ask = [&](xcb_atom_t target) -> std::optional<bool> {
+        xcb_convert_selection(c, w, clipboard, target, property, XCB_CURRENT_TIME);
         xcb_flush(c);
         auto e = waitFor(c, XCB_SELECTION_NOTIFY, deadline);
-        if (!e) return {Status::Silent, {}};
-        const auto* n = reinterpret_cast<const xcb_selection_notify_event_t*>(e.get());
+        if (!e) return std::nullopt;
+        return reinterpret_cast<const xcb_selection_notify_event_t*>(e.get())->property != XCB_ATOM_NONE;
+    };
+    std::vector<xcb_atom_t> wanted = {utf8, xcb_atom_t{XCB_ATOM_STRING}};
+    {
+        const auto given = ask(targetsAtom);
+        if (!given) return {Status::Silent, {}};
         std::string list;
         xcb_atom_t type = XCB_ATOM_NONE;
-        if (n->property != XCB_ATOM_NONE && takeProperty(c, w, property, list, &type) && type == XCB_ATOM_ATOM) {
+        if (*given && takeProperty(c, w, property, list, &type) && type == XCB_ATOM_ATOM) {
             std::vector<xcb_atom_t> offered(list.size() / sizeof(xcb_atom_t));
             std::memcpy(offered.data(), list.data(), offered.size() * sizeof(xcb_atom_t));
             wanted.clear();
@@ -109,12 +116,9 @@ X11Read readX11ClipboardText(int timeoutMs) {
         }
     }
     for (const xcb_atom_t target : wanted) {
-        xcb_convert_selection(c, w, clipboard, target, property, XCB_CURRENT_TIME);
-        xcb_flush(c);
-        auto e = waitFor(c, XCB_SELECTION_NOTIFY, deadline);
-        if (!e) return {Status::Silent, {}};
-        const auto* n = reinterpret_cast<const xcb_selection_notify_event_t*>(e.get());
-        if (n->property == XCB_ATOM_NONE) continue;  // the owner has no such target (or no owner)
+        const auto given = ask(target);
+        if (!given) return {Status::Silent, {}};
+        if (!*given) continue;  // the owner has no such target (or no owner)
         std::string data;
         xcb_atom_t type = XCB_ATOM_NONE;
         if (!takeProperty(c, w, property, data, &type)) return {Status::Silent, {}};
