@@ -75,10 +75,6 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
     if (!request.stdoutFile.empty())
         p->setStandardOutputFile(QString::fromStdString(request.stdoutFile), QIODevice::Truncate);
     else p->setStandardOutputFile(QProcess::nullDevice());
-    connect(p, &QProcess::started, this, [this, p] {
-        group_ = p->processId();
-        registerChildGroup(static_cast<pid_t>(group_));
-    });
     connect(p, &QProcess::readyReadStandardError, this, [this, p] {
         const QByteArray chunk = p->readAllStandardError();
         if (errorOutput_.size() < kErrorOutputCap)
@@ -121,6 +117,13 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
         poll->start(kCapPollMs);
     }
     p->start();
+    // The child exists once start() returns. Taking its group here rather
+    // than on started() means a shell that ends at once still has what it
+    // left in the background stopped with it.
+    if (p->state() != QProcess::NotRunning && p->processId() > 0) {
+        group_ = p->processId();
+        registerChildGroup(static_cast<pid_t>(group_));
+    }
 }
 
 void QtProcessRunner::finish(ProcessOutcome outcome) {
