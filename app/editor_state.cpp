@@ -392,28 +392,64 @@ void EditorState::preview(const Text& command, bool invert, PreviewHandler done)
         result->outcome = Outcome::refused(texts::text(texts::Msg::NoFilterPreview));
         return done(result);
     }
-    auto flag = std::make_shared<std::atomic<bool>>(false);
-    previewFlag_ = flag;
     const SharedText start = workingText_;
     const bool anchored = result->mode == CommandMode::Substitute && isLineAnchored(command);
-    services_.tasks.run(
-        [result, flag, start, command, invert, anchored] {
+    runPreview(
+        result,
+        [start, command, invert, anchored](Preview& p, const std::atomic<bool>& flag) {
             diff::Report report;
-            TextResult r = Text();
-            try {
-                r = applyRegex(result->mode, anchored, command, *start, invert ? 1 : 0, flag.get(), &report);
-            } catch (const std::bad_alloc&) { r = Error{texts::text(texts::Msg::OutOfMemory), -1, ErrorKind::Fault}; }
+            TextResult r = applyRegex(p.mode, anchored, command, *start, invert ? 1 : 0, &flag, &report);
             if (!r) {
-                result->outcome = outcomeOf(r.error());
+                p.outcome = outcomeOf(r.error());
                 return;
             }
-            result->text = share(std::move(r).value());
-            result->changes = std::move(report.changes);
-            result->count = report.count;
+            p.text = share(std::move(r).value());
+            p.changes = std::move(report.changes);
+            p.count = report.count;
             const std::string n = convert::formatCount(report.count);
-            result->outcome =
-                Outcome::done(result->mode == CommandMode::Match ? n + texts::text(texts::Msg::PreviewLines)
-                                                                 : n + texts::text(texts::Msg::PreviewPlaces));
+            p.outcome = Outcome::done(p.mode == CommandMode::Match ? n + texts::text(texts::Msg::PreviewLines)
+                                                                   : n + texts::text(texts::Msg::PreviewPlaces));
+        },
+        std::move(done));
+}
+
+void EditorState::previewConversion(std::string_view labelOrName, PreviewHandler done) {
+    cancelPreview();
+    auto result = std::make_shared<Preview>();
+    const convert::Conversion* conversion = convert::findConversion(labelOrName);
+    if (!conversion || conversion->kind != convert::ConversionKind::Text) {
+        result->outcome = Outcome::refused(texts::text(texts::Msg::NoFilterPreview));
+        return done(result);
+    }
+    const SharedText start = workingText_;
+    runPreview(
+        result,
+        [start, conversion](Preview& p, const std::atomic<bool>& flag) {
+            TextResult r = convert::applyConversion(*conversion, *start, &flag);
+            if (!r) {
+                p.outcome = outcomeOf(r.error());
+                return;
+            }
+            p.changes = diff::lineChanges(*start, r.value());
+            p.text = share(std::move(r).value());
+            p.count = static_cast<std::int64_t>(p.changes.size());
+            p.outcome = Outcome::done(
+                texts::message(texts::Msg::PreviewConversion, convert::formatCount(p.count), std::string(conversion->caption)));
+        },
+        std::move(done));
+}
+
+void EditorState::runPreview(std::shared_ptr<Preview> result,
+                             std::function<void(Preview&, const std::atomic<bool>&)> work, PreviewHandler done) {
+    auto flag = std::make_shared<std::atomic<bool>>(false);
+    previewFlag_ = flag;
+    services_.tasks.run(
+        [result, flag, work = std::move(work)] {
+            try {
+                work(*result, *flag);
+            } catch (const std::bad_alloc&) {
+                result->outcome = outcomeOf(Error{texts::text(texts::Msg::OutOfMemory), -1, ErrorKind::Fault});
+            }
         },
         [this, result, flag, done = std::move(done)] {
             // A preview overtaken by a newer one, or cancelled, says nothing.

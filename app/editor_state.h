@@ -156,6 +156,9 @@ public:
     };
     using PreviewHandler = std::function<void(std::shared_ptr<const Preview>)>;
     void preview(const Text& command, bool invert, PreviewHandler done);
+    // A text conversion's result the same way (the menu item under the
+    // pointer); conversions that run a filter are refused like filters.
+    void previewConversion(std::string_view labelOrName, PreviewHandler done);
     void cancelPreview();
 
     // Runs that can be undone: every run, one-shot, conversion and clipboard
@@ -230,6 +233,9 @@ private:
     SharedText startClip_ = workingText_, beforeText_ = workingText_, afterText_ = workingText_;
     std::shared_ptr<std::atomic<bool>> cancelFlag_;
     std::shared_ptr<std::atomic<bool>> previewFlag_;
+    // Runs `work` off the UI thread as the current preview.
+    void runPreview(std::shared_ptr<Preview> result,
+                    std::function<void(Preview&, const std::atomic<bool>&)> work, PreviewHandler done);
     std::shared_ptr<const diff::ChangeMap> lastChanges_ = std::make_shared<const diff::ChangeMap>();
     std::vector<SharedText> undo_, redo_;
     void keepUndoWithinBudget();

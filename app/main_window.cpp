@@ -255,7 +255,21 @@ void MainWindow::addConversionItem(QMenu* menu, const std::string& name, const s
     QAction* a = menu->addAction(qs(caption));
     a->setObjectName(qs(name));
     connect(a, &QAction::triggered, this, [this, label] { forward([this, label] { state_.runConversion(label); }); });
+    connect(a, &QAction::hovered, this, [this, label] { previewConversionItem(label); });
     actions_[qs(name)] = a;
+}
+
+// With the preview on, the conversion under the pointer shows its result;
+// when its menu closes the box shows the command's preview or the text again.
+void MainWindow::previewConversionItem(const std::string& label) {
+    if (!previewAction_->isChecked() || state_.busy()) return;
+    const convert::Conversion* c = convert::findConversion(label);
+    if (!c || c->kind != convert::ConversionKind::Text) return leavePreview();
+    syncFromWidgets();
+    conversionPreviewed_ = true;
+    state_.previewConversion(label, [this](std::shared_ptr<const EditorState::Preview> p) {
+        if (conversionPreviewed_) showPreview(p);
+    });
 }
 
 void MainWindow::buildMenus() {
@@ -263,6 +277,11 @@ void MainWindow::buildMenus() {
         QMenu* m = menuBar()->addMenu(qs(caption));
         m->setObjectName(name);
         busyDisabled_.push_back(m->menuAction());
+        connect(m, &QMenu::aboutToHide, this, [this] {
+            if (!std::exchange(conversionPreviewed_, false)) return;
+            leavePreview();
+            startPreview();
+        });
         return m;
     };
     // The conversion items come from the one table, in its order; each passes
@@ -279,6 +298,8 @@ void MainWindow::buildMenus() {
         }
     };
     conversionItems(menu("MenuStrcnv", texts::text(texts::Msg::MenuConvert)), convert::ConversionGroup::Characters);
+    conversionItems(menu("MenuNumDate", texts::text(texts::Msg::MenuNumbersDates)),
+                    convert::ConversionGroup::NumbersDates);
     conversionItems(menu("mimedecode", texts::text(texts::Msg::MenuMime)), convert::ConversionGroup::Mime);
     QMenu* sort = menu("menu_sort", "&sort");
     conversionItems(sort, convert::ConversionGroup::Sort);

@@ -97,6 +97,7 @@ private:
     void startPreview();
     void showPreview(const std::shared_ptr<const EditorState::Preview>& preview);
     void leavePreview();
+    void previewConversionItem(const std::string& label);
     void markCommandColumn(std::int64_t column);  // -1: no mark
     void fillNextSlice();
     void fillCombo(QComboBox* box, const std::vector<Text>& items, bool keepEditText);
@@ -141,6 +142,7 @@ private:
     void mapEdit(int position, int removed, int added);
     std::shared_ptr<const diff::ChangeMap> shownChanges_;
     bool previewing_ = false;
+    bool conversionPreviewed_ = false;  // the preview shown is a menu item's
     QTimer* previewTimer_ = nullptr;
     QAction* previewAction_ = nullptr;
     // A clipboard load waiting for the focus (a Wayland compositor offers the

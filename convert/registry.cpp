@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "convert/case_width.h"
+#include "convert/japanese_dates.h"
+#include "convert/japanese_numbers.h"
 #include "convert/kana_width.h"
 #include "convert/mod_nkf32.h"
 #include "convert/reverse_count.h"
@@ -63,6 +65,20 @@ const std::array kTable = {
     text("カタカナをひらがなに", "katakana-to-hiragana", "カタカナをひらがなに", "MenuKana2Hira", G::Characters,
          &always<katakanaToHiragana>, true),
     text("文字反転", "reverse", "文字反転", "MenuXrev", G::Characters, &always<xrev>, true),
+    text("漢数字を算用数字に", "kanji-to-digits", "漢数字を算用数字に（二千二十六→2026）", "MenuKan2Num",
+         G::NumbersDates, &always<kanjiToDigits>, true),
+    text("漢数字を算用数字に（3桁区切り）", "kanji-to-digits-grouped", "漢数字を算用数字に（3桁区切り: 1,000,000）",
+         "MenuKan2NumComma", G::NumbersDates, &always<kanjiToDigitsGrouped>, true),
+    text("算用数字を漢数字に", "digits-to-kanji", "算用数字を漢数字に（2026→二千二十六）", "MenuNum2Kan",
+         G::NumbersDates, &always<digitsToKanji>, true),
+    text("算用数字を漢数字に（一字ずつ）", "digits-to-kanji-digitwise", "算用数字を漢数字に（2026→二〇二六）",
+         "MenuNum2KanDigit", G::NumbersDates, &always<digitsToKanjiDigitwise>, true),
+    text("算用数字を大字に", "digits-to-daiji", "算用数字を大字に（12345→壱萬弐千参百四拾伍）", "MenuNum2Daiji",
+         G::NumbersDates, &always<digitsToDaiji>, true),
+    text("西暦を和暦に", "to-japanese-era", "西暦を和暦に（2026年12月8日→令和8年12月8日）", "MenuSeireki2Wareki",
+         G::NumbersDates, &always<toJapaneseEra>, true),
+    text("和暦を西暦に", "to-gregorian", "和暦を西暦に（令和8年12月8日→2026年12月8日）", "MenuWareki2Seireki",
+         G::NumbersDates, &always<toGregorian>, true),
     // A mail header folds over lines: these see the whole text at once.
     text("MIMEデコード", "mime", "ISO-2022-JPヘッダ", "mojiCvt", G::Mime, &always<mimeDecode>, false),
     text("MIMEデコードB", "mime-broken", "Escブロークン", "mojiCvtB", G::Mime, &always<mimeDecodeBroken>, false),
@@ -124,6 +140,8 @@ constexpr std::pair<std::string_view, std::string_view> kAliases[] = {
     {"half-width", "to-half-width"},    {"katakana", "hiragana-to-katakana"}, {"hiragana", "katakana-to-hiragana"},
     {"kana-zenkaku", "hankaku-to-zenkaku"}, {"kana-hankaku", "zenkaku-to-hankaku"}, {"capitalize", "capitalize-words"},
     {"uppercase", "upper"},             {"lowercase", "lower"},              {"rev", "reverse"},
+    {"kansuji", "kanji-to-digits"},     {"wareki", "to-japanese-era"},       {"seireki", "to-gregorian"},
+    {"daiji", "digits-to-daiji"},
 };
 
 std::size_t editDistance(std::string_view a, std::string_view b) {

@@ -65,6 +65,7 @@ enum class Msg {  // never renumber: tests and scripts may match them
     NoFilterPreview,
     PreviewPlaces,
     PreviewLines,
+    PreviewConversion,  // %1: places, %2: the conversion's caption
     Busy,
     OutOfMemory,
     WorkFailed,         // %1: the reason
@@ -127,6 +128,7 @@ enum class Msg {  // never renumber: tests and scripts may match them
     ChangedMark = 400,
     MenuMime,
     MenuConvert,
+    MenuNumbersDates,
     MenuDuplicates,
     MenuDeleteDuplicates,
     MenuExtractDuplicates,

@@ -298,6 +298,13 @@ TEST(Window, MenuMap) {
         {"文字種変換(&C)", "MenuHira2Kana", "ひらがなをカタカナに"},
         {"文字種変換(&C)", "MenuKana2Hira", "カタカナをひらがなに"},
         {"文字種変換(&C)", "MenuXrev", "文字反転"},
+        {"数字・日付(&N)", "MenuKan2Num", "漢数字を算用数字に（二千二十六→2026）"},
+        {"数字・日付(&N)", "MenuKan2NumComma", "漢数字を算用数字に（3桁区切り: 1,000,000）"},
+        {"数字・日付(&N)", "MenuNum2Kan", "算用数字を漢数字に（2026→二千二十六）"},
+        {"数字・日付(&N)", "MenuNum2KanDigit", "算用数字を漢数字に（2026→二〇二六）"},
+        {"数字・日付(&N)", "MenuNum2Daiji", "算用数字を大字に（12345→壱萬弐千参百四拾伍）"},
+        {"数字・日付(&N)", "MenuSeireki2Wareki", "西暦を和暦に（2026年12月8日→令和8年12月8日）"},
+        {"数字・日付(&N)", "MenuWareki2Seireki", "和暦を西暦に（令和8年12月8日→2026年12月8日）"},
         {"&mimeデコード", "mojiCvt", "ISO-2022-JPヘッダ"},
         {"&mimeデコード", "mojiCvtB", "Escブロークン"},
         {"&mimeデコード", "mojiCvtQ", "quoted-printable"},
@@ -323,10 +330,11 @@ TEST(Window, MenuMap) {
         {"&Help", "MenuAbout", "Kakikaeについて"},
         {"", "MenuQuit", "終了"},
     };
-    // The bar's own order: six menus, with the two direct items in their places.
+    // The bar's own order: seven menus, with the two direct items in their places.
     QStringList bar;
     for (QAction* a : r.window.menuBar()->actions()) bar << a->text();
-    EXPECT_EQ(bar, (QStringList{QString::fromUtf8("文字種変換(&C)"), QString::fromUtf8("&mimeデコード"), "&sort",
+    EXPECT_EQ(bar, (QStringList{QString::fromUtf8("文字種変換(&C)"), QString::fromUtf8("数字・日付(&N)"),
+                                QString::fromUtf8("&mimeデコード"), "&sort",
                                 QString::fromUtf8("文字カウント"), QString::fromUtf8("重複行(&d)"), "&Option", "&Help",
                                 QString::fromUtf8("終了")}));
     for (const auto& m : map) {
@@ -339,7 +347,7 @@ TEST(Window, MenuMap) {
         if (std::string_view(m.item) == "MenuQuit") continue;
         // Chosen on a small text, each item does something: the status, the
         // text, the command box, a window or the desktop changes.
-        r.text()->setPlainText("abc\nabc");
+        r.text()->setPlainText(QString::fromUtf8("abc\nabc\n二千二十六、1,234、2026年12月8日、令和8年12月8日"));
         r.command()->setEditText("s/b/B/");
         const QString before = r.label("jotai") + r.text()->toPlainText() + r.command()->currentText();
         const std::size_t opened = r.desktop.opened.size(), prompts = r.prompt.shown.size();
@@ -745,6 +753,41 @@ TEST(Window, LivePreviewWhileTyping) {
     QTest::keyClick(&r.window, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
     QTest::keyClick(&r.window, Qt::Key_Y, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(r.state.workingText(), typed);
+    preview->setChecked(false);
+}
+
+// With the preview on, the conversion under the pointer shows its result,
+// highlighted, while the working text stays; closing the menu goes back and
+// choosing the item takes it.
+TEST(Window, ConversionPreviewOnHover) {
+    WindowRig r;
+    r.clipboard.text = "会議は2026年12月8日\n費用は二千二十六円\n";
+    r.window.clipKakunin_Click();
+    QAction* preview = r.window.menuAction("MenuPreview");
+    preview->setChecked(true);
+    QAction* era = r.window.menuAction("MenuSeireki2Wareki");
+    auto* menu = qobject_cast<QMenu*>(era->parent());
+    ASSERT_NE(menu, nullptr);
+    menu->popup(QPoint(0, 0));
+    era->hover();
+    QTest::qWait(300);
+    EXPECT_EQ(r.text()->toPlainText(), QString::fromUtf8("会議は令和8年12月8日\n費用は二千二十六円\n"));
+    EXPECT_EQ(r.text()->extraSelections().size(), 1);
+    EXPECT_EQ(r.state.workingText(), "会議は2026年12月8日\n費用は二千二十六円\n");
+    EXPECT_TRUE(r.label("jotai").contains(QString::fromUtf8("1 箇所"))) << r.label("jotai").toStdString();
+    menu->hide();
+    EXPECT_EQ(r.text()->toPlainText(), QString::fromUtf8("会議は2026年12月8日\n費用は二千二十六円\n"));
+
+    QAction* digits = r.window.menuAction("MenuKan2Num");
+    qobject_cast<QMenu*>(digits->parent())->popup(QPoint(0, 0));
+    digits->hover();
+    QTest::qWait(300);
+    EXPECT_EQ(r.text()->toPlainText(), QString::fromUtf8("会議は2026年12月8日\n費用は2026円\n"));
+    qobject_cast<QMenu*>(digits->parent())->hide();
+    digits->trigger();
+    for (int i = 0; i < 500 && r.state.busy(); ++i) QTest::qWait(10);
+    EXPECT_EQ(r.state.workingText(), "会議は2026年12月8日\n費用は2026円\n");
+    EXPECT_FALSE(r.text()->isReadOnly());
     preview->setChecked(false);
 }
 
