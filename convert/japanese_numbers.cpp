@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <memory>
 #include <vector>
 
@@ -246,6 +247,17 @@ bool isWideAlnum(char32_t c) {
 }
 bool isLetter(char32_t c) { return (isAsciiAlnum(c) || isWideAlnum(c)) && classify(c).kind != Kind::Arabic; }
 
+// The characters of the BMP that classify() knows, for a quick skip.
+const std::bitset<0x10000>& numeralCharacters() {
+    static const std::bitset<0x10000> bits = [] {
+        std::bitset<0x10000> b;
+        for (char32_t c = 0; c < 0x10000; ++c)
+            if (classify(c).kind != Kind::None) b.set(c);
+        return b;
+    }();
+    return bits;
+}
+
 // A kanji numeral in running text becomes digits when
 // - it is at least two characters long, or one before a counter above
 //   (八日, 三人; but 一つ, 一緒, 十分, 千葉: one kanji alone is far more often
@@ -260,23 +272,43 @@ Text convertKanjiNumerals(std::string_view text, bool grouped) {
     std::string out;
     std::size_t copied = 0;
     char32_t before = 0;
+    const auto& maybeNumeral = numeralCharacters();
     for (std::size_t i = 0; i < text.size();) {
+        // Most of a text is passed over a byte or one three-byte character at
+        // a time, without decoding it in full.
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80 && (byte < '0' || byte > '9')) {
+            before = byte;
+            ++i;
+            continue;
+        }
+        if ((byte & 0xF0) == 0xE0 && i + 2 < text.size()) {
+            const char32_t c = ((byte & 0x0Fu) << 12) | ((static_cast<unsigned char>(text[i + 1]) & 0x3Fu) << 6) |
+                               (static_cast<unsigned char>(text[i + 2]) & 0x3Fu);
+            if (!maybeNumeral[c]) {
+                before = c;
+                i += 3;
+                continue;
+            }
+        }
         const auto [c, n] = decodeAt(text, i);
-        if (classify(c).kind == Kind::None) {
+        const Kind kind = classify(c).kind;
+        if (kind == Kind::None) {
             before = c;
             i += n;
             continue;
         }
         const std::string_view rest = text.substr(i);
-        const auto word = std::find_if(std::begin(kNumeralWords), std::end(kNumeralWords),
-                                       [rest](std::string_view w) { return rest.starts_with(w); });
+        const auto word = kind == Kind::Arabic ? std::end(kNumeralWords)
+                                               : std::find_if(std::begin(kNumeralWords), std::end(kNumeralWords),
+                                                              [rest](std::string_view w) { return rest.starts_with(w); });
         if (word != std::end(kNumeralWords)) {
             before = lastCodePoint(*word);
             i += word->size();
             continue;
         }
         std::size_t j = i, characters = 0;
-        bool zero = false, placeWords = false;
+        bool zero = false, placeWords = false, kanji = false;
         while (j < text.size()) {
             const auto [d, m] = decodeAt(text, j);
             const NumChar k = classify(d);
@@ -285,6 +317,7 @@ Text convertKanjiNumerals(std::string_view text, bool grouped) {
                                j + m < text.size() && classify(decodeAt(text, j + m).c).kind == Kind::Arabic;
             if (k.kind == Kind::None && !comma) break;
             zero = zero || (k.kind == Kind::Digit && k.value == 0);
+            kanji = kanji || k.kind == Kind::Digit || k.kind == Kind::Small || k.kind == Kind::Large;
             placeWords = placeWords || k.kind == Kind::Small || k.kind == Kind::Large;
             ++characters;
             j += m;
@@ -292,7 +325,7 @@ Text convertKanjiNumerals(std::string_view text, bool grouped) {
         const std::string_view run = text.substr(i, j - i);
         const char32_t after = j < text.size() ? decodeAt(text, j).c : 0;
         const bool counted = characters == 1 && after && kCounters.find(after) != std::u32string_view::npos;
-        const bool numeral = (counted || (characters >= 2 && (placeWords || zero || characters >= 4))) &&
+        const bool numeral = kanji && (counted || (characters >= 2 && (placeWords || zero || characters >= 4))) &&
                              before != U'数' && before != U'何' && before != U'幾' && !isAsciiAlnum(before) &&
                              !isWideAlnum(before) && before != U'.' && before != U'．';
         if (numeral) {
