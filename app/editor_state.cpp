@@ -36,7 +36,7 @@ bool isLineAnchored(std::string_view command) {
 EditorState::EditorState(Services services) : services_(std::move(services)) { commandLine_ = names::kInitialCommand; }
 
 EditorState::~EditorState() {
-    if (cancelFlag_) cancelFlag_->store(true);
+    if (work_) work_->cancel();
 }
 
 void EditorState::notify(unsigned changes) {
@@ -50,6 +50,7 @@ void EditorState::setStatus(std::string status) {
 
 void EditorState::setBusy(bool busy) {
     busy_ = busy;
+    if (!busy) activeWork_.store(nullptr);
     notify(Busy);
 }
 
@@ -179,13 +180,13 @@ Outcome outcomeOf(const Error& e) {
 // A regular-expression command over a text, by its kind: what the run and
 // the preview both do.
 TextResult applyRegex(CommandMode mode, bool anchored, const Text& command, const Text& text, int invert,
-                      regex::CancelFlag cancel, diff::Report* report, bool* unchanged = nullptr) {
+                      WorkLink work, diff::Report* report, bool* unchanged = nullptr) {
     switch (mode) {
         case CommandMode::Substitute:
-            return anchored ? regex::crdelSed(command, text, cancel, report, unchanged)
-                            : regex::xRep(command, text, cancel, report, unchanged);
-        case CommandMode::Translate: return regex::xtrans(command, text, cancel, report);
-        case CommandMode::Match: return regex::xmatch(command, text, invert, cancel, report);
+            return anchored ? regex::crdelSed(command, text, work, report, unchanged)
+                            : regex::xRep(command, text, work, report, unchanged);
+        case CommandMode::Translate: return regex::xtrans(command, text, work, report);
+        case CommandMode::Match: return regex::xmatch(command, text, invert, work, report);
         case CommandMode::Filter: break;
     }
     return Text();
@@ -193,14 +194,16 @@ TextResult applyRegex(CommandMode mode, bool anchored, const Text& command, cons
 
 }  // namespace
 
-std::shared_ptr<std::atomic<bool>> EditorState::beginBusy() {
-    auto flag = std::make_shared<std::atomic<bool>>(false);
-    cancelFlag_ = flag;
+std::shared_ptr<Work> EditorState::beginBusy() {
+    auto flag = std::make_shared<Work>();
+    flag->setTotal(workingText_->size());
+    work_ = flag;
+    activeWork_.store(flag);
     setBusy(true);
     return flag;
 }
 
-void EditorState::runBusy(std::function<Finisher(const std::atomic<bool>&)> work, OutcomeHandler done) {
+void EditorState::runBusy(std::function<Finisher(const Work&)> work, OutcomeHandler done) {
     auto flag = beginBusy();
     auto finisher = std::make_shared<Finisher>();
     auto failure = std::make_shared<std::string>();
@@ -212,10 +215,12 @@ void EditorState::runBusy(std::function<Finisher(const std::atomic<bool>&)> work
             } catch (const std::bad_alloc&) {
                 *failure = texts::text(texts::Msg::OutOfMemory);
             } catch (const std::exception& e) { *failure = texts::message(texts::Msg::WorkFailed, e.what()); }
+            flag->finish();
         },
         [this, flag, finisher, failure, done = std::move(done)] {
             busy_ = false;
-            if (flag->load()) return finish(Outcome::cancelled(texts::text(texts::Msg::Cancelled)), done, Busy);
+            activeWork_.store(nullptr);
+            if (flag->cancelled()) return finish(Outcome::cancelled(texts::text(texts::Msg::Cancelled)), done, Busy);
             if (!failure->empty() || !*finisher) return finish(Outcome::failed(*failure), done, Busy);
             Outcome outcome;
             try {
@@ -246,7 +251,8 @@ void EditorState::loadClipboard(OutcomeHandler done) {
     }
     setStatus(texts::text(texts::Msg::StatusLoading));  // a big text or a slow owner takes a moment
     runBusy(
-        [this, make = std::move(*maker)](const std::atomic<bool>&) -> Finisher {
+        [this, make = std::move(*maker)](const Work& work) -> Finisher {
+            work.setTotal(0);  // the owner's size is not known before it has sent it all
             auto text = std::make_shared<Text>(make());
             // Asked after the read, which is what finds it out.
             const bool holdsText = services_.clipboard.holdsText();
@@ -274,7 +280,8 @@ void EditorState::copyBack(OutcomeHandler done) {
     if (busy_) return refuseWhileBusy(done);
     Clipboard& clipboard = services_.clipboard;
     runBusy(
-        [this, &clipboard, text = workingText_](const std::atomic<bool>&) -> Finisher {
+        [this, &clipboard, text = workingText_](const Work& work) -> Finisher {
+            work.setTotal(0);  // handed over in one piece: only the time it takes is known
             auto writer = std::make_shared<Clipboard::TextWriter>(clipboard.prepareText(*text));
             return [this, writer] {
                 if (!(*writer)()) return Outcome::failed(texts::text(texts::Msg::ClipboardUnwritable));
@@ -380,7 +387,7 @@ void EditorState::undoRun() { stepRuns(undo_, redo_, texts::text(texts::Msg::Und
 void EditorState::redoRun() { stepRuns(redo_, undo_, texts::text(texts::Msg::Redone)); }
 
 void EditorState::cancelPreview() {
-    if (previewFlag_) previewFlag_->store(true);
+    if (previewFlag_) previewFlag_->cancel();
     previewFlag_.reset();
 }
 
@@ -396,7 +403,7 @@ void EditorState::preview(const Text& command, bool invert, PreviewHandler done)
     const bool anchored = result->mode == CommandMode::Substitute && isLineAnchored(command);
     runPreview(
         result,
-        [start, command, invert, anchored](Preview& p, const std::atomic<bool>& flag) {
+        [start, command, invert, anchored](Preview& p, const Work& flag) {
             diff::Report report;
             TextResult r = applyRegex(p.mode, anchored, command, *start, invert ? 1 : 0, &flag, &report);
             if (!r) {
@@ -424,7 +431,7 @@ void EditorState::previewConversion(std::string_view labelOrName, PreviewHandler
     const SharedText start = workingText_;
     runPreview(
         result,
-        [start, conversion](Preview& p, const std::atomic<bool>& flag) {
+        [start, conversion](Preview& p, const Work& flag) {
             TextResult r = convert::applyConversion(*conversion, *start, &flag);
             if (!r) {
                 p.outcome = outcomeOf(r.error());
@@ -440,8 +447,8 @@ void EditorState::previewConversion(std::string_view labelOrName, PreviewHandler
 }
 
 void EditorState::runPreview(std::shared_ptr<Preview> result,
-                             std::function<void(Preview&, const std::atomic<bool>&)> work, PreviewHandler done) {
-    auto flag = std::make_shared<std::atomic<bool>>(false);
+                             std::function<void(Preview&, const Work&)> work, PreviewHandler done) {
+    auto flag = std::make_shared<Work>();
     previewFlag_ = flag;
     services_.tasks.run(
         [result, flag, work = std::move(work)] {
@@ -453,7 +460,7 @@ void EditorState::runPreview(std::shared_ptr<Preview> result,
         },
         [this, result, flag, done = std::move(done)] {
             // A preview overtaken by a newer one, or cancelled, says nothing.
-            if (flag->load() || previewFlag_ != flag) return;
+            if (flag->cancelled() || previewFlag_ != flag) return;
             previewFlag_.reset();
             done(result);
         });
@@ -484,7 +491,7 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
     const int invert = invert_ ? 1 : 0;
     runBusy(
         [this, mode, anchored, invert, command, start, statusBefore,
-         tracks = services_.tracksChanges](const std::atomic<bool>& flag) -> Finisher {
+         tracks = services_.tracksChanges](const Work& flag) -> Finisher {
             auto report = std::make_shared<diff::Report>();
             auto unchanged = std::make_shared<bool>(false);
             auto result = std::make_shared<TextResult>(applyRegex(mode, anchored, command, *start, invert, &flag,
@@ -512,9 +519,11 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
 void EditorState::runFilter(filter::FilterForm form, const std::string& command, std::function<void()> ended,
                             OutcomeHandler done) {
     const SharedText start = workingText_;
-    beginBusy();
-    startFilter(form, command, *start, [this, start, ended = std::move(ended), done = std::move(done)](TextResult r) {
+    const auto work = beginBusy();
+    work->setTotal(0);  // how far a filter has come is not known, only how long it has run
+    startFilter(form, command, *start, work.get(), [this, start, ended = std::move(ended), done = std::move(done)](TextResult r) {
         busy_ = false;
+        activeWork_.store(nullptr);
         if (ended) ended();
         if (!r) return finish(outcomeOf(r.error()), done, Busy);
         // What changed, by lines; bounded, so a big sort costs a fraction of the run.
@@ -524,7 +533,7 @@ void EditorState::runFilter(filter::FilterForm form, const std::string& command,
     });
 }
 
-void EditorState::startFilter(filter::FilterForm form, const std::string& command, const Text& text,
+void EditorState::startFilter(filter::FilterForm form, const std::string& command, const Text& text, WorkLink work,
                               std::function<void(TextResult)> done) {
     filter::FilterSetup setup{services_.filterFolder, services_.helperDirectory, services_.maxFilterOutputBytes};
     auto job = filter::prepareFilter(form, command, text, setup);
@@ -533,6 +542,7 @@ void EditorState::startFilter(filter::FilterForm form, const std::string& comman
         return;
     }
     auto shared = std::make_shared<filter::FilterJob>(std::move(job.value()));
+    shared->request.work = work;
     services_.processes.start(shared->request, [shared, done = std::move(done)](ProcessOutcome o) {
         TextResult r = Error{texts::text(texts::Msg::OutOfMemory), -1, ErrorKind::Fault};
         try {
@@ -561,7 +571,7 @@ void EditorState::oneShot(OutcomeHandler done) {
 
 void EditorState::cancel() {
     if (!busy_) return;
-    if (cancelFlag_) cancelFlag_->store(true);
+    if (work_) work_->cancel();
     services_.processes.cancel();
 }
 
@@ -583,7 +593,7 @@ void EditorState::runConversion(const std::string& key, OutcomeHandler done) {
     }
     const SharedText start = workingText_;
     runBusy(
-        [this, conversion, start, tracks = services_.tracksChanges](const std::atomic<bool>& flag) -> Finisher {
+        [this, conversion, start, tracks = services_.tracksChanges](const Work& flag) -> Finisher {
             auto result = std::make_shared<TextResult>(convert::applyConversion(*conversion, *start, &flag));
             auto changes = std::make_shared<diff::ChangeMap>();
             if (*result && tracks) *changes = diff::lineChanges(*start, result->value());
@@ -600,7 +610,7 @@ void EditorState::runDuplicates(bool extracting, OutcomeHandler done) {
     if (busy_) return refuseWhileBusy(done);
     const SharedText start = workingText_;
     runBusy(
-        [this, extracting, start, tracks = services_.tracksChanges](const std::atomic<bool>&) -> Finisher {
+        [this, extracting, start, tracks = services_.tracksChanges](const Work&) -> Finisher {
             auto result = std::make_shared<convert::DuplicateResult>(extracting ? convert::exJufuku(*start)
                                                                                 : convert::delJufuku(*start));
             auto changes = std::make_shared<diff::ChangeMap>();
@@ -631,7 +641,7 @@ void EditorState::countCharacters(OutcomeHandler done) {
     if (busy_) return refuseWhileBusy(done);
     const SharedText start = workingText_;
     runBusy(
-        [start](const std::atomic<bool>&) -> Finisher {
+        [start](const Work&) -> Finisher {
             const std::string status = convert::countStatus(convert::countText(*start));
             return [status] { return Outcome::done(status); };
         },

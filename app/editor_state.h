@@ -10,6 +10,7 @@
 #include "filter/filter_runner.h"
 #include "platform/data_folder.h"
 #include "platform/ports.h"
+#include "platform/work.h"
 #include "platform/result.h"
 #include "regex/command.h"
 
@@ -89,6 +90,10 @@ public:
     bool changedMark() const { return changed_; }
     bool invert() const { return invert_; }
     bool busy() const { return busy_; }
+    // What the running operation has done so far (null when idle): read
+    // from any thread, by the window's progress bar and the command line's
+    // progress line.
+    std::shared_ptr<const Work> activeWork() const { return activeWork_.load(); }
     const Text& startClip() const { return *startClip_; }
     const Text& beforeText() const { return *beforeText_; }
     const Text& afterText() const { return *afterText_; }
@@ -199,16 +204,16 @@ private:
     // cancellable meanwhile, an exception in it a failure that keeps the text.
     // `work` returns what to do on the UI thread when it has ended.
     using Finisher = std::function<Outcome()>;
-    void runBusy(std::function<Finisher(const std::atomic<bool>& cancel)> work, OutcomeHandler done);
+    void runBusy(std::function<Finisher(const Work& cancel)> work, OutcomeHandler done);
     // Marks the model busy with a fresh cancel flag: every long job starts here.
-    std::shared_ptr<std::atomic<bool>> beginBusy();
+    std::shared_ptr<Work> beginBusy();
     // A filter over the working text, busy until it ends; `ended` runs first
     // (the run's history), then its result lands or its failure is told.
     void runFilter(filter::FilterForm form, const std::string& command, std::function<void()> ended,
                    OutcomeHandler done);
     // Runs a filter command over `text`; `done` gets its result on the UI
     // thread, later, or at once when its files could not be prepared.
-    void startFilter(filter::FilterForm form, const std::string& command, const Text& text,
+    void startFilter(filter::FilterForm form, const std::string& command, const Text& text, WorkLink work,
                      std::function<void(TextResult)> done);
     // Puts a run's or a conversion's result in place: before, working and after text.
     void takeResult(SharedText start, SharedText result, diff::ChangeMap changes = {});
@@ -231,11 +236,12 @@ private:
     bool historyWarned_ = false;
     Outcome lastOutcome_;
     SharedText startClip_ = workingText_, beforeText_ = workingText_, afterText_ = workingText_;
-    std::shared_ptr<std::atomic<bool>> cancelFlag_;
-    std::shared_ptr<std::atomic<bool>> previewFlag_;
+    std::shared_ptr<Work> work_;
+    std::shared_ptr<Work> previewFlag_;
+    std::atomic<std::shared_ptr<const Work>> activeWork_;
     // Runs `work` off the UI thread as the current preview.
     void runPreview(std::shared_ptr<Preview> result,
-                    std::function<void(Preview&, const std::atomic<bool>&)> work, PreviewHandler done);
+                    std::function<void(Preview&, const Work&)> work, PreviewHandler done);
     std::shared_ptr<const diff::ChangeMap> lastChanges_ = std::make_shared<const diff::ChangeMap>();
     std::vector<SharedText> undo_, redo_;
     void keepUndoWithinBudget();

@@ -3,6 +3,7 @@
 
 #include "app/layout.h"
 #include "app/widget_text.h"
+#include "convert/reverse_count.h"
 #include "dialogs/info_windows.h"
 #include "dialogs/multiline_form.h"
 #include "platform/line_ends.h"
@@ -30,6 +31,7 @@
 #include <QShortcut>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QProgressBar>
 #include <QTimer>
 
 #include <utility>
@@ -127,6 +129,13 @@ void MainWindow::buildControls() {
     controls_["myTextBox"] = myTextBox;
     button(cancelButton, "cancel", "中止");
     cancelButton->setVisible(false);
+    progress_ = new QProgressBar(central);
+    progress_->setObjectName("progress");
+    progress_->setAccessibleName(qs(texts::text(texts::Msg::ProgressName)));
+    progress_->setVisible(false);
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setInterval(kProgressPollMs);
+    connect(progressTimer_, &QTimer::timeout, this, &MainWindow::showProgress);
 
     // Fonts: the names stay the classic ones; main() maps them to installed fonts.
     QFont gothic(qs("ＭＳ ゴシック"));
@@ -408,6 +417,37 @@ void MainWindow::render(unsigned changes) {
         if (!fillingText()) myTextBox->setReadOnly(busy);
         cancelButton->setVisible(busy);
         if (busy) placeCancelButton();
+        if (busy) progressTimer_->start();
+        else {
+            progressTimer_->stop();
+            progress_->setVisible(false);
+        }
+    }
+}
+
+// After a moment of work a bar beside "中止" shows how far it has come: the
+// share of the text walked, or for a filter (whose end nobody knows) the
+// seconds it has run and what it has written.
+void MainWindow::showProgress() {
+    const auto work = state_.activeWork();
+    if (!work || work->elapsed().count() < kProgressAfterMs) return;
+    const auto seconds = QString::number(work->elapsed().count() / 1000);
+    QString step;
+    if (work->steps() > 1) step = QString("%1/%2 ").arg(work->step()).arg(work->steps());
+    if (work->total() > 0) {
+        progress_->setRange(0, 1000);
+        progress_->setValue(static_cast<int>(work->done() * 1000 / work->total()));
+        progress_->setFormat(step + "%p% · " + seconds + qs(texts::text(texts::Msg::ProgressSeconds)));
+    } else {
+        progress_->setRange(0, 0);  // busy indicator
+        progress_->setFormat(step + seconds + qs(texts::text(texts::Msg::ProgressSeconds)) + " · " +
+                             qs(convert::formatCount(static_cast<std::int64_t>(work->output() >> 10))) + " KB");
+    }
+    progress_->setToolTip(progress_->format());
+    progress_->setAccessibleDescription(progress_->text());
+    if (!progress_->isVisible()) {
+        progress_->setVisible(true);
+        placeCancelButton();
     }
 }
 
@@ -745,7 +785,8 @@ void MainWindow::showStatus() {
 }
 
 void MainWindow::showOnStatusLine(const QString& full, const QString& moreOnHover) {
-    const int room = std::max(0, jotai->width() - (cancelButton->isVisible() ? cancelButton->width() : 0));
+    const int room = std::max(0, jotai->width() - (cancelButton->isVisible() ? cancelButton->width() : 0) -
+                                     (progress_->isVisible() ? progress_->width() + 4 : 0));
     jotai->setText(jotai->fontMetrics().elidedText(full, Qt::ElideRight, room));
     jotai->setToolTip(full + moreOnHover);
     jotai->setAccessibleDescription(full);
@@ -779,6 +820,9 @@ void MainWindow::focusCommandLine() {
 void MainWindow::placeCancelButton() {
     cancelButton->setGeometry(jotai->geometry().right() - 80, jotai->y(), 80, jotai->height());
     cancelButton->raise();
+    const int width = std::min(200, jotai->width() / 2);
+    progress_->setGeometry(cancelButton->x() - width - 4, jotai->y(), width, jotai->height());
+    progress_->raise();
 }
 
 void MainWindow::runSed_Click() {

@@ -22,6 +22,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QAction;
+class QProgressBar;
 class QTimer;
 
 namespace kk {
@@ -98,6 +99,7 @@ private:
     void showPreview(const std::shared_ptr<const EditorState::Preview>& preview);
     void leavePreview();
     void previewConversionItem(const std::string& label);
+    void showProgress();
     void markCommandColumn(std::int64_t column);  // -1: no mark
     void fillNextSlice();
     void fillCombo(QComboBox* box, const std::vector<Text>& items, bool keepEditText);
@@ -115,6 +117,10 @@ private:
     QPushButton *runSed = nullptr, *clipKakunin = nullptr, *ClipTenso = nullptr, *myIchigeki = nullptr;
     QPushButton *History0 = nullptr, *History1 = nullptr, *HIstory2 = nullptr;
     QPushButton *okimarituika = nullptr, *multilineCmd = nullptr, *cancelButton = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QTimer* progressTimer_ = nullptr;
+    static constexpr int kProgressPollMs = 100;
+    static constexpr int kProgressAfterMs = 300;  // quicker work shows no bar
     QCheckBox* m_rev = nullptr;
     QLabel *jotai = nullptr, *manualHenko = nullptr, *Label1 = nullptr, *okimariLabel = nullptr;
     // The one helper, guide and about window, each while it is open.

@@ -4,6 +4,7 @@
 // own paths, so the two can never disagree.
 #include "app/editor_state.h"
 #include "cli/options.h"
+#include "cli/progress_line.h"
 #include "convert/registry.h"
 #include "diff/line_diff.h"
 #include "kakikae_version.h"
@@ -77,7 +78,7 @@ struct Options {
     std::optional<std::string> command, conversion;
     std::vector<std::string> files;
     bool invert = false, clipboard = false, count = false, quiet = false, verbose = false, recordHistory = false,
-         diff = false;
+         diff = false, progress = false;
     kk::InputEncoding encoding = kk::InputEncoding::Auto;
     int timeoutMs = 5000;  // how long the clipboard's owner may take to answer
 };
@@ -147,6 +148,7 @@ std::optional<int> parse(int argc, char** argv, Options& o) {
         else if (name == "--count") o.count = true;
         else if (name == "--quiet") o.quiet = true;
         else if (name == "--verbose") o.verbose = true;
+        else if (name == "--progress") o.progress = true;
         else if (name == "--record-history") o.recordHistory = true;
         else if (name == "--diff") o.diff = true;
         else if (name == "-e") o.expressions.push_back(*value);
@@ -281,8 +283,15 @@ int main(int argc, char** argv) {
     kk::EditorState state(services);
     state.setInvert(o.invert);
 
+    // Long work shows how far it has come on a terminal; the line goes before
+    // anything else is written.
+    std::optional<kk::cli::ProgressLine> progress;
+    if (o.progress || (::isatty(STDERR_FILENO) && !o.quiet))
+        progress.emplace([&state] { return state.activeWork(); }, STDERR_FILENO);
+
     // Silent on success: a failure always speaks, a status line only when asked.
     auto say = [&](const kk::Outcome& outcome) {
+        progress.reset();
         if (outcome.message.empty() || outcome.message == prompt.said) return;
         if (!outcome.ok() || (o.verbose && !o.quiet)) std::cerr << "kakikae-cli: " << outcome.message << "\n";
     };
@@ -300,6 +309,7 @@ int main(int argc, char** argv) {
     } else if (o.count) {
         outcome = await([&](kk::OutcomeHandler done) { state.countCharacters(std::move(done)); });
         if (outcome.ok()) {
+            progress.reset();
             std::cout << outcome.message << "\n";
             std::cout.flush();
             return std::cout.good() ? kOk : fail(kk::texts::text(kk::texts::Msg::CliStdoutUnwritable));
@@ -318,6 +328,7 @@ int main(int argc, char** argv) {
     }
     // The status line is said only once the result is out.
     const kk::Outcome ran = outcome;
+    progress.reset();
 
     if (o.clipboard) {
         outcome = await([&](kk::OutcomeHandler done) { state.copyBack(std::move(done)); });

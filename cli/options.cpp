@@ -43,6 +43,10 @@ const std::vector<OptionSpec>& options() {
          "ウィンドウの状態欄に出る文を標準エラーに出します"},
         {"--quiet", "-q", nullptr, Completion::None, "print nothing but warnings and errors (the default)",
          "警告とエラーのほかは何も出しません（既定の動作）"},
+        {"--progress", nullptr, nullptr, Completion::None,
+         "show how far the work has come on standard error even when it is no terminal (on a terminal it shows "
+         "by itself after a second of work, unless --quiet)",
+         "進み具合を標準エラーに出します（端末なら --quiet でない限り、1 秒を超える処理で自動的に出ます）"},
         {"--list-conversions", nullptr, nullptr, Completion::None, "list the conversions: names, aliases and labels",
          "変換の名前・別名・表示名を一覧にします"},
         {"--help", "-h", nullptr, Completion::None, "print this help", "この説明を出します"},

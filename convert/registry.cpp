@@ -191,20 +191,21 @@ std::vector<std::string> closestNames(std::string_view wrong) {
     return out;
 }
 
-TextResult applyConversion(const Conversion& c, std::string_view text, CancelFlag cancel) {
+TextResult applyConversion(const Conversion& c, std::string_view text, WorkLink work) {
     if (c.kind != ConversionKind::Text || !c.apply) return Error{"not a text conversion", -1};
     if (!c.lineLocal && isValidUtf8(text)) return c.apply(text);
     std::string out;
     reserveText(out, text.size() + text.size() / 8);
     Error error{""};
     for (std::size_t from = 0; from < text.size();) {
-        if (cancel && cancel->load(std::memory_order_relaxed))
+        if (cancelledBy(work))
             return Error{kConversionCancelled, -1, ErrorKind::Cancelled};
         const std::size_t to = c.lineLocal ? sliceEnd(text, from) : text.size();
         if (!convertPiece(c, text.substr(from, to - from), out, error)) return error;
         from = to;
+        reportDone(work, from);
     }
-    if (cancel && cancel->load(std::memory_order_relaxed)) return Error{kConversionCancelled, -1, ErrorKind::Cancelled};
+    if (cancelledBy(work)) return Error{kConversionCancelled, -1, ErrorKind::Cancelled};
     return out;
 }
 

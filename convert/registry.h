@@ -5,6 +5,8 @@
 
 #include "platform/result.h"
 
+#include "platform/work.h"
+
 #include <atomic>
 #include <span>
 #include <string>
@@ -44,12 +46,12 @@ std::vector<std::string> aliasesOf(const Conversion& c);
 // Up to three names close to a misspelt one, nearest first.
 std::vector<std::string> closestNames(std::string_view wrong);
 
-using CancelFlag = const std::atomic<bool>*;
+
 inline constexpr const char* kConversionCancelled = "中止しました";
 
 // Runs a Text conversion: a long text in slices of a few MB at line ends
-// (so a cancel is seen soon), and bytes that are no UTF-8 passed through as
+// (so a work is seen soon), and bytes that are no UTF-8 passed through as
 // they are, never converted or replaced.
-TextResult applyConversion(const Conversion& conversion, std::string_view text, CancelFlag cancel = nullptr);
+TextResult applyConversion(const Conversion& conversion, std::string_view text, WorkLink work = nullptr);
 
 }  // namespace kk::convert

@@ -3,6 +3,8 @@
 // background work. Real implementations live beside this file; tests use fakes.
 #pragma once
 
+#include "platform/work.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -96,6 +98,8 @@ struct ProcessRequest {
     // a runaway like `yes` would otherwise fill the disk and then our memory.
     std::string capFile;
     std::int64_t capBytes = 0;  // 0: no cap
+    // Told how much the child has written to capFile so far, for progress.
+    WorkLink work = nullptr;
 };
 
 struct ProcessOutcome {

@@ -25,8 +25,6 @@ using texts::patternErrorText;
 
 namespace {
 
-bool cancelled(CancelFlag cancel) { return cancel && cancel->load(std::memory_order_relaxed); }
-
 // A pattern that is plain text (no metacharacter, no escape) can be searched
 // with a byte search instead of the regex machine.
 bool isPlainLiteral(std::string_view pattern, const Options& o) {
@@ -92,20 +90,22 @@ void noteChange(diff::Report* report, std::size_t from, std::size_t fromLength, 
     report->changes.push_back({from, fromLength, to, toLength});
 }
 
-// How much text a loop may walk between two looks at the cancel flag.
+// How much text a loop may walk between two looks at the cancel request
+// (and two progress reports).
 constexpr std::size_t kCancelCheckBytes = std::size_t{4} << 20;
 
 // The literal's next place from `from`, searched a window at a time so that
 // a cancel (an overtaken preview) is seen within one window even where the
 // literal is rare; `stopped` says the search ended for a cancel.
 std::size_t findLiteralUnlessCancelled(std::string_view text, std::string_view literal, std::size_t from,
-                                       CancelFlag cancel, bool& stopped) {
+                                       WorkLink work, bool& stopped) {
     while (from < text.size()) {
         const std::size_t end = std::min(text.size(), from + kCancelCheckBytes + literal.size());
         const std::size_t hit = findLiteral(text.substr(0, end), literal, from);
         if (hit != std::string_view::npos || end == text.size()) return hit;
         from += kCancelCheckBytes;
-        if (cancelled(cancel)) {
+        reportDone(work, from);
+        if (cancelledBy(work)) {
             stopped = true;
             return std::string_view::npos;
         }
@@ -128,7 +128,7 @@ TextResult unchangedResult(std::string_view text, bool* unchanged) {
 }
 
 TextResult substituteLiteral(std::string_view needle, const Replacement& rep, bool global, std::string_view text,
-                             CancelFlag cancel, diff::Report* report, bool* unchanged) {
+                             WorkLink work, diff::Report* report, bool* unchanged) {
     std::string out;
     bool matched = false;
     std::size_t copied = 0;
@@ -147,7 +147,10 @@ TextResult substituteLiteral(std::string_view needle, const Replacement& rep, bo
         if (out.size() > kMaxOutputBytes) return outputTooBigError();
         copied = at + needle.size();
         if (!global) break;
-        if ((++count & 4095) == 0 && cancelled(cancel)) return cancelledError();
+        if ((++count & 4095) == 0) {
+            if (cancelledBy(work)) return cancelledError();
+            reportDone(work, copied);
+        }
     }
     if (!matched) return unchangedResult(text, unchanged);
     out.append(text.substr(copied));
@@ -157,7 +160,7 @@ TextResult substituteLiteral(std::string_view needle, const Replacement& rep, bo
 // With a line-local `filter`, the machine searches only the lines that hold
 // its literal, each as the text up to that line's end (so lookbehinds still
 // see the lines before it); the other lines are copied as they are.
-TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::string_view text, CancelFlag cancel,
+TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::string_view text, WorkLink work,
                       diff::Report* report, const Prefilter* filter, bool* unchanged) {
     std::string out;
     bool matched = false;
@@ -169,7 +172,7 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
     while (start <= text.size()) {
         if (filter && !inLine) {
             bool stopped = false;
-            const std::size_t hit = findLiteralUnlessCancelled(text, filter->literal, start, cancel, stopped);
+            const std::size_t hit = findLiteralUnlessCancelled(text, filter->literal, start, work, stopped);
             if (stopped) return cancelledError();
             if (hit == std::string_view::npos) break;
             start = std::max(start, lineStartOf(text, hit));
@@ -198,9 +201,10 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
         if (!global) break;
         // Perl's rule: after an empty match the next one may not be empty at the same place.
         notEmpty = ms == me;
-        // The cancel flag every 4096 matches or every few MB, whichever comes first.
+        // The cancel request every 4096 matches or every few MB, whichever comes first.
         if ((++count & 4095) == 0 || me - checkedAt > kCancelCheckBytes) {
-            if (cancelled(cancel)) return cancelledError();
+            if (cancelledBy(work)) return cancelledError();
+            reportDone(work, me);
             checkedAt = me;
         }
         start = me;
@@ -210,12 +214,12 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
     return out;
 }
 
-TextResult runSubstitute(const Parsed& ps, std::string_view command, std::string_view text, CancelFlag cancel,
+TextResult runSubstitute(const Parsed& ps, std::string_view command, std::string_view text, WorkLink work,
                          diff::Report* report, bool* unchanged) {
     if (isPlainLiteral(ps.cmd.pattern, ps.opts)) {
         auto rep = Replacement::parse(ps.cmd.replacement, 0, {}, command, ps.cmd.replacementOffset);
         if (!rep) return rep.error();
-        return substituteLiteral(ps.cmd.pattern, rep.value(), ps.opts.global, text, cancel, report, unchanged);
+        return substituteLiteral(ps.cmd.pattern, rep.value(), ps.opts.global, text, work, report, unchanged);
     }
     auto pat = Pattern::compile(ps.cmd.pattern, ps.opts, command, ps.cmd.patternOffset);
     if (!pat) return pat.error();
@@ -223,26 +227,26 @@ TextResult runSubstitute(const Parsed& ps, std::string_view command, std::string
                                   ps.cmd.replacementOffset);
     if (!rep) return rep.error();
     const auto filter = analysePattern(ps.cmd.pattern, ps.opts);
-    return substitute(*pat.value(), rep.value(), ps.opts.global, text, cancel, report,
+    return substitute(*pat.value(), rep.value(), ps.opts.global, text, work, report,
                       filter && filter->lineLocal ? &*filter : nullptr, unchanged);
 }
 
 }  // namespace
 
-TextResult xRep(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report,
+TextResult xRep(std::string_view command, std::string_view text, WorkLink work, diff::Report* report,
                 bool* unchanged) {
     auto ps = parseAs(command, CommandKind::Substitute, "s/pattern/replacement/");
     if (!ps) return ps.error();
-    return runSubstitute(ps.value(), command, text, cancel, report, unchanged);
+    return runSubstitute(ps.value(), command, text, work, report, unchanged);
 }
 
-TextResult xtrans(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report) {
+TextResult xtrans(std::string_view command, std::string_view text, WorkLink work, diff::Report* report) {
     auto ps = parseAs(command, CommandKind::Translate, "tr/list/list/");
     if (!ps) return ps.error();
-    return transliterate(ps.value().cmd, ps.value().opts, command, text, cancel, report);
+    return transliterate(ps.value().cmd, ps.value().opts, command, text, work, report);
 }
 
-TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag cancel, diff::Report* report,
+TextResult crdelSed(std::string_view command, std::string_view text, WorkLink work, diff::Report* report,
                     bool* unchanged) {
     // Line by line: "^" and "$" at every line body's ends. A CR LF text runs
     // as its bodies-only form, so "$", "." and "\r" never see a line end's
@@ -251,10 +255,10 @@ TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag 
     auto ps = parseAs(withM, CommandKind::Substitute, "s/pattern/replacement/");
     if (!ps) return ps.error();
     const LfView view(text);
-    if (!view.changed()) return runSubstitute(ps.value(), withM, text, cancel, report, unchanged);
+    if (!view.changed()) return runSubstitute(ps.value(), withM, text, work, report, unchanged);
     diff::Report spans;
     bool none = false;
-    auto r = runSubstitute(ps.value(), withM, view.text(), cancel, &spans, &none);
+    auto r = runSubstitute(ps.value(), withM, view.text(), work, &spans, &none);
     if (!r) return r;
     if (none) return unchangedResult(text, unchanged);
     const std::string& lfResult = r.value();
@@ -274,7 +278,7 @@ TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag 
     return out;
 }
 
-TextResult xmatch(std::string_view command, std::string_view text, int invert, CancelFlag cancel,
+TextResult xmatch(std::string_view command, std::string_view text, int invert, WorkLink work,
                   diff::Report* report) {
     auto ps = parseAs(command, CommandKind::Match, "m/pattern/");
     if (!ps) return ps.error();
@@ -288,7 +292,7 @@ TextResult xmatch(std::string_view command, std::string_view text, int invert, C
     const bool plain =
         filter && filter->literal == ps.value().cmd.pattern && isPlainLiteral(ps.value().cmd.pattern, ps.value().opts);
     bool stopped = false;
-    std::size_t hit = filter ? findLiteralUnlessCancelled(text, filter->literal, 0, cancel, stopped) : 0;
+    std::size_t hit = filter ? findLiteralUnlessCancelled(text, filter->literal, 0, work, stopped) : 0;
     if (stopped) return cancelledError();
     // A kept last line without a line end gets the text's own.
     const std::string_view ownEnd = lineEndOf(text);
@@ -300,7 +304,7 @@ TextResult xmatch(std::string_view command, std::string_view text, int invert, C
     // own line end; a lone CR is a character of its line; empty lines are dropped.
     while (pos < text.size()) {
         if (filter && hit != std::string_view::npos && hit < pos) {
-            hit = findLiteralUnlessCancelled(text, filter->literal, pos, cancel, stopped);
+            hit = findLiteralUnlessCancelled(text, filter->literal, pos, work, stopped);
             if (stopped) return cancelledError();
         }
         if (filter && keepMatching) {
@@ -338,7 +342,10 @@ TextResult xmatch(std::string_view command, std::string_view text, int invert, C
             out.append(line.body);
             out.append(line.end.empty() ? ownEnd : line.end);
         }
-        if ((++count & 4095) == 0 && cancelled(cancel)) return cancelledError();
+        if ((++count & 4095) == 0) {
+            if (cancelledBy(work)) return cancelledError();
+            reportDone(work, from);
+        }
     }
     return out;
 }
@@ -354,12 +361,12 @@ std::int64_t CountString(std::string_view text, std::string_view ch) {
     return n;
 }
 
-TextResult applyCommand(std::string_view command, std::string_view text, int invert, CancelFlag cancel,
+TextResult applyCommand(std::string_view command, std::string_view text, int invert, WorkLink work,
                         diff::Report* report) {
     switch (classifyCommand(command)) {
-        case CommandMode::Substitute: return xRep(command, text, cancel, report);
-        case CommandMode::Translate: return xtrans(command, text, cancel, report);
-        case CommandMode::Match: return xmatch(command, text, invert, cancel, report);
+        case CommandMode::Substitute: return xRep(command, text, work, report);
+        case CommandMode::Translate: return xtrans(command, text, work, report);
+        case CommandMode::Match: return xmatch(command, text, invert, work, report);
         case CommandMode::Filter: break;
     }
     return Error{message(Msg::NotRegexCommand), 0};

@@ -7,14 +7,16 @@
 #include "platform/result.h"
 #include "texts/texts.h"
 
+#include "platform/work.h"
+
 #include <atomic>
 #include <cstdint>
 #include <string_view>
 
 namespace kk::regex {
 
-// A cancel flag that long loops look at now and then; null means "never".
-using CancelFlag = const std::atomic<bool>*;
+// A work flag that long loops look at now and then; null means "never".
+
 // A result past this is a runaway (s/x/<10,000 y>/g over a big text), not a
 // text to work on: the operation stops, the same bound as a filter's output.
 inline constexpr std::size_t kMaxOutputBytes = std::size_t{1} << 30;
@@ -26,18 +28,18 @@ inline Error outputTooBigError() { return Error{texts::text(texts::Msg::OutputTo
 // each kept line's match (m//), and how many there were. A replace given
 // `unchanged` sets it and returns nothing when nothing matched, so a text
 // without a match is never copied.
-TextResult xRep(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
+TextResult xRep(std::string_view command, std::string_view text, WorkLink work = nullptr,
                 diff::Report* report = nullptr, bool* unchanged = nullptr);
-TextResult xtrans(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
+TextResult xtrans(std::string_view command, std::string_view text, WorkLink work = nullptr,
                   diff::Report* report = nullptr);
 // Runs the command with "m" added: "^" and "$" match at every line body's
 // ends; a CR LF's CR is never seen by the pattern and stays where it was.
-TextResult crdelSed(std::string_view command, std::string_view text, CancelFlag cancel = nullptr,
+TextResult crdelSed(std::string_view command, std::string_view text, WorkLink work = nullptr,
                     diff::Report* report = nullptr, bool* unchanged = nullptr);
 // Keeps the lines whose body (without LF or CR LF) matches, or with `invert`
 // does not; each kept line keeps its own line end (a last line without one
 // gets the text's own), empty lines are dropped.
-TextResult xmatch(std::string_view command, std::string_view text, int invert, CancelFlag cancel = nullptr,
+TextResult xmatch(std::string_view command, std::string_view text, int invert, WorkLink work = nullptr,
                   diff::Report* report = nullptr);
 
 // How many characters of `text` equal the one-character string `ch` (0 when
@@ -46,7 +48,7 @@ std::int64_t CountString(std::string_view text, std::string_view ch);
 
 // Any command: s///, tr/// or m// (m// with `invert`), without the window's
 // line-anchor rule.
-TextResult applyCommand(std::string_view command, std::string_view text, int invert = 0, CancelFlag cancel = nullptr,
+TextResult applyCommand(std::string_view command, std::string_view text, int invert = 0, WorkLink work = nullptr,
                         diff::Report* report = nullptr);
 
 }  // namespace kk::regex

@@ -96,7 +96,7 @@ private:
 }  // namespace
 
 TextResult transliterate(const Command& cmd, const Options& o, std::string_view command, std::string_view text,
-                         const std::atomic<bool>* cancel, diff::Report* report) {
+                         WorkLink work, diff::Report* report) {
     auto search = expandList(cmd.pattern, command, cmd.patternOffset);
     if (!search) return search.error();
     auto repl = expandList(cmd.replacement, command, cmd.replacementOffset);
@@ -170,7 +170,8 @@ TextResult transliterate(const Command& cmd, const Options& o, std::string_view 
     while (i < size) {
         if (i >= nextCheck) {
             nextCheck = i + kCheckEvery;
-            if (cancel && cancel->load(std::memory_order_relaxed)) return cancelledError();
+            if (cancelledBy(work)) return cancelledError();
+            reportDone(work, i);
             if (out.size() > kMaxOutputBytes) return outputTooBigError();
         }
         if (lead >= 0) {

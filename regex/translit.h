@@ -6,13 +6,15 @@
 #include "platform/result.h"
 #include "regex/command.h"
 
+#include "platform/work.h"
+
 #include <atomic>
 #include <string_view>
 
 namespace kk::regex {
 
-// Looks at `cancel` every few MB of text.
+// Looks at `work` every few MB of text.
 TextResult transliterate(const Command& cmd, const Options& options, std::string_view command, std::string_view text,
-                         const std::atomic<bool>* cancel = nullptr, diff::Report* report = nullptr);
+                         WorkLink work = nullptr, diff::Report* report = nullptr);
 
 }  // namespace kk::regex

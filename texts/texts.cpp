@@ -187,6 +187,8 @@ const std::map<Msg, Entry>& table() {
           "the Wayland clipboard needs wl-clipboard (missing: %1)"}},
         {Msg::CliFileUnreadable, {"ファイルを読めませんでした: %1 (%2)", "cannot read %1 (%2)"}},
         {Msg::ChangedMark, {"変更", nullptr}},
+        {Msg::ProgressName, {"進み具合", nullptr}},
+        {Msg::ProgressSeconds, {"秒", nullptr}},
         {Msg::MenuMime, {"&mimeデコード", nullptr}},
         {Msg::MenuConvert, {"文字種変換(&C)", nullptr}},
         {Msg::MenuNumbersDates, {"数字・日付(&N)", nullptr}},

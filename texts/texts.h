@@ -126,6 +126,8 @@ enum class Msg {  // never renumber: tests and scripts may match them
 
     // The window's captions and tips (Japanese only).
     ChangedMark = 400,
+    ProgressName,
+    ProgressSeconds,
     MenuMime,
     MenuConvert,
     MenuNumbersDates,

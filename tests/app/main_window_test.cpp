@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -789,6 +790,28 @@ TEST(Window, ConversionPreviewOnHover) {
     EXPECT_EQ(r.state.workingText(), "会議は2026年12月8日\n費用は2026円\n");
     EXPECT_FALSE(r.text()->isReadOnly());
     preview->setChecked(false);
+}
+
+// Work that takes a while shows a bar beside "中止": for a filter, whose end
+// nobody knows, a busy bar with the seconds it has run; gone when it ends.
+TEST(Window, ProgressBarWhileAFilterRuns) {
+    WindowRig r;
+    r.text()->setPlainText("b\na\n");
+    auto* bar = r.window.findChild<QProgressBar*>("progress");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_FALSE(bar->isVisible());
+    r.command()->setEditText("sleep 1.2; sort");
+    r.window.runSed_Click();
+    QTest::qWait(150);
+    EXPECT_FALSE(bar->isVisible()) << "a bar for quick work only flickers";
+    QTest::qWait(900);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->maximum(), 0);  // busy, no share known
+    EXPECT_TRUE(bar->format().contains(QString::fromUtf8("秒"))) << bar->format().toStdString();
+    EXPECT_FALSE(bar->accessibleName().isEmpty());
+    for (int i = 0; i < 500 && r.state.busy(); ++i) QTest::qWait(10);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(r.state.workingText(), "a\nb\n");
 }
 
 // After a filter the changed lines are highlighted; an edit clears them.
