@@ -154,6 +154,14 @@ bool eraSaw(int era, int year, int month, int day) {
 
 std::string eraYearText(int year, bool wide) { return year == 1 ? "元" : digitsOf(year, wide); }
 
+// A year written with 年, then the month and day as they were written.
+std::string writtenDate(std::string year, std::string_view month, std::string_view day) {
+    year += "年";
+    if (!month.empty()) year += std::string(month) + "月";
+    if (!day.empty()) year += std::string(day) + "日";
+    return year;
+}
+
 }  // namespace
 
 Text toJapaneseEra(std::string_view text) {
@@ -168,10 +176,7 @@ Text toJapaneseEra(std::string_view text) {
                 return std::nullopt;
             const auto era = eraOfWritten(y.value, g(2).empty() ? 0 : m.value, g(3).empty() ? 0 : d.value);
             if (!era) return std::nullopt;
-            std::string s = std::string(eraName(era->era)) + eraYearText(era->year, y.wide) + "年";
-            if (!g(2).empty()) s += std::string(g(2)) + "月";
-            if (!g(3).empty()) s += std::string(g(3)) + "日";
-            return s;
+            return writtenDate(std::string(eraName(era->era)) + eraYearText(era->year, y.wide), g(2), g(3));
         });
     // 2026/12/8, 2026-12-08, 2026.12.8
     return replaceEach(out, separated,
@@ -210,10 +215,7 @@ Text toGregorian(std::string_view text) {
             if ((!g(3).empty() && (month < 1 || month > 12)) || (!g(4).empty() && !validDay(*year, month, day)) ||
                 !eraSaw(era, *year, month, day))
                 return std::nullopt;
-            std::string s = digitsOf(*year, ey.wide) + "年";
-            if (!g(3).empty()) s += std::string(g(3)) + "月";
-            if (!g(4).empty()) s += std::string(g(4)) + "日";
-            return s;
+            return writtenDate(digitsOf(*year, ey.wide), g(3), g(4));
         });
     // R8.12.8, H31/4/30, S64-1-7
     return replaceEach(out, lettered,
