@@ -145,9 +145,12 @@ check "window ended, exit status" 0 "$status"
 gpid=
 check "text after quit" "2nd" "$(paste)"
 # wl-copy puts itself in the background once it holds the selection: its
-# first process may be on its way out and the server just starting.
+# first process may be on its way out and the server just starting. Weston
+# keeps a copy of a text selection itself; when its copy and wl-copy's cross
+# at our exit, weston's wins and wl-copy leaves: the text stays either way,
+# and what must never happen is a second server left behind.
 wait_for '[ "$(servers)" = 1 ]'
-check "one server after quit" 1 "$(servers)"
+check "at most one server after quit" 1 "$( [ "$(servers)" -le 1 ] && echo 1)"
 
 echo "$pass passed, $fail failed"
 [ $fail -eq 0 ]
