@@ -17,7 +17,8 @@ if [ -n "$missing" ]; then
 fi
 fail=0; pass=0
 check() { if [ "$2" == "$3" ]; then pass=$((pass+1)); else fail=$((fail+1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi; }
-wait_for() { for _ in $(seq 1 100); do eval "$1" && return 0; sleep 0.1; done; return 1; }
+# Up to 15 s, however long each try takes (a paste may wait 5 s for a slow owner).
+wait_for() { local end=$((SECONDS + 15)); while [ $SECONDS -lt $end ]; do eval "$1" && return 0; sleep 0.1; done; return 1; }
 
 work=$(mktemp -d)
 export XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
