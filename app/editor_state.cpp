@@ -194,17 +194,17 @@ TextResult applyRegex(CommandMode mode, bool anchored, const Text& command, cons
 
 }  // namespace
 
-std::shared_ptr<Work> EditorState::beginBusy() {
+std::shared_ptr<Work> EditorState::beginBusy(std::uint64_t total) {
     auto flag = std::make_shared<Work>();
-    flag->setTotal(workingText_->size());
+    flag->setTotal(total);
     work_ = flag;
     activeWork_.store(flag);
     setBusy(true);
     return flag;
 }
 
-void EditorState::runBusy(std::function<Finisher(const Work&)> work, OutcomeHandler done) {
-    auto flag = beginBusy();
+void EditorState::runBusy(std::uint64_t total, std::function<Finisher(const Work&)> work, OutcomeHandler done) {
+    auto flag = beginBusy(total);
     auto finisher = std::make_shared<Finisher>();
     auto failure = std::make_shared<std::string>();
     services_.tasks.run(
@@ -250,9 +250,8 @@ void EditorState::loadClipboard(OutcomeHandler done) {
         return finish(Outcome::failed(why.empty() ? texts::text(texts::Msg::ClipboardUnreadable) : why), done);
     }
     setStatus(texts::text(texts::Msg::StatusLoading));  // a big text or a slow owner takes a moment
-    runBusy(
-        [this, make = std::move(*maker)](const Work& work) -> Finisher {
-            work.setTotal(0);  // the owner's size is not known before it has sent it all
+    runBusy(kUnknownTotal,  // the owner's size is not known before it has sent it all
+        [this, make = std::move(*maker)](const Work&) -> Finisher {
             auto text = std::make_shared<Text>(make());
             // Asked after the read, which is what finds it out.
             const bool holdsText = services_.clipboard.holdsText();
@@ -279,9 +278,8 @@ void EditorState::loadClipboard(OutcomeHandler done) {
 void EditorState::copyBack(OutcomeHandler done) {
     if (busy_) return refuseWhileBusy(done);
     Clipboard& clipboard = services_.clipboard;
-    runBusy(
-        [this, &clipboard, text = workingText_](const Work& work) -> Finisher {
-            work.setTotal(0);  // handed over in one piece: only the time it takes is known
+    runBusy(kUnknownTotal,  // handed over in one piece: only the time it takes is known
+        [this, &clipboard, text = workingText_](const Work&) -> Finisher {
             auto writer = std::make_shared<Clipboard::TextWriter>(clipboard.prepareText(*text));
             return [this, writer] {
                 if (!(*writer)()) return Outcome::failed(texts::text(texts::Msg::ClipboardUnwritable));
@@ -489,7 +487,7 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
 
     const bool anchored = form == RunForm::Window && mode == CommandMode::Substitute && isLineAnchored(command);
     const int invert = invert_ ? 1 : 0;
-    runBusy(
+    runBusy(workingText_->size(),
         [this, mode, anchored, invert, command, start, statusBefore,
          tracks = services_.tracksChanges](const Work& flag) -> Finisher {
             auto report = std::make_shared<diff::Report>();
@@ -519,8 +517,7 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
 void EditorState::runFilter(filter::FilterForm form, const std::string& command, std::function<void()> ended,
                             OutcomeHandler done) {
     const SharedText start = workingText_;
-    const auto work = beginBusy();
-    work->setTotal(0);  // how far a filter has come is not known, only how long it has run
+    const auto work = beginBusy(kUnknownTotal);
     startFilter(form, command, *start, work.get(), [this, start, ended = std::move(ended), done = std::move(done)](TextResult r) {
         busy_ = false;
         activeWork_.store(nullptr);
@@ -592,7 +589,7 @@ void EditorState::runConversion(const std::string& key, OutcomeHandler done) {
         return runFilter(form, std::string(conversion->command), {}, std::move(done));
     }
     const SharedText start = workingText_;
-    runBusy(
+    runBusy(workingText_->size(),
         [this, conversion, start, tracks = services_.tracksChanges](const Work& flag) -> Finisher {
             auto result = std::make_shared<TextResult>(convert::applyConversion(*conversion, *start, &flag));
             auto changes = std::make_shared<diff::ChangeMap>();
@@ -609,7 +606,7 @@ void EditorState::runConversion(const std::string& key, OutcomeHandler done) {
 void EditorState::runDuplicates(bool extracting, OutcomeHandler done) {
     if (busy_) return refuseWhileBusy(done);
     const SharedText start = workingText_;
-    runBusy(
+    runBusy(workingText_->size(),
         [this, extracting, start, tracks = services_.tracksChanges](const Work&) -> Finisher {
             auto result = std::make_shared<convert::DuplicateResult>(extracting ? convert::exJufuku(*start)
                                                                                 : convert::delJufuku(*start));
@@ -640,7 +637,7 @@ void EditorState::extractDuplicates(OutcomeHandler done) { runDuplicates(true, s
 void EditorState::countCharacters(OutcomeHandler done) {
     if (busy_) return refuseWhileBusy(done);
     const SharedText start = workingText_;
-    runBusy(
+    runBusy(workingText_->size(),
         [start](const Work&) -> Finisher {
             const std::string status = convert::countStatus(convert::countText(*start));
             return [status] { return Outcome::done(status); };

@@ -204,9 +204,12 @@ private:
     // cancellable meanwhile, an exception in it a failure that keeps the text.
     // `work` returns what to do on the UI thread when it has ended.
     using Finisher = std::function<Outcome()>;
-    void runBusy(std::function<Finisher(const Work& cancel)> work, OutcomeHandler done);
+    // `total`: the bytes the work walks, for its progress; kUnknownTotal
+    // where only the time it takes is known (a filter, a clipboard transfer).
+    static constexpr std::uint64_t kUnknownTotal = 0;
+    void runBusy(std::uint64_t total, std::function<Finisher(const Work& cancel)> work, OutcomeHandler done);
     // Marks the model busy with a fresh cancel flag: every long job starts here.
-    std::shared_ptr<Work> beginBusy();
+    std::shared_ptr<Work> beginBusy(std::uint64_t total);
     // A filter over the working text, busy until it ends; `ended` runs first
     // (the run's history), then its result lands or its failure is told.
     void runFilter(filter::FilterForm form, const std::string& command, std::function<void()> ended,

@@ -272,12 +272,14 @@ void MainWindow::addConversionItem(QMenu* menu, const std::string& name, const s
 // when its menu closes the box shows the command's preview or the text again.
 void MainWindow::previewConversionItem(const std::string& label) {
     if (!previewAction_->isChecked() || state_.busy()) return;
-    const convert::Conversion* c = convert::findConversion(label);
-    if (!c || c->kind != convert::ConversionKind::Text) return leavePreview();
     syncFromWidgets();
     conversionPreviewed_ = true;
+    // The model refuses what it does not preview (a filter): the box then
+    // shows the text, without a message for a mere hover.
     state_.previewConversion(label, [this](std::shared_ptr<const EditorState::Preview> p) {
-        if (conversionPreviewed_) showPreview(p);
+        if (!conversionPreviewed_) return;
+        if (p->outcome.kind == Outcome::Kind::Refused) leavePreview();
+        else showPreview(p);
     });
 }
 
