@@ -1,5 +1,6 @@
 // Start-up, clipboard and views, the run command and the lists, over ports.
 #include "app/editor_state.h"
+#include "app/steps.h"
 
 #include <set>
 
@@ -14,24 +15,10 @@
 #include "regex/operations.h"
 #include "texts/texts.h"
 
+#include <cstdlib>
 #include <new>
 
 namespace kk {
-
-bool passesCommandCheck(std::string_view command) {
-    if (command == names::kInitialCommand) return false;
-    const std::int64_t slashes = regex::CountString(command, "/");
-    return slashes >= 3 || (command.starts_with("m/") && slashes >= 2);
-}
-
-bool isLineAnchored(std::string_view command) {
-    const std::size_t p1 = command.find('/');
-    if (p1 == std::string_view::npos) return false;
-    if (p1 + 1 < command.size() && command[p1 + 1] == '^') return true;
-    const std::size_t p2 = command.find('/', p1 + 1);
-    if (p2 == std::string_view::npos || p2 < p1 + 2) return false;
-    return command[p2 - 1] == '$' && command[p2 - 2] != '\\';
-}
 
 EditorState::EditorState(Services services) : services_(std::move(services)) { commandLine_ = names::kInitialCommand; }
 
@@ -73,6 +60,7 @@ void EditorState::formLoad(ClipboardAtStart when) {
     else setStatus(texts::text(texts::Msg::StatusLoading));  // never "loaded" before the text is here
     loadList(historyPath(), history_, History, true);
     loadList(favouritesPath(), favourites_, Favourites, false);
+    loadRecipes();
     commandLine_ = names::kInitialCommand;
     notify(CommandLine);
 }
@@ -164,35 +152,6 @@ void EditorState::finish(Outcome outcome, const OutcomeHandler& done, unsigned c
     if (done) done(outcome);
 }
 
-namespace {
-
-Outcome outcomeOf(const Error& e) {
-    Outcome o;
-    switch (e.kind) {
-        case ErrorKind::Input: o = Outcome::refused(e.message, e.column); break;
-        case ErrorKind::Fault: o = Outcome::failed(e.message); break;
-        case ErrorKind::Cancelled: o = Outcome::cancelled(texts::text(texts::Msg::Cancelled)); break;
-    }
-    o.details = e.details;
-    return o;
-}
-
-// A regular-expression command over a text, by its kind: what the run and
-// the preview both do.
-TextResult applyRegex(CommandMode mode, bool anchored, const Text& command, const Text& text, int invert,
-                      WorkLink work, diff::Report* report, bool* unchanged = nullptr) {
-    switch (mode) {
-        case CommandMode::Substitute:
-            return anchored ? regex::crdelSed(command, text, work, report, unchanged)
-                            : regex::xRep(command, text, work, report, unchanged);
-        case CommandMode::Translate: return regex::xtrans(command, text, work, report);
-        case CommandMode::Match: return regex::xmatch(command, text, invert, work, report);
-        case CommandMode::Filter: break;
-    }
-    return Text();
-}
-
-}  // namespace
 
 std::shared_ptr<Work> EditorState::beginBusy(std::uint64_t total) {
     auto flag = std::make_shared<Work>();
@@ -325,14 +284,18 @@ void EditorState::outTotxtBox(SharedText text, diff::ChangeMap changes) {
     notify(WorkingText | Status | ChangedMark);
 }
 
-void EditorState::takeResult(SharedText start, SharedText result, diff::ChangeMap changes) {
+void EditorState::takeResult(SharedText start, SharedText result, diff::ChangeMap changes, Steps steps) {
     beforeText_ = std::move(start);
-    outTotxtBox(std::move(result), std::move(changes));
+    replaceWorkingText(std::move(result), std::move(changes), std::move(steps));
+    status_ = texts::text(texts::Msg::StatusAfter);
+    changed_ = false;
+    afterText_ = workingText_;
+    notify(WorkingText | Status | ChangedMark);
 }
 
-void EditorState::replaceWorkingText(SharedText text, diff::ChangeMap changes) {
+void EditorState::replaceWorkingText(SharedText text, diff::ChangeMap changes, Steps steps) {
     if (services_.undoLevels > 0) {
-        undo_.push_back(workingText_);
+        undo_.push_back({workingText_, std::move(steps)});
         if (undo_.size() > services_.undoLevels) undo_.erase(undo_.begin());
     }
     redo_.clear();
@@ -350,8 +313,8 @@ void EditorState::keepUndoWithinBudget() {
     auto held = [this] {
         std::set<const Text*> seen{workingText_.get(), beforeText_.get(), afterText_.get(), startClip_.get()};
         std::size_t bytes = 0;
-        for (const auto& t : undo_)
-            if (seen.insert(t.get()).second) bytes += t->size();
+        for (const auto& level : undo_)
+            if (seen.insert(level.text.get()).second) bytes += level.text->size();
         return bytes;
     };
     bool dropped = false;
@@ -369,10 +332,10 @@ void EditorState::setChanges(diff::ChangeMap changes) {
 
 // One step through the runs: the text on `from`'s top comes back, the one it
 // replaces goes onto `to`; the status says where in the stack we stand.
-void EditorState::stepRuns(std::vector<SharedText>& from, std::vector<SharedText>& to, const char* said) {
+void EditorState::stepRuns(std::vector<UndoLevel>& from, std::vector<UndoLevel>& to, const char* said) {
     if (busy_ || from.empty()) return;
-    to.push_back(workingText_);
-    workingText_ = from.back();
+    to.push_back({workingText_, std::move(from.back().steps)});
+    workingText_ = from.back().text;
     from.pop_back();
     changed_ = false;
     setChanges({});
@@ -482,7 +445,8 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
         // A failed filter keeps the working text and the remembered texts;
         // the command still goes into the history, to be fixed and rerun.
         return runFilter(
-            filter::FilterForm::General, command, [this, command] { recordHistory(command); }, std::move(done));
+            filter::FilterForm::General, command, [this, command] { recordHistory(command); }, std::move(done),
+            {lists::RecipeStep{lists::RecipeStep::Kind::Command, command, false}});
     }
 
     const bool anchored = form == RunForm::Window && mode == CommandMode::Substitute && isLineAnchored(command);
@@ -494,7 +458,7 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
             auto unchanged = std::make_shared<bool>(false);
             auto result = std::make_shared<TextResult>(applyRegex(mode, anchored, command, *start, invert, &flag,
                                                                   tracks ? report.get() : nullptr, unchanged.get()));
-            return [this, result, report, unchanged, command, start, statusBefore] {
+            return [this, result, report, unchanged, command, start, statusBefore, mode, invert] {
                 if (!*result) {
                     Outcome o = outcomeOf(result->error());
                     if (o.kind == Outcome::Kind::Refused) {
@@ -506,7 +470,9 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
                     return o;
                 }
                 // Nothing matched: the result is the same text, shared, not copied.
-                takeResult(start, *unchanged ? start : share(std::move(*result).value()), std::move(report->changes));
+                takeResult(start, *unchanged ? start : share(std::move(*result).value()), std::move(report->changes),
+                           {lists::RecipeStep{lists::RecipeStep::Kind::Command, command,
+                                              mode == CommandMode::Match && invert != 0}});
                 recordHistory(command);
                 return Outcome::done(texts::text(texts::Msg::StatusDone));
             };
@@ -515,17 +481,18 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
 }
 
 void EditorState::runFilter(filter::FilterForm form, const std::string& command, std::function<void()> ended,
-                            OutcomeHandler done) {
+                            OutcomeHandler done, Steps steps) {
     const SharedText start = workingText_;
     const auto work = beginBusy(kUnknownTotal);
-    startFilter(form, command, *start, work.get(), [this, start, ended = std::move(ended), done = std::move(done)](TextResult r) {
+    startFilter(form, command, *start, work.get(),
+                [this, start, ended = std::move(ended), done = std::move(done), steps = std::move(steps)](TextResult r) {
         busy_ = false;
         activeWork_.store(nullptr);
         if (ended) ended();
         if (!r) return finish(outcomeOf(r.error()), done, Busy);
         // What changed, by lines; bounded, so a big sort costs a fraction of the run.
         diff::ChangeMap changes = services_.tracksChanges ? diff::lineChanges(*start, r.value()) : diff::ChangeMap();
-        takeResult(start, share(std::move(r).value()), std::move(changes));
+        takeResult(start, share(std::move(r).value()), std::move(changes), steps);
         finish(Outcome::done(texts::text(texts::Msg::StatusDone)), done, Busy);
     });
 }
@@ -574,6 +541,20 @@ void EditorState::cancel() {
 
 // ---- built-in conversions -------------------------------------------------------
 
+namespace {
+
+lists::RecipeStep conversionStep(const convert::Conversion& c) {
+    return {lists::RecipeStep::Kind::Conversion, std::string(c.name), false};
+}
+
+const convert::Conversion& duplicatesConversion(bool extracting) {
+    for (const convert::Conversion& c : convert::conversions())
+        if (c.kind == convert::ConversionKind::Duplicates && c.extracting == extracting) return c;
+    std::abort();  // the registry holds both
+}
+
+}  // namespace
+
 void EditorState::runConversion(const std::string& key, OutcomeHandler done) {
     const convert::Conversion* conversion = convert::findConversion(key);
     if (!conversion) return conclude(Outcome::refused(texts::message(texts::Msg::UnknownConversion, key)), done);
@@ -586,7 +567,7 @@ void EditorState::runConversion(const std::string& key, OutcomeHandler done) {
     if (conversion->kind != convert::ConversionKind::Text) {
         const auto form = conversion->kind == convert::ConversionKind::SortFilter ? filter::FilterForm::Sort
                                                                                   : filter::FilterForm::General;
-        return runFilter(form, std::string(conversion->command), {}, std::move(done));
+        return runFilter(form, std::string(conversion->command), {}, std::move(done), {conversionStep(*conversion)});
     }
     const SharedText start = workingText_;
     runBusy(workingText_->size(),
@@ -594,9 +575,9 @@ void EditorState::runConversion(const std::string& key, OutcomeHandler done) {
             auto result = std::make_shared<TextResult>(convert::applyConversion(*conversion, *start, &flag));
             auto changes = std::make_shared<diff::ChangeMap>();
             if (*result && tracks) *changes = diff::lineChanges(*start, result->value());
-            return [this, result, changes, start] {
+            return [this, result, changes, start, conversion] {
                 if (!*result) return outcomeOf(result->error());
-                takeResult(start, share(std::move(*result).value()), std::move(*changes));
+                takeResult(start, share(std::move(*result).value()), std::move(*changes), {conversionStep(*conversion)});
                 return Outcome::done(texts::text(texts::Msg::StatusDone));
             };
         },
@@ -619,7 +600,8 @@ void EditorState::runDuplicates(bool extracting, OutcomeHandler done) {
                 // One line: there is nothing to compare, the run stops there.
                 if (result->outcome == Found::OneLine) return Outcome::refused(status);
                 if (result->outcome == Found::Found) {
-                    replaceWorkingText(share(std::move(result->output)), std::move(*changes));
+                    replaceWorkingText(share(std::move(result->output)), std::move(*changes),
+                                       {conversionStep(duplicatesConversion(extracting))});
                     afterText_ = workingText_;
                     beforeText_ = start;
                     changed_ = false;
@@ -712,6 +694,7 @@ void EditorState::reloadLists() {
     commandLine_ = names::kInitialCommand;
     notify(CommandLine);
     loadList(favouritesPath(), favourites_, Favourites, false);
+    loadRecipes();
 }
 
 }  // namespace kk

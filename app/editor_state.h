@@ -5,9 +5,11 @@
 #pragma once
 
 #include "app/outcome.h"
+#include "app/steps.h"
 #include "convert/registry.h"
 #include "diff/changes.h"
 #include "filter/filter_runner.h"
+#include "lists/recipe.h"
 #include "platform/data_folder.h"
 #include "platform/ports.h"
 #include "platform/work.h"
@@ -43,6 +45,8 @@ struct Services {
     // least twice the working text).
     std::size_t undoLevels = 20;
     std::size_t undoBudgetBytes = std::size_t{256} << 20;
+    // The recipe file; empty: the one in the data folder.
+    std::string recipeFile = {};
     std::string docDirectory = {};  // the help page; empty: beside the helpers
     // Where a filter runs: the caller's folder for the command line, the
     // user's home for the window; never a folder of ours (a filter writing
@@ -52,10 +56,6 @@ struct Services {
 
 using regex::classifyCommand;
 using regex::CommandMode;
-// The window's check of a regular-expression command's shape.
-bool passesCommandCheck(std::string_view command);
-// A pattern starting with "^" or ending in an unescaped "$".
-bool isLineAnchored(std::string_view command);
 
 using SharedText = std::shared_ptr<const Text>;
 inline SharedText share(Text text) { return std::make_shared<const Text>(std::move(text)); }
@@ -73,6 +73,7 @@ public:
         Invert = 1u << 7,
         Ended = 1u << 8,    // an operation ended: lastOutcome() is new
         Changes = 1u << 9,  // lastChanges() is new
+        Recipes = 1u << 10,
     };
     using Observer = std::function<void(unsigned changes)>;
 
@@ -99,6 +100,9 @@ public:
     const Text& afterText() const { return *afterText_; }
     std::string historyPath() const { return services_.folder.file(kHistoryFileName); }
     std::string favouritesPath() const { return services_.folder.file(kFavouritesFileName); }
+    std::string recipesPath() const {
+        return services_.recipeFile.empty() ? services_.folder.file(kRecipesFileName) : services_.recipeFile;
+    }
 
     // What the user did in the widgets (no notification back).
     void setWorkingTextFromView(Text text) { workingText_ = share(std::move(text)); }
@@ -181,6 +185,24 @@ public:
     void extractDuplicates(OutcomeHandler done = {});  // Menumultiview_Click
     void countCharacters(OutcomeHandler done = {});    // MenuStrcount_Click: the count is the outcome's message
 
+    // Recipes: named chains of steps, kept in the recipe file. A run of a
+    // recipe is one run: one undo level, one outcome. A step refused or
+    // failing stops it there and leaves the working text as it was; the
+    // outcome names the step.
+    const lists::RecipeBook& recipeBook() const { return recipes_; }
+    void loadRecipes();
+    void runRecipe(const lists::Recipe& recipe, OutcomeHandler done = {});
+    void runRecipe(const std::string& name, OutcomeHandler done = {});
+    void previewRecipe(const lists::Recipe& recipe, PreviewHandler done);
+    // Adds or replaces (the one named `replacing`) a recipe and rewrites the
+    // file whole; refused for a name that is no name or another recipe's,
+    // or a recipe without steps. Nothing changes when the file cannot be written.
+    Outcome saveRecipe(lists::Recipe recipe, const std::string& replacing = {});
+    Outcome deleteRecipe(const std::string& name);
+    // The steps of the runs that can be undone, oldest first: what "save the
+    // last N runs as a recipe" takes from.
+    std::vector<lists::RecipeStep> stepsRun() const;
+
     // Lists.
     void addFavourite();                      // okimarituika_Click
     void chooseFavourite(const Text& entry);  // okimariBox_Click: the entry, comments stripped, into the command line
@@ -213,18 +235,30 @@ private:
     // A filter over the working text, busy until it ends; `ended` runs first
     // (the run's history), then its result lands or its failure is told.
     void runFilter(filter::FilterForm form, const std::string& command, std::function<void()> ended,
-                   OutcomeHandler done);
+                   OutcomeHandler done, std::vector<lists::RecipeStep> steps);
     // Runs a filter command over `text`; `done` gets its result on the UI
     // thread, later, or at once when its files could not be prepared.
     void startFilter(filter::FilterForm form, const std::string& command, const Text& text, WorkLink work,
                      std::function<void(TextResult)> done);
     // Puts a run's or a conversion's result in place: before, working and after text.
-    void takeResult(SharedText start, SharedText result, diff::ChangeMap changes = {});
+    using Steps = std::vector<lists::RecipeStep>;
+    void takeResult(SharedText start, SharedText result, diff::ChangeMap changes = {}, Steps steps = {});
     // Every replacing of the working text by an operation goes through here:
-    // the replaced text goes on the undo stack, the change spans are set.
-    void replaceWorkingText(SharedText text, diff::ChangeMap changes);
+    // the replaced text goes on the undo stack with the steps that replaced
+    // it (none for a clipboard load), the change spans are set.
+    void replaceWorkingText(SharedText text, diff::ChangeMap changes, Steps steps = {});
     void setChanges(diff::ChangeMap changes);
-    void stepRuns(std::vector<SharedText>& from, std::vector<SharedText>& to, const char* said);
+    struct UndoLevel {
+        SharedText text;
+        Steps steps;  // what made the text after it from this one
+    };
+    void stepRuns(std::vector<UndoLevel>& from, std::vector<UndoLevel>& to, const char* said);
+    struct RecipeRun;
+    void nextRecipeStep(std::shared_ptr<RecipeRun> run, std::size_t step);
+    void recipeStepEnded(std::shared_ptr<RecipeRun> run, std::size_t step, TextResult result, bool unchanged);
+    void endRecipe(std::shared_ptr<RecipeRun> run, Outcome outcome);
+    Outcome writeRecipes(lists::RecipeBook book);
+    lists::RecipeBook recipes_;
 
     Services services_;
     Observer observer_;
@@ -246,7 +280,7 @@ private:
     void runPreview(std::shared_ptr<Preview> result,
                     std::function<void(Preview&, const Work&)> work, PreviewHandler done);
     std::shared_ptr<const diff::ChangeMap> lastChanges_ = std::make_shared<const diff::ChangeMap>();
-    std::vector<SharedText> undo_, redo_;
+    std::vector<UndoLevel> undo_, redo_;
     void keepUndoWithinBudget();
     std::string undoNote_;  // said with the next status line
 };

@@ -40,6 +40,7 @@ std::string executableDirectory();
 
 inline constexpr const char* kHistoryFileName = "kakikae1.ini";
 inline constexpr const char* kFavouritesFileName = "kakikae0.ini";
+inline constexpr const char* kRecipesFileName = "kakikae-recipes.txt";
 inline constexpr const char* kPortableMarkerName = "kakikae.portable";
 
 }  // namespace kk

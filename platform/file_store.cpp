@@ -107,6 +107,8 @@ bool LocalFileStore::append(const std::string& path, const std::string& bytes) {
     return ::close(fd) == 0 && ok;
 }
 
+bool LocalFileStore::replace(const std::string& path, const std::string& bytes) { return writeWholeFile(path, bytes); }
+
 std::optional<char> LocalFileStore::lastByte(const std::string& path) {
     const int fd = openRegular(path, O_RDONLY);
     if (fd < 0) return std::nullopt;

@@ -11,6 +11,7 @@ public:
     std::int64_t size(const std::string& path) override;
     std::optional<std::string> readAll(const std::string& path) override;
     bool append(const std::string& path, const std::string& bytes) override;
+    bool replace(const std::string& path, const std::string& bytes) override;
     std::optional<char> lastByte(const std::string& path) override;
     bool makeFolder(const std::string& path) override;
 };

@@ -61,6 +61,9 @@ public:
     // Appends bytes to a regular file (creating it); false when it could not
     // be written or is something else (a folder, a FIFO, a device).
     virtual bool append(const std::string& path, const std::string& bytes) = 0;
+    // Writes a whole file anew, all or nothing (the old one stays when the
+    // write fails).
+    virtual bool replace(const std::string& path, const std::string& bytes) = 0;
     // The file's last byte; nullopt when it is empty or no regular file.
     virtual std::optional<char> lastByte(const std::string& path) = 0;
     // Makes the folder and its parents; true when it is there afterwards.

@@ -139,6 +139,29 @@ enum class Msg {  // never renumber: tests and scripts may match them
     OneShotTip,
     MultilineTip,
     EditListTip,
+    MenuRecipes,
+    MenuRecipeEdit,
+    RecipeEditorTitle,
+
+    // Recipes.
+    RecipeDone = 500,    // %1: the recipe, %2: how many steps
+    RecipeStepFailed,    // %1: the step's number, %2: the step, %3: what went wrong
+    NoSuchRecipe,        // %1: the name
+    RecipeNoSteps,
+    RecipeBadName,       // %1: the name
+    RecipeNameTaken,     // %1: the name
+    RecipesUnwritable,   // %1: the file
+    RecipesUnreadable,   // %1: the file
+    RecipeFileProblem,   // %1: the file, %2: the line, %3: what is wrong
+    RecipeSaved,         // %1: the recipe
+    RecipeDeleted,       // %1: the recipe
+    NoFilterPreviewRecipe,
+    RecipeStepOutside,
+    RecipeBadHeader,
+    RecipeEmpty,
+    RecipeUnknownLine,
+    RecipeSameName,
+    RecipeCount,         // %1: how many recipes
 };
 
 // The text of a message with its arguments put in, in one pass: an argument

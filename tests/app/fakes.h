@@ -65,6 +65,11 @@ public:
         files[p] += bytes;
         return true;
     }
+    bool replace(const std::string& p, const std::string& bytes) override {
+        if (readOnly.count(p)) return false;
+        files[p] = bytes;
+        return true;
+    }
     // There is no such folder on disk for a child process to work in, so a
     // filter runs in the test's own folder; nothing is made on the machine.
     bool makeFolder(const std::string&) override { return false; }
