@@ -57,6 +57,9 @@ struct Services {
 using regex::classifyCommand;
 using regex::CommandMode;
 
+// What is wrong with a block of the recipe file, for the user.
+std::string describeRecipeProblem(const std::string& path, const lists::RecipeProblem& problem);
+
 using SharedText = std::shared_ptr<const Text>;
 inline SharedText share(Text text) { return std::make_shared<const Text>(std::move(text)); }
 

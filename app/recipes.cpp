@@ -55,6 +55,10 @@ TextResult guarded(const std::function<TextResult()>& work) {
 
 // ---- the file -----------------------------------------------------------------
 
+std::string describeRecipeProblem(const std::string& path, const lists::RecipeProblem& p) {
+    return texts::message(texts::Msg::RecipeFileProblem, path, std::to_string(p.line), faultText(p.fault));
+}
+
 void EditorState::loadRecipes() {
     const std::string path = recipesPath();
     recipes_ = {};
@@ -66,9 +70,7 @@ void EditorState::loadRecipes() {
             recipes_ = lists::RecipeBook::parse(*bytes);
             // The first block it could not read is said; the others load.
             if (!recipes_.problems().empty()) {
-                const lists::RecipeProblem& p = recipes_.problems().front();
-                setStatus(texts::message(texts::Msg::RecipeFileProblem, path, std::to_string(p.line),
-                                         faultText(p.fault)));
+                setStatus(describeRecipeProblem(path, recipes_.problems().front()));
             }
         }
     }

@@ -74,8 +74,10 @@ public:
 };
 
 struct Options {
-    std::vector<std::string> expressions;
-    std::optional<std::string> command, conversion;
+    // -e and --convert, in their order: one chain of single runs.
+    std::vector<kk::lists::RecipeStep> steps;
+    std::optional<std::string> command, recipe, recipeFile;
+    bool listRecipes = false;
     std::vector<std::string> files;
     bool invert = false, clipboard = false, count = false, quiet = false, verbose = false, recordHistory = false,
          diff = false, progress = false;
@@ -90,6 +92,18 @@ void listConversions() {
         for (const auto& a : kk::convert::aliasesOf(c)) aliases += (aliases.empty() ? "" : ",") + a;
         std::cout << "  " << c.name << "\t" << (aliases.empty() ? "-" : aliases) << "\t" << c.label << "\n";
     }
+}
+
+// One line a recipe, its name first (for completion scripts): name, the
+// number of steps, the comment; with `steps`, each step below it.
+int listRecipes(const kk::lists::RecipeBook& book, bool steps) {
+    for (const auto& r : book.recipes()) {
+        std::cout << r.name << "\t" << r.steps.size() << "\t" << r.comment << "\n";
+        if (!steps) continue;
+        for (const auto& step : r.steps) std::cout << "\t- " << step.written() << "\n";
+    }
+    std::cout.flush();
+    return std::cout.good() ? kOk : kFailed;
 }
 
 // Parses the arguments; a return value is the exit status to end with at once.
@@ -151,8 +165,11 @@ std::optional<int> parse(int argc, char** argv, Options& o) {
         else if (name == "--progress") o.progress = true;
         else if (name == "--record-history") o.recordHistory = true;
         else if (name == "--diff") o.diff = true;
-        else if (name == "-e") o.expressions.push_back(*value);
-        else if (name == "--convert") o.conversion = *value;
+        else if (name == "-e") o.steps.push_back({kk::lists::RecipeStep::Kind::Command, *value, false});
+        else if (name == "--convert") o.steps.push_back({kk::lists::RecipeStep::Kind::Conversion, *value, false});
+        else if (name == "--recipe") o.recipe = *value;
+        else if (name == "--recipe-file") o.recipeFile = *value;
+        else if (name == "--list-recipes") o.listRecipes = true;
         else if (name == "--timeout") {
             char* end = nullptr;
             const double seconds = std::strtod(value->c_str(), &end);
@@ -168,28 +185,30 @@ std::optional<int> parse(int argc, char** argv, Options& o) {
             else return usage(message(Msg::CliUnknownEncoding, v));
         }
     }
-    // Without -e, --convert or --count the first argument is the command; the rest are files.
+    if (o.listRecipes) return std::nullopt;
+    // Without -e, --convert, --recipe or --count the first argument is the command; the rest are files.
     auto rest = positional.begin();
-    if (o.expressions.empty() && !o.conversion && !o.count && rest != positional.end()) o.command = *rest++;
+    if (o.steps.empty() && !o.recipe && !o.count && rest != positional.end()) o.command = *rest++;
     o.files.assign(rest, positional.end());
     if (o.clipboard && !o.files.empty()) return usage(message(Msg::CliClipboardTakesNoFile));
-    const int modes =
-        (o.command ? 1 : 0) + (o.expressions.empty() ? 0 : 1) + (o.conversion ? 1 : 0) + (o.count ? 1 : 0);
+    const int modes = (o.command ? 1 : 0) + (o.steps.empty() ? 0 : 1) + (o.recipe ? 1 : 0) + (o.count ? 1 : 0);
     if (modes != 1) return usage(message(Msg::CliOneMode));
     if (o.command) {
         if (const auto c = kk::regex::classifyCommand(*o.command); c == kk::regex::CommandMode::Filter && o.invert)
             return usage(message(Msg::CliInvertNeedsMatch));
     }
-    for (const auto& e : o.expressions)
-        if (kk::regex::classifyCommand(e) == kk::regex::CommandMode::Filter)
-            return usage(message(Msg::CliExpressionNotRegex, e));
-    if (o.diff && (o.count || o.clipboard)) return usage(message(Msg::CliDiffMode));
-    if (o.conversion && !kk::convert::findConversion(*o.conversion)) {
-        std::string near;
-        for (const auto& n : kk::convert::closestNames(*o.conversion)) near += (near.empty() ? "" : ", ") + n;
-        return usage(message(near.empty() ? Msg::CliUnknownConversion : Msg::CliUnknownConversionNear,
-                             *o.conversion, near));
+    for (const auto& step : o.steps) {
+        if (step.kind == kk::lists::RecipeStep::Kind::Command) {
+            if (kk::regex::classifyCommand(step.text) == kk::regex::CommandMode::Filter)
+                return usage(message(Msg::CliExpressionNotRegex, step.text));
+        } else if (!kk::convert::findConversion(step.text)) {
+            std::string near;
+            for (const auto& n : kk::convert::closestNames(step.text)) near += (near.empty() ? "" : ", ") + n;
+            return usage(message(near.empty() ? Msg::CliUnknownConversion : Msg::CliUnknownConversionNear,
+                                 step.text, near));
+        }
     }
+    if (o.diff && (o.count || o.clipboard)) return usage(message(Msg::CliDiffMode));
     return std::nullopt;
 }
 
@@ -249,6 +268,9 @@ int main(int argc, char** argv) {
         auto qt = std::make_unique<kk::QtClipboard>();
         qt->setTimeout(o.timeoutMs);
         clipboard = std::move(qt);
+    } else if (o.listRecipes) {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+        clipboard = std::make_unique<StdinClipboard>(std::string());
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
         std::string failed;
@@ -279,9 +301,24 @@ int main(int argc, char** argv) {
     services.recordsHistory = o.recordHistory;
     services.tracksChanges = false;
     services.undoLevels = 0;  // one run, no one to undo it: no text kept for it
+    services.recipeFile = o.recipeFile.value_or("");
     // services.filterFolder stays empty: a filter runs in the caller's folder.
     kk::EditorState state(services);
     state.setInvert(o.invert);
+    if (o.recipe || o.listRecipes) {
+        if (o.recipeFile && !files.exists(*o.recipeFile))
+            return fail(kk::texts::message(kk::texts::Msg::RecipesUnreadable, *o.recipeFile));
+        state.loadRecipes();
+        // Blocks it could not read are warnings: the other recipes still run.
+        for (const auto& p : state.recipeBook().problems())
+            std::cerr << "kakikae-cli: " << kk::describeRecipeProblem(state.recipesPath(), p) << "\n";
+        if (o.listRecipes) return listRecipes(state.recipeBook(), o.verbose);
+        if (!state.recipeBook().find(*o.recipe)) {
+            std::cerr << "kakikae-cli: " << kk::texts::message(kk::texts::Msg::NoSuchRecipe, *o.recipe)
+                      << " (--list-recipes)\n";
+            return kUsage;
+        }
+    }
 
     // Long work shows how far it has come on a terminal; the line goes before
     // anything else is written.
@@ -304,8 +341,8 @@ int main(int argc, char** argv) {
     if (o.command) {
         state.setCommandLineFromView(*o.command);
         outcome = await([&](kk::OutcomeHandler done) { state.run(std::move(done)); });
-    } else if (o.conversion) {
-        outcome = await([&](kk::OutcomeHandler done) { state.runConversion(*o.conversion, std::move(done)); });
+    } else if (o.recipe) {
+        outcome = await([&](kk::OutcomeHandler done) { state.runRecipe(*o.recipe, std::move(done)); });
     } else if (o.count) {
         outcome = await([&](kk::OutcomeHandler done) { state.countCharacters(std::move(done)); });
         if (outcome.ok()) {
@@ -315,10 +352,15 @@ int main(int argc, char** argv) {
             return std::cout.good() ? kOk : fail(kk::texts::text(kk::texts::Msg::CliStdoutUnwritable));
         }
     } else {
-        for (const auto& e : o.expressions) {
-            state.setCommandLineFromView(e);
-            outcome = await(
-                [&](kk::OutcomeHandler done) { state.run(std::move(done), kk::EditorState::RunForm::AsItStands); });
+        for (const auto& step : o.steps) {
+            if (step.kind == kk::lists::RecipeStep::Kind::Conversion) {
+                outcome = await([&](kk::OutcomeHandler done) { state.runConversion(step.text, std::move(done)); });
+            } else {
+                state.setCommandLineFromView(step.text);
+                outcome = await([&](kk::OutcomeHandler done) {
+                    state.run(std::move(done), kk::EditorState::RunForm::AsItStands);
+                });
+            }
             if (!outcome.ok()) break;
         }
     }
@@ -346,7 +388,8 @@ int main(int argc, char** argv) {
     }
     if (o.diff) {
         const bool colour = ::isatty(STDOUT_FILENO) && !std::getenv("NO_COLOR");
-        const std::string what = o.command ? *o.command : o.conversion ? "--convert " + *o.conversion : "-e";
+        std::string what = o.command ? *o.command : o.recipe ? "--recipe " + *o.recipe : std::string();
+        for (const auto& step : o.steps) what += (what.empty() ? "" : " ") + step.written();
         if (!kk::writeAll(stdout,
                           kk::diff::unifiedDiff(*input, state.workingText(), "input", "result (" + what + ")", colour)))
             return fail(kk::texts::text(kk::texts::Msg::CliStdoutUnwritable));

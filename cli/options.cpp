@@ -13,8 +13,16 @@ const std::vector<OptionSpec>& options() {
          "apply one s///, tr///, y/// or m// command as it stands (no line-anchor rule); may repeat, applied in order",
          "s/// tr/// y/// m// のコマンドをそのまま適用します（行ごとの規則なし）。繰り返すと順に適用します"},
         {"--convert", nullptr, "NAME", Completion::Conversion,
-         "a built-in conversion by its name, alias or menu label (see --list-conversions)",
-         "組み込みの変換を名前・別名・メニューの表示名で選びます（--list-conversions を参照）"},
+         "a built-in conversion by its name, alias or menu label (see --list-conversions); with -e, one more step "
+         "in their order",
+         "組み込みの変換を名前・別名・メニューの表示名で選びます（--list-conversions を参照）。-e と並べると、その順の手順の一つになります"},
+        {"--recipe", nullptr, "NAME", Completion::Recipe,
+         "run a recipe, a named chain of steps from the recipe file (see --list-recipes); a failing step is named "
+         "and nothing is written",
+         "レシピ（レシピファイルにある名前付きの手順の並び）を実行します（--list-recipes を参照）。失敗した手順を示し、何も書きません"},
+        {"--recipe-file", nullptr, "PATH", Completion::File,
+         "read the recipes from PATH instead of the user's recipe file",
+         "利用者のレシピファイルの代わりに PATH のレシピを使います"},
         {"--count", nullptr, nullptr, Completion::None,
          "print the count: characters (code points), lines (a final line end opens a line), bytes as Shift_JIS with "
          "each line end as CR LF",
@@ -49,6 +57,9 @@ const std::vector<OptionSpec>& options() {
          "進み具合を標準エラーに出します（端末なら --quiet でない限り、1 秒を超える処理で自動的に出ます）"},
         {"--list-conversions", nullptr, nullptr, Completion::None, "list the conversions: names, aliases and labels",
          "変換の名前・別名・表示名を一覧にします"},
+        {"--list-recipes", nullptr, nullptr, Completion::None,
+         "list the recipes: name, steps and comment, a line each (with --verbose, the steps too)",
+         "レシピの名前・手順の数・コメントを一行ずつ出します（--verbose で手順も）"},
         {"--help", "-h", nullptr, Completion::None, "print this help", "この説明を出します"},
         {"--version", nullptr, nullptr, Completion::None, "print the version", "版を出します"},
         {"--hold-clipboard", nullptr, nullptr, Completion::None, "", "", true},
@@ -68,6 +79,10 @@ const std::vector<Example>& examples() {
         {"kakikae-cli --diff 's/colour/color/g' notes.txt", "see what a command would change",
          "コマンドが変える箇所を見る"},
         {"kakikae-cli -e 'tr/a-z/A-Z/' -e 'm/^A/' words.txt", "two commands in a row", "二つのコマンドを続けて"},
+        {"kakikae-cli -e 's/^ +//' --convert to-half-width --convert dedupe table.txt",
+         "commands and conversions mixed, in their order", "コマンドと変換を混ぜて順に"},
+        {"kakikae-cli --clipboard --recipe tidy", "run the recipe \"tidy\" over the clipboard",
+         "クリップボードにレシピ「tidy」を実行"},
     };
     return t;
 }
@@ -122,6 +137,7 @@ std::string helpText() {
         "usage: kakikae-cli [options] COMMAND [FILE...]\n"
         "       kakikae-cli [options] -e CMD [-e CMD ...] [FILE...]\n"
         "       kakikae-cli [options] --convert NAME [FILE...]\n"
+        "       kakikae-cli [options] --recipe NAME [FILE...]\n"
         "       kakikae-cli [options] --count [FILE...]\n\n";
     out += ja ? "ファイル（- は標準入力。なければ標準入力）に一つのコマンドを実行し、結果を標準出力に書きます。\n"
                 "s/// tr/// y/// m// は正規表現のコマンド（パターンが ^ で始まるか $ で終わると行ごと）、"
@@ -165,6 +181,9 @@ std::string bashScript() {
                 out += "kakikae-cli --list-conversions 2>/dev/null | awk 'NR > 1 { print $1 }' ;;\n";
                 break;
             case Completion::Encoding: out += "echo auto utf-8 cp932 latin1 ;;\n"; break;
+            case Completion::Recipe:
+                out += "kakikae-cli --list-recipes 2>/dev/null | cut -f1 ;;\n";
+                break;
             default: out += ":;;\n"; break;
         }
     }
@@ -181,7 +200,7 @@ std::string bashScript() {
         "    local values\n"
         "    values=$(_kakikae_cli_values \"$opt\")\n"
         "    if [[ -n $values ]]; then COMPREPLY=($(compgen -W \"$values\" -- \"$cur\")); return; fi\n"
-        "    case $opt in -e) return ;; esac\n"
+        "    case $opt in -e) return ;; --recipe-file) compopt -o default; COMPREPLY=(); return ;; esac\n"
         "    if [[ $cur == -* ]]; then\n"
         "        COMPREPLY=($(compgen -W \"" + all + " --\" -- \"$cur\"))\n"
         "        [[ ${COMPREPLY[0]} == *= ]] && compopt -o nospace\n"
@@ -214,6 +233,11 @@ std::string zshScript() {
         "    names=(${(f)\"$(kakikae-cli --list-conversions 2>/dev/null | awk 'NR > 1 { print $1 }')\"})\n"
         "    _describe 'conversion' names\n"
         "}\n\n"
+        "_kakikae_cli_recipes() {\n"
+        "    local -a names\n"
+        "    names=(${(f)\"$(kakikae-cli --list-recipes 2>/dev/null | cut -f1)\"})\n"
+        "    compadd -a names\n"
+        "}\n\n"
         "_arguments -s -S \\\n";
     for (const auto& o : options()) {
         if (o.hidden) continue;
@@ -224,6 +248,8 @@ std::string zshScript() {
             case Completion::Conversion: action = ":conversion:_kakikae_cli_conversions"; break;
             case Completion::Encoding: action = ":encoding:(auto utf-8 cp932 latin1)"; break;
             case Completion::Command: action = ":command: "; break;
+            case Completion::Recipe: action = ":recipe:_kakikae_cli_recipes"; break;
+            case Completion::File: action = ":file:_files"; break;
             case Completion::None: break;
         }
         const bool exclusive = o.name && (std::string(o.name) == "--help" || std::string(o.name) == "--version");

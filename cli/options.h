@@ -7,7 +7,7 @@
 
 namespace kk::cli {
 
-enum class Completion { None, Command, Conversion, Encoding };
+enum class Completion { None, Command, Conversion, Encoding, Recipe, File };
 
 struct OptionSpec {
     const char* name;       // "--convert"; nullptr for a short-only option

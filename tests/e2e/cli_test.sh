@@ -123,7 +123,8 @@ check "no status before a failed write" "1" "$(printf 'a' | LC_ALL=C "$cli" --ve
 # Every --help example runs (their files made here), and every option is in the man page.
 (
     cd "$tmp" && printf 'a\nb\n' > lines.txt && printf 'abc' > in.txt && printf 'b\na\n' > names.txt &&
-    printf 'colour\n' > notes.txt && printf 'apple\nbanana\n' > words.txt
+    printf 'colour\n' > notes.txt && printf 'apple\nbanana\n' > words.txt &&
+        printf '  ａ\na\n' > table.txt
     LC_ALL=C "$cli" --help | sed -n '/^Examples:/,$p' | grep '^  kakikae-cli' | grep -v -- --clipboard |
         while read -r line; do
             eval "${line/kakikae-cli/\"$cli\"}" >/dev/null 2>"$tmp/example-err"
@@ -143,7 +144,7 @@ check "help examples run" "$(grep -c . "$tmp/examples")" "$(grep -c '^0 ' "$tmp/
 ) > "$tmp/man-examples"
 check "man page examples run" "$(grep -c . "$tmp/man-examples")" "$(grep -c '^0 ' "$tmp/man-examples")"
 check "three man page examples without a clipboard" "3" "$(grep -c . "$tmp/man-examples")"
-check "five examples without a clipboard" "5" "$(grep -c . "$tmp/examples")"
+check "six examples without a clipboard" "6" "$(grep -c . "$tmp/examples")"
 man_page=$here/../../dist/man/kakikae-cli.1
 for opt in $(LC_ALL=C "$cli" --help | grep -oE '^  (-[a-z], )?--?[a-z-]+' | grep -oE -- '--?[a-z-]+$'); do
     check "man page has $opt" "1" "$(sed 's/\\-/-/g' "$man_page" | grep -c -m1 -- "$opt")"
@@ -255,6 +256,52 @@ check "English regex error" "1" "$(printf 'x' | LC_ALL=C "$cli" 's/(/x/' 2>&1 | 
 # No clipboard to reach: exit 1 with a message, never a crash.
 check "no display: 1"    "1"       "$(printf 'x' | env -u DISPLAY -u WAYLAND_DISPLAY "$cli" --clipboard 's/x/y/' >/dev/null 2>&1; echo $?)"
 check "bad display: 1"   "1"       "$(env -u WAYLAND_DISPLAY DISPLAY=:97 "$cli" --clipboard 's/x/y/' >/dev/null 2>&1; echo $?)"
+
+# Recipes: the same bytes as the chain of single runs piped one into the next.
+cat > "$tmp/recipes.txt" <<'RECIPES'
+# steps of every kind
+[tidy] 【trim, width, sort, dedupe】
+- s/^ +//g
+- --convert to-half-width
+- sort
+- --convert dedupe
+- -v m/^#/
+
+[stops]
+- s/a/A/
+- exit 3
+- s/b/B/
+[broken
+- x
+RECIPES
+for text in '  ｂ
+ａ
+  ｂ
+#c
+' '  ｂ
+ａ
+  ｂ
+#c
+' 'ｂ
+a
+  ａ' ''; do
+    chain=$(printf "$text" | "$cli" 's/^ +//g' | "$cli" --convert to-half-width | "$cli" sort |
+            "$cli" --convert dedupe | "$cli" --invert 'm/^#/' | tr '\n\r' '|^')
+    check "recipe = chain: $text" "$chain" "$(printf "$text" | ends "$cli" --recipe-file "$tmp/recipes.txt" --recipe tidy 2>/dev/null)"
+done
+check "recipe names its failing step" "$(printf '1\n0')" "$(printf 'ab\n' | LC_ALL=C "$cli" --recipe-file "$tmp/recipes.txt" --recipe stops 2>&1 >/dev/null | grep -c 'stopped at step 2 (exit 3)'; printf 'ab\n' | "$cli" --recipe-file "$tmp/recipes.txt" --recipe stops 2>/dev/null | wc -c | tr -d ' \n')"
+check "recipe fails: 1"        "1" "$(printf 'ab\n' | status "$cli" --recipe-file "$tmp/recipes.txt" --recipe stops)"
+check "no such recipe: 2"      "2" "$(printf 'ab\n' | status "$cli" --recipe-file "$tmp/recipes.txt" --recipe nope)"
+check "no recipe file: 1"      "1" "$(printf 'ab\n' | status "$cli" --recipe-file "$tmp/none" --recipe tidy)"
+check "list recipes" "$(printf 'tidy\t5\ttrim, width, sort, dedupe\nstops\t3\t')" \
+    "$(LC_ALL=C "$cli" --recipe-file "$tmp/recipes.txt" --list-recipes 2>/dev/null)"
+check "bad block said with its line" "1" \
+    "$(LC_ALL=C "$cli" --recipe-file "$tmp/recipes.txt" --list-recipes 2>&1 >/dev/null | grep -c 'recipes.txt, line 13: ')"
+check "the user's recipes" "x" "$(mkdir -p "$tmp/cfg/kakikae" && printf '[r]\n- s/a/x/\n' > "$tmp/cfg/kakikae/kakikae-recipes.txt" &&
+    printf 'a' | XDG_CONFIG_HOME="$tmp/cfg" "$cli" --recipe r)"
+check "-e and --convert in order" "B|a|" \
+    "$(printf '  ｂ\nａ\n' | ends "$cli" -e 's/^ +//' --convert to-half-width -e 's/b/B/')"
+check "--convert then -e" "X" "$(printf 'x' | "$cli" --convert upper -e 's/x/y/')"
 
 echo "$pass passed, $fail failed"
 [ $fail -eq 0 ]
