@@ -6,6 +6,7 @@
 #include "convert/reverse_count.h"
 #include "dialogs/info_windows.h"
 #include "dialogs/multiline_form.h"
+#include "dialogs/recipe_editor.h"
 #include "platform/line_ends.h"
 #include "kakikae_version.h"
 #include "platform/text_codec.h"
@@ -283,6 +284,71 @@ void MainWindow::previewConversionItem(const std::string& label) {
     });
 }
 
+// The recipes, in the file's order, each with an access key (1-9, then
+// A-Z), then the editor.
+void MainWindow::fillRecipesMenu() {
+    for (QAction* a : recipesMenu_->actions()) actions_.erase(a->objectName());
+    recipesMenu_->clear();
+    const std::vector<lists::Recipe> recipes = state_.recipeBook().recipes();
+    for (std::size_t i = 0; i < recipes.size(); ++i) {
+        const lists::Recipe& r = recipes[i];
+        const QString key = i < 9 ? QString::number(i + 1) : i < 35 ? QString(QChar('A' + int(i - 9))) : QString();
+        QString caption = qs(r.name).replace(QLatin1Char('&'), QStringLiteral("&&"));
+        if (!key.isEmpty()) caption = "&" + key + " " + caption;
+        QAction* a = recipesMenu_->addAction(caption);
+        a->setObjectName(QStringLiteral("MenuRecipe_%1").arg(i));
+        if (!r.comment.empty()) a->setToolTip(qs(r.comment));
+        connect(a, &QAction::triggered, this, [this, name = r.name] { MenuRecipe_Click(name); });
+        connect(a, &QAction::hovered, this, [this, r] { previewRecipeItem(r); });
+        actions_[a->objectName()] = a;
+    }
+    if (!recipes.empty()) recipesMenu_->addSeparator();
+    addMenuItem(recipesMenu_, "MenuRecipeEdit", qs(texts::text(texts::Msg::MenuRecipeEdit)),
+                &MainWindow::MenuRecipeEdit_Click);
+}
+
+// With the preview on, the recipe under the pointer shows its result, as a
+// conversion does.
+void MainWindow::previewRecipeItem(const lists::Recipe& recipe) {
+    if (!previewAction_->isChecked() || state_.busy()) return;
+    syncFromWidgets();
+    conversionPreviewed_ = true;
+    state_.previewRecipe(recipe, [this](std::shared_ptr<const EditorState::Preview> p) {
+        if (!conversionPreviewed_) return;
+        if (p->outcome.kind == Outcome::Kind::Refused) leavePreview();
+        else showPreview(p);
+    });
+}
+
+void MainWindow::MenuRecipe_Click(const std::string& name) {
+    forward([this, name] { state_.runRecipe(name); });
+}
+
+void MainWindow::MenuRecipeEdit_Click() {
+    showOnce(recipeEditor_, [this] {
+        dialogs::RecipeEditor::Owner owner;
+        owner.recipes = [this] { return state_.recipeBook().recipes(); };
+        owner.save = [this](const lists::Recipe& r, const std::string& replacing) {
+            return state_.saveRecipe(r, replacing);
+        };
+        owner.remove = [this](const std::string& name) { return state_.deleteRecipe(name); };
+        owner.stepsRun = [this] { return state_.stepsRun(); };
+        // A test shows the result in the main window's box, tinted, as a preview.
+        owner.test = [this](const lists::Recipe& r, OutcomeHandler done) {
+            syncFromWidgets();
+            state_.previewRecipe(r, [this, done](std::shared_ptr<const EditorState::Preview> p) {
+                showPreview(p);
+                done(p->outcome);
+            });
+        };
+        owner.run = [this](const lists::Recipe& r, OutcomeHandler done) {
+            leavePreview();
+            forward([this, r, done] { state_.runRecipe(r, done); });
+        };
+        return new dialogs::RecipeEditor(std::move(owner), nullptr);
+    });
+}
+
 void MainWindow::buildMenus() {
     auto menu = [this](const char* name, const char* caption) {
         QMenu* m = menuBar()->addMenu(qs(caption));
@@ -321,6 +387,8 @@ void MainWindow::buildMenus() {
     busyDisabled_.push_back(count);
 
     conversionItems(menu("MenuHojo", texts::text(texts::Msg::MenuDuplicates)), convert::ConversionGroup::Duplicates);
+    recipesMenu_ = menu("MenuRecipes", texts::text(texts::Msg::MenuRecipes));
+    fillRecipesMenu();
 
     QMenu* option = menuBar()->addMenu(qs("&Option"));
     option->setObjectName("MenuOption");
@@ -385,6 +453,10 @@ void MainWindow::render(unsigned changes) {
         myRegstrBox_GotFocus();  // a favourite, a reload, start-up: the caret where the pattern goes
     }
     if (changes & EditorState::Favourites) fillCombo(okimariBox, state_.favourites(), false);
+    if (changes & EditorState::Recipes) {
+        fillRecipesMenu();
+        if (auto* editor = qobject_cast<dialogs::RecipeEditor*>(recipeEditor_.data())) editor->reload();
+    }
     if (changes & EditorState::Status) showStatus();
     if (changes & EditorState::ChangedMark)
         manualHenko->setText(state_.changedMark() ? qs(texts::text(texts::Msg::ChangedMark)) : QString());
@@ -808,7 +880,7 @@ void MainWindow::jotai_Click() {
 void MainWindow::closeEvent(QCloseEvent* event) {
     // The helper, guide and about windows have no owner: they go with the
     // main window, so quitting ends the program.
-    for (QPointer<QWidget>* w : {&multiLineForm_, &guide_, &about_})
+    for (QPointer<QWidget>* w : {&multiLineForm_, &guide_, &about_, &recipeEditor_})
         if (*w) (*w)->close();
     QMainWindow::closeEvent(event);
 }

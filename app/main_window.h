@@ -72,6 +72,8 @@ public slots:
     void MenuPreview_Click();  // live preview on or off (remembered)
     void MenuUndoRun_Click();  // the run before
     void MenuRedoRun_Click();
+    void MenuRecipeEdit_Click();                   // the recipe editor
+    void MenuRecipe_Click(const std::string& name);  // a recipe's item: run it
     void focusCommandLine();  // Ctrl+L: back to the command line, caret after the operator
     void bringForward();      // a second start: this window comes forward and loads the clipboard
 
@@ -99,6 +101,8 @@ private:
     void showPreview(const std::shared_ptr<const EditorState::Preview>& preview);
     void leavePreview();
     void previewConversionItem(const std::string& label);
+    void previewRecipeItem(const lists::Recipe& recipe);
+    void fillRecipesMenu();
     void showProgress();
     void markCommandColumn(std::int64_t column);  // -1: no mark
     void fillNextSlice();
@@ -124,7 +128,8 @@ private:
     QCheckBox* m_rev = nullptr;
     QLabel *jotai = nullptr, *manualHenko = nullptr, *Label1 = nullptr, *okimariLabel = nullptr;
     // The one helper, guide and about window, each while it is open.
-    QPointer<QWidget> multiLineForm_, guide_, about_;
+    QPointer<QWidget> multiLineForm_, guide_, about_, recipeEditor_;
+    QMenu* recipesMenu_ = nullptr;
     // Shows the window in `slot`, making it first when there is none.
     void showOnce(QPointer<QWidget>& slot, const std::function<QWidget*()>& make);
     std::map<QString, QWidget*> controls_;

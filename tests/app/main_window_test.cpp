@@ -4,6 +4,7 @@
 #include "../app/fakes.h"
 #include "convert/registry.h"
 #include "dialogs/multiline_form.h"
+#include "dialogs/recipe_editor.h"
 #include "kakikae_version.h"
 #include "texts/texts.h"
 
@@ -17,7 +18,9 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QListWidget>
 #include <QProgressBar>
+#include <QSpinBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -321,6 +324,7 @@ TEST(Window, MenuMap) {
         {"重複行(&d)", "menu_fil_uniq_n", "重複行削除(uniq使用)"},
         {"重複行(&d)", "menu_fil_uniq_d", "重複行抽出(uniq -d使用)"},
         {"重複行(&d)", "menu_fil_uniq_dc", "重複行抽出(uniq -dc使用)"},
+        {"レシピ(&R)", "MenuRecipeEdit", "レシピの編集(&E)..."},
         {"&Option", "MenuEditOkimari", "おきまり編集"},
         {"&Option", "MenuEditHistory", "履歴編集"},
         {"&Option", "menu_reload", "おきまり＆履歴　再読込"},
@@ -336,7 +340,8 @@ TEST(Window, MenuMap) {
     for (QAction* a : r.window.menuBar()->actions()) bar << a->text();
     EXPECT_EQ(bar, (QStringList{QString::fromUtf8("文字種変換(&C)"), QString::fromUtf8("数字・日付(&N)"),
                                 QString::fromUtf8("&mimeデコード"), "&sort",
-                                QString::fromUtf8("文字カウント"), QString::fromUtf8("重複行(&d)"), "&Option", "&Help",
+                                QString::fromUtf8("文字カウント"), QString::fromUtf8("重複行(&d)"),
+                                QString::fromUtf8("レシピ(&R)"), "&Option", "&Help",
                                 QString::fromUtf8("終了")}));
     for (const auto& m : map) {
         QAction* a = r.window.menuAction(m.item);
@@ -590,6 +595,94 @@ TEST(Window, HelperByKeyboard) {
     QTest::qWait(20);
     EXPECT_TRUE(!form || !form->isVisible());
     EXPECT_EQ(r.command()->currentText(), "s/a\\.b\\nc/x/gk");
+}
+
+// Made, run, undone and made again from the last runs with the keyboard only.
+TEST(Window, RecipeByKeyboard) {
+    WindowRig r(KK_BIN_DIR);
+    r.clipboard.text = "b\na\n";
+    r.window.clipKakunin_Click();
+    auto waitIdle = [&] {
+        for (int i = 0; i < 500 && (r.state.busy() || r.state.status() == texts::text(texts::Msg::StatusRunning)); ++i)
+            QTest::qWait(10);
+    };
+    auto focusWindow = [](QWidget* w) {
+        w->activateWindow();
+        return QTest::qWaitForWindowActive(w);
+    };
+    // Two runs of the command line, to be saved as a recipe at the end.
+    ASSERT_TRUE(focusWindow(&r.window));
+    for (const char* command : {"s/a/x/", "s/b/y/"}) {
+        r.command()->setFocus();
+        r.command()->lineEdit()->selectAll();
+        QTest::keyClicks(r.command(), command);
+        QTest::keyClick(r.command(), Qt::Key_Return);
+        waitIdle();
+    }
+    ASSERT_EQ(r.state.workingText(), "y\nx\n");
+
+    // The editor from the menu bar: Alt+R, then E.
+    QTest::keyClick(&r.window, Qt::Key_R, Qt::AltModifier);
+    QTest::qWait(50);
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr);
+    QTest::keyClick(popup, Qt::Key_E);
+    QTest::qWait(50);
+    QPointer<dialogs::RecipeEditor> editor;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* e = qobject_cast<dialogs::RecipeEditor*>(w); e && e->isVisible()) editor = e;
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(focusWindow(editor));
+    auto keys = [&](Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), key, mods);
+        if (mods & Qt::AltModifier) QTest::qWait(150);  // a button's access key clicks it a moment later
+    };
+    auto type = [&](const char* text) { QTest::keyClicks(QApplication::focusWidget(), QString::fromUtf8(text)); };
+
+    keys(Qt::Key_N, Qt::AltModifier);  // 新規: the name field
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(editor->recipeName));
+    type("tidy");
+    keys(Qt::Key_A, Qt::AltModifier);  // 手順を追加
+    for (const char* step : {"s/^/> /g", "--convert upper", "sort", "s/oops//"}) {
+        type(step);
+        keys(Qt::Key_Return);
+    }
+    keys(Qt::Key_P, Qt::AltModifier);  // the steps: the last one goes, "sort" moves up
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(editor->recipeSteps));
+    keys(Qt::Key_End);
+    keys(Qt::Key_Delete);
+    keys(Qt::Key_Up, Qt::ControlModifier);
+    const lists::Recipe want{"tidy", "", {{lists::RecipeStep::Kind::Command, "s/^/> /g", false},
+                                          {lists::RecipeStep::Kind::Command, "sort", false},
+                                          {lists::RecipeStep::Kind::Conversion, "upper", false}}};
+    EXPECT_EQ(editor->current(), want);
+    keys(Qt::Key_S, Qt::AltModifier);  // 保存
+    EXPECT_EQ(r.files.files["/data/kakikae-recipes.txt"], "[tidy]\n- s/^/> /g\n- sort\n- --convert upper\n");
+    EXPECT_EQ(r.window.menuAction("MenuRecipe_0")->text(), QString::fromUtf8("&1 tidy"));
+
+    keys(Qt::Key_X, Qt::AltModifier);  // 実行
+    waitIdle();
+    EXPECT_EQ(r.state.workingText(), "> X\n> Y\n");
+    EXPECT_EQ(r.text()->toPlainText(), "> X\n> Y\n");
+    EXPECT_EQ(r.state.status(), texts::message(texts::Msg::RecipeDone, "tidy", "3"));
+
+    ASSERT_TRUE(focusWindow(&r.window));
+    QTest::keyClick(&r.window, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);  // one undo for the recipe
+    EXPECT_EQ(r.state.workingText(), "y\nx\n");
+
+    ASSERT_TRUE(focusWindow(editor));
+    keys(Qt::Key_U, Qt::AltModifier);  // how many of the last runs
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(editor->recentCount));
+    keys(Qt::Key_A, Qt::ControlModifier);
+    type("2");
+    keys(Qt::Key_R, Qt::AltModifier);  // made from them
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(editor->recipeName));
+    type("last two");
+    keys(Qt::Key_S, Qt::AltModifier);
+    EXPECT_EQ(r.files.files["/data/kakikae-recipes.txt"],
+              "[tidy]\n- s/^/> /g\n- sort\n- --convert upper\n\n[last two]\n- s/a/x/\n- s/b/y/\n");
+    EXPECT_EQ(r.state.recipeBook().recipes().size(), 2u);
+    editor->close();
 }
 
 TEST(Window, QuitClosesEveryWindow) {
