@@ -432,13 +432,14 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
     const Text command = commandLine_;
     const CommandMode mode = classifyCommand(command);
     if (mode != CommandMode::Filter && form == RunForm::Window && !passesCommandCheck(command)) {
-        // Nothing changes, the status line included; the message box says it.
+        // Nothing changes but the status line: the message box says what is
+        // wrong, and the status line says it after the box is gone (an earlier
+        // run's "done" there would read as this one's).
         services_.prompt.ask(texts::text(texts::Msg::CheckCommand), "", Prompt::Icon::Error, Prompt::Buttons::Ok);
-        return conclude(Outcome::refused(texts::text(texts::Msg::CheckCommand)), done);
+        return finish(Outcome::refused(texts::text(texts::Msg::CheckCommand)), done);
     }
     // The text the run starts from; it becomes the before text at the end.
     const SharedText start = workingText_;
-    const std::string statusBefore = status_;
     setStatus(texts::text(texts::Msg::StatusRunning));
 
     if (mode == CommandMode::Filter) {
@@ -452,21 +453,19 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
     const bool anchored = form == RunForm::Window && mode == CommandMode::Substitute && isLineAnchored(command);
     const int invert = invert_ ? 1 : 0;
     runBusy(workingText_->size(),
-        [this, mode, anchored, invert, command, start, statusBefore,
+        [this, mode, anchored, invert, command, start,
          tracks = services_.tracksChanges](const Work& flag) -> Finisher {
             auto report = std::make_shared<diff::Report>();
             auto unchanged = std::make_shared<bool>(false);
             auto result = std::make_shared<TextResult>(applyRegex(mode, anchored, command, *start, invert, &flag,
                                                                   tracks ? report.get() : nullptr, unchanged.get()));
-            return [this, result, report, unchanged, command, start, statusBefore, mode, invert] {
+            return [this, result, report, unchanged, command, start, mode, invert] {
                 if (!*result) {
                     Outcome o = outcomeOf(result->error());
-                    if (o.kind == Outcome::Kind::Refused) {
-                        // The text stays, and so does the status line; the
-                        // user reads what is wrong with the command.
+                    // The text stays; the message box and then the status
+                    // line say what is wrong with the command.
+                    if (o.kind == Outcome::Kind::Refused)
                         services_.prompt.ask(o.message, "", Prompt::Icon::Error, Prompt::Buttons::Ok);
-                        o.statusLine = statusBefore;
-                    }
                     return o;
                 }
                 // Nothing matched: the result is the same text, shared, not copied.

@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFontMetrics>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -156,9 +157,15 @@ void MainWindow::buildControls() {
         l->setWordWrap(true);  // shown whole: Form_Resize gives it the height its lines need
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
-    QWidget* order[] = {myRegstrBox, okimariBox, runSed,       ClipTenso,    History1, HIstory2,  History0,
-                        clipKakunin, myTextBox,  okimarituika, multilineCmd, m_rev,    myIchigeki};
+    // Tab walks the controls as they stand, row by row, the text box last:
+    // in it Tab types a tab, so what came after it could not be reached.
+    QWidget* order[] = {History1,     HIstory2, History0,   clipKakunin, m_rev,        myIchigeki,   myRegstrBox,
+                        runSed,       okimariBox, ClipTenso, okimarituika, multilineCmd, myTextBox};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    // Return presses the button that has the focus, as Space does.
+    for (QPushButton* b : {History1, HIstory2, History0, clipKakunin, myIchigeki, runSed, ClipTenso, okimarituika,
+                           multilineCmd, cancelButton})
+        b->installEventFilter(this);
 
     connect(runSed, &QPushButton::clicked, this, &MainWindow::runSed_Click);
     connect(myIchigeki, &QPushButton::clicked, this, &MainWindow::myIchigeki_Click);
@@ -193,12 +200,12 @@ void MainWindow::buildControls() {
     previewTimer_->setSingleShot(true);
     previewTimer_->setInterval(150);  // after the last key
     connect(previewTimer_, &QTimer::timeout, this, &MainWindow::startPreview);
-    connect(myRegstrBox, &QComboBox::editTextChanged, this, [this] {
-        if (previewAction_ && previewAction_->isChecked()) previewTimer_->start();
-    });
-    connect(m_rev, &QCheckBox::toggled, this, [this] {
-        if (previewAction_ && previewAction_->isChecked()) previewTimer_->start();
-    });
+    // Only the user's own edits of the command start a preview: the box is
+    // also rewritten when the history list is refilled after a run, and a
+    // preview then would show the command applied once more over its result.
+    connect(myRegstrBox->lineEdit(), &QLineEdit::textEdited, this, &MainWindow::schedulePreview);
+    connect(myRegstrBox, &QComboBox::activated, this, &MainWindow::schedulePreview);
+    connect(m_rev, &QCheckBox::clicked, this, &MainWindow::schedulePreview);
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, [this] {
         // Esc leaves a preview for the working text; else it stops a running job.
@@ -375,6 +382,7 @@ void MainWindow::buildMenus() {
         }
     };
     conversionItems(menu("MenuStrcnv", texts::text(texts::Msg::MenuConvert)), convert::ConversionGroup::Characters);
+    conversionItems(menu("MenuNormalize", texts::text(texts::Msg::MenuNormalize)), convert::ConversionGroup::Normalize);
     conversionItems(menu("MenuNumDate", texts::text(texts::Msg::MenuNumbersDates)),
                     convert::ConversionGroup::NumbersDates);
     conversionItems(menu("mimedecode", texts::text(texts::Msg::MenuMime)), convert::ConversionGroup::Mime);
@@ -464,23 +472,11 @@ void MainWindow::render(unsigned changes) {
         const QSignalBlocker block(m_rev);
         m_rev->setChecked(state_.invert());
     }
-    if (changes & EditorState::Ended) {
-        // A command refused at a column: the caret goes there, to mend it.
-        const Outcome& o = state_.lastOutcome();
-        if (o.kind == Outcome::Kind::Refused && o.column >= 0) {
-            // Columns count characters; the line edit counts UTF-16 units.
-            const QString command = myRegstrBox->currentText();
-            qsizetype at = 0;
-            for (std::int64_t k = 0; k < o.column && at < command.size(); ++k)
-                at += command.at(at).isHighSurrogate() ? 2 : 1;
-            myRegstrBox->setFocus();
-            // After the focus rule's own placing of the caret, which comes queued.
-            QTimer::singleShot(0, this,
-                               [this, at] { myRegstrBox->lineEdit()->setCursorPosition(static_cast<int>(at)); });
-        }
-    }
     if (changes & EditorState::Busy) {
         const bool busy = state_.busy();
+        // A pressed button is disabled while its job runs, and Qt hands its
+        // focus on; it gets it back when the job ends.
+        if (busy) focusBeforeBusy_ = QApplication::focusWidget();
         runSed->setEnabled(!busy);
         myIchigeki->setEnabled(!busy);
         // The clipboard transfers wait too: the model takes them only when idle.
@@ -495,6 +491,26 @@ void MainWindow::render(unsigned changes) {
         else {
             progressTimer_->stop();
             progress_->setVisible(false);
+            if (focusBeforeBusy_ && qobject_cast<QPushButton*>(focusBeforeBusy_.data()) && focusBeforeBusy_->isEnabled() &&
+                QApplication::focusWidget() != focusBeforeBusy_ && isActiveWindow())
+                focusBeforeBusy_->setFocus(Qt::OtherFocusReason);
+            focusBeforeBusy_.clear();
+        }
+    }
+    // After the busy state: the focus it gives back gives way to this.
+    if (changes & EditorState::Ended) {
+        // A command refused at a column: the caret goes there, to mend it.
+        const Outcome& o = state_.lastOutcome();
+        if (o.kind == Outcome::Kind::Refused && o.column >= 0) {
+            // Columns count characters; the line edit counts UTF-16 units.
+            const QString command = myRegstrBox->currentText();
+            qsizetype at = 0;
+            for (std::int64_t k = 0; k < o.column && at < command.size(); ++k)
+                at += command.at(at).isHighSurrogate() ? 2 : 1;
+            myRegstrBox->setFocus();
+            // After the focus rule's own placing of the caret, which comes queued.
+            QTimer::singleShot(0, this,
+                               [this, at] { myRegstrBox->lineEdit()->setCursorPosition(static_cast<int>(at)); });
         }
     }
 }
@@ -609,9 +625,24 @@ void MainWindow::fillNextSlice() {
 
 // ---- preview ------------------------------------------------------------------
 
+void MainWindow::schedulePreview() {
+    if (previewAction_ && previewAction_->isChecked()) previewTimer_->start();
+}
+
+// The command as typed: the tail an inline completion offers (selected, up
+// to the end) is not the user's until taken.
+QString MainWindow::typedCommand() const {
+    const QLineEdit* edit = myRegstrBox->lineEdit();
+    const QString text = edit->text();
+    if (edit->hasSelectedText() && edit->selectionStart() > 0 && edit->selectionEnd() == text.size() &&
+        myRegstrBox->completer() && myRegstrBox->completer()->completionMode() == QCompleter::InlineCompletion)
+        return text.left(edit->selectionStart());
+    return text;
+}
+
 void MainWindow::startPreview() {
     if (!previewAction_->isChecked() || state_.busy()) return;
-    const std::string command = myRegstrBox->currentText().toStdString();
+    const std::string command = typedCommand().toStdString();
     if (command.empty() || command == names::kInitialCommand) return leavePreview();
     syncFromWidgets();  // the preview runs over the text as the user edited it
     state_.preview(command, m_rev->isChecked(),
@@ -927,6 +958,7 @@ void MainWindow::okimarituika_Click() {
 void MainWindow::okimariBox_Click() {
     const QString entry = okimariBox->currentText();
     forward([this, entry] { state_.chooseFavourite(entry.toStdString()); });
+    schedulePreview();
 }
 void MainWindow::multilineCmd_Click() {
     // Without an owner, as a window of its own: the main window stays usable.
@@ -936,6 +968,7 @@ void MainWindow::multilineCmd_Click() {
         connect(form, &dialogs::MultiLineForm::commandBuilt, this, [this](const QString& command) {
             myRegstrBox->setEditText(command);
             state_.setCommandLineFromView(command.toStdString());
+            schedulePreview();
         });
         return form;
     });
@@ -1031,10 +1064,23 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             state_.markChanged();
     } else if (watched == myTextBox && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
+        // Tab types a tab (tab-separated text is common); Ctrl+Tab and
+        // Ctrl+Shift+Tab leave the box.
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && (key->modifiers() & Qt::ControlModifier)) {
+            const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
+            focusNextPrevChild(!back);
+            return true;
+        }
         const QString text = key->text();
         int code = text.isEmpty() ? 0 : text.at(0).unicode();
         if (code == 0x7F) code = 0;  // Delete produces no character here
         myTextBox_KeyPress(code);
+    } else if (event->type() == QEvent::KeyPress && qobject_cast<QPushButton*>(watched)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier) {
+            static_cast<QPushButton*>(watched)->animateClick();
+            return true;
+        }
     } else if (event->type() == QEvent::MouseButtonRelease) {
         if (watched == Label1) Label1_Click();
         else if (watched == okimariLabel) okimariLabel_Click();

@@ -98,6 +98,8 @@ private:
     void showText(SharedText text, std::shared_ptr<const diff::ChangeMap> changes, bool preview);
     void refreshHighlights();
     void startPreview();
+    void schedulePreview();  // a preview after the user's last edit of the command
+    QString typedCommand() const;
     void showPreview(const std::shared_ptr<const EditorState::Preview>& preview);
     void leavePreview();
     void previewConversionItem(const std::string& label);
@@ -130,6 +132,7 @@ private:
     // The one helper, guide and about window, each while it is open.
     QPointer<QWidget> multiLineForm_, guide_, about_, recipeEditor_;
     QMenu* recipesMenu_ = nullptr;
+    QPointer<QWidget> focusBeforeBusy_;  // given back when the job ends
     // Shows the window in `slot`, making it first when there is none.
     void showOnce(QPointer<QWidget>& slot, const std::function<QWidget*()>& make);
     std::map<QString, QWidget*> controls_;

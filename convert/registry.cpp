@@ -8,6 +8,7 @@
 #include "convert/japanese_numbers.h"
 #include "convert/kana_width.h"
 #include "convert/mod_nkf32.h"
+#include "convert/normalize.h"
 #include "convert/reverse_count.h"
 #include "platform/big_buffer.h"
 #include "platform/text_codec.h"
@@ -65,6 +66,28 @@ const std::array kTable = {
     text("カタカナをひらがなに", "katakana-to-hiragana", "カタカナをひらがなに", "MenuKana2Hira", G::Characters,
          &always<katakanaToHiragana>, true),
     text("文字反転", "reverse", "文字反転", "MenuXrev", G::Characters, &always<xrev>, true),
+    text("全角英数字を半角に", "alnum-to-halfwidth", "全角英数字を半角に（Ａ１→A1、ほかはそのまま）", "MenuNormAlnum",
+         G::Normalize, &always<alphanumericsToHalfWidth>, true),
+    text("全角記号を半角に", "symbols-to-halfwidth", "全角記号を半角に（！？＃→!?#）", "MenuNormSymbol", G::Normalize,
+         &always<symbolsToHalfWidth>, true),
+    text("全角スペースを半角に", "ideographic-space-to-space", "全角スペースを半角スペースに", "MenuNormSpaceHalf",
+         G::Normalize, &always<ideographicSpaceToSpace>, true),
+    text("半角スペースを全角に", "space-to-ideographic-space", "半角スペースを全角スペースに", "MenuNormSpaceFull",
+         G::Normalize, &always<spaceToIdeographicSpace>, true),
+    text("ダッシュと長音を整える", "unify-dashes", "ダッシュと長音を前後で整える（ア‐イ→アーイ、A—1→A-1）",
+         "MenuNormDash", G::Normalize, &always<unifyDashes>, true),
+    text("波ダッシュを全角チルダに", "wave-dash-to-tilde", "〜 を ～ に（CP932 のソフト向け）", "MenuNormWaveToTilde",
+         G::Normalize, &always<waveDashToFullwidthTilde>, true),
+    text("全角チルダを波ダッシュに", "tilde-to-wave-dash", "～ を 〜 に", "MenuNormTildeToWave", G::Normalize,
+         &always<fullwidthTildeToWaveDash>, true),
+    text("囲み文字を展開", "expand-enclosed", "囲み文字・組文字を展開（①→1、㈱→(株)、㍻→平成）", "MenuNormEnclosed",
+         G::Normalize, &always<expandEnclosed>, true),
+    text("NFKC", "nfkc", "NFKC 正規化（互換文字をすべて）", "MenuNormNfkc", G::Normalize, &always<toNfkc>, true),
+    text("NFC", "nfc", "NFC 正規化", "MenuNormNfc", G::Normalize, &always<toNfc>, true),
+    text("句読点を、。に", "to-official-punctuation", "，． を 、。 に", "MenuNormOfficialPunct", G::Normalize,
+         &always<toOfficialPunctuation>, true),
+    text("句読点を，．に", "to-academic-punctuation", "、。 を ，． に", "MenuNormAcademicPunct", G::Normalize,
+         &always<toAcademicPunctuation>, true),
     text("漢数字を算用数字に", "kanji-to-digits", "漢数字を算用数字に（二千二十六→2026）", "MenuKan2Num",
          G::NumbersDates, &always<kanjiToDigits>, true),
     text("漢数字を算用数字に（3桁区切り）", "kanji-to-digits-grouped", "漢数字を算用数字に（3桁区切り: 1,000,000）",

@@ -15,7 +15,7 @@
 
 namespace kk::convert {
 
-enum class ConversionGroup { Characters, NumbersDates, Mime, Sort, Duplicates };
+enum class ConversionGroup { Characters, Normalize, NumbersDates, Mime, Sort, Duplicates };
 enum class ConversionKind {
     Text,        // a text operation of ours
     Filter,      // a fixed filter command (xFil's form)

@@ -35,6 +35,9 @@ MultiLineForm::MultiLineForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     auto* cancel = new QPushButton(qs("Cancel"), this);
     cancel->setObjectName("canselCmd");
     cancel->setGeometry(twips(2160, 5880, 1455, 615));
+    // Return presses the focused button, as Space does.
+    ok->setAutoDefault(true);
+    cancel->setAutoDefault(true);
     auto label = [this](const char* name, const char* text, QRect r) {
         auto* l = new QLabel(qs(text), this);
         l->setObjectName(name);

@@ -36,7 +36,7 @@ RecipeEditor::RecipeEditor(Owner owner, QWidget* parent) : QWidget(parent, Qt::W
     auto button = [this](QPushButton*& b, const char* name, const char* caption, void (RecipeEditor::*slot)()) {
         b = new QPushButton(QString::fromUtf8(caption), this);
         b->setObjectName(name);
-        b->setAutoDefault(false);
+        b->setAutoDefault(true);  // Return presses it when it has the focus
         connect(b, &QPushButton::clicked, this, slot);
     };
     auto labelFor = [this](const char* caption, QWidget* buddy) {
@@ -73,7 +73,7 @@ RecipeEditor::RecipeEditor(Owner owner, QWidget* parent) : QWidget(parent, Qt::W
     button(saveRecipe, "saveRecipe", "保存(&S)", &RecipeEditor::saveRecipe_Click);
     closeEditor = new QPushButton(QStringLiteral("閉じる"), this);
     closeEditor->setObjectName("closeEditor");
-    closeEditor->setAutoDefault(false);
+    closeEditor->setAutoDefault(true);
     connect(closeEditor, &QPushButton::clicked, this, &QWidget::close);
     message = new QLabel(this);
     message->setObjectName("message");

@@ -4,7 +4,7 @@
 //   # a comment line
 //   [表を整える] 【Web の表を貼る前に】
 //   - s/^[ \t]+|[ \t]+$//g
-//   - --convert digits-to-halfwidth
+//   - --convert alnum-to-halfwidth
 //   - sort
 //   - -v m/^$/
 //   - perl -pe '

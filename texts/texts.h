@@ -142,6 +142,7 @@ enum class Msg {  // never renumber: tests and scripts may match them
     MenuRecipes,
     MenuRecipeEdit,
     RecipeEditorTitle,
+    MenuNormalize,
 
     // Recipes.
     RecipeDone = 500,    // %1: the recipe, %2: how many steps

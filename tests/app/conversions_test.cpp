@@ -171,7 +171,7 @@ TEST(Duplicates, OutcomesAndWhatTheyTouch) {
         {"a\na\nb", false, "a\nb", "1行の重複行を削除しました", true},
         {"a\na\nb", true, "a\n", "1行、重複行がありました", true},
         {"x\nx", false, "x\n", "1行の重複行を削除しました", true},
-        {"a\nb\na", false, "a\nb\na", "重複行はありませんでした", false},
+        {"a\nb\na", false, "a\nb\na", "連続する重複行はありませんでした", false},
         {"one line", true, "one line", "中断！　１行しかありません", false},
         {"", false, "", "中断！　１行しかありません", false},
     };

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCompleter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -22,6 +23,7 @@
 #include <QProgressBar>
 #include <QSpinBox>
 #include <QTest>
+#include <QTextCursor>
 
 #include <gtest/gtest.h>
 
@@ -302,6 +304,9 @@ TEST(Window, MenuMap) {
         {"文字種変換(&C)", "MenuHira2Kana", "ひらがなをカタカナに"},
         {"文字種変換(&C)", "MenuKana2Hira", "カタカナをひらがなに"},
         {"文字種変換(&C)", "MenuXrev", "文字反転"},
+        {"正規化(&K)", "MenuNormAlnum", "全角英数字を半角に（Ａ１→A1、ほかはそのまま）"},
+        {"正規化(&K)", "MenuNormDash", "ダッシュと長音を前後で整える（ア‐イ→アーイ、A—1→A-1）"},
+        {"正規化(&K)", "MenuNormEnclosed", "囲み文字・組文字を展開（①→1、㈱→(株)、㍻→平成）"},
         {"数字・日付(&N)", "MenuKan2Num", "漢数字を算用数字に（二千二十六→2026）"},
         {"数字・日付(&N)", "MenuKan2NumComma", "漢数字を算用数字に（3桁区切り: 1,000,000）"},
         {"数字・日付(&N)", "MenuNum2Kan", "算用数字を漢数字に（2026→二千二十六）"},
@@ -338,7 +343,8 @@ TEST(Window, MenuMap) {
     // The bar's own order: seven menus, with the two direct items in their places.
     QStringList bar;
     for (QAction* a : r.window.menuBar()->actions()) bar << a->text();
-    EXPECT_EQ(bar, (QStringList{QString::fromUtf8("文字種変換(&C)"), QString::fromUtf8("数字・日付(&N)"),
+    EXPECT_EQ(bar, (QStringList{QString::fromUtf8("文字種変換(&C)"), QString::fromUtf8("正規化(&K)"),
+                                QString::fromUtf8("数字・日付(&N)"),
                                 QString::fromUtf8("&mimeデコード"), "&sort",
                                 QString::fromUtf8("文字カウント"), QString::fromUtf8("重複行(&d)"),
                                 QString::fromUtf8("レシピ(&R)"), "&Option", "&Help",
@@ -812,7 +818,11 @@ TEST(Window, LivePreviewWhileTyping) {
     ASSERT_NE(preview, nullptr);
     preview->setChecked(true);
     r.command()->setFocus();
-    r.command()->setEditText("s/(\\d+)/<$1>/g");
+    auto typeCommand = [&](const char* command) {
+        r.command()->lineEdit()->selectAll();
+        QTest::keyClicks(r.command()->lineEdit(), QString::fromUtf8(command));
+    };
+    typeCommand("s/(\\d+)/<$1>/g");
     QTest::qWait(400);
     EXPECT_EQ(r.text()->toPlainText(), QString::fromUtf8("東京 <12> と 大阪 <345>\n"));
     EXPECT_TRUE(r.text()->isReadOnly());
@@ -824,14 +834,14 @@ TEST(Window, LivePreviewWhileTyping) {
     EXPECT_FALSE(r.text()->isReadOnly());
 
     // An error while typing: the status says it, no message box.
-    r.command()->setEditText("s/(\\d+/x/");
+    typeCommand("s/(\\d+/x/");
     QTest::qWait(400);
     EXPECT_TRUE(r.prompt.shown.empty());
     EXPECT_TRUE(r.window.control("jotai")->toolTip().contains("("))
         << r.window.control("jotai")->toolTip().toStdString();
 
     // The run takes it, highlighted until the next edit, and can be undone.
-    r.command()->setEditText("s/(\\d+)/<$1>/g");
+    typeCommand("s/(\\d+)/<$1>/g");
     QTest::qWait(400);
     r.window.runSed_Click();
     EXPECT_EQ(r.state.workingText(), "東京 <12> と 大阪 <345>\n");
@@ -848,6 +858,108 @@ TEST(Window, LivePreviewWhileTyping) {
     QTest::keyClick(&r.window, Qt::Key_Y, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(r.state.workingText(), typed);
     preview->setChecked(false);
+}
+
+// With the preview on, what the box shows after a run is the run's result
+// and its status, the same text that is copied back: the history list
+// refilled after the run, or an inline completion, start no preview.
+TEST(Window, PreviewThenRunShowsTheRun) {
+    const struct {
+        const char* text;
+        const char* command;
+        const char* result;
+    } cases[] = {
+        {"one\ntwo\n", "s/o/oo/g", "oone\ntwoo\n"},  // applied twice it would read oooone
+        {"one\ntwo\n", "s/o/o/g", "one\ntwo\n"},      // changes nothing
+        {"one\ntwo\n", "m/w/", "two\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        WindowRig r;
+        r.clipboard.text = c.text;
+        r.window.clipKakunin_Click();
+        r.window.menuAction("MenuPreview")->setChecked(true);
+        r.command()->setFocus();
+        r.command()->lineEdit()->selectAll();
+        QTest::keyClicks(r.command()->lineEdit(), QString::fromUtf8(c.command));
+        QTest::qWait(300);
+        EXPECT_EQ(r.text()->toPlainText().toStdString(), c.result);  // the preview
+        QTest::keyClick(r.command(), Qt::Key_Return);
+        for (int i = 0; i < 200 && r.state.status() != texts::text(texts::Msg::StatusDone); ++i) QTest::qWait(10);
+        QTest::qWait(400);  // longer than the preview waits after a key
+        EXPECT_EQ(r.state.workingText(), c.result);
+        EXPECT_EQ(r.text()->toPlainText().toStdString(), c.result);
+        EXPECT_FALSE(r.text()->isReadOnly());  // no preview on show
+        EXPECT_EQ(r.label("jotai").toStdString(), texts::text(texts::Msg::StatusDone));
+        r.window.ClipTenso_Click();
+        for (int i = 0; i < 200 && r.state.busy(); ++i) QTest::qWait(10);
+        EXPECT_EQ(r.clipboard.text, c.result);
+        r.window.menuAction("MenuPreview")->setChecked(false);
+    }
+}
+
+TEST(Window, PreviewUsesTheCommandAsTyped) {
+    WindowRig r;
+    r.files.files["/data/kakikae1.ini"] = "s/tokyo/osaka/g\r\n";
+    r.window.menu_reload_Click();
+    r.clipboard.text = "tokyo\n";
+    r.window.clipKakunin_Click();
+    r.window.menuAction("MenuPreview")->setChecked(true);
+    r.command()->setFocus();
+    QTest::qWait(20);  // the caret rule on focus comes first, as it does for a user
+    r.command()->lineEdit()->selectAll();
+    QTest::keyClicks(r.command()->lineEdit(), "s/tok");
+    // The history completes the command, its tail selected: offered, not typed.
+    ASSERT_EQ(r.command()->currentText(), "s/tokyo/osaka/g");
+    QTest::qWait(300);
+    EXPECT_EQ(r.text()->toPlainText(), "tokyo\n");
+    r.window.menuAction("MenuPreview")->setChecked(false);
+}
+
+// Tab walks every control in the order they stand; in the text box Tab types
+// a tab and Ctrl+Tab leaves it; Return presses the focused button, which
+// keeps the focus through its job.
+TEST(Window, KeysWalkAndPressEveryControl) {
+    WindowRig r;
+    r.window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&r.window));
+    r.window.control("History1")->setFocus();
+    QStringList walked;
+    for (int i = 0; i < 13; ++i) {
+        QWidget* w = QApplication::focusWidget();
+        while (w && w->objectName().isEmpty()) w = w->parentWidget();  // the combo box's line edit
+        walked << (w ? w->objectName() : QString());
+        if (walked.back() == "myTextBox") break;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(walked, (QStringList{"History1", "HIstory2", "History0", "clipKakunin", "m_rev", "myIchigeki",
+                                   "myRegstrBox", "runSed", "okimariBox", "ClipTenso", "okimarituika", "multilineCmd",
+                                   "myTextBox"}));
+    r.text()->setPlainText("a");
+    r.text()->moveCursor(QTextCursor::End);
+    QTest::keyClick(r.text(), Qt::Key_Tab);
+    EXPECT_EQ(r.text()->toPlainText(), "a\t");
+    QTest::keyClick(r.text(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_NE(QApplication::focusWidget(), r.text());
+    r.text()->setFocus();
+    QTest::keyClick(r.text(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), r.window.control("multilineCmd"));
+
+    r.clipboard.text = "loaded";
+    QWidget* load = r.window.control("clipKakunin");
+    load->setFocus();
+    QTest::keyClick(load, Qt::Key_Return);
+    QTest::qWait(200);  // the press shows before it clicks
+    for (int i = 0; i < 200 && r.state.busy(); ++i) QTest::qWait(10);
+    EXPECT_EQ(r.state.workingText(), "loaded");
+    QWidget* copy = r.window.control("ClipTenso");
+    copy->setFocus();
+    r.clipboard.text.clear();
+    QTest::keyClick(copy, Qt::Key_Return);
+    QTest::qWait(200);
+    for (int i = 0; i < 200 && r.state.busy(); ++i) QTest::qWait(10);
+    EXPECT_EQ(r.clipboard.text, "loaded");
+    EXPECT_EQ(QApplication::focusWidget(), copy);
 }
 
 // With the preview on, the conversion under the pointer shows its result,
@@ -940,7 +1052,8 @@ TEST(Window, HighlightsFollowTheDarkPalette) {
         WindowRig r;
         r.text()->setPlainText("a1 b2\n");
         r.window.menuAction("MenuPreview")->setChecked(true);
-        r.command()->setEditText("s/\\d/N/g");
+        r.command()->lineEdit()->selectAll();
+        QTest::keyClicks(r.command()->lineEdit(), "s/\\d/N/g");
         QTest::qWait(400);
         const auto selections = r.text()->extraSelections();
         ASSERT_EQ(selections.size(), 2);

@@ -50,7 +50,8 @@ TEST(Run, RefusedCommandChangesNothing) {
         EXPECT_EQ(r.prompt.shown[0].text, texts::text(texts::Msg::CheckCommand));
         EXPECT_EQ(r.prompt.shown[0].icon, Prompt::Icon::Error);
         EXPECT_EQ(r.state.workingText(), "text");
-        EXPECT_EQ(r.state.status(), "");
+        // The status line says it too, never an earlier run's "done".
+        EXPECT_EQ(r.state.status(), texts::text(texts::Msg::CheckCommand));
         EXPECT_TRUE(r.state.history().empty());
     }
 }
@@ -100,7 +101,7 @@ TEST(Run, EngineErrorKeepsTextAndSaysWhy) {
     r.state.setWorkingTextFromView("keep me");
     r.run("s/(/x/");
     EXPECT_EQ(r.state.workingText(), "keep me");
-    EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusClipboard));  // as before the run
+    EXPECT_EQ(r.state.status(), "パターンの誤り: 「)」がありません (4 文字目)");  // never "done"
     ASSERT_EQ(r.prompt.shown.size(), 1u);
     // The window speaks Japanese: what is wrong and where.
     EXPECT_EQ(r.prompt.shown[0].text, "パターンの誤り: 「)」がありません (4 文字目)");

@@ -41,7 +41,7 @@ TEST(Duplicates, DeleteAndExtract) {
 
 TEST(Duplicates, StatusTexts) {
     EXPECT_EQ(duplicateStatus(delJufuku("a"), false), "中断！　１行しかありません");
-    EXPECT_EQ(duplicateStatus(delJufuku("a\r\nb"), false), "重複行はありませんでした");
+    EXPECT_EQ(duplicateStatus(delJufuku("a\r\nb"), false), "連続する重複行はありませんでした");
     std::string many = "z\r\n";
     for (int i = 0; i < 1234; ++i) many += "z\r\n";
     EXPECT_EQ(duplicateStatus(delJufuku(many), false), "1,234行の重複行を削除しました");

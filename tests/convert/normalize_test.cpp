@@ -1,0 +1,83 @@
+// The normalisation steps: each changes what it names and nothing else, and
+// a second pass changes nothing more.
+#include "convert/normalize.h"
+#include "convert/registry.h"
+#include "platform/text_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace kk::convert {
+namespace {
+
+using Step = Text (*)(std::string_view);
+
+struct Case {
+    Step step;
+    const char* in;
+    const char* out;
+};
+
+TEST(Normalize, EachStepChangesOnlyWhatItNames) {
+    const Case cases[] = {
+        // Letters and digits only: kana, symbols and the ideographic space stay.
+        {alphanumericsToHalfWidth, "ＡＢＣ１２３ａｚ　ガｶﾞ！＃～", "ABC123az　ガｶﾞ！＃～"},
+        {symbolsToHalfWidth, "！＃（）［］｛｝～　Ａ１、。", "!#()[]{}~　Ａ１、。"},
+        {ideographicSpaceToSpace, "山田　太郎 x", "山田 太郎 x"},
+        {spaceToIdeographicSpace, "山田 太郎　x", "山田　太郎　x"},
+        // Between kana a dash is the long-vowel mark; between ASCII letters or
+        // digits a hyphen; elsewhere it stays, and so does a run of dashes.
+        {unifyDashes, "ア‐イ コ−ヒ ラ—メン ｺｰﾋ ｺ-ﾋ A—1 x–y 1ー2", "アーイ コーヒ ラーメン ｺｰﾋ ｺｰﾋ A-1 x-y 1-2"},
+        {unifyDashes, "-ア- 東—京 ア——イ A - B ア-1 -", "-ア- 東—京 ア——イ A - B ア-1 -"},
+        {waveDashToFullwidthTilde, "9時〜17時～", "9時～17時～"},
+        {fullwidthTildeToWaveDash, "9時～17時〜~", "9時〜17時〜~"},
+        {expandEnclosed, "①⑴⒈㈱㍻㌔㊤Ⓐ🄰ＡＢ・ｶ", "1(1)1.(株)平成キロ上AAＡＢ・ｶ"},
+        {toNfkc, "ＡＢ１ｶﾞ①㍻ ﬁ", "AB1ガ1平成 fi"},
+        {toNfc, "か\xE3\x82\x99ＡＢ①", "がＡＢ①"},
+        {toOfficialPunctuation, "一，二．三、四。", "一、二。三、四。"},
+        {toAcademicPunctuation, "一、二。三，四．", "一，二．三，四．"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.in);
+        EXPECT_EQ(c.step(c.in), c.out);
+    }
+}
+
+// A step applied to its own result changes nothing more, over random text
+// drawn from the characters the steps touch and their neighbours.
+TEST(Normalize, ASecondPassChangesNothing) {
+    const char32_t pool[] = {U'ア', U'イ', U'ｺ', U'ﾋ', U'あ', U'東', U'A', U'z', U'1', U'-', 0x2010, 0x2014, 0x2212,
+                             0xFF70, 0x30FC, U' ', 0x3000, U'Ａ', U'１', U'！', U'～', 0x301C, U'①', U'㈱', U'㍻',
+                             U'，', U'．', U'、', U'。', U'\n', 0x3099, U'か'};
+    const Step steps[] = {alphanumericsToHalfWidth, symbolsToHalfWidth, ideographicSpaceToSpace,
+                          spaceToIdeographicSpace, unifyDashes, waveDashToFullwidthTilde, fullwidthTildeToWaveDash,
+                          expandEnclosed, toNfkc, toNfc, toOfficialPunctuation, toAcademicPunctuation};
+    std::mt19937 random(20261209);
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(pool) - 1), length(0, 40);
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        for (std::size_t n = length(random); n > 0; --n) appendUtf8(text, pool[pick(random)]);
+        for (Step step : steps) {
+            const Text once = step(text);
+            EXPECT_EQ(step(once), once) << text;
+        }
+    }
+}
+
+TEST(Normalize, InTheRegistryUnderTheirNames) {
+    for (const char* name : {"alnum-to-halfwidth", "symbols-to-halfwidth", "ideographic-space-to-space",
+                             "space-to-ideographic-space", "unify-dashes", "wave-dash-to-tilde", "tilde-to-wave-dash",
+                             "expand-enclosed", "nfkc", "nfc", "to-official-punctuation", "to-academic-punctuation"}) {
+        const Conversion* c = findConversion(name);
+        ASSERT_NE(c, nullptr) << name;
+        EXPECT_EQ(c->group, ConversionGroup::Normalize) << name;
+    }
+    // Bytes that are no UTF-8 pass through a step untouched.
+    const auto r = applyConversion(*findConversion("alnum-to-halfwidth"), "Ａ\xff\xfeＢ");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r.value(), "A\xff\xfe" "B");
+}
+
+}  // namespace
+}  // namespace kk::convert
