@@ -42,6 +42,11 @@ to-japanese-era;2026年12月8日;令和8年12月8日
 wareki;2019/5/1;R1/5/1
 to-gregorian;令和元年;2019年
 seireki;H31.4.30;2019.4.30
+alnum-to-halfwidth;ＡＢ１２　ガ！;AB12　ガ！
+unify-dashes;ラ—メン A–1;ラーメン A-1
+expand-enclosed;①㈱㍻;1(株)平成
+nfkc;ＡＢｶﾞ①;ABガ1
+to-official-punctuation;一，二．;一、二。
 TABLE
 check "dedupe tail"      "a|"               "$(printf 'a\na' | ends "$cli" --convert dedupe)"
 check "mime"             "件名日本"         "$(printf '=?ISO-2022-JP?B?GyRCN29MPhsoQg==?= =?utf-8?b?5pel5pys?=' | "$cli" --convert mime)"
