@@ -23,6 +23,8 @@
 #include <QProgressBar>
 #include <QSpinBox>
 #include <QTest>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTextCursor>
 
 #include <gtest/gtest.h>
@@ -503,6 +505,39 @@ TEST(Window, SameResultAsTheCommandLine) {
         }
         for (int i = 0; i < 2000 && r.state.busy(); ++i) QTest::qWait(10);
         EXPECT_EQ(r.state.workingText(), fromCli) << (c.command ? c.command : c.conversion);
+    }
+}
+
+// A recipe from its menu item gives the bytes kakikae-cli --recipe gives.
+TEST(Window, RecipeSameAsTheCommandLine) {
+    const std::string recipes = "[r]\n- s/^ +//g\n- --convert to-half-width\n- sort\n- --convert dedupe\n- -v m/^#/\n";
+    const char* inputs[] = {"  ｂ\nａ\n  ｂ\n#c\n", "  ｂ\r\nａ\r\n#c\r\n", "x\n  y"};
+    QTemporaryDir dir;
+    const QString file = dir.filePath("recipes.txt");
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(recipes.data(), static_cast<qint64>(recipes.size()));
+    }
+    for (const char* input : inputs) {
+        QProcess cli;
+        cli.start(QString(KK_BIN_DIR) + "/kakikae-cli", {"--recipe-file", file, "--recipe", "r"});
+        cli.write(input);
+        cli.closeWriteChannel();
+        ASSERT_TRUE(cli.waitForFinished(20000));
+        const std::string fromCli = cli.readAllStandardOutput().toStdString();
+        ASSERT_FALSE(fromCli.empty()) << input;
+
+        WindowRig r("" KK_BIN_DIR);
+        r.files.files["/data/kakikae-recipes.txt"] = recipes;
+        r.window.menu_reload_Click();
+        r.clipboard.text = input;
+        r.window.clipKakunin_Click();
+        QAction* item = r.window.menuAction("MenuRecipe_0");
+        ASSERT_NE(item, nullptr);
+        item->trigger();
+        for (int i = 0; i < 2000 && r.state.busy(); ++i) QTest::qWait(10);
+        EXPECT_EQ(r.state.workingText(), fromCli) << input;
     }
 }
 
