@@ -126,7 +126,10 @@ void EditorState::openOutside(bool opened, const std::string& what) {
                              Prompt::Buttons::Ok);
 }
 
-void EditorState::openHomePage() { openOutside(services_.desktop.openUrl(names::kHomePage), names::kHomePage); }
+void EditorState::openHomePage() {
+    if (services_.homePage.empty()) return openHelp();
+    openOutside(services_.desktop.openUrl(services_.homePage), services_.homePage);
+}
 
 void EditorState::openDataFolder() {
     services_.files.makeFolder(services_.folder.path());

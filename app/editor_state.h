@@ -48,6 +48,7 @@ struct Services {
     // The recipe file; empty: the one in the data folder.
     std::string recipeFile = {};
     std::string docDirectory = {};  // the help page; empty: beside the helpers
+    std::string homePage = {};      // the project's home page; empty: the help page stands in
     // Where a filter runs: the caller's folder for the command line, the
     // user's home for the window; never a folder of ours (a filter writing
     // kakikae1.ini there would overwrite the history).

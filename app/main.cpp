@@ -113,6 +113,7 @@ int main(int argc, char** argv) {
         clipboard,       files, prompt, desktop, processes, tasks, kk::DataFolder::locate(layout.executableDir),
         layout.helperDir};
     services.docDirectory = layout.docDir;
+    services.homePage = KAKIKAE_HOMEPAGE;
     services.filterFolder = kk::homeFolder();
     kk::EditorState state(services);
     kk::MainWindow window(state);

@@ -12,8 +12,6 @@
 namespace kk::names {
 inline constexpr const char* kAppTitle = "kakikae";
 inline constexpr const char* kInitialCommand = "s///gk";
-inline constexpr const char* kHomePage =
-    "https://kakikae.example.jp/";  // the project's home page, the one place it is named
 inline constexpr const char* kHelpFileName = "kakikae.html";
 }  // namespace kk::names
 

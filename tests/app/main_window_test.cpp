@@ -284,7 +284,7 @@ TEST(Window, HelpMenuWindowsAndDesktop) {
     }
     r.window.menuAction("gotokakikaeHP")->trigger();
     r.window.menuAction("menu_explorer")->trigger();
-    EXPECT_EQ(r.desktop.opened, (std::vector<std::string>{names::kHomePage, "/data"}));
+    EXPECT_EQ(r.desktop.opened, (std::vector<std::string>{"/" + std::string(names::kHelpFileName), "/data"}));
 }
 
 // The whole menu bar from its map: menu, item, caption; every item exists,
@@ -808,7 +808,7 @@ TEST(Window, OpeningSomethingOutsideSaysWhenItFails) {
     r.window.menu_explorer_Click();
     r.window.MenuHelpindex_Click();
     ASSERT_EQ(r.prompt.shown.size(), 3u);
-    EXPECT_NE(r.prompt.shown[0].text.find(names::kHomePage), std::string::npos);
+    EXPECT_NE(r.prompt.shown[0].text.find(names::kHelpFileName), std::string::npos);
     EXPECT_NE(r.prompt.shown[1].text.find("/data"), std::string::npos);
     EXPECT_NE(r.prompt.shown[2].text.find(names::kHelpFileName), std::string::npos);
 }
