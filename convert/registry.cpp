@@ -4,10 +4,12 @@
 #include <algorithm>
 
 #include "convert/case_width.h"
+#include "convert/cp932_safety.h"
 #include "convert/japanese_dates.h"
 #include "convert/japanese_numbers.h"
 #include "convert/kana_width.h"
 #include "convert/mod_nkf32.h"
+#include "convert/mojibake.h"
 #include "convert/normalize.h"
 #include "convert/reverse_count.h"
 #include "platform/big_buffer.h"
@@ -82,6 +84,13 @@ const std::array kTable = {
          &always<fullwidthTildeToWaveDash>, true),
     text("囲み文字を展開", "expand-enclosed", "囲み文字・組文字を展開（①→1、㈱→(株)、㍻→平成）", "MenuNormEnclosed",
          G::Normalize, &always<expandEnclosed>, true),
+    // One decision for the whole text, as for any input's encoding.
+    text("文字化け修復", "repair-mojibake", "文字化け修復（Shift_JIS・EUC-JP・UTF-8 の読み違いを直す）",
+         "MenuRepairMojibake", G::Normalize, &repairMojibake, false),
+    text("CP932にない文字に印", "mark-non-cp932", "CP932 にない文字に印をつける（〜→〔〜 U+301C〕）", "MenuMarkNonCp932",
+         G::Normalize, &always<markNonCp932>, true),
+    text("CP932にない文字を置き換え", "to-cp932-safe", "CP932 にない文字を置き換える（〜→～、−→－、‖→∥）",
+         "MenuCp932Safe", G::Normalize, &always<toCp932Safe>, true),
     text("NFKC", "nfkc", "NFKC 正規化（互換文字をすべて）", "MenuNormNfkc", G::Normalize, &always<toNfkc>, true),
     text("NFC", "nfc", "NFC 正規化", "MenuNormNfc", G::Normalize, &always<toNfc>, true),
     text("句読点を、。に", "to-official-punctuation", "，． を 、。 に", "MenuNormOfficialPunct", G::Normalize,

@@ -88,6 +88,7 @@ enum class Msg {  // never renumber: tests and scripts may match them
     DuplicatesFound,    // %1: how many lines
     DuplicatesDeleted,  // %1: how many lines
     ClipboardOwnerSilent,
+    NoRepairFound,
 
     // A filter's run.
     FilterNoFolder = 200,

@@ -1,5 +1,6 @@
 // The normalisation steps: each changes what it names and nothing else, and
 // a second pass changes nothing more.
+#include "convert/cp932_safety.h"
 #include "convert/normalize.h"
 #include "convert/registry.h"
 #include "platform/text_codec.h"
@@ -77,6 +78,25 @@ TEST(Normalize, InTheRegistryUnderTheirNames) {
     const auto r = applyConversion(*findConversion("alnum-to-halfwidth"), "Ａ\xff\xfeＢ");
     ASSERT_TRUE(r);
     EXPECT_EQ(r.value(), "A\xff\xfe" "B");
+}
+
+}  // namespace
+}  // namespace kk::convert
+
+namespace kk::convert {
+namespace {
+
+// CP932's own mapping: what it holds stays, what it lacks is marked or,
+// where Windows has a counterpart, replaced.
+TEST(Cp932Safety, MarksAndReplacesWhatCp932Lacks) {
+    EXPECT_EQ(markNonCp932("9時〜5時－～①㈱ 𠮷野家 é"), "9時〔〜 U+301C〕5時－～①㈱ 〔𠮷 U+20BB7〕野家 〔é U+00E9〕");
+    EXPECT_EQ(toCp932Safe("9時〜5時 −3 ‖ — ¢£¬ 𠮷 é"), "9時～5時 －3 ∥ ― ￠￡￢ 𠮷 é");
+    for (const char32_t c : {U'～', U'－', U'∥', U'―', U'￠', U'①', U'㈱', U'髙', U'ｱ'}) EXPECT_TRUE(inCp932(c));
+    for (const char32_t c : {U'〜', U'−', U'‖', U'—', U'é', U'😀', char32_t{0x20BB7}, char32_t{0x0301}})
+        EXPECT_FALSE(inCp932(c));
+    // Whatever the replacing step leaves is what the marking step marks.
+    const Text safe = toCp932Safe("〜−‖—¢£¬¦");
+    EXPECT_EQ(markNonCp932(safe), safe);
 }
 
 }  // namespace

@@ -47,6 +47,8 @@ unify-dashes;ラ—メン A–1;ラーメン A-1
 expand-enclosed;①㈱㍻;1(株)平成
 nfkc;ＡＢｶﾞ①;ABガ1
 to-official-punctuation;一，二．;一、二。
+repair-mojibake;“ú–{Œê‚ÌƒeƒLƒXƒg;日本語のテキスト
+to-cp932-safe;9時〜5時 −3;9時～5時 －3
 TABLE
 check "dedupe tail"      "a|"               "$(printf 'a\na' | ends "$cli" --convert dedupe)"
 check "mime"             "件名日本"         "$(printf '=?ISO-2022-JP?B?GyRCN29MPhsoQg==?= =?utf-8?b?5pel5pys?=' | "$cli" --convert mime)"
