@@ -16,6 +16,9 @@ namespace kk::nkf {
 namespace {
 
 constexpr char kEsc = '\x1b';
+// SO and SI: half-width katakana in and out, as Windows' ISO-2022-JP
+// variant (code page 50222) writes them.
+constexpr char kShiftOut = '\x0e', kShiftIn = '\x0f';
 
 bool isJisByte(unsigned char c) { return c >= 0x21 && c <= 0x7E; }
 
@@ -67,7 +70,8 @@ public:
             if (mode_ == Mode::Ascii) {
                 // Plain text up to the next byte that may shift, in one piece.
                 std::size_t stop = i;
-                while (stop < n && text[stop] != kEsc && !(broken_ && text[stop] == '$')) ++stop;
+                while (stop < n && text[stop] != kEsc && text[stop] != kShiftOut && !(broken_ && text[stop] == '$'))
+                    ++stop;
                 if (stop > i) {
                     for (std::size_t k = i; k < stop && !passedHighBytes_; ++k)
                         passedHighBytes_ = static_cast<unsigned char>(text[k]) >= 0x80;
@@ -77,6 +81,17 @@ public:
                 }
             }
             const unsigned c = at(i);
+            if (c == static_cast<unsigned char>(kShiftOut) && mode_ != Mode::Kana) {
+                beforeShiftOut_ = mode_;
+                shift(Mode::Kana);
+                i += 1;
+                continue;
+            }
+            if (c == static_cast<unsigned char>(kShiftIn) && mode_ == Mode::Kana) {
+                shift(beforeShiftOut_);
+                i += 1;
+                continue;
+            }
             if (c == static_cast<unsigned char>(kEsc)) {
                 const unsigned a = at(i + 1), b = at(i + 2);
                 if (a == '$' && (b == 'B' || b == '@')) {
@@ -141,6 +156,7 @@ private:
     std::string& out_;
     bool broken_;
     Mode mode_ = Mode::Ascii;
+    Mode beforeShiftOut_ = Mode::Ascii;
     bool passedHighBytes_ = false;
     const std::array<char32_t, 94 * 94>& table_ = jisTable();
 };

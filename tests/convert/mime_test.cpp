@@ -110,6 +110,24 @@ TEST(Mime, JisTextWithAndWithoutEsc) {
     }
 }
 
+// ISO-2022-JP as Windows mailers write it (code pages 50220-50222): the NEC
+// rows (①, ㈱) and half-width katakana by ESC ( I or by SO/SI.
+TEST(Mime, WindowsVariantsOfIso2022Jp) {
+    const struct {
+        std::string jis;
+        const char* out;
+    } cases[] = {
+        {"\x1b$B-!-j\x1b(B", "①㈱"},
+        {"\x1b(I6\x1b(B!", "ｶ!"},
+        {"a\x0e" "6^\x0f" "b", "aｶﾞb"},
+        {"\x1b$B$\"\x0e" "6\x0f$$\x1b(B", "あｶい"},  // back to kanji after SI
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(mimeDecode("=?ISO-2022-JP?B?" + b64(c.jis) + "?="), c.out) << c.out;
+        EXPECT_EQ(mimeDecode(c.jis), c.out) << c.out;
+    }
+}
+
 TEST(Mime, QuotedPrintable) {
     const std::string jis = encodeAs("メール本文", "ISO-2022-JP");
     std::string qp;
