@@ -466,8 +466,12 @@ void MainWindow::render(unsigned changes) {
         if (auto* editor = qobject_cast<dialogs::RecipeEditor*>(recipeEditor_.data())) editor->reload();
     }
     if (changes & EditorState::Status) showStatus();
-    if (changes & EditorState::ChangedMark)
-        manualHenko->setText(state_.changedMark() ? qs(texts::text(texts::Msg::ChangedMark)) : QString());
+    if (changes & EditorState::ChangedMark) {
+        const QString mark = state_.changedMark() ? qs(texts::text(texts::Msg::ChangedMark)) : QString();
+        manualHenko->setText(mark);
+        // Read with the box by a screen reader, which never reaches the label.
+        myTextBox->setAccessibleDescription(mark);
+    }
     if (changes & EditorState::Invert) {
         const QSignalBlocker block(m_rev);
         m_rev->setChecked(state_.invert());
@@ -560,21 +564,33 @@ void MainWindow::showWorkingText() {
 }
 
 void MainWindow::showText(SharedText text, std::shared_ptr<const diff::ChangeMap> changes, bool preview) {
+    // The box already holds this very text (a run that changed nothing, or
+    // the user's own edits taken as they stand): it is left as it is, so
+    // the caret stays and a screen reader hears no text go and come back.
+    const bool whole = shown_ && !fillTimer_->isActive() && fillPos_ >= shown_->size();
+    const bool same = whole && (edited_ ? *edited_ == *text : (shown_ == text || *shown_ == *text));
     fillTimer_->stop();
     shown_ = std::move(text);
     shownIndex_.reset();  // made when there is something to highlight
     shownChanges_ = std::move(changes);
     const std::string& t = *shown_;
-    fillLine_ = 0;
-    fillPos_ = sliceEnd(t, 0);
-    settingText_ = true;
-    myTextBox->setUndoRedoEnabled(false);
-    myTextBox->setPlainText(toWidgetText(std::string_view(t).substr(0, fillPos_), fillLine_));
-    settingText_ = false;
+    if (!same) {
+        fillLine_ = 0;
+        fillPos_ = sliceEnd(t, 0);
+        settingText_ = true;
+        myTextBox->setUndoRedoEnabled(false);
+        // One change replacing the whole content, not a removal and then an
+        // insertion a screen reader would read as two.
+        QTextCursor all(myTextBox->document());
+        all.select(QTextCursor::Document);
+        all.insertText(toWidgetText(std::string_view(t).substr(0, fillPos_), fillLine_));
+        myTextBox->moveCursor(QTextCursor::Start);
+        settingText_ = false;
+        removed_.clear();
+    }
     textDirty_ = false;
     edited_.reset();
     editedIndex_.reset();
-    removed_.clear();
     // A preview is tinted with the palette's own colours, so it reads as one
     // in a dark theme too, and takes no typing.
     QPalette p = palette();

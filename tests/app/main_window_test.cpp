@@ -26,6 +26,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextCursor>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
@@ -995,6 +996,35 @@ TEST(Window, KeysWalkAndPressEveryControl) {
     for (int i = 0; i < 200 && r.state.busy(); ++i) QTest::qWait(10);
     EXPECT_EQ(r.clipboard.text, "loaded");
     EXPECT_EQ(QApplication::focusWidget(), copy);
+}
+
+// A run that changes nothing leaves the box alone (no text goes and comes
+// back for a screen reader to read again); one that changes it replaces
+// the text in one change. The changed mark is on the box for a reader too.
+TEST(Window, UnchangedRunLeavesTheBoxAlone) {
+    WindowRig r;
+    r.clipboard.text = "one\ntwo\n";
+    r.window.clipKakunin_Click();
+    int changes = 0;
+    QObject::connect(r.text()->document(), &QTextDocument::contentsChange, [&] { ++changes; });
+    r.text()->setFocus();
+    r.text()->moveCursor(QTextCursor::End);
+    QTest::keyClick(r.text(), Qt::Key_X);
+    EXPECT_EQ(r.text()->accessibleDescription(), QString::fromUtf8(texts::text(texts::Msg::ChangedMark)));
+    changes = 0;
+    const int caret = r.text()->textCursor().position();
+    r.command()->setEditText("s/zzz/y/");
+    r.window.runSed_Click();
+    for (int i = 0; i < 200 && r.state.busy(); ++i) QTest::qWait(10);
+    EXPECT_EQ(r.state.workingText(), "one\ntwo\nx");
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(r.text()->textCursor().position(), caret);
+    EXPECT_EQ(r.text()->accessibleDescription(), "");
+    r.command()->setEditText("s/o/0/g");
+    r.window.runSed_Click();
+    for (int i = 0; i < 200 && r.state.busy(); ++i) QTest::qWait(10);
+    EXPECT_EQ(r.text()->toPlainText(), "0ne\ntw0\nx");
+    EXPECT_EQ(changes, 1);
 }
 
 // With the preview on, the conversion under the pointer shows its result,
