@@ -1,5 +1,6 @@
 // Widgets, their names and captions, and the forwarding of events to the model.
 #include "app/main_window.h"
+#include "app/announcer.h"
 
 #include "app/layout.h"
 #include "app/widget_text.h"
@@ -31,6 +32,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QProgressBar>
@@ -39,6 +41,10 @@
 #include <utility>
 
 namespace kk {
+
+namespace {
+constexpr const char* kTextBoxName = "作業欄";
+}  // namespace
 
 namespace {
 QString qs(const std::string& s) { return QString::fromStdString(s); }
@@ -124,7 +130,18 @@ void MainWindow::buildControls() {
     button(okimarituika, "okimarituika", "おきまりに追加");
     button(multilineCmd, "multilineCmd", "複数行補助");
     multilineCmd->setToolTip(qs(texts::text(texts::Msg::MultilineTip)));
+    // The status line is a status bar's, which a screen reader's status
+    // command reads; beside it, an outcome is said when it comes.
+    statusBar_ = new QStatusBar(central);
+    statusBar_->setObjectName("statusBar");
+    statusBar_->setSizeGripEnabled(false);
+    statusBar_->setContentsMargins(0, 0, 0, 0);
+    statusBar_->setStyleSheet(QStringLiteral("QStatusBar { border: none; } QStatusBar::item { border: none; }"));
     label(jotai, "jotai", "");
+    jotai->setAccessibleName(qs(texts::text(texts::Msg::StatusName)));
+    statusBar_->addWidget(jotai, 1);
+    announcer_ = new Announcer(statusBar_);
+    statusBar_->addWidget(announcer_);
     label(manualHenko, "manualHenko", "");
     myTextBox = new QPlainTextEdit(central);
     myTextBox->setObjectName("myTextBox");
@@ -199,7 +216,12 @@ void MainWindow::buildControls() {
     previewTimer_ = new QTimer(this);
     previewTimer_->setSingleShot(true);
     previewTimer_->setInterval(150);  // after the last key
-    connect(previewTimer_, &QTimer::timeout, this, &MainWindow::startPreview);
+    // Only a command edited since the last run is previewed: a preview that
+    // fires after a quick Enter would show the command applied once more
+    // over the run's own result.
+    connect(previewTimer_, &QTimer::timeout, this, [this] {
+        if (editedSinceRun_) startPreview();
+    });
     // Only the user's own edits of the command start a preview: the box is
     // also rewritten when the history list is refilled after a run, and a
     // preview then would show the command applied once more over its result.
@@ -230,8 +252,7 @@ void MainWindow::buildControls() {
     const std::pair<QWidget*, const char*> names[] = {
         {myRegstrBox, "正規表現/　Filterｺﾏﾝﾄﾞ"},
         {okimariBox, "おきまりの表現"},
-        {myTextBox, "作業欄"},
-        {jotai, "状態"},
+        {myTextBox, kTextBoxName},
         {manualHenko, "変更の印"},
         {Label1, "正規表現/　Filterｺﾏﾝﾄﾞ"},
         {okimariLabel, "おきまりの表現"},
@@ -469,8 +490,8 @@ void MainWindow::render(unsigned changes) {
     if (changes & EditorState::ChangedMark) {
         const QString mark = state_.changedMark() ? qs(texts::text(texts::Msg::ChangedMark)) : QString();
         manualHenko->setText(mark);
-        // Read with the box by a screen reader, which never reaches the label.
-        myTextBox->setAccessibleDescription(mark);
+        // Read with the box's name by a screen reader, which never reaches the label.
+        myTextBox->setAccessibleName(mark.isEmpty() ? qs(kTextBoxName) : qs(kTextBoxName) + "（" + mark + "）");
     }
     if (changes & EditorState::Invert) {
         const QSignalBlocker block(m_rev);
@@ -503,8 +524,9 @@ void MainWindow::render(unsigned changes) {
     }
     // After the busy state: the focus it gives back gives way to this.
     if (changes & EditorState::Ended) {
-        // A command refused at a column: the caret goes there, to mend it.
         const Outcome& o = state_.lastOutcome();
+        announcer_->announce(qs(announcement(o, state_.status())));
+        // A command refused at a column: the caret goes there, to mend it.
         if (o.kind == Outcome::Kind::Refused && o.column >= 0) {
             // Columns count characters; the line edit counts UTF-16 units.
             const QString command = myRegstrBox->currentText();
@@ -642,6 +664,7 @@ void MainWindow::fillNextSlice() {
 // ---- preview ------------------------------------------------------------------
 
 void MainWindow::schedulePreview() {
+    editedSinceRun_ = true;
     if (previewAction_ && previewAction_->isChecked()) previewTimer_->start();
 }
 
@@ -813,6 +836,8 @@ void MainWindow::syncFromWidgets() {
 }
 
 void MainWindow::forward(const std::function<void()>& handler) {
+    previewTimer_->stop();
+    editedSinceRun_ = false;
     statusIsCount_ = false;
     syncFromWidgets();
     handler();
@@ -882,6 +907,7 @@ void MainWindow::Form_Resize() {
     for (const auto& placed : layout::placeControls(w, h, rightColumn)) {
         QWidget* c = control(QString::fromUtf8(placed.name.data(), static_cast<qsizetype>(placed.name.size())));
         if (!c) continue;
+        if (c == jotai) c = statusBar_;  // the line lives in the status bar
         const auto& r = placed.rect;
         c->setGeometry(layout::twipsToPixels(r.left, dpi), layout::twipsToPixels(r.top, dpi),
                        layout::twipsToPixels(r.width, dpi), layout::twipsToPixels(r.height, dpi));
@@ -900,6 +926,19 @@ void MainWindow::Form_Resize() {
 
 // The status line shows as much as fits, the whole message on hover; a click
 // opens it whole, with the details a failure brought (a filter's error output).
+// What is said when an operation ends: the outcome first, then what the
+// status line says of it.
+std::string MainWindow::announcement(const Outcome& o, const std::string& status) {
+    const std::string& what = o.message.empty() ? status : o.message;
+    switch (o.kind) {
+        case Outcome::Kind::Done: return what;
+        case Outcome::Kind::Cancelled: return what;
+        case Outcome::Kind::Refused:
+        case Outcome::Kind::Failed: return texts::message(texts::Msg::Failure, what);
+    }
+    return what;
+}
+
 void MainWindow::showStatus() {
     // A count's line also says how it counts (the menu bar shows no tooltips).
     showOnStatusLine(qs(state_.status()), statusIsCount_ ? "\n" + qs(texts::text(texts::Msg::CountTip)) : QString());
@@ -910,6 +949,8 @@ void MainWindow::showOnStatusLine(const QString& full, const QString& moreOnHove
                                      (progress_->isVisible() ? progress_->width() + 4 : 0));
     jotai->setText(jotai->fontMetrics().elidedText(full, Qt::ElideRight, room));
     jotai->setToolTip(full + moreOnHover);
+    // Read whole, not as the shortened line shows it.
+    jotai->setAccessibleName(full.isEmpty() ? qs(texts::text(texts::Msg::StatusName)) : full);
     jotai->setAccessibleDescription(full);
 }
 
@@ -939,10 +980,11 @@ void MainWindow::focusCommandLine() {
 
 // "中止" sits at the right end of the status line while the model is busy.
 void MainWindow::placeCancelButton() {
-    cancelButton->setGeometry(jotai->geometry().right() - 80, jotai->y(), 80, jotai->height());
+    const QRect line = statusBar_->geometry();
+    cancelButton->setGeometry(line.right() - 80, line.y(), 80, line.height());
     cancelButton->raise();
-    const int width = std::min(200, jotai->width() / 2);
-    progress_->setGeometry(cancelButton->x() - width - 4, jotai->y(), width, jotai->height());
+    const int width = std::min(200, line.width() / 2);
+    progress_->setGeometry(cancelButton->x() - width - 4, line.y(), width, line.height());
     progress_->raise();
 }
 

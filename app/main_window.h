@@ -23,9 +23,12 @@ class QPlainTextEdit;
 class QPushButton;
 class QAction;
 class QProgressBar;
+class QStatusBar;
 class QTimer;
 
 namespace kk {
+
+class Announcer;
 
 class MainWindow final : public QMainWindow {
     Q_OBJECT
@@ -124,6 +127,9 @@ private:
     QPushButton *History0 = nullptr, *History1 = nullptr, *HIstory2 = nullptr;
     QPushButton *okimarituika = nullptr, *multilineCmd = nullptr, *cancelButton = nullptr;
     QProgressBar* progress_ = nullptr;
+    QStatusBar* statusBar_ = nullptr;
+    Announcer* announcer_ = nullptr;
+    static std::string announcement(const Outcome& outcome, const std::string& status);
     QTimer* progressTimer_ = nullptr;
     static constexpr int kProgressPollMs = 100;
     static constexpr int kProgressAfterMs = 300;  // quicker work shows no bar
@@ -156,6 +162,7 @@ private:
     void mapEdit(int position, int removed, int added);
     std::shared_ptr<const diff::ChangeMap> shownChanges_;
     bool previewing_ = false;
+    bool editedSinceRun_ = false;  // the command was edited since the last operation
     bool conversionPreviewed_ = false;  // the preview shown is a menu item's
     QTimer* previewTimer_ = nullptr;
     QAction* previewAction_ = nullptr;

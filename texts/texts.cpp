@@ -211,6 +211,8 @@ const std::map<Msg, Entry>& table() {
         {Msg::MenuRecipeEdit, {"レシピの編集(&E)...", nullptr}},
         {Msg::RecipeEditorTitle, {"レシピの編集", nullptr}},
         {Msg::MenuNormalize, {"正規化(&K)", nullptr}},
+        {Msg::StatusName, {"状態", nullptr}},
+        {Msg::Failure, {"エラー: %1", nullptr}},
         {Msg::RecipeDone, {"レシピ「%1」を実行しました (%2 手順)", "recipe \"%1\" done (%2 steps)"}},
         {Msg::RecipeStepFailed,
          {"%1 番目の手順 (%2) で止まりました。テキストはそのままです: %3",

@@ -142,6 +142,8 @@ enum class Msg {  // never renumber: tests and scripts may match them
     MenuRecipeEdit,
     RecipeEditorTitle,
     MenuNormalize,
+    StatusName,
+    Failure,  // %1: what went wrong
 
     // Recipes.
     RecipeDone = 500,    // %1: the recipe, %2: how many steps
