@@ -1,5 +1,7 @@
 // The notification role comes from an accessible interface of our own: a
 // label is static text to a screen reader, which it does not speak unasked.
+// Each outcome gets a new object: a reader keeps the names it has read, and
+// would say an old one again for an object it knows.
 #include "app/announcer.h"
 
 #include <QAccessibleWidget>
@@ -8,41 +10,43 @@ namespace kk {
 
 namespace {
 
-class AnnouncerAccessible final : public QAccessibleWidget {
+class NotificationAccessible final : public QAccessibleWidget {
 public:
-    explicit AnnouncerAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::Notification) {}
+    explicit NotificationAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::Notification) {}
     QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Name || t == QAccessible::Description)
-            return static_cast<QLabel*>(widget())->text();
+        if (t == QAccessible::Name) return static_cast<QLabel*>(widget())->text();
         return QAccessibleWidget::text(t);
     }
 };
 
-QAccessibleInterface* announcerFactory(const QString& className, QObject* object) {
-    if (className == QLatin1String("kk::Announcer") && object && object->isWidgetType())
-        return new AnnouncerAccessible(static_cast<QWidget*>(object));
+QAccessibleInterface* notificationFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("kk::Notification") && object && object->isWidgetType())
+        return new NotificationAccessible(static_cast<QWidget*>(object));
     return nullptr;
 }
 
 }  // namespace
 
-Announcer::Announcer(QWidget* parent) : QLabel(parent) {
+Notification::Notification(const QString& text, QWidget* parent) : QLabel(text, parent) {
     static const bool installed = [] {
-        QAccessible::installFactory(announcerFactory);
+        QAccessible::installFactory(notificationFactory);
         return true;
     }();
     (void)installed;
+    setObjectName("notification");
+    setFixedSize(0, 0);
+}
+
+Announcer::Announcer(QWidget* parent) : QWidget(parent) {
     setObjectName("announcer");
     setFixedSize(0, 0);
 }
 
 void Announcer::announce(const QString& text) {
     if (text.isEmpty()) return;
-    setText(text);
-    // Hidden and shown again: each outcome is a new showing, said even when
-    // it reads as the one before.
-    hide();
-    show();
+    if (current_) current_->deleteLater();
+    current_ = new Notification(text, this);
+    current_->show();
 }
 
 }  // namespace kk
