@@ -851,6 +851,8 @@ void MainWindow::Form_Load() {
     const bool later = clipboardNeedsFocus();
     if (later) focusLoad_ = FocusLoad::StartUp;
     state_.formLoad(later ? EditorState::ClipboardAtStart::Later : EditorState::ClipboardAtStart::Now);
+    // The command is what a user types first, whatever comes first in the tab order.
+    myRegstrBox->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::bringForward() {
