@@ -293,19 +293,22 @@ void MainWindow::addConversionItem(QMenu* menu, const std::string& name, const s
     QAction* a = menu->addAction(qs(caption));
     a->setObjectName(qs(name));
     connect(a, &QAction::triggered, this, [this, label] { forward([this, label] { state_.runConversion(label); }); });
-    connect(a, &QAction::hovered, this, [this, label] { previewConversionItem(label); });
+    connect(a, &QAction::hovered, this, [this, label] {
+        previewMenuItem([this, label](EditorState::PreviewHandler done) { state_.previewConversion(label, done); });
+    });
     actions_[qs(name)] = a;
 }
 
-// With the preview on, the conversion under the pointer shows its result;
-// when its menu closes the box shows the command's preview or the text again.
-void MainWindow::previewConversionItem(const std::string& label) {
+// With the preview on, the conversion or recipe under the pointer shows its
+// result; when its menu closes the box shows the command's preview or the
+// text again.
+void MainWindow::previewMenuItem(const std::function<void(EditorState::PreviewHandler)>& preview) {
     if (!previewAction_->isChecked() || state_.busy()) return;
     syncFromWidgets();
     conversionPreviewed_ = true;
     // The model refuses what it does not preview (a filter): the box then
     // shows the text, without a message for a mere hover.
-    state_.previewConversion(label, [this](std::shared_ptr<const EditorState::Preview> p) {
+    preview([this](std::shared_ptr<const EditorState::Preview> p) {
         if (!conversionPreviewed_) return;
         if (p->outcome.kind == Outcome::Kind::Refused) leavePreview();
         else showPreview(p);
@@ -327,25 +330,14 @@ void MainWindow::fillRecipesMenu() {
         a->setObjectName(QStringLiteral("MenuRecipe_%1").arg(i));
         if (!r.comment.empty()) a->setToolTip(qs(r.comment));
         connect(a, &QAction::triggered, this, [this, name = r.name] { MenuRecipe_Click(name); });
-        connect(a, &QAction::hovered, this, [this, r] { previewRecipeItem(r); });
+        connect(a, &QAction::hovered, this, [this, r] {
+            previewMenuItem([this, r](EditorState::PreviewHandler done) { state_.previewRecipe(r, done); });
+        });
         actions_[a->objectName()] = a;
     }
     if (!recipes.empty()) recipesMenu_->addSeparator();
     addMenuItem(recipesMenu_, "MenuRecipeEdit", qs(texts::text(texts::Msg::MenuRecipeEdit)),
                 &MainWindow::MenuRecipeEdit_Click);
-}
-
-// With the preview on, the recipe under the pointer shows its result, as a
-// conversion does.
-void MainWindow::previewRecipeItem(const lists::Recipe& recipe) {
-    if (!previewAction_->isChecked() || state_.busy()) return;
-    syncFromWidgets();
-    conversionPreviewed_ = true;
-    state_.previewRecipe(recipe, [this](std::shared_ptr<const EditorState::Preview> p) {
-        if (!conversionPreviewed_) return;
-        if (p->outcome.kind == Outcome::Kind::Refused) leavePreview();
-        else showPreview(p);
-    });
 }
 
 void MainWindow::MenuRecipe_Click(const std::string& name) {

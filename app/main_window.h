@@ -105,8 +105,7 @@ private:
     QString typedCommand() const;
     void showPreview(const std::shared_ptr<const EditorState::Preview>& preview);
     void leavePreview();
-    void previewConversionItem(const std::string& label);
-    void previewRecipeItem(const lists::Recipe& recipe);
+    void previewMenuItem(const std::function<void(EditorState::PreviewHandler)>& preview);
     void fillRecipesMenu();
     void showProgress();
     void markCommandColumn(std::int64_t column);  // -1: no mark

@@ -2,6 +2,8 @@
 // once for the whole BMP (nothing beyond it is in CP932).
 #include "convert/cp932_safety.h"
 
+#include "convert/char_map.h"
+
 #include "platform/text_codec.h"
 
 #include <unicode/ucnv.h>
@@ -50,29 +52,13 @@ char32_t counterpart(char32_t c) {
     }
 }
 
-template <typename Map>
-Text mapEach(std::string_view text, Map map) {
-    Text out;
-    out.reserve(text.size());
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        if (static_cast<unsigned char>(text[pos]) < 0x80) {
-            out += text[pos++];
-            continue;
-        }
-        const std::size_t start = pos;
-        const char32_t c = nextCodePoint(text, pos);
-        if (inCp932(c) || !map(c, out)) out.append(text.substr(start, pos - start));
-    }
-    return out;
-}
-
 }  // namespace
 
 bool inCp932(char32_t c) { return c < 0x80 || (c < 0x10000 && cp932Bitmap()[c]); }
 
 Text markNonCp932(std::string_view text) {
-    return mapEach(text, [](char32_t c, Text& out) {
+    return mapCharacters(text, [](char32_t c, Text& out) {
+        if (inCp932(c)) return false;
         char code[16];
         std::snprintf(code, sizeof code, " U+%04X", static_cast<unsigned>(c));
         out += "〔";
@@ -84,8 +70,8 @@ Text markNonCp932(std::string_view text) {
 }
 
 Text toCp932Safe(std::string_view text) {
-    return mapEach(text, [](char32_t c, Text& out) {
-        const char32_t to = counterpart(c);
+    return mapCharacters(text, [](char32_t c, Text& out) {
+        const char32_t to = inCp932(c) ? 0 : counterpart(c);
         if (to == 0) return false;
         appendUtf8(out, to);
         return true;

@@ -3,6 +3,8 @@
 // NFKC data, read once for the blocks a step may change.
 #include "convert/normalize.h"
 
+#include "convert/char_map.h"
+
 #include "platform/text_codec.h"
 
 #include <unicode/bytestream.h>
@@ -15,26 +17,6 @@
 namespace kk::convert {
 
 namespace {
-
-// Copies the text, each character `map` takes written as it says (it appends
-// and returns true), the others as their own bytes.
-template <typename Map>
-Text mapCharacters(std::string_view text, Map map) {
-    Text out;
-    out.reserve(text.size());
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        if (static_cast<unsigned char>(text[pos]) < 0x80) {
-            if (!map(static_cast<char32_t>(text[pos]), out)) out += text[pos];
-            ++pos;
-            continue;
-        }
-        const std::size_t start = pos;
-        const char32_t c = nextCodePoint(text, pos);
-        if (!map(c, out)) out.append(text.substr(start, pos - start));
-    }
-    return out;
-}
 
 // The full-width forms of ASCII sit 0xFEE0 above it.
 constexpr char32_t kFullwidthOffset = 0xFEE0;

@@ -136,6 +136,22 @@ struct HeldRig {
     EditorState state{Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder("/data"), ""}};
 };
 
+// Waits for an operation that ends through its handler, at once or later
+// (at most 20 s); nothing when it never ended.
+inline std::optional<Outcome> awaitOutcome(const std::function<void(OutcomeHandler)>& start) {
+    std::optional<Outcome> got;
+    QEventLoop loop;
+    start([&](const Outcome& o) {
+        got = o;
+        loop.quit();
+    });
+    if (!got) {
+        QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return got;
+}
+
 // Everything an EditorState needs, with the real process layer.
 struct Rig {
     FakeClipboard clipboard;

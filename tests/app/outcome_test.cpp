@@ -18,16 +18,7 @@ using testing::Rig;
 using K = Outcome::Kind;
 
 Outcome await(Rig& r, const std::function<void(OutcomeHandler)>& start) {
-    std::optional<Outcome> got;
-    QEventLoop loop;
-    start([&](const Outcome& o) {
-        got = o;
-        loop.quit();
-    });
-    if (!got) {
-        QTimer::singleShot(20000, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
+    const std::optional<Outcome> got = testing::awaitOutcome(start);
     EXPECT_TRUE(got.has_value());
     EXPECT_FALSE(r.state.busy());
     return got.value_or(Outcome::failed("no outcome"));

@@ -22,17 +22,7 @@ lists::RecipeStep conv(std::string name) { return {Kind::Conversion, std::move(n
 const char* kRecipes = "/data/kakikae-recipes.txt";
 
 Outcome wait(const std::function<void(OutcomeHandler)>& start) {
-    std::optional<Outcome> got;
-    QEventLoop loop;
-    start([&](const Outcome& o) {
-        got = o;
-        loop.quit();
-    });
-    if (!got) {
-        QTimer::singleShot(20000, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return got.value_or(Outcome::failed("timed out"));
+    return testing::awaitOutcome(start).value_or(Outcome::failed("timed out"));
 }
 
 // One single run of a step, as the window's command line or menu runs it.

@@ -12,41 +12,10 @@ import time
 
 import pyatspi
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from a11y_support import application, check, find, finish, wait_for  # noqa: E402
+
 gui = sys.argv[1]
-failures = 0
-
-
-def check(name, ok, detail=""):
-    global failures
-    if not ok:
-        failures += 1
-        print(f"FAIL {name}\n  {detail!r}"[:600])
-
-
-def find(acc, pred, depth=0):
-    if acc is None or depth > 40:
-        return None
-    try:
-        if pred(acc):
-            return acc
-        for i in range(acc.childCount):
-            found = find(acc.getChildAtIndex(i), pred, depth + 1)
-            if found:
-                return found
-    except Exception:  # an object that went away while walked
-        pass
-    return None
-
-
-def wait_for(what, seconds):
-    end = time.time() + seconds
-    while time.time() < end:
-        got = what()
-        if got:
-            return got
-        time.sleep(0.2)
-    return None
-
 
 with tempfile.TemporaryDirectory() as home:
     text = os.path.join(home, "big.txt")
@@ -62,8 +31,7 @@ with tempfile.TemporaryDirectory() as home:
     window = subprocess.Popen([gui], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         desktop = pyatspi.Registry.getDesktop(0)
-        app = wait_for(lambda: next((desktop.getChildAtIndex(i) for i in range(desktop.childCount)
-                                     if (desktop.getChildAtIndex(i).name or "").lower() == "kakikae"), None), 30)
+        app = application(desktop, "kakikae", 30)
         check("the window is on the bus", app is not None)
         if app:
             item = wait_for(lambda: find(app, lambda a: a.name == "文字反転" and a.getRoleName() == "menu item"), 30)
@@ -94,5 +62,4 @@ with tempfile.TemporaryDirectory() as home:
         # xclip stays behind serving the 200 MB text: it goes with the test.
         subprocess.run(["pkill", "-f", "xclip -selection clipboard -i " + text])
 
-print("progress a11y tests:", "all passed" if failures == 0 else f"{failures} failed")
-sys.exit(1 if failures else 0)
+finish("progress a11y tests")

@@ -11,37 +11,14 @@ import os
 import subprocess
 import sys
 import tempfile
-import time
 
 import pyatspi
-from gi.repository import GLib
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from a11y_support import application, check, find, finish, wait_for  # noqa: E402
+from gi.repository import GLib  # noqa: E402
 
 gui = sys.argv[1]
-failures = 0
-
-
-def check(name, ok, detail=""):
-    global failures
-    if not ok:
-        failures += 1
-        print(f"FAIL {name}\n  {detail!r}"[:600])
-
-
-def find(acc, pred, depth=0):
-    if acc is None or depth > 40:
-        return None
-    try:
-        if pred(acc):
-            return acc
-        for i in range(acc.childCount):
-            found = find(acc.getChildAtIndex(i), pred, depth + 1)
-            if found:
-                return found
-    except Exception:  # an object that went away while walked
-        pass
-    return None
-
-
 notifications, text_changes = [], []
 
 
@@ -67,14 +44,9 @@ def pump(seconds):
     pyatspi.Registry.start()
 
 
-def wait_for(what, seconds):
-    end = time.time() + seconds
-    while time.time() < end:
-        got = what()
-        if got:
-            return got
-        pump(0.2)
-    return None
+def wait(what, seconds):
+    """Waits with the bus's events delivered meanwhile."""
+    return wait_for(what, seconds, lambda: pump(0.2))
 
 
 pyatspi.Registry.registerEventListener(on_showing, "object:state-changed:showing")
@@ -89,14 +61,13 @@ with tempfile.TemporaryDirectory() as home:
     window = subprocess.Popen([gui, "--new-window"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         desktop = pyatspi.Registry.getDesktop(0)
-        app = wait_for(lambda: next((desktop.getChildAtIndex(i) for i in range(desktop.childCount)
-                                     if (desktop.getChildAtIndex(i).name or "").lower() == "kakikae"), None), 30)
+        app = application(desktop, "kakikae", 30, lambda: pump(0.2))
         check("the window is on the bus", app is not None)
         if app:
-            bar = wait_for(lambda: find(app, lambda a: a.getRoleName() == "status bar"), 20)
+            bar = wait(lambda: find(app, lambda a: a.getRoleName() == "status bar"), 20)
             check("a status bar", bar is not None)
             line = bar and find(bar, lambda a: a.getRoleName() == "label")
-            loaded = wait_for(lambda: line and line.name == "現在のクリップボード内容", 20)
+            loaded = wait(lambda: line and line.name == "現在のクリップボード内容", 20)
             check("the status bar reads the loaded clipboard", loaded, line and line.name)
             command = find(app, lambda a: a.getRoleName() == "text" and a.name == "正規表現/　Filterｺﾏﾝﾄﾞ")
             run = find(app, lambda a: a.getRoleName() == "push button" and a.name == "置換実行")
@@ -111,10 +82,10 @@ with tempfile.TemporaryDirectory() as home:
                 (and the status bar saying `status`, or the same)."""
                 del notifications[:]
                 act()
-                said = wait_for(lambda: next((n for n in notifications if expected in n), None), 15)
+                said = wait(lambda: next((n for n in notifications if expected in n), None), 15)
                 check(f"{what} is said", said, notifications)
                 shown = status or expected
-                check(f"{what} on the status bar", wait_for(lambda: shown in line.name, 5), line.name)
+                check(f"{what} on the status bar", wait(lambda: shown in line.name, 5), line.name)
 
             def run_command(text):
                 command.queryEditableText().setTextContents(text)
@@ -137,12 +108,11 @@ with tempfile.TemporaryDirectory() as home:
             subprocess.run(["xdotool", "search", "--name", "^kakikae$", "windowfocus", "--sync", "key", "x"],
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             check("the changed mark is in the box's name",
-                  wait_for(lambda: box.name == "作業欄（変更）", 5), box.name)
+                  wait(lambda: box.name == "作業欄（変更）", 5), box.name)
     finally:
         window.terminate()
         window.wait(10)
         # The clipboard's server from the start goes with the test.
         subprocess.run(["pkill", "-x", "xclip"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-print("status a11y tests:", "all passed" if failures == 0 else f"{failures} failed")
-sys.exit(1 if failures else 0)
+finish("status a11y tests")

@@ -1,0 +1,51 @@
+"""What the accessibility-bus tests share: checks that count failures, a
+walk of the tree, and waiting for what appears on the bus."""
+import sys
+import time
+
+failures = 0
+
+
+def check(name, ok, detail=""):
+    global failures
+    if not ok:
+        failures += 1
+        print(f"FAIL {name}\n  {detail!r}"[:600])
+
+
+def find(acc, pred, depth=0):
+    """The first object under `acc` (itself included) that `pred` takes."""
+    if acc is None or depth > 40:
+        return None
+    try:
+        if pred(acc):
+            return acc
+        for i in range(acc.childCount):
+            found = find(acc.getChildAtIndex(i), pred, depth + 1)
+            if found:
+                return found
+    except Exception:  # an object that went away while walked
+        pass
+    return None
+
+
+def wait_for(what, seconds, pause=lambda: time.sleep(0.2)):
+    end = time.time() + seconds
+    while time.time() < end:
+        got = what()
+        if got:
+            return got
+        pause()
+    return None
+
+
+def application(desktop, name, seconds, pause=lambda: time.sleep(0.2)):
+    """The application called `name` once it is on the bus."""
+    return wait_for(lambda: next((desktop.getChildAtIndex(i) for i in range(desktop.childCount)
+                                  if (desktop.getChildAtIndex(i).name or "").lower() == name), None),
+                    seconds, pause)
+
+
+def finish(what):
+    print(f"{what}:", "all passed" if failures == 0 else f"{failures} failed")
+    sys.exit(1 if failures else 0)
