@@ -877,11 +877,30 @@ namespace {
 // Our fonts run wider than the ones the fixed geometry was drawn for: shrink
 // a caption that would be clipped, rather than the button.
 void fitCaption(QPushButton* b) {
+    // The caption as designed, kept apart from what the button shows now.
+    if (!b->property("caption").isValid()) b->setProperty("caption", b->text());
+    const QString designed = b->property("caption").toString();
+    const QString caption = QString(designed).remove('&');
     QFont f = b->font();
-    const int room = b->width() - 4;
-    while (f.pointSizeF() > 6.5 && QFontMetrics(f).horizontalAdvance(QString(b->text()).remove('&')) > room)
+    const int room = b->width() - 8;
+    while (f.pointSizeF() > 6.5 && QFontMetrics(f).horizontalAdvance(caption) > room)
         f.setPointSizeF(f.pointSizeF() - 0.5);
     if (f != b->font()) b->setFont(f);
+    const QFontMetrics metrics(f);
+    const bool cut = metrics.horizontalAdvance(caption) > room;
+    if (!cut) {
+        if (b->text() != designed) b->setText(designed);
+        if (b->toolTip() == caption) b->setToolTip({});
+        return;
+    }
+    // Too narrow even so: shortened with "…", its access key kept at the end,
+    // and read whole on hover (a button with a tip of its own keeps it).
+    const qsizetype amp = designed.indexOf('&');
+    const QString key = amp >= 0 && amp + 1 < designed.size() ? designed.mid(amp, 2) : QString();
+    const QString rest = key.isEmpty() ? caption : QString(designed).remove(amp, 2);
+    const int keyWidth = key.isEmpty() ? 0 : metrics.horizontalAdvance(key.mid(1));
+    b->setText(metrics.elidedText(rest, Qt::ElideRight, std::max(0, room - keyWidth)) + key);
+    if (b->toolTip().isEmpty()) b->setToolTip(caption);
 }
 
 }  // namespace

@@ -836,6 +836,20 @@ TEST(Window, NarrowWindowKeepsMenusReachable) {
     ASSERT_NE(more, nullptr);
     EXPECT_TRUE(hidden);
     EXPECT_TRUE(more->isVisible());
+    // Every button and box stands inside the window, none over another.
+    const QRect room = r.window.centralWidget()->rect();
+    std::vector<std::pair<QString, QRect>> placed;
+    for (const char* name : {"History1", "HIstory2", "History0", "clipKakunin", "m_rev", "myIchigeki", "runSed",
+                             "ClipTenso", "okimarituika", "multilineCmd", "myRegstrBox", "okimariBox"}) {
+        QWidget* w = r.window.control(name);
+        ASSERT_NE(w, nullptr) << name;
+        EXPECT_TRUE(w->isVisible()) << name;
+        EXPECT_TRUE(room.contains(w->geometry())) << name;
+        EXPECT_GT(w->width(), 10) << name;
+        for (const auto& [other, rect] : placed)
+            EXPECT_LE(rect.intersected(w->geometry()).width(), 1) << name << " / " << other.toStdString();
+        placed.emplace_back(name, w->geometry());
+    }
 }
 
 }  // namespace
