@@ -2,6 +2,8 @@
 // in the palette's own highlight colour, translucent, so dark themes work.
 #include "app/highlights.h"
 
+#include <cmath>
+
 #include "app/widget_text.h"
 #include "platform/text_codec.h"
 
@@ -84,6 +86,37 @@ std::size_t OffsetIndex::toByte(int position) const {
     return byte;
 }
 
+namespace {
+
+double luminance(const QColor& c) {
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+QColor mix(const QColor& from, const QColor& to, double t) {
+    return QColor::fromRgbF(static_cast<float>(from.redF() + (to.redF() - from.redF()) * t),
+                            static_cast<float>(from.greenF() + (to.greenF() - from.greenF()) * t),
+                            static_cast<float>(from.blueF() + (to.blueF() - from.blueF()) * t));
+}
+
+}  // namespace
+
+double contrastRatio(const QColor& a, const QColor& b) {
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor contrastingMark(const QColor& background, const QColor& accent, const QColor& text) {
+    constexpr double kMinimum = 3.0;
+    for (const QColor& toward : {accent, text}) {
+        for (int step = 1; step <= 40; ++step) {
+            const QColor c = mix(background, toward, step / 40.0);
+            if (contrastRatio(c, background) >= kMinimum && contrastRatio(c, text) >= kMinimum) return c;
+        }
+    }
+    return accent;
+}
+
 QList<QTextEdit::ExtraSelection> visibleHighlights(QPlainTextEdit* box, const OffsetIndex& index,
                                                    const diff::ChangeMap& changes) {
     QList<QTextEdit::ExtraSelection> out;
@@ -91,8 +124,8 @@ QList<QTextEdit::ExtraSelection> visibleHighlights(QPlainTextEdit* box, const Of
     const int top = box->cursorForPosition(QPoint(0, 0)).block().position();
     const int bottom = box->cursorForPosition(QPoint(box->viewport()->width(), box->viewport()->height())).position();
     const std::size_t fromByte = index.toByte(top), toByte = index.toByte(bottom + 1);
-    QColor colour = box->palette().color(QPalette::Highlight);
-    colour.setAlpha(110);
+    const QPalette& p = box->palette();
+    const QColor colour = contrastingMark(p.color(QPalette::Base), p.color(QPalette::Highlight), p.color(QPalette::Text));
     QTextCharFormat format;
     format.setBackground(colour);
     // Spans are in text order: the first that ends on screen, then on.

@@ -38,6 +38,13 @@ private:
     mutable int scannedUnits_ = 0;
 };
 
+// WCAG's contrast ratio of two colours (1 to 21).
+double contrastRatio(const QColor& a, const QColor& b);
+// A mark to set on `background`: the palette's `accent` mixed in until it
+// stands at least 3:1 from the background with `text` on it still at 3:1
+// (toward the text's colour where the accent cannot get there).
+QColor contrastingMark(const QColor& background, const QColor& accent, const QColor& text);
+
 // The selections for the spans (`to` side) that lie within the box's view.
 QList<QTextEdit::ExtraSelection> visibleHighlights(QPlainTextEdit* box, const OffsetIndex& index,
                                                    const diff::ChangeMap& changes);

@@ -612,6 +612,12 @@ void MainWindow::showText(SharedText text, std::shared_ptr<const diff::ChangeMap
         const QColor base = p.color(QPalette::Base), tint = p.color(QPalette::Highlight);
         p.setColor(QPalette::Base, QColor((base.red() * 9 + tint.red()) / 10, (base.green() * 9 + tint.green()) / 10,
                                           (base.blue() * 9 + tint.blue()) / 10));
+        // A light tint keeps the text readable; what tells a preview at a
+        // glance is a frame standing 3:1 from the background.
+        const QColor frame = contrastingMark(base, tint, p.color(QPalette::Text));
+        myTextBox->setStyleSheet(QStringLiteral("QPlainTextEdit { border: 3px solid %1; }").arg(frame.name()));
+    } else if (!myTextBox->styleSheet().isEmpty()) {
+        myTextBox->setStyleSheet({});
     }
     myTextBox->setPalette(p);
     if (fillPos_ < t.size()) {

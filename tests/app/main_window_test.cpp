@@ -1128,16 +1128,20 @@ TEST(Window, HighlightsAfterAFilterUntilAnEdit) {
 namespace kk {
 namespace {
 
-// Highlights and the preview's tint come from the palette, so a dark theme
-// keeps its own colours.
-TEST(Window, HighlightsFollowTheDarkPalette) {
-    const QPalette light = QApplication::palette();
-    QPalette dark = light;
+// Highlights and the preview's frame come from the palette and stand at
+// least 3:1 from the background, with the text on a highlight still 3:1, in
+// a light and a dark palette alike.
+TEST(Window, HighlightsStandOutInLightAndDarkPalettes) {
+    const QPalette original = QApplication::palette();
+    QPalette light = original, dark = original;
+    light.setColor(QPalette::Base, Qt::white);
+    light.setColor(QPalette::Text, Qt::black);
+    light.setColor(QPalette::Highlight, QColor(48, 140, 198));
     dark.setColor(QPalette::Base, QColor(30, 30, 30));
     dark.setColor(QPalette::Text, QColor(220, 220, 220));
     dark.setColor(QPalette::Highlight, QColor(200, 120, 0));
-    QApplication::setPalette(dark);
-    {
+    for (const QPalette& palette : {light, dark}) {
+        QApplication::setPalette(palette);
         WindowRig r;
         r.text()->setPlainText("a1 b2\n");
         r.window.menuAction("MenuPreview")->setChecked(true);
@@ -1146,13 +1150,21 @@ TEST(Window, HighlightsFollowTheDarkPalette) {
         QTest::qWait(400);
         const auto selections = r.text()->extraSelections();
         ASSERT_EQ(selections.size(), 2);
+        const QColor base = palette.color(QPalette::Base), text = palette.color(QPalette::Text);
         const QColor mark = selections[0].format.background().color();
-        EXPECT_EQ(mark.rgb(), QColor(200, 120, 0).rgb());
-        EXPECT_LT(mark.alpha(), 255);                                          // the text stays readable under it
-        EXPECT_LT(r.text()->palette().color(QPalette::Base).lightness(), 80);  // tinted, still dark
+        EXPECT_GE(contrastRatio(mark, base), 3.0);
+        EXPECT_GE(contrastRatio(mark, text), 3.0);
+        // Of the palette's own hue: nearer its highlight than its text.
+        EXPECT_LT(std::abs(mark.hue() - palette.color(QPalette::Highlight).hue()), 20);
+        const QColor tinted = r.text()->palette().color(QPalette::Base);
+        EXPECT_GT(contrastRatio(tinted, text), 4.5);  // the preview's text stays readable
+        const QString sheet = r.text()->styleSheet();
+        const qsizetype hash = sheet.indexOf('#');
+        ASSERT_GE(hash, 0) << sheet.toStdString();
+        EXPECT_GE(contrastRatio(QColor(sheet.mid(hash, 7)), base), 3.0);
         r.window.menuAction("MenuPreview")->setChecked(false);
     }
-    QApplication::setPalette(light);
+    QApplication::setPalette(original);
 }
 
 }  // namespace
