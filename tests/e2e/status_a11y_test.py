@@ -112,7 +112,9 @@ with tempfile.TemporaryDirectory() as home:
     finally:
         window.terminate()
         window.wait(10)
-        # The clipboard's server from the start goes with the test.
-        subprocess.run(["pkill", "-x", "xclip"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # The clipboard's servers go with the test: xclip from the start, and
+        # the keeper the window leaves serving its copy-back.
+        for pattern in (["-x", "xclip"], ["-f", "--", "--hold-clipboard"]):
+            subprocess.run(["pkill"] + pattern, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 finish("status a11y tests")
