@@ -5,6 +5,7 @@
 #include "app/announcer.h"
 
 #include <QAccessibleWidget>
+#include <QTimer>
 
 namespace kk {
 
@@ -44,9 +45,14 @@ Announcer::Announcer(QWidget* parent) : QWidget(parent) {
 
 void Announcer::announce(const QString& text) {
     if (text.isEmpty()) return;
-    if (current_) current_->deleteLater();
-    current_ = new Notification(text, this);
-    current_->show();
+    // A moment later: an outcome that ends as a menu closes would show
+    // while the menu is still the active window, and a reader says nothing
+    // of a window that is not active.
+    QTimer::singleShot(kDelayMs, this, [this, text] {
+        if (current_) current_->deleteLater();
+        current_ = new Notification(text, this);
+        current_->show();
+    });
 }
 
 }  // namespace kk

@@ -22,6 +22,7 @@ public:
     void announce(const QString& text);
 
 private:
+    static constexpr int kDelayMs = 150;
     QPointer<Notification> current_;
 };
 

@@ -56,7 +56,7 @@ with tempfile.TemporaryDirectory() as home:
     env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=home, XDG_RUNTIME_DIR=home,
                QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", LANG="ja_JP.UTF-8")
     env.pop("QT_QPA_PLATFORM", None)
-    subprocess.run(["xclip", "-selection", "clipboard", "-i"], input=b"one\ntwo\n",
+    subprocess.run(["xclip", "-selection", "clipboard", "-i"], input=b"one\ntwo\n", env=env,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     window = subprocess.Popen([gui, "--new-window"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
@@ -112,9 +112,15 @@ with tempfile.TemporaryDirectory() as home:
     finally:
         window.terminate()
         window.wait(10)
-        # The clipboard's servers go with the test: xclip from the start, and
-        # the keeper the window leaves serving its copy-back.
-        for pattern in (["-x", "xclip"], ["-f", "--", "--hold-clipboard"]):
-            subprocess.run(["pkill"] + pattern, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # The clipboard's servers go with the test (xclip from the start, the
+        # keeper the window leaves serving its copy-back): only those that
+        # run with this test's runtime folder.
+        for pid in os.listdir("/proc"):
+            try:
+                with open(f"/proc/{pid}/environ", "rb") as f:
+                    if f"XDG_RUNTIME_DIR={home}".encode() in f.read().split(b"\0"):
+                        os.kill(int(pid), 15)
+            except (OSError, ValueError):
+                pass
 
 finish("status a11y tests")
