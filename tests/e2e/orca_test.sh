@@ -49,7 +49,9 @@ sleep 2
 orca --replace -u "$work/prefs" --debug-file="$work/orca.log" >/dev/null 2>&1 &
 orca=$!
 sleep 8
-keys() { xdotool key --delay 60 "$@"; sleep 1.5; }
+# Keys a little apart: under a sanitizer the window takes its time, and a key
+# that comes while a menu opens can go to the wrong one.
+keys() { xdotool key --delay 250 "$@"; sleep 2; }
 xdotool search --onlyvisible --name '^kakikae$' windowfocus --sync >/dev/null 2>&1
 sleep 1
 
@@ -58,7 +60,7 @@ keys ctrl+l ctrl+a; xdotool type --delay 40 'exit 3'; keys Return             # 
 keys Insert+KP_Enter Insert+KP_Enter                                           # the status bar
 keys ctrl+l Tab Tab Tab Return                                                 # clip boad 転送, by Tab
 keys alt+c Down Down Down Down Down Return                                     # 大文字に変換
-keys alt+c Right Right Right Right Right Return                                # 文字カウント
+keys alt+d Left Return                                                         # 文字カウント, left of 重複行(d)
 keys ctrl+l                                                                     # out of the menu bar
 keys Insert+KP_Enter Insert+KP_Enter                                           # the status bar again
 # Orca writes its log in blocks: a few more keys push out what it said last.
