@@ -279,8 +279,8 @@ void EditorState::outTotxtBox(Text text, diff::ChangeMap changes) {
     outTotxtBox(share(std::move(text)), std::move(changes));
 }
 
-void EditorState::outTotxtBox(SharedText text, diff::ChangeMap changes) {
-    replaceWorkingText(std::move(text), std::move(changes));
+void EditorState::outTotxtBox(SharedText text, diff::ChangeMap changes, Steps steps) {
+    replaceWorkingText(std::move(text), std::move(changes), std::move(steps));
     status_ = texts::text(texts::Msg::StatusAfter);
     changed_ = false;
     afterText_ = workingText_;
@@ -289,11 +289,7 @@ void EditorState::outTotxtBox(SharedText text, diff::ChangeMap changes) {
 
 void EditorState::takeResult(SharedText start, SharedText result, diff::ChangeMap changes, Steps steps) {
     beforeText_ = std::move(start);
-    replaceWorkingText(std::move(result), std::move(changes), std::move(steps));
-    status_ = texts::text(texts::Msg::StatusAfter);
-    changed_ = false;
-    afterText_ = workingText_;
-    notify(WorkingText | Status | ChangedMark);
+    outTotxtBox(std::move(result), std::move(changes), std::move(steps));
 }
 
 void EditorState::replaceWorkingText(SharedText text, diff::ChangeMap changes, Steps steps) {

@@ -149,7 +149,8 @@ public:
     void cancel();                           // ends a running filter or text operation
     // `changes`: what differs from the text it replaces, for the view to mark.
     void outTotxtBox(Text text, diff::ChangeMap changes = {});
-    void outTotxtBox(SharedText text, diff::ChangeMap changes = {});
+    // `steps`: what made the text, kept with the undo level (none for a text put in as it is).
+    void outTotxtBox(SharedText text, diff::ChangeMap changes = {}, std::vector<lists::RecipeStep> steps = {});
 
     // What the last run, conversion or filter changed in the working text
     // (spans in it), until the text is replaced or edited.
