@@ -11,6 +11,8 @@
 #include <unicode/normalizer2.h>
 #include <unicode/stringpiece.h>
 
+#include <algorithm>
+#include <iterator>
 #include <mutex>
 #include <unordered_map>
 
@@ -151,6 +153,27 @@ Text toAcademicPunctuation(std::string_view text) {
     return mapCharacters(text, [](char32_t c, Text& out) {
         if (c != U'、' && c != U'。') return false;
         appendUtf8(out, c == U'、' ? U'，' : U'．');
+        return true;
+    });
+}
+
+namespace {
+
+constexpr KanjiForms kOldForms[] = {
+#include "convert/kyujitai_table.inc"
+};
+
+}  // namespace
+
+std::span<const KanjiForms> oldFormPairs() { return kOldForms; }
+
+Text oldFormsToCurrent(std::string_view text) {
+    return mapCharacters(text, [](char32_t c, Text& out) {
+        if (c < kOldForms[0].old) return false;  // kana, ASCII and most of the text
+        const auto it = std::lower_bound(std::begin(kOldForms), std::end(kOldForms), c,
+                                         [](const KanjiForms& p, char32_t key) { return p.old < key; });
+        if (it == std::end(kOldForms) || it->old != c) return false;
+        appendUtf8(out, it->current);
         return true;
     });
 }

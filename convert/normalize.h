@@ -1,11 +1,12 @@
 // Normalisation of Japanese text one rule at a time, each its own step: the
 // widths of letters, digits and symbols apart, the ideographic space apart,
 // dashes by what stands around them, the two wave dashes, the enclosed and
-// squared characters, whole NFKC and NFC, and the two punctuation styles.
+// squared characters, old kanji forms, whole NFKC and NFC, and the two punctuation styles.
 #pragma once
 
 #include "platform/result.h"
 
+#include <span>
 #include <string_view>
 
 namespace kk::convert {
@@ -24,6 +25,14 @@ Text fullwidthTildeToWaveDash(std::string_view text);  // ～ → 〜
 Text expandEnclosed(std::string_view text);
 Text toNfkc(std::string_view text);
 Text toNfc(std::string_view text);
+// The old forms the jōyō kanji list gives (國→国, 學→学, 侮 U+FA30→侮), and
+// nothing else: other kanji and their variants stay as written.
+Text oldFormsToCurrent(std::string_view text);
+struct KanjiForms {
+    char32_t old;
+    char32_t current;
+};
+std::span<const KanjiForms> oldFormPairs();  // by the old form, for tests
 Text toOfficialPunctuation(std::string_view text);  // ，． → 、。
 Text toAcademicPunctuation(std::string_view text);  // 、。 → ，．
 

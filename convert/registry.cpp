@@ -91,6 +91,8 @@ const std::array kTable = {
          G::Normalize, &always<markNonCp932>, true),
     text("CP932にない文字を置き換え", "to-cp932-safe", "CP932 にない文字を置き換える（〜→～、−→－、‖→∥）",
          "MenuCp932Safe", G::Normalize, &always<toCp932Safe>, true),
+    text("旧字体を新字体に", "old-to-new-kanji", "旧字体を新字体に（常用漢字表の旧字体だけ: 國→国、學→学）",
+         "MenuNormKyujitai", G::Normalize, &always<oldFormsToCurrent>, true),
     text("NFKC", "nfkc", "NFKC 正規化（互換文字をすべて）", "MenuNormNfkc", G::Normalize, &always<toNfkc>, true),
     text("NFC", "nfc", "NFC 正規化", "MenuNormNfc", G::Normalize, &always<toNfc>, true),
     text("句読点を、。に", "to-official-punctuation", "，． を 、。 に", "MenuNormOfficialPunct", G::Normalize,
@@ -172,7 +174,7 @@ constexpr std::pair<std::string_view, std::string_view> kAliases[] = {
     {"half-width", "to-half-width"},    {"katakana", "hiragana-to-katakana"}, {"hiragana", "katakana-to-hiragana"},
     {"kana-zenkaku", "hankaku-to-zenkaku"}, {"kana-hankaku", "zenkaku-to-hankaku"}, {"capitalize", "capitalize-words"},
     {"uppercase", "upper"},             {"lowercase", "lower"},              {"rev", "reverse"},
-    {"kansuji", "kanji-to-digits"},     {"wareki", "to-japanese-era"},       {"seireki", "to-gregorian"},
+    {"kansuji", "kanji-to-digits"},     {"shinjitai", "old-to-new-kanji"},     {"wareki", "to-japanese-era"},       {"seireki", "to-gregorian"},
     {"daiji", "digits-to-daiji"},
 };
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
 
 namespace kk::convert {
 namespace {
@@ -38,6 +39,9 @@ TEST(Normalize, EachStepChangesOnlyWhatItNames) {
         {toNfc, "か\xE3\x82\x99ＡＢ①", "がＡＢ①"},
         {toOfficialPunctuation, "一，二．三、四。", "一、二。三、四。"},
         {toAcademicPunctuation, "一、二。三，四．", "一，二．三，四．"},
+        // Old forms the list gives, the compatibility ideographs among them;
+        // variants it does not give (峯, 禦, 髙) and current forms stay.
+        {oldFormsToCurrent, "舊字體の國學、辯論と花瓣、侮る。峯禦髙國", "旧字体の国学、弁論と花弁、侮る。峯禦髙国"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.in);
@@ -50,10 +54,11 @@ TEST(Normalize, EachStepChangesOnlyWhatItNames) {
 TEST(Normalize, ASecondPassChangesNothing) {
     const char32_t pool[] = {U'ア', U'イ', U'ｺ', U'ﾋ', U'あ', U'東', U'A', U'z', U'1', U'-', 0x2010, 0x2014, 0x2212,
                              0xFF70, 0x30FC, U' ', 0x3000, U'Ａ', U'１', U'！', U'～', 0x301C, U'①', U'㈱', U'㍻',
-                             U'，', U'．', U'、', U'。', U'\n', 0x3099, U'か'};
+                             U'，', U'．', U'、', U'。', U'\n', 0x3099, U'か', U'國', U'国', 0xFA30};
     const Step steps[] = {alphanumericsToHalfWidth, symbolsToHalfWidth, ideographicSpaceToSpace,
                           spaceToIdeographicSpace, unifyDashes, waveDashToFullwidthTilde, fullwidthTildeToWaveDash,
-                          expandEnclosed, toNfkc, toNfc, toOfficialPunctuation, toAcademicPunctuation};
+                          expandEnclosed, toNfkc, toNfc, toOfficialPunctuation, toAcademicPunctuation,
+                          oldFormsToCurrent};
     std::mt19937 random(20261209);
     std::uniform_int_distribution<std::size_t> pick(0, std::size(pool) - 1), length(0, 40);
     for (int round = 0; round < 2000; ++round) {
@@ -66,10 +71,36 @@ TEST(Normalize, ASecondPassChangesNothing) {
     }
 }
 
+// Every pair of the table converts, each to a jōyō kanji that the step
+// leaves alone; a thousand random kanji outside the table stay as they are.
+TEST(Normalize, OldFormsOnlyFromTheTable) {
+    std::set<char32_t> olds;
+    for (const KanjiForms& p : oldFormPairs()) {
+        std::string one, current;
+        appendUtf8(one, p.old);
+        appendUtf8(current, p.current);
+        EXPECT_EQ(oldFormsToCurrent(one), current) << one;
+        EXPECT_EQ(oldFormsToCurrent(current), current) << current;
+        EXPECT_TRUE(olds.empty() || *olds.rbegin() < p.old) << one << ": the table is sorted, each once";
+        olds.insert(p.old);
+    }
+    EXPECT_GT(olds.size(), 350u);
+    std::mt19937 random(369);
+    std::uniform_int_distribution<char32_t> kanji(0x4E00, 0x9FFF);
+    for (int n = 0; n < 1000;) {
+        const char32_t c = kanji(random);
+        if (olds.count(c)) continue;
+        std::string one;
+        appendUtf8(one, c);
+        EXPECT_EQ(oldFormsToCurrent(one), one) << one;
+        ++n;
+    }
+}
+
 TEST(Normalize, InTheRegistryUnderTheirNames) {
     for (const char* name : {"alnum-to-halfwidth", "symbols-to-halfwidth", "ideographic-space-to-space",
                              "space-to-ideographic-space", "unify-dashes", "wave-dash-to-tilde", "tilde-to-wave-dash",
-                             "expand-enclosed", "nfkc", "nfc", "to-official-punctuation", "to-academic-punctuation"}) {
+                             "expand-enclosed", "old-to-new-kanji", "nfkc", "nfc", "to-official-punctuation", "to-academic-punctuation"}) {
         const Conversion* c = findConversion(name);
         ASSERT_NE(c, nullptr) << name;
         EXPECT_EQ(c->group, ConversionGroup::Normalize) << name;

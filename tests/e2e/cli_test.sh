@@ -45,6 +45,7 @@ seireki;H31.4.30;2019.4.30
 alnum-to-halfwidth;ＡＢ１２　ガ！;AB12　ガ！
 unify-dashes;ラ—メン A–1;ラーメン A-1
 expand-enclosed;①㈱㍻;1(株)平成
+shinjitai;舊字體の國學;旧字体の国学
 nfkc;ＡＢｶﾞ①;ABガ1
 to-official-punctuation;一，二．;一、二。
 repair-mojibake;“ú–{Œê‚ÌƒeƒLƒXƒg;日本語のテキスト
