@@ -1,5 +1,6 @@
 """What the accessibility-bus tests share: checks that count failures, a
 walk of the tree, and waiting for what appears on the bus."""
+import os
 import sys
 import time
 
@@ -44,6 +45,20 @@ def application(desktop, name, seconds, pause=lambda: time.sleep(0.2)):
     return wait_for(lambda: next((desktop.getChildAtIndex(i) for i in range(desktop.childCount)
                                   if (desktop.getChildAtIndex(i).name or "").lower() == name), None),
                     seconds, pause)
+
+
+def end_processes_of(runtime_dir):
+    """Ends the processes a test started, known by the runtime folder it gave
+    them (clipboard servers, keepers, an input method's helpers), and no
+    other: the suite's own and a developer's stay."""
+    mark = f"XDG_RUNTIME_DIR={runtime_dir}".encode()
+    for pid in os.listdir("/proc"):
+        try:
+            with open(f"/proc/{pid}/environ", "rb") as f:
+                if mark in f.read().split(b"\0") and int(pid) != os.getpid():
+                    os.kill(int(pid), 15)
+        except (OSError, ValueError):
+            pass
 
 
 def finish(what):

@@ -15,7 +15,7 @@ import tempfile
 import pyatspi
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from a11y_support import application, check, find, finish, wait_for  # noqa: E402
+from a11y_support import application, check, end_processes_of, find, finish, wait_for  # noqa: E402
 from gi.repository import GLib  # noqa: E402
 
 gui = sys.argv[1]
@@ -113,14 +113,7 @@ with tempfile.TemporaryDirectory() as home:
         window.terminate()
         window.wait(10)
         # The clipboard's servers go with the test (xclip from the start, the
-        # keeper the window leaves serving its copy-back): only those that
-        # run with this test's runtime folder.
-        for pid in os.listdir("/proc"):
-            try:
-                with open(f"/proc/{pid}/environ", "rb") as f:
-                    if f"XDG_RUNTIME_DIR={home}".encode() in f.read().split(b"\0"):
-                        os.kill(int(pid), 15)
-            except (OSError, ValueError):
-                pass
+        # keeper the window leaves serving its copy-back).
+        end_processes_of(home)
 
 finish("status a11y tests")
