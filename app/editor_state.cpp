@@ -411,7 +411,7 @@ void EditorState::runPreview(std::shared_ptr<Preview> result,
     auto flag = std::make_shared<Work>();
     previewFlag_ = flag;
     services_.tasks.run(
-        [result, flag, work = std::move(work)] {
+        TaskKind::Preview, [result, flag, work = std::move(work)] {
             try {
                 work(*result, *flag);
             } catch (const std::bad_alloc&) {

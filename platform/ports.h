@@ -124,17 +124,28 @@ public:
     virtual void cancel() = 0;
 };
 
+// What a task is for. Each kind has at most one worker at a time, so a
+// session's threads stay bounded however fast the user types.
+enum class TaskKind {
+    Work,     // a run, a load, a copy-back: queued, each runs in turn
+    Preview,  // only the newest waiting preview runs; older waiting ones are dropped
+};
+
 // Runs work off the caller's thread and delivers the result back on it.
 class TaskRunner {
 public:
     virtual ~TaskRunner() = default;
-    virtual void run(std::function<void()> work, std::function<void()> done) = 0;
+    virtual void run(TaskKind kind, std::function<void()> work, std::function<void()> done) = 0;
+    void run(std::function<void()> work, std::function<void()> done) {
+        run(TaskKind::Work, std::move(work), std::move(done));
+    }
 };
 
 // Runs work at once, on the caller's thread (tests, the command line).
 class InlineTaskRunner final : public TaskRunner {
 public:
-    void run(std::function<void()> work, std::function<void()> done) override {
+    using TaskRunner::run;
+    void run(TaskKind, std::function<void()> work, std::function<void()> done) override {
         work();
         done();
     }

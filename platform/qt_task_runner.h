@@ -1,13 +1,13 @@
-// Background work on a thread of its own; the completion runs queued on the
-// thread that owns this runner (the UI thread).
+// Background work on threads of its own, at most one per kind of task; the
+// completion runs queued on the thread that owns this runner (the UI thread).
 #pragma once
 
 #include "platform/ports.h"
 
 #include <QObject>
 
-#include <atomic>
-#include <list>
+#include <deque>
+#include <map>
 #include <memory>
 #include <thread>
 
@@ -18,17 +18,28 @@ class QtTaskRunner final : public QObject, public TaskRunner {
 public:
     explicit QtTaskRunner(QObject* parent = nullptr) : QObject(parent) {}
     ~QtTaskRunner() override;
-    void run(std::function<void()> work, std::function<void()> done) override;
-    // Waits for every worker (their completions are dropped): called before
-    // the model they work for is destroyed.
+    using TaskRunner::run;
+    void run(TaskKind kind, std::function<void()> work, std::function<void()> done) override;
+    // Drops the waiting tasks and waits for the running ones (their
+    // completions are dropped): called before the model they work for goes.
     void shutdown();
+    // Threads running now: at most one per kind.
+    int runningCount() const;
 
 private:
-    struct Worker {
-        std::thread thread;
-        std::shared_ptr<std::atomic<bool>> finished;
+    struct Task {
+        std::function<void()> work;
+        std::function<void()> done;
     };
-    std::list<Worker> workers_;
+    struct Lane {
+        std::thread thread;
+        bool running = false;
+        std::deque<Task> waiting;
+    };
+    void start(TaskKind kind, Task task);
+    void ended(TaskKind kind);
+    std::map<TaskKind, Lane> lanes_;
+    bool shutDown_ = false;
 };
 
 }  // namespace kk

@@ -179,7 +179,14 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
             limit = std::min(text.find('\n', hit), text.size());
             inLine = true;
         }
-        const MatchStatus st = p.match(text.substr(0, limit), start, notEmpty);
+        // Without a literal to look for, one search may cross the whole text:
+        // it asks for a cancel between windows.
+        const MatchStatus st = filter ? p.match(text.substr(0, limit), start, notEmpty)
+                                      : p.matchInWindows(text, start, notEmpty, kCancelCheckBytes, [work](std::size_t at) {
+                                            reportDone(work, at);
+                                            return cancelledBy(work);
+                                        });
+        if (st == MatchStatus::Stopped) return cancelledError();
         if (st == MatchStatus::NotFound) {
             if (!filter) break;
             start = limit + 1;

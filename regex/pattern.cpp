@@ -58,8 +58,10 @@ Result<std::unique_ptr<Pattern>> Pattern::compile(std::string_view pattern, cons
     // negated [:^graph:] or [:^print:] in UTF + UCP mode ([[:^graph:]あ]
     // does not match あ): such patterns run in the interpreter, which is right.
     const bool jitFaulty = source.find("[:^graph:]") != std::string::npos || source.find("[:^print:]") != std::string::npos;
-    if (limits.jit && !jitFaulty)
-        pcre2_jit_compile(code, PCRE2_JIT_COMPLETE);  // falls back to the interpreter when JIT is unavailable
+    if (limits.jit && !jitFaulty)  // falls back to the interpreter when JIT is unavailable
+        pcre2_jit_compile(code, PCRE2_JIT_COMPLETE | PCRE2_JIT_PARTIAL_HARD);
+    // \G anchors at the search's start, which a window would move.
+    p->windowed_ = source.find("\\G") == std::string::npos;
     std::uint32_t captures = 0;
     pcre2_pattern_info(code, PCRE2_INFO_CAPTURECOUNT, &captures);
     p->captures_ = static_cast<int>(captures);
@@ -92,6 +94,38 @@ MatchStatus Pattern::match(std::string_view subject, std::size_t start, bool not
         lastError_ = Error{message(Msg::TooComplex), -1, ErrorKind::Fault};
     else lastError_ = Error{message(Msg::MatchFailed, pcreMessage(rc)), -1, ErrorKind::Fault};
     return MatchStatus::Failed;
+}
+
+MatchStatus Pattern::matchInWindows(std::string_view subject, std::size_t start, bool notEmptyAtStart,
+                                    std::size_t window, const std::function<bool(std::size_t)>& stop) {
+    if (!windowed_ || subject.size() - start <= window) return match(subject, start, notEmptyAtStart);
+    std::size_t from = start, size = window;
+    while (true) {
+        std::size_t end = std::min(subject.size(), from + size);
+        // A window ends between characters: a cut one would read as invalid.
+        const auto inside = [&](std::size_t at) {
+            return at < subject.size() && (static_cast<unsigned char>(subject[at]) & 0xC0) == 0x80;
+        };
+        while (end > from + 1 && inside(end)) --end;
+        while (inside(end)) ++end;  // a window smaller than the character at its start
+        if (end == subject.size()) return match(subject, from, notEmptyAtStart && from == start);
+        // Hard partial matching reports any attempt that reached the window's
+        // end; one that did not decides as it would over the whole subject.
+        std::uint32_t opts = PCRE2_PARTIAL_HARD;
+        if (notEmptyAtStart && from == start) opts |= PCRE2_NOTEMPTY_ATSTART;
+        const int rc = pcre2_match(code_, reinterpret_cast<PCRE2_SPTR>(subject.data()), end, from, opts, data_,
+                                   context_);
+        if (rc >= 0) return MatchStatus::Found;
+        if (rc == PCRE2_ERROR_PARTIAL) {
+            size *= 2;  // again from the same place: doubling keeps the rescans within one more pass
+        } else if (rc == PCRE2_ERROR_NOMATCH) {
+            from = end;
+            size = window;
+        } else {
+            return match(subject, from, notEmptyAtStart && from == start);  // the error, as match() words it
+        }
+        if (stop(from)) return MatchStatus::Stopped;
+    }
 }
 
 GroupNames Pattern::groupNames() const {

@@ -7,6 +7,7 @@
 #include "regex/limits.h"
 #include "regex/replacement.h"
 
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -17,7 +18,7 @@ struct pcre2_real_jit_stack_8;
 
 namespace kk::regex {
 
-enum class MatchStatus { Found, NotFound, Failed };
+enum class MatchStatus { Found, NotFound, Failed, Stopped };
 
 class Pattern {
 public:
@@ -32,6 +33,12 @@ public:
     // Searches `subject` from byte `start`. With `notEmptyAtStart` an empty
     // match at `start` is refused (Perl's rule after an empty match).
     MatchStatus match(std::string_view subject, std::size_t start, bool notEmptyAtStart = false);
+    // The same search a window of about `window` bytes at a time, so that
+    // `stop` (asked between windows with how far the search has come) can end
+    // a long one: Stopped then. A match that might run on past a window's end
+    // widens the window, so the result is match()'s.
+    MatchStatus matchInWindows(std::string_view subject, std::size_t start, bool notEmptyAtStart,
+                               std::size_t window, const std::function<bool(std::size_t)>& stop);
     // Byte span of group n of the last match; {npos, npos} when it did not take part.
     std::pair<std::size_t, std::size_t> group(int n) const;
     int captureCount() const { return captures_; }
@@ -48,6 +55,7 @@ private:
     pcre2_real_jit_stack_8* jitStack_ = nullptr;
     const std::size_t* ovector_ = nullptr;
     int captures_ = 0;
+    bool windowed_ = false;  // the search may go a window at a time
     Error lastError_{""};
 };
 

@@ -117,7 +117,10 @@ public:
 // request can come in between.
 class HeldTasks final : public TaskRunner {
 public:
-    void run(std::function<void()> work, std::function<void()> done) override { held.push_back({work, done}); }
+    using TaskRunner::run;
+    void run(TaskKind, std::function<void()> work, std::function<void()> done) override {
+        held.push_back({work, done});
+    }
     void release() {
         auto all = std::move(held);
         for (auto& [work, done] : all) work(), done();

@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 #include <QTest>
 
+#include <atomic>
+#include <chrono>
 #include <new>
+#include <thread>
 
 namespace kk {
 namespace {
@@ -275,6 +278,65 @@ TEST(Threads, WorkRunsOnAWorkerAndCanBeStopped) {
     QTest::qWait(200);  // the overtaken ones, had they spoken, would have by now
     EXPECT_EQ(shown, 1);
     EXPECT_TRUE(last == "333" || last == "bbb") << last;  // "bbb" when the run above was not cancelled
+}
+
+}  // namespace
+}  // namespace kk
+
+namespace kk {
+namespace {
+
+// One worker per kind: a burst of previews never runs two at once, and of
+// those still waiting only the newest runs; work waits its turn, in order.
+TEST(Threads, OneWorkerPerKind) {
+    QtTaskRunner tasks;
+    std::atomic<int> inside{0}, most{0};
+    std::vector<int> ran, finished;
+    auto task = [&](int n) {
+        return [&, n] {
+            const int now = ++inside;
+            int seen = most.load();
+            while (now > seen && !most.compare_exchange_weak(seen, now)) {
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            --inside;
+            (void)n;
+        };
+    };
+    for (int n = 0; n < 30; ++n)
+        tasks.run(TaskKind::Preview, task(n), [&, n] { ran.push_back(n); });
+    for (int n = 0; n < 3; ++n)
+        tasks.run(TaskKind::Work, [] {}, [&, n] { finished.push_back(n); });
+    EXPECT_LE(tasks.runningCount(), 2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !ran.empty() && ran.back() == 29 && finished.size() == 3; }, 10000));
+    EXPECT_EQ(ran, (std::vector<int>{0, 29}));
+    EXPECT_EQ(finished, (std::vector<int>{0, 1, 2}));
+    EXPECT_LE(most.load(), 2);  // one preview and one work at the most
+}
+
+// Quitting while a big clipboard load and a preview run: the window's own
+// order (cancel, shut the runner down, then the model goes) leaves nothing
+// touching the model afterwards (the sanitizer builds watch this).
+TEST(Threads, QuitDuringALoad) {
+    for (int round = 0; round < 3; ++round) {
+        testing::FakeClipboard clipboard;
+        clipboard.text = std::string(30u << 20, 'a');
+        testing::MemoryFiles files;
+        testing::ScriptedPrompt prompt;
+        testing::FakeDesktop desktop;
+        QtProcessRunner processes;
+        QtTaskRunner tasks;
+        auto state = std::make_unique<EditorState>(
+            Services{clipboard, files, prompt, desktop, processes, tasks, DataFolder("/data"), ""});
+        state->loadClipboard(nullptr);
+        state->preview("s/(a|b)c+x$/y/", false, [](std::shared_ptr<const EditorState::Preview>) {});
+        QTest::qWait(round * 5);
+        state->cancel();
+        state->cancelPreview();
+        tasks.shutdown();
+        state.reset();
+        QTest::qWait(20);  // completions posted before the shutdown find no model
+    }
 }
 
 }  // namespace
