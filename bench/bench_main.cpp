@@ -1,6 +1,6 @@
 // Function benchmarks: loading a clipboard text into the model, loading a
 // history file, and the core text operations on Japanese corpora.
-#include "app/editor_state.h"
+#include "model/editor_state.h"
 #include "convert/kana_width.h"
 #include "convert/reverse_count.h"
 #include "diff/line_diff.h"

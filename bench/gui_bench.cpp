@@ -5,7 +5,7 @@
 // kk_gui_bench TEXT_FILE --type COMMAND: the preview on, the command typed a
 // key every 80 ms; the event loop's longest pause while typing, and the time
 // from the last key to the highlighted preview.
-#include "app/main_window.h"
+#include "window/main_window.h"
 #include "platform/file_store.h"
 #include "platform/qt_clipboard.h"
 #include "platform/qt_process_runner.h"

@@ -2,7 +2,7 @@
 // "clipboard" (or the real one with --clipboard), standard output the text the
 // window would show; every command and conversion goes through the model's
 // own paths, so the two can never disagree.
-#include "app/editor_state.h"
+#include "model/editor_state.h"
 #include "cli/options.h"
 #include "cli/progress_line.h"
 #include "convert/registry.h"

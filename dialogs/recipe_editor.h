@@ -4,7 +4,7 @@
 // recipes of its own: saving, deleting, testing and running go to the owner.
 #pragma once
 
-#include "app/outcome.h"
+#include "model/outcome.h"
 #include "lists/recipe.h"
 
 #include <QWidget>

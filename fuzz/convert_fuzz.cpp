@@ -2,7 +2,7 @@
 // Valid UTF-8 in gives valid UTF-8 out, any bytes in never crash, counts
 // never go negative; the classifier takes any command. (Reversing twice need not give the text
 // back: a mark standing alone after a control joins a letter once reversed.)
-#include "app/editor_state.h"
+#include "model/editor_state.h"
 #include "convert/duplicates.h"
 #include "convert/registry.h"
 #include "convert/reverse_count.h"

@@ -2,7 +2,7 @@
 // is no UTF-8, U+F70D a lone CR, U+F628/F629 the line and paragraph
 // separators, U+F6D0/F6D1 the two noncharacters the text document takes for
 // frame marks.
-#include "app/widget_text.h"
+#include "window/widget_text.h"
 
 #include "platform/text_codec.h"
 

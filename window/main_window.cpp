@@ -1,9 +1,9 @@
 // Widgets, their names and captions, and the forwarding of events to the model.
-#include "app/main_window.h"
-#include "app/announcer.h"
+#include "window/main_window.h"
+#include "window/announcer.h"
 
-#include "app/layout.h"
-#include "app/widget_text.h"
+#include "window/layout.h"
+#include "window/widget_text.h"
 #include "convert/reverse_count.h"
 #include "dialogs/info_windows.h"
 #include "dialogs/multiline_form.h"

@@ -1,10 +1,10 @@
 // Checkpoints, a binary search for the first span on screen, and selections
 // in the palette's own highlight colour, translucent, so dark themes work.
-#include "app/highlights.h"
+#include "window/highlights.h"
 
 #include <cmath>
 
-#include "app/widget_text.h"
+#include "window/widget_text.h"
 #include "platform/text_codec.h"
 
 #include <QPlainTextEdit>

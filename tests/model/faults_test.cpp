@@ -6,7 +6,7 @@
 #include "platform/file_store.h"
 #include "platform/private_dir.h"
 #include "platform/text_codec.h"
-#include "tests/app/fakes.h"
+#include "tests/model/fakes.h"
 #include "texts/texts.h"
 
 #include <gtest/gtest.h>

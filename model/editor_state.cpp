@@ -1,6 +1,6 @@
 // Start-up, clipboard and views, the run command and the lists, over ports.
-#include "app/editor_state.h"
-#include "app/steps.h"
+#include "model/editor_state.h"
+#include "model/steps.h"
 
 #include <set>
 

@@ -2,7 +2,7 @@
 // label is static text to a screen reader, which it does not speak unasked.
 // Each outcome gets a new object: a reader keeps the names it has read, and
 // would say an old one again for an object it knows.
-#include "app/announcer.h"
+#include "window/announcer.h"
 
 #include <QAccessibleWidget>
 #include <QTimer>

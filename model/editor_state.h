@@ -4,8 +4,8 @@
 // and tells its view what changed; it never knows about widgets.
 #pragma once
 
-#include "app/outcome.h"
-#include "app/steps.h"
+#include "model/outcome.h"
+#include "model/steps.h"
 #include "convert/registry.h"
 #include "diff/changes.h"
 #include "filter/filter_runner.h"

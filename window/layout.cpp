@@ -1,5 +1,5 @@
 // Control positions at the opening size, and what follows the window size.
-#include "app/layout.h"
+#include "window/layout.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // The steps every run is made of, in one place, so a recipe's step and the
 // same single run give the same bytes.
-#include "app/steps.h"
+#include "model/steps.h"
 
 #include "convert/duplicates.h"
 #include "convert/registry.h"

@@ -3,7 +3,7 @@
 // process, or what a filter process is to be given.
 #pragma once
 
-#include "app/outcome.h"
+#include "model/outcome.h"
 #include "diff/changes.h"
 #include "filter/filter_runner.h"
 #include "lists/recipe.h"

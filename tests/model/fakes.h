@@ -2,7 +2,7 @@
 // a desktop that records what it was asked to open.
 #pragma once
 
-#include "app/editor_state.h"
+#include "model/editor_state.h"
 #include "platform/qt_process_runner.h"
 
 #include <QCoreApplication>

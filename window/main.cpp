@@ -1,5 +1,5 @@
 // kakikae: the window over the shared model, with the real platform services.
-#include "app/main_window.h"
+#include "window/main_window.h"
 #include "kakikae_version.h"
 #include "platform/clipboard_keeper.h"
 #include "platform/data_folder.h"

@@ -3,8 +3,8 @@
 // when the model says it changed. No text logic lives here.
 #pragma once
 
-#include "app/editor_state.h"
-#include "app/highlights.h"
+#include "model/editor_state.h"
+#include "window/highlights.h"
 
 #include <QMainWindow>
 

@@ -1,7 +1,7 @@
 // Recipes in the model: the file, a run of a chain of steps as one run, its
 // preview, and the steps of the runs that can be undone.
-#include "app/editor_state.h"
-#include "app/steps.h"
+#include "model/editor_state.h"
+#include "model/steps.h"
 
 #include "convert/registry.h"
 #include "convert/reverse_count.h"
