@@ -62,16 +62,17 @@ check "S1 ... and not followed" "$before" "$(sha256sum "$vhome/.bashrc" "$vhome/
 xdir=$(as $victim mktemp -d)
 n=97; while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n+1)); done
 as $victim sh -c "Xvfb :$n -nolisten tcp >/dev/null 2>&1 &"
-for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+for _ in $(seq 150); do as $victim env DISPLAY=:$n xdpyinfo >/dev/null 2>&1 && break; sleep 0.2; done
 window_opens() {  # $1: what to call it; the rest: the environment of the run
   local what=$1; shift
-  as $victim env DISPLAY=:$n QT_QPA_PLATFORM=xcb HOME="$vhome" "$@" "$gui" >/dev/null 2>&1 &
+  as $victim env DISPLAY=:$n QT_QPA_PLATFORM=xcb HOME="$vhome" "$@" "$gui" >"$shared/window.log" 2>&1 &
   local shown=0
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     as $victim env DISPLAY=:$n xdotool search --name '^kakikae$' >/dev/null 2>&1 && { shown=1; break; }
     sleep 0.1
   done
   check "$what: the window opens" 1 $shown
+  [ $shown = 1 ] || sed 's/^/  window: /' "$shared/window.log"
   as $victim env DISPLAY=:$n xdotool search --name '^kakikae$' windowclose >/dev/null 2>&1
   pkill -u $victim -f "$gui\$" 2>/dev/null; sleep 0.5
   pkill -u $victim -f -- '--hold-clipboard' 2>/dev/null
