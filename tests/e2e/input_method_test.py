@@ -67,7 +67,7 @@ def start_x(env):
         return server, ":" + f.readline().strip()
 
 
-with tempfile.TemporaryDirectory() as home:
+with tempfile.TemporaryDirectory(ignore_cleanup_errors=True) as home:  # helpers may still be leaving
     os.chmod(home, 0o700)
     config = os.path.join(home, ".config")
     os.makedirs(os.path.join(config, "fcitx5"))

@@ -52,7 +52,7 @@ def wait(what, seconds):
 pyatspi.Registry.registerEventListener(on_showing, "object:state-changed:showing")
 pyatspi.Registry.registerEventListener(on_text_changed, "object:text-changed")
 
-with tempfile.TemporaryDirectory() as home:
+with tempfile.TemporaryDirectory(ignore_cleanup_errors=True) as home:  # helpers may still be leaving
     env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=home, XDG_RUNTIME_DIR=home,
                QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", LANG="ja_JP.UTF-8")
     env.pop("QT_QPA_PLATFORM", None)
