@@ -1,4 +1,5 @@
-// Start-up, clipboard and views, the run command and the lists, over ports.
+// Start-up, clipboard and views, the run command, undo and the lists, over
+// ports. Previews, conversions and recipes have files of their own.
 #include "model/editor_state.h"
 #include "model/steps.h"
 
@@ -346,86 +347,6 @@ void EditorState::stepRuns(std::vector<UndoLevel>& from, std::vector<UndoLevel>&
 void EditorState::undoRun() { stepRuns(undo_, redo_, texts::text(texts::Msg::Undone)); }
 void EditorState::redoRun() { stepRuns(redo_, undo_, texts::text(texts::Msg::Redone)); }
 
-void EditorState::cancelPreview() {
-    if (previewFlag_) previewFlag_->cancel();
-    previewFlag_.reset();
-}
-
-void EditorState::preview(const Text& command, bool invert, PreviewHandler done) {
-    cancelPreview();
-    auto result = std::make_shared<Preview>();
-    result->mode = classifyCommand(command);
-    if (result->mode == CommandMode::Filter) {
-        result->outcome = Outcome::refused(texts::text(texts::Msg::NoFilterPreview));
-        return done(result);
-    }
-    const SharedText start = workingText_;
-    const bool anchored = result->mode == CommandMode::Substitute && isLineAnchored(command);
-    runPreview(
-        result,
-        [start, command, invert, anchored](Preview& p, const Work& flag) {
-            diff::Report report;
-            TextResult r = applyRegex(p.mode, anchored, command, *start, invert ? 1 : 0, &flag, &report);
-            if (!r) {
-                p.outcome = outcomeOf(r.error());
-                return;
-            }
-            p.text = share(std::move(r).value());
-            p.changes = std::move(report.changes);
-            p.count = report.count;
-            const std::string n = convert::formatCount(report.count);
-            p.outcome = Outcome::done(p.mode == CommandMode::Match ? n + texts::text(texts::Msg::PreviewLines)
-                                                                   : n + texts::text(texts::Msg::PreviewPlaces));
-        },
-        std::move(done));
-}
-
-void EditorState::previewConversion(std::string_view labelOrName, PreviewHandler done) {
-    cancelPreview();
-    auto result = std::make_shared<Preview>();
-    const convert::Conversion* conversion = convert::findConversion(labelOrName);
-    if (!conversion || conversion->kind != convert::ConversionKind::Text) {
-        result->outcome = Outcome::refused(texts::text(texts::Msg::NoFilterPreview));
-        return done(result);
-    }
-    const SharedText start = workingText_;
-    runPreview(
-        result,
-        [start, conversion](Preview& p, const Work& flag) {
-            TextResult r = convert::applyConversion(*conversion, *start, &flag);
-            if (!r) {
-                p.outcome = outcomeOf(r.error());
-                return;
-            }
-            p.changes = diff::lineChanges(*start, r.value());
-            p.text = share(std::move(r).value());
-            p.count = static_cast<std::int64_t>(p.changes.size());
-            p.outcome = Outcome::done(
-                texts::message(texts::Msg::PreviewConversion, convert::formatCount(p.count), std::string(conversion->caption)));
-        },
-        std::move(done));
-}
-
-void EditorState::runPreview(std::shared_ptr<Preview> result,
-                             std::function<void(Preview&, const Work&)> work, PreviewHandler done) {
-    auto flag = std::make_shared<Work>();
-    previewFlag_ = flag;
-    services_.tasks.run(
-        TaskKind::Preview, [result, flag, work = std::move(work)] {
-            try {
-                work(*result, *flag);
-            } catch (const std::bad_alloc&) {
-                result->outcome = outcomeOf(Error{texts::text(texts::Msg::OutOfMemory), -1, ErrorKind::Fault});
-            }
-        },
-        [this, result, flag, done = std::move(done)] {
-            // A preview overtaken by a newer one, or cancelled, says nothing.
-            if (flag->cancelled() || previewFlag_ != flag) return;
-            previewFlag_.reset();
-            done(result);
-        });
-}
-
 void EditorState::run(OutcomeHandler done, RunForm form) {
     if (busy_) return refuseWhileBusy(done);
     const Text command = commandLine_;
@@ -535,94 +456,6 @@ void EditorState::cancel() {
     if (!busy_) return;
     if (work_) work_->cancel();
     services_.processes.cancel();
-}
-
-// ---- built-in conversions -------------------------------------------------------
-
-namespace {
-
-lists::RecipeStep conversionStep(const convert::Conversion& c) {
-    return {lists::RecipeStep::Kind::Conversion, std::string(c.name), false};
-}
-
-const convert::Conversion& duplicatesConversion(bool extracting) {
-    for (const convert::Conversion& c : convert::conversions())
-        if (c.kind == convert::ConversionKind::Duplicates && c.extracting == extracting) return c;
-    std::abort();  // the registry holds both
-}
-
-}  // namespace
-
-void EditorState::runConversion(const std::string& key, OutcomeHandler done) {
-    const convert::Conversion* conversion = convert::findConversion(key);
-    if (!conversion) return conclude(Outcome::refused(texts::message(texts::Msg::UnknownConversion, key)), done);
-    if (busy_) return refuseWhileBusy(done);
-    if (conversion->kind == convert::ConversionKind::Duplicates)
-        return runDuplicates(conversion->extracting, std::move(done));
-    // An empty text has nothing to convert: it stays, and so does everything else.
-    if (workingText_->empty()) return conclude(Outcome::done(status_), done);
-    setStatus(texts::text(texts::Msg::StatusRunning));
-    if (conversion->kind != convert::ConversionKind::Text) {
-        const auto form = conversion->kind == convert::ConversionKind::SortFilter ? filter::FilterForm::Sort
-                                                                                  : filter::FilterForm::General;
-        return runFilter(form, std::string(conversion->command), {}, std::move(done), {conversionStep(*conversion)});
-    }
-    const SharedText start = workingText_;
-    runBusy(workingText_->size(),
-        [this, conversion, start, tracks = services_.tracksChanges](const Work& flag) -> Finisher {
-            auto result = std::make_shared<TextResult>(convert::applyConversion(*conversion, *start, &flag));
-            auto changes = std::make_shared<diff::ChangeMap>();
-            if (*result && tracks) *changes = diff::lineChanges(*start, result->value());
-            return [this, result, changes, start, conversion] {
-                if (!*result) return outcomeOf(result->error());
-                takeResult(start, share(std::move(*result).value()), std::move(*changes), {conversionStep(*conversion)});
-                return Outcome::done(texts::text(texts::Msg::StatusDone));
-            };
-        },
-        std::move(done));
-}
-
-void EditorState::runDuplicates(bool extracting, OutcomeHandler done) {
-    if (busy_) return refuseWhileBusy(done);
-    const SharedText start = workingText_;
-    runBusy(workingText_->size(),
-        [this, extracting, start, tracks = services_.tracksChanges](const Work&) -> Finisher {
-            auto result = std::make_shared<convert::DuplicateResult>(extracting ? convert::exJufuku(*start)
-                                                                                : convert::delJufuku(*start));
-            auto changes = std::make_shared<diff::ChangeMap>();
-            if (result->outcome == convert::DuplicateResult::Outcome::Found && tracks)
-                *changes = diff::lineChanges(*start, result->output);
-            return [this, extracting, result, changes, start] {
-                using Found = convert::DuplicateResult::Outcome;
-                const std::string status = convert::duplicateStatus(*result, extracting);
-                // One line: there is nothing to compare, the run stops there.
-                if (result->outcome == Found::OneLine) return Outcome::refused(status);
-                if (result->outcome == Found::Found) {
-                    replaceWorkingText(share(std::move(result->output)), std::move(*changes),
-                                       {conversionStep(duplicatesConversion(extracting))});
-                    afterText_ = workingText_;
-                    beforeText_ = start;
-                    changed_ = false;
-                    notify(WorkingText | ChangedMark);
-                }
-                return Outcome::done(status);
-            };
-        },
-        std::move(done));
-}
-
-void EditorState::deleteDuplicates(OutcomeHandler done) { runDuplicates(false, std::move(done)); }
-void EditorState::extractDuplicates(OutcomeHandler done) { runDuplicates(true, std::move(done)); }
-
-void EditorState::countCharacters(OutcomeHandler done) {
-    if (busy_) return refuseWhileBusy(done);
-    const SharedText start = workingText_;
-    runBusy(workingText_->size(),
-        [start](const Work&) -> Finisher {
-            const std::string status = convert::countStatus(convert::countText(*start));
-            return [status] { return Outcome::done(status); };
-        },
-        std::move(done));
 }
 
 // ---- lists --------------------------------------------------------------------

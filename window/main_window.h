@@ -4,11 +4,9 @@
 #pragma once
 
 #include "model/editor_state.h"
-#include "window/highlights.h"
 
 #include <QMainWindow>
 
-#include <deque>
 #include <QPointer>
 
 #include <functional>
@@ -29,6 +27,8 @@ class QTimer;
 namespace kk {
 
 class Announcer;
+class TextBoxView;
+class CommandPreview;
 
 class MainWindow final : public QMainWindow {
     Q_OBJECT
@@ -96,20 +96,8 @@ private:
     void syncFromWidgets();
     void render(unsigned changes);
     void showWorkingText();
-    // Puts a text into the box (in slices when big) with its change spans;
-    // a preview is tinted and read-only.
-    void showText(SharedText text, std::shared_ptr<const diff::ChangeMap> changes, bool preview);
-    void refreshHighlights();
-    void startPreview();
-    void schedulePreview();  // a preview after the user's last edit of the command
-    QString typedCommand() const;
-    void showPreview(const std::shared_ptr<const EditorState::Preview>& preview);
-    void leavePreview();
-    void previewMenuItem(const std::function<void(EditorState::PreviewHandler)>& preview);
     void fillRecipesMenu();
     void showProgress();
-    void markCommandColumn(std::int64_t column);  // -1: no mark
-    void fillNextSlice();
     void fillCombo(QComboBox* box, const std::vector<Text>& items, bool keepEditText);
     QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, void (MainWindow::*slot)());
     // A conversion item: its handler passes `label` to runConversion.
@@ -137,33 +125,15 @@ private:
     // The one helper, guide and about window, each while it is open.
     QPointer<QWidget> multiLineForm_, guide_, about_, recipeEditor_;
     QMenu* recipesMenu_ = nullptr;
+    TextBoxView* textView_ = nullptr;
+    CommandPreview* preview_ = nullptr;
     QPointer<QWidget> focusBeforeBusy_;  // given back when the job ends
     // Shows the window in `slot`, making it first when there is none.
     void showOnce(QPointer<QWidget>& slot, const std::function<QWidget*()>& make);
     std::map<QString, QWidget*> controls_;
     std::map<QString, QAction*> actions_;
     std::vector<QAction*> busyDisabled_;
-    QTimer* fillTimer_ = nullptr;
-    std::size_t fillPos_ = 0;  // how much of the working text the box has so far
-    int fillLine_ = 0;         // line ends so far, for the paragraph rhythm
-    bool textDirty_ = false;   // the user edited the working text since we last read it
-    bool settingText_ = false;
     bool statusIsCount_ = false;  // the status line holds a count
-    SharedText shown_;            // what the box holds (the working text, or a preview)
-    std::optional<OffsetIndex> shownIndex_;
-    // The shown text as the user edited it: the box's edits mapped back by
-    // position, so untouched bytes stay as they are.
-    std::unique_ptr<std::string> edited_;
-    std::optional<OffsetIndex> editedIndex_;
-    // Recent removals as the box showed them and as bytes: an undo that puts
-    // one back gets its bytes (a mixed text's line ends) rather than its look.
-    std::deque<std::pair<QString, std::string>> removed_;
-    void mapEdit(int position, int removed, int added);
-    std::shared_ptr<const diff::ChangeMap> shownChanges_;
-    bool previewing_ = false;
-    bool editedSinceRun_ = false;  // the command was edited since the last operation
-    bool conversionPreviewed_ = false;  // the preview shown is a menu item's
-    QTimer* previewTimer_ = nullptr;
     QAction* previewAction_ = nullptr;
     // A clipboard load waiting for the focus (a Wayland compositor offers the
     // clipboard only to the focused window).

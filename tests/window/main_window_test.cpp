@@ -1,6 +1,7 @@
 // The window over the model with fake ports: names, captions, tooltips, the
 // command-line keys and the round trip of the working text through the widget.
 #include "window/main_window.h"
+#include "window/highlights.h"
 #include "../model/fakes.h"
 #include "convert/registry.h"
 #include "dialogs/multiline_form.h"

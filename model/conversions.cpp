@@ -1,0 +1,110 @@
+// The built-in conversions of the menus: text conversions off the UI
+// thread, the sort filters as processes, duplicate lines and the count.
+#include "model/editor_state.h"
+#include "model/steps.h"
+
+#include <set>
+
+#include "convert/duplicates.h"
+#include "convert/reverse_count.h"
+#include "diff/line_diff.h"
+#include "filter/filter_runner.h"
+#include "lists/favourite.h"
+#include "lists/list_file.h"
+#include "platform/find_program.h"
+#include "platform/text_codec.h"
+#include "regex/operations.h"
+#include "texts/texts.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace kk {
+
+namespace {
+
+lists::RecipeStep conversionStep(const convert::Conversion& c) {
+    return {lists::RecipeStep::Kind::Conversion, std::string(c.name), false};
+}
+
+const convert::Conversion& duplicatesConversion(bool extracting) {
+    for (const convert::Conversion& c : convert::conversions())
+        if (c.kind == convert::ConversionKind::Duplicates && c.extracting == extracting) return c;
+    std::abort();  // the registry holds both
+}
+
+}  // namespace
+
+void EditorState::runConversion(const std::string& key, OutcomeHandler done) {
+    const convert::Conversion* conversion = convert::findConversion(key);
+    if (!conversion) return conclude(Outcome::refused(texts::message(texts::Msg::UnknownConversion, key)), done);
+    if (busy_) return refuseWhileBusy(done);
+    if (conversion->kind == convert::ConversionKind::Duplicates)
+        return runDuplicates(conversion->extracting, std::move(done));
+    // An empty text has nothing to convert: it stays, and so does everything else.
+    if (workingText_->empty()) return conclude(Outcome::done(status_), done);
+    setStatus(texts::text(texts::Msg::StatusRunning));
+    if (conversion->kind != convert::ConversionKind::Text) {
+        const auto form = conversion->kind == convert::ConversionKind::SortFilter ? filter::FilterForm::Sort
+                                                                                  : filter::FilterForm::General;
+        return runFilter(form, std::string(conversion->command), {}, std::move(done), {conversionStep(*conversion)});
+    }
+    const SharedText start = workingText_;
+    runBusy(workingText_->size(),
+        [this, conversion, start, tracks = services_.tracksChanges](const Work& flag) -> Finisher {
+            auto result = std::make_shared<TextResult>(convert::applyConversion(*conversion, *start, &flag));
+            auto changes = std::make_shared<diff::ChangeMap>();
+            if (*result && tracks) *changes = diff::lineChanges(*start, result->value());
+            return [this, result, changes, start, conversion] {
+                if (!*result) return outcomeOf(result->error());
+                takeResult(start, share(std::move(*result).value()), std::move(*changes), {conversionStep(*conversion)});
+                return Outcome::done(texts::text(texts::Msg::StatusDone));
+            };
+        },
+        std::move(done));
+}
+
+void EditorState::runDuplicates(bool extracting, OutcomeHandler done) {
+    if (busy_) return refuseWhileBusy(done);
+    const SharedText start = workingText_;
+    runBusy(workingText_->size(),
+        [this, extracting, start, tracks = services_.tracksChanges](const Work&) -> Finisher {
+            auto result = std::make_shared<convert::DuplicateResult>(extracting ? convert::exJufuku(*start)
+                                                                                : convert::delJufuku(*start));
+            auto changes = std::make_shared<diff::ChangeMap>();
+            if (result->outcome == convert::DuplicateResult::Outcome::Found && tracks)
+                *changes = diff::lineChanges(*start, result->output);
+            return [this, extracting, result, changes, start] {
+                using Found = convert::DuplicateResult::Outcome;
+                const std::string status = convert::duplicateStatus(*result, extracting);
+                // One line: there is nothing to compare, the run stops there.
+                if (result->outcome == Found::OneLine) return Outcome::refused(status);
+                if (result->outcome == Found::Found) {
+                    replaceWorkingText(share(std::move(result->output)), std::move(*changes),
+                                       {conversionStep(duplicatesConversion(extracting))});
+                    afterText_ = workingText_;
+                    beforeText_ = start;
+                    changed_ = false;
+                    notify(WorkingText | ChangedMark);
+                }
+                return Outcome::done(status);
+            };
+        },
+        std::move(done));
+}
+
+void EditorState::deleteDuplicates(OutcomeHandler done) { runDuplicates(false, std::move(done)); }
+void EditorState::extractDuplicates(OutcomeHandler done) { runDuplicates(true, std::move(done)); }
+
+void EditorState::countCharacters(OutcomeHandler done) {
+    if (busy_) return refuseWhileBusy(done);
+    const SharedText start = workingText_;
+    runBusy(workingText_->size(),
+        [start](const Work&) -> Finisher {
+            const std::string status = convert::countStatus(convert::countText(*start));
+            return [status] { return Outcome::done(status); };
+        },
+        std::move(done));
+}
+
+}  // namespace kk

@@ -1,0 +1,223 @@
+// The window's controls: made, named after their handlers, laid out and
+// wired to the slots.
+#include "window/main_window.h"
+#include "window/ui_text.h"
+#include "window/announcer.h"
+
+#include "window/layout.h"
+#include "window/command_preview.h"
+#include "window/text_box_view.h"
+#include "convert/reverse_count.h"
+#include "dialogs/info_windows.h"
+#include "dialogs/multiline_form.h"
+#include "dialogs/recipe_editor.h"
+#include "platform/line_ends.h"
+#include "kakikae_version.h"
+#include "platform/text_codec.h"
+#include "texts/texts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCompleter>
+#include <QFontMetrics>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QProgressBar>
+#include <QTimer>
+
+#include <utility>
+
+namespace kk {
+
+void MainWindow::buildControls() {
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    // The fixed geometry was drawn for tight button margins; the style's own
+    // padding would clip captions such as "clip boad 転送".
+    central->setStyleSheet(QStringLiteral("QPushButton { padding: 0px 1px; }"));
+    auto button = [&](QPushButton*& b, const char* name, const char* caption) {
+        b = new QPushButton(qs(caption), central);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        controls_[name] = b;
+    };
+    auto label = [&](QLabel*& l, const char* name, const char* caption) {
+        l = new QLabel(qs(caption), central);
+        l->setObjectName(name);
+        controls_[name] = l;
+    };
+    button(History1, "History1", "履歴(置換前)");
+    button(HIstory2, "HIstory2", "履歴(置換後)");
+    button(History0, "History0", "起動時のclip boad");
+    button(clipKakunin, "clipKakunin", "現在のclip boad");
+    m_rev = new QCheckBox(qs("-v (反転：mのみ)"), central);
+    m_rev->setObjectName("m_rev");
+    controls_["m_rev"] = m_rev;
+    button(myIchigeki, "myIchigeki", "一撃&@");
+    myIchigeki->setToolTip(qs(texts::text(texts::Msg::OneShotTip)));
+    label(Label1, "Label1", "正規表現/　Filterｺﾏﾝﾄﾞ");
+    Label1->setToolTip(qs(texts::text(texts::Msg::EditListTip)));
+    myRegstrBox = new QComboBox(central);
+    myRegstrBox->setObjectName("myRegstrBox");
+    myRegstrBox->setEditable(true);
+    myRegstrBox->setInsertPolicy(QComboBox::NoInsert);
+    myRegstrBox->setMaxVisibleItems(20);
+    myRegstrBox->setEditText(qs(names::kInitialCommand));
+    controls_["myRegstrBox"] = myRegstrBox;
+    button(runSed, "runSed", "置換実行");
+    label(okimariLabel, "okimariLabel", "おきまりの表現");
+    okimariLabel->setToolTip(qs(texts::text(texts::Msg::EditListTip)));
+    okimariBox = new QComboBox(central);
+    okimariBox->setObjectName("okimariBox");
+    okimariBox->setMaxVisibleItems(20);
+    controls_["okimariBox"] = okimariBox;
+    button(ClipTenso, "ClipTenso", "clip boad 転送");
+    button(okimarituika, "okimarituika", "おきまりに追加");
+    button(multilineCmd, "multilineCmd", "複数行補助");
+    multilineCmd->setToolTip(qs(texts::text(texts::Msg::MultilineTip)));
+    // The status line is a status bar's, which a screen reader's status
+    // command reads; beside it, an outcome is said when it comes.
+    statusBar_ = new QStatusBar(central);
+    statusBar_->setObjectName("statusBar");
+    statusBar_->setSizeGripEnabled(false);
+    statusBar_->setContentsMargins(0, 0, 0, 0);
+    statusBar_->setStyleSheet(QStringLiteral("QStatusBar { border: none; } QStatusBar::item { border: none; }"));
+    label(jotai, "jotai", "");
+    jotai->setAccessibleName(qs(texts::text(texts::Msg::StatusName)));
+    statusBar_->addWidget(jotai, 1);
+    announcer_ = new Announcer(statusBar_);
+    statusBar_->addWidget(announcer_);
+    label(manualHenko, "manualHenko", "");
+    myTextBox = new QPlainTextEdit(central);
+    myTextBox->setObjectName("myTextBox");
+    controls_["myTextBox"] = myTextBox;
+    button(cancelButton, "cancel", "中止");
+    cancelButton->setVisible(false);
+    progress_ = new QProgressBar(central);
+    progress_->setObjectName("progress");
+    progress_->setAccessibleName(qs(texts::text(texts::Msg::ProgressName)));
+    progress_->setVisible(false);
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setInterval(kProgressPollMs);
+    connect(progressTimer_, &QTimer::timeout, this, &MainWindow::showProgress);
+
+    // Fonts: the names stay the classic ones; main() maps them to installed fonts.
+    QFont gothic(qs("ＭＳ ゴシック"));
+    gothic.setStyleHint(QFont::Monospace);
+    gothic.setPointSizeF(9);
+    myTextBox->setFont(gothic);
+    gothic.setPointSizeF(11.25);
+    myRegstrBox->setFont(gothic);
+    okimariBox->setFont(gothic);
+    QFont pgothic(qs("ＭＳ Ｐゴシック"));
+    pgothic.setPointSizeF(9);
+    pgothic.setBold(true);
+    runSed->setFont(pgothic);
+
+    Label1->setFocusPolicy(Qt::NoFocus);
+    for (QLabel* l : {Label1, okimariLabel}) {
+        l->setWordWrap(true);  // shown whole: Form_Resize gives it the height its lines need
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
+    // Tab walks the controls as they stand, row by row, the text box last:
+    // in it Tab types a tab, so what came after it could not be reached.
+    QWidget* order[] = {History1,     HIstory2, History0,   clipKakunin, m_rev,        myIchigeki,   myRegstrBox,
+                        runSed,       okimariBox, ClipTenso, okimarituika, multilineCmd, myTextBox};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    // Return presses the button that has the focus, as Space does.
+    for (QPushButton* b : {History1, HIstory2, History0, clipKakunin, myIchigeki, runSed, ClipTenso, okimarituika,
+                           multilineCmd, cancelButton})
+        b->installEventFilter(this);
+
+    connect(runSed, &QPushButton::clicked, this, &MainWindow::runSed_Click);
+    connect(myIchigeki, &QPushButton::clicked, this, &MainWindow::myIchigeki_Click);
+    connect(clipKakunin, &QPushButton::clicked, this, &MainWindow::clipKakunin_Click);
+    connect(ClipTenso, &QPushButton::clicked, this, &MainWindow::ClipTenso_Click);
+    connect(History0, &QPushButton::clicked, this, &MainWindow::History0_Click);
+    connect(History1, &QPushButton::clicked, this, &MainWindow::History1_Click);
+    connect(HIstory2, &QPushButton::clicked, this, &MainWindow::HIstory2_Click);
+    connect(okimarituika, &QPushButton::clicked, this, &MainWindow::okimarituika_Click);
+    connect(okimariBox, &QComboBox::activated, this, &MainWindow::okimariBox_Click);
+    // A command picked from the history: the caret where the pattern goes.
+    connect(myRegstrBox, &QComboBox::activated, this,
+            [this] { QTimer::singleShot(0, this, &MainWindow::myRegstrBox_GotFocus); });
+    connect(multilineCmd, &QPushButton::clicked, this, &MainWindow::multilineCmd_Click);
+    connect(cancelButton, &QPushButton::clicked, this, &MainWindow::cancel_Click);
+    connect(m_rev, &QCheckBox::toggled, this, [this](bool on) { state_.setInvert(on); });
+    textView_ = new TextBoxView(myTextBox, [this] { return state_.busy(); });
+    preview_ = new CommandPreview(state_, myRegstrBox, m_rev, textView_,
+                                  {[this] { syncFromWidgets(); },
+                                   [this](const QString& message) { showOnStatusLine(message); },
+                                   [this] {
+                                       showWorkingText();
+                                       showStatus();
+                                   }});
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, this, [this] {
+        // Esc leaves a preview for the working text; else it stops a running job.
+        if (preview_->showing() && !state_.busy()) preview_->leave();
+        else cancel_Click();
+    });
+    // Keys for what a keyboard user needs most; none clashes with the menus'
+    // access keys (Alt + a letter).
+    const std::pair<QKeySequence, void (MainWindow::*)()> keys[] = {
+        {QKeySequence(Qt::Key_F1), &MainWindow::MenuHelpindex_Click},
+        {QKeySequence(Qt::CTRL | Qt::Key_Q), &MainWindow::MenuQuit_Click},
+        {QKeySequence(Qt::CTRL | Qt::Key_L), &MainWindow::focusCommandLine},
+    };
+    for (const auto& [key, slot] : keys) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, this, slot);
+    }
+
+    // What a screen reader says for each control: its caption, or what it holds.
+    Label1->setBuddy(myRegstrBox);
+    okimariLabel->setBuddy(okimariBox);
+    const std::pair<QWidget*, const char*> names[] = {
+        {myRegstrBox, "正規表現/　Filterｺﾏﾝﾄﾞ"},
+        {okimariBox, "おきまりの表現"},
+        {myTextBox, kTextBoxName},
+        {manualHenko, "変更の印"},
+        {Label1, "正規表現/　Filterｺﾏﾝﾄﾞ"},
+        {okimariLabel, "おきまりの表現"},
+    };
+    for (const auto& [w, name] : names) w->setAccessibleName(qs(name));
+    myRegstrBox->lineEdit()->setAccessibleName(qs("正規表現/　Filterｺﾏﾝﾄﾞ"));
+    myRegstrBox->setAccessibleDescription(
+        qs("s/// tr/// m// か、シェルのコマンド。Enter で実行、Ctrl+L でここへ戻ります"));
+    okimariBox->setAccessibleDescription(qs("選ぶとコマンド欄に入ります"));
+    myTextBox->setAccessibleDescription(qs("クリップボードから取り込んだ文字列。コマンドの結果がここに入ります"));
+    for (QPushButton* b : {runSed, clipKakunin, ClipTenso, myIchigeki, History0, History1, HIstory2, okimarituika,
+                           multilineCmd, cancelButton}) {
+        b->setAccessibleName(QString(b->text()).remove('&'));
+        if (!b->toolTip().isEmpty()) b->setAccessibleDescription(b->toolTip());
+    }
+    m_rev->setAccessibleName(m_rev->text());
+
+    // Keys reach the combo first (its line edit gets them forwarded without
+    // passing event filters), so watch both.
+    myRegstrBox->installEventFilter(this);
+    myRegstrBox->lineEdit()->installEventFilter(this);
+    myTextBox->installEventFilter(this);
+    jotai->installEventFilter(this);
+    Label1->installEventFilter(this);
+    okimariLabel->installEventFilter(this);
+}
+
+}  // namespace kk
