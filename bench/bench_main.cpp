@@ -5,7 +5,7 @@
 #include "convert/reverse_count.h"
 #include "diff/line_diff.h"
 #include "lists/list_file.h"
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 #include "regex/operations.h"
 
 #include <benchmark/benchmark.h>

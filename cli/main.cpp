@@ -15,7 +15,7 @@
 #include "platform/input_bytes.h"
 #include "platform/qt_clipboard.h"
 #include "platform/qt_process_runner.h"
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 #include "platform/wl_clipboard.h"
 #include "texts/texts.h"
 

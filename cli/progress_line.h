@@ -2,7 +2,7 @@
 // share, bytes, rate and time, redrawn in place and erased at the end.
 #pragma once
 
-#include "platform/work.h"
+#include "core/work.h"
 
 #include <condition_variable>
 #include <functional>

@@ -2,7 +2,7 @@
 // width transliterators, kana by code point arithmetic.
 #include "convert/case_width.h"
 
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 
 #include <unicode/normalizer2.h>
 #include <unicode/translit.h>

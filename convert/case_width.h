@@ -2,7 +2,7 @@
 // ICU's root-locale mappings and the Unicode blocks.
 #pragma once
 
-#include "platform/result.h"
+#include "core/result.h"
 
 #include <string_view>
 

@@ -2,8 +2,8 @@
 // walk the character-by-character conversions share.
 #pragma once
 
-#include "platform/result.h"
-#include "platform/text_codec.h"
+#include "core/result.h"
+#include "core/text_codec.h"
 
 #include <string_view>
 

@@ -4,7 +4,7 @@
 
 #include "convert/char_map.h"
 
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 
 #include <unicode/ucnv.h>
 

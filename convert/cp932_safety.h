@@ -3,7 +3,7 @@
 // usual CP932 counterparts.
 #pragma once
 
-#include "platform/result.h"
+#include "core/result.h"
 
 #include <string_view>
 

@@ -3,8 +3,8 @@
 #include "texts/texts.h"
 
 #include "convert/reverse_count.h"
-#include "platform/line_ends.h"
-#include "platform/big_buffer.h"
+#include "core/line_ends.h"
+#include "core/big_buffer.h"
 
 namespace kk::convert {
 

@@ -1,7 +1,7 @@
 // Adjacent duplicate lines: remove them, or keep only the repeats.
 #pragma once
 
-#include "platform/result.h"
+#include "core/result.h"
 
 #include <cstdint>
 #include <functional>

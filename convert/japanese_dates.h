@@ -2,7 +2,7 @@
 // converted in place in the text's own style.
 #pragma once
 
-#include "platform/result.h"
+#include "core/result.h"
 
 #include <optional>
 #include <string_view>

@@ -2,7 +2,7 @@
 // holds a number: 二千二十六 ⇄ 2026, 二〇二六, 壱萬弐千 and 3万5千.
 #pragma once
 
-#include "platform/result.h"
+#include "core/result.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,8 +1,8 @@
 // One-pass converters built from the pair and translation tables.
 #include "convert/kana_width.h"
 
-#include "platform/big_buffer.h"
-#include "platform/text_codec.h"
+#include "core/big_buffer.h"
+#include "core/text_codec.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 // Applied in one pass that gives the same result as running them in order.
 #pragma once
 
-#include "platform/result.h"
+#include "core/result.h"
 
 #include <array>
 #include <string_view>

@@ -4,7 +4,7 @@
 // UTF-8 and no code-page crossing loses a character.
 #pragma once
 
-#include "platform/result.h"
+#include "core/result.h"
 
 #include <cstdint>
 #include <memory>

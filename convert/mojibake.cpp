@@ -4,7 +4,7 @@
 // map). A candidate is kept only when it scores as more plausible Japanese.
 #include "convert/mojibake.h"
 
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 #include "texts/texts.h"
 
 #include <unicode/ucnv.h>

@@ -4,7 +4,7 @@
 // reads more like Japanese than what came in. Clean text is never touched.
 #pragma once
 
-#include "platform/result.h"
+#include "core/result.h"
 
 #include <optional>
 #include <string>

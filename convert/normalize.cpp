@@ -5,7 +5,7 @@
 
 #include "convert/char_map.h"
 
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 
 #include <unicode/bytestream.h>
 #include <unicode/normalizer2.h>

@@ -4,7 +4,7 @@
 // squared characters, old kanji forms, whole NFKC and NFC, and the two punctuation styles.
 #pragma once
 
-#include "platform/result.h"
+#include "core/result.h"
 
 #include <span>
 #include <string_view>

@@ -12,8 +12,8 @@
 #include "convert/mojibake.h"
 #include "convert/normalize.h"
 #include "convert/reverse_count.h"
-#include "platform/big_buffer.h"
-#include "platform/text_codec.h"
+#include "core/big_buffer.h"
+#include "core/text_codec.h"
 #include "regex/operations.h"
 
 #include <array>

@@ -3,9 +3,9 @@
 // command line and the fuzz target all read this one table.
 #pragma once
 
-#include "platform/result.h"
+#include "core/result.h"
 
-#include "platform/work.h"
+#include "core/work.h"
 
 #include <atomic>
 #include <span>

@@ -2,8 +2,8 @@
 // scripts that never form clusters), and the counts.
 #include "convert/reverse_count.h"
 
-#include "platform/line_ends.h"
-#include "platform/text_codec.h"
+#include "core/line_ends.h"
+#include "core/text_codec.h"
 #include "texts/texts.h"
 
 #include <unicode/brkiter.h>

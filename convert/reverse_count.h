@@ -2,7 +2,7 @@
 // byte count shown in the status line.
 #pragma once
 
-#include "platform/result.h"
+#include "core/result.h"
 
 #include <cstdint>
 #include <string>

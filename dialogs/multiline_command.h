@@ -3,7 +3,7 @@
 // working text's own line end ("\n", or "\r\n" for a CR LF text).
 #pragma once
 
-#include "platform/result.h"
+#include "core/result.h"
 
 #include <string_view>
 

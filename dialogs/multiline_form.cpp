@@ -2,7 +2,7 @@
 #include "dialogs/multiline_form.h"
 
 #include "dialogs/multiline_command.h"
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

@@ -2,8 +2,8 @@
 #include "filter/filter_runner.h"
 
 #include "platform/file_store.h"
-#include "platform/line_ends.h"
-#include "platform/text_codec.h"
+#include "core/line_ends.h"
+#include "core/text_codec.h"
 #include "texts/texts.h"
 
 #include <cstdio>

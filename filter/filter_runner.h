@@ -5,7 +5,7 @@
 
 #include "platform/ports.h"
 #include "platform/private_dir.h"
-#include "platform/result.h"
+#include "core/result.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 // Fuzz target: the first line is a command (s///, tr///, m//), the rest the
 // text it runs over. Any input must give a result or an error, never a crash,
 // and valid UTF-8 in must stay valid UTF-8 out.
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 #include "regex/operations.h"
 
 #include <cstddef>

@@ -6,7 +6,7 @@
 #include "convert/duplicates.h"
 #include "convert/registry.h"
 #include "convert/reverse_count.h"
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // kept), and writing the entries back and reading them again gives the same
 // entries.
 #include "lists/list_file.h"
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 
 #include <cstddef>
 #include <cstdint>

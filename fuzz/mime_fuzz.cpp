@@ -3,7 +3,7 @@
 // never writes past its buffer's capacity, and valid UTF-8 in stays valid out.
 #include "convert/mime/nkf_decoder.h"
 #include "convert/mod_nkf32.h"
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 
 #include <cstddef>
 #include <cstdint>

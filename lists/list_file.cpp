@@ -1,7 +1,7 @@
 // List-file reading and writing rules.
 #include "lists/list_file.h"
 
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 
 #include <algorithm>
 

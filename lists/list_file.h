@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/ports.h"
-#include "platform/result.h"
+#include "core/result.h"
 
 #include <string>
 #include <string_view>

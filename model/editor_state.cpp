@@ -12,7 +12,7 @@
 #include "lists/favourite.h"
 #include "lists/list_file.h"
 #include "platform/find_program.h"
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 #include "regex/operations.h"
 #include "texts/texts.h"
 

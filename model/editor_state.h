@@ -12,8 +12,8 @@
 #include "lists/recipe.h"
 #include "platform/data_folder.h"
 #include "platform/ports.h"
-#include "platform/work.h"
-#include "platform/result.h"
+#include "core/work.h"
+#include "core/result.h"
 #include "regex/command.h"
 
 #include <atomic>

@@ -7,8 +7,8 @@
 #include "diff/changes.h"
 #include "filter/filter_runner.h"
 #include "lists/recipe.h"
-#include "platform/result.h"
-#include "platform/work.h"
+#include "core/result.h"
+#include "core/work.h"
 #include "regex/command.h"
 
 #include <optional>

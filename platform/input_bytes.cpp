@@ -1,6 +1,6 @@
 // Standard input mapped when it is a regular file; everything else read to the end.
 #include "platform/input_bytes.h"
-#include "platform/big_buffer.h"
+#include "core/big_buffer.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

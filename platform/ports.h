@@ -3,7 +3,7 @@
 // background work. Real implementations live beside this file; tests use fakes.
 #pragma once
 
-#include "platform/work.h"
+#include "core/work.h"
 
 #include <cstdint>
 #include <functional>

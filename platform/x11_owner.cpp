@@ -3,7 +3,7 @@
 // one request go as INCR, a part per deletion of the property.
 #include "platform/x11_owner.h"
 
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 
 #include <xcb/xcb.h>
 

@@ -1,7 +1,7 @@
 // ConvertSelection into a property of our own window, then the property read
 // in slices; the INCR protocol for texts the owner sends in parts.
 #include "platform/x11_selection.h"
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 
 #include <xcb/xcb.h>
 

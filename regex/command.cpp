@@ -1,7 +1,7 @@
 // Parsing of the command string into operator, parts and options.
 #include "regex/command.h"
 
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 #include "texts/texts.h"
 
 namespace kk::regex {

@@ -2,7 +2,7 @@
 // its parts, keeping where each part starts so errors can point at a column.
 #pragma once
 
-#include "platform/result.h"
+#include "core/result.h"
 
 #include <string>
 #include <string_view>

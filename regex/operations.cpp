@@ -1,9 +1,9 @@
 // Replace / translate / match loops over PCRE2, compiled once per operation.
 #include "regex/operations.h"
 
-#include "platform/big_buffer.h"
-#include "platform/line_ends.h"
-#include "platform/text_codec.h"
+#include "core/big_buffer.h"
+#include "core/line_ends.h"
+#include "core/text_codec.h"
 #include "regex/command.h"
 #include "regex/pattern.h"
 #include "regex/prefilter.h"

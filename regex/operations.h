@@ -4,10 +4,10 @@
 #pragma once
 
 #include "diff/changes.h"
-#include "platform/result.h"
+#include "core/result.h"
 #include "texts/texts.h"
 
-#include "platform/work.h"
+#include "core/work.h"
 
 #include <atomic>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // limits: compile once per operation, match many times.
 #pragma once
 
-#include "platform/result.h"
+#include "core/result.h"
 #include "regex/command.h"
 #include "regex/limits.h"
 #include "regex/replacement.h"

@@ -1,7 +1,7 @@
 // Replacement parsing and Perl-style case escapes (ICU root-locale mapping).
 #include "regex/replacement.h"
 
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 #include "regex/command.h"
 #include "texts/texts.h"
 

@@ -3,7 +3,7 @@
 // Perl's case and quoting escapes (\u \l \U \L \Q \F \E).
 #pragma once
 
-#include "platform/result.h"
+#include "core/result.h"
 
 #include <map>
 #include <string>

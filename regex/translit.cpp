@@ -1,7 +1,7 @@
 // Character translation over UTF-8 text with a flat table for the BMP.
 #include "regex/translit.h"
 
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 #include "regex/operations.h"
 #include "regex/replacement.h"
 #include "texts/texts.h"

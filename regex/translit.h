@@ -3,10 +3,10 @@
 #pragma once
 
 #include "diff/changes.h"
-#include "platform/result.h"
+#include "core/result.h"
 #include "regex/command.h"
 
-#include "platform/work.h"
+#include "core/work.h"
 
 #include <atomic>
 #include <string_view>

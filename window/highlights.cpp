@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "window/widget_text.h"
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 
 #include <QPlainTextEdit>
 #include <QScrollBar>

@@ -11,9 +11,9 @@
 #include "dialogs/info_windows.h"
 #include "dialogs/multiline_form.h"
 #include "dialogs/recipe_editor.h"
-#include "platform/line_ends.h"
+#include "core/line_ends.h"
 #include "kakikae_version.h"
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 #include "texts/texts.h"
 
 #include <QAction>

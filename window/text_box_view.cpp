@@ -4,7 +4,7 @@
 #include "window/text_box_view.h"
 
 #include "model/editor_state.h"
-#include "platform/line_ends.h"
+#include "core/line_ends.h"
 #include "window/widget_text.h"
 
 #include <QPalette>

@@ -4,7 +4,7 @@
 // frame marks.
 #include "window/widget_text.h"
 
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 
 namespace kk::view {
 

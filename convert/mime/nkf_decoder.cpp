@@ -3,7 +3,7 @@
 // Windows mailers put into ISO-2022-JP too).
 #include "convert/mime/nkf_decoder.h"
 
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 
 #include <algorithm>
 #include <array>

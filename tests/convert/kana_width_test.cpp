@@ -1,6 +1,6 @@
 #include "convert/kana_width.h"
 
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 #include "regex/operations.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "../support/run_tool.h"
 #include "convert/mime/nkf_decoder.h"
 #include "convert/mod_nkf32.h"
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "convert/cp932_safety.h"
 #include "convert/normalize.h"
 #include "convert/registry.h"
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 
 #include <gtest/gtest.h>
 

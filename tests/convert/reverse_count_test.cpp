@@ -1,6 +1,6 @@
 #include "convert/reverse_count.h"
 #include "../support/run_tool.h"
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 
 #include <gtest/gtest.h>
 

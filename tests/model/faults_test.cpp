@@ -5,7 +5,7 @@
 // working text and says what went wrong.
 #include "platform/file_store.h"
 #include "platform/private_dir.h"
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 #include "tests/model/fakes.h"
 #include "texts/texts.h"
 

@@ -1,4 +1,4 @@
-#include "platform/big_buffer.h"
+#include "core/big_buffer.h"
 
 #include <sys/mman.h>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Line-end helpers shared by every line-wise operation.
-#include "platform/line_ends.h"
+#include "core/line_ends.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 // Line-end and encoding crossings of the working text.
-#include "platform/text_codec.h"
+#include "core/text_codec.h"
 
-#include "platform/big_buffer.h"
+#include "core/big_buffer.h"
 
 #include <unicode/ucnv.h>
 #if defined(__x86_64__) || defined(__i386__)
