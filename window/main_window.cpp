@@ -108,12 +108,8 @@ void MainWindow::render(unsigned changes) {
         // A pressed button is disabled while its job runs, and Qt hands its
         // focus on; it gets it back when the job ends.
         if (busy) focusBeforeBusy_ = QApplication::focusWidget();
-        runSed->setEnabled(!busy);
-        myIchigeki->setEnabled(!busy);
-        // The clipboard transfers wait too: the model takes them only when idle.
-        clipKakunin->setEnabled(!busy);
-        ClipTenso->setEnabled(!busy);
-        for (QAction* a : busyDisabled_) a->setEnabled(!busy);
+        // Runs, the clipboard transfers, the menus: the model takes them only when idle.
+        for (QAction* a : busyGroup_) a->setEnabled(!busy);
         // What is typed while a job runs would be lost when its result lands.
         if (!fillingText()) myTextBox->setReadOnly(busy);
         cancelButton->setVisible(busy);

@@ -79,6 +79,7 @@ public slots:
     void MenuRecipe_Click(const std::string& name);  // a recipe's item: run it
     void focusCommandLine();  // Ctrl+L: back to the command line, caret after the operator
     void bringForward();      // a second start: this window comes forward and loads the clipboard
+    void escape_Press();      // Esc: out of a preview, else stop the job
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -99,6 +100,8 @@ private:
     void fillRecipesMenu();
     void showProgress();
     void fillCombo(QComboBox* box, const std::vector<Text>& items, bool keepEditText);
+    // An action of the window's own (a button's, a key's), named after its handler.
+    QAction* commandAction(const QString& name, const QString& caption, void (MainWindow::*slot)());
     QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, void (MainWindow::*slot)());
     // A conversion item: its handler passes `label` to runConversion.
     void addConversionItem(QMenu* menu, const std::string& name, const std::string& caption, const std::string& label);
@@ -132,7 +135,7 @@ private:
     void showOnce(QPointer<QWidget>& slot, const std::function<QWidget*()>& make);
     std::map<QString, QWidget*> controls_;
     std::map<QString, QAction*> actions_;
-    std::vector<QAction*> busyDisabled_;
+    std::vector<QAction*> busyGroup_;  // disabled together while the model is busy
     bool statusIsCount_ = false;  // the status line holds a count
     QAction* previewAction_ = nullptr;
     // A clipboard load waiting for the focus (a Wayland compositor offers the

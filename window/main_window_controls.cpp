@@ -45,6 +45,20 @@
 
 namespace kk {
 
+QAction* MainWindow::commandAction(const QString& name, const QString& caption, void (MainWindow::*slot)()) {
+    auto* a = new QAction(caption, this);
+    a->setObjectName(name);
+    addAction(a);  // its keys work anywhere in the window
+    connect(a, &QAction::triggered, this, slot);
+    actions_[name] = a;
+    return a;
+}
+
+void MainWindow::escape_Press() {
+    if (preview_->showing() && !state_.busy()) preview_->leave();
+    else cancel_Click();
+}
+
 void MainWindow::buildControls() {
     auto* central = new QWidget(this);
     setCentralWidget(central);
@@ -145,20 +159,29 @@ void MainWindow::buildControls() {
                            multilineCmd, cancelButton})
         b->installEventFilter(this);
 
-    connect(runSed, &QPushButton::clicked, this, &MainWindow::runSed_Click);
-    connect(myIchigeki, &QPushButton::clicked, this, &MainWindow::myIchigeki_Click);
-    connect(clipKakunin, &QPushButton::clicked, this, &MainWindow::clipKakunin_Click);
-    connect(ClipTenso, &QPushButton::clicked, this, &MainWindow::ClipTenso_Click);
-    connect(History0, &QPushButton::clicked, this, &MainWindow::History0_Click);
-    connect(History1, &QPushButton::clicked, this, &MainWindow::History1_Click);
-    connect(HIstory2, &QPushButton::clicked, this, &MainWindow::HIstory2_Click);
-    connect(okimarituika, &QPushButton::clicked, this, &MainWindow::okimarituika_Click);
+    // One action per command: the button presses it, and follows its state.
+    // The jobs that wait while another runs form the busy group.
+    const struct {
+        QPushButton* button;
+        void (MainWindow::*slot)();
+        bool waitsWhileBusy;
+    } commands[] = {
+        {runSed, &MainWindow::runSed_Click, true},          {myIchigeki, &MainWindow::myIchigeki_Click, true},
+        {clipKakunin, &MainWindow::clipKakunin_Click, true}, {ClipTenso, &MainWindow::ClipTenso_Click, true},
+        {History0, &MainWindow::History0_Click, false},      {History1, &MainWindow::History1_Click, false},
+        {HIstory2, &MainWindow::HIstory2_Click, false},      {okimarituika, &MainWindow::okimarituika_Click, false},
+        {multilineCmd, &MainWindow::multilineCmd_Click, false}, {cancelButton, &MainWindow::cancel_Click, false},
+    };
+    for (const auto& c : commands) {
+        QAction* a = commandAction(c.button->objectName(), c.button->text().remove(QLatin1Char('&')), c.slot);
+        connect(c.button, &QPushButton::clicked, a, &QAction::trigger);
+        connect(a, &QAction::changed, c.button, [a, b = c.button] { b->setEnabled(a->isEnabled()); });
+        if (c.waitsWhileBusy) busyGroup_.push_back(a);
+    }
     connect(okimariBox, &QComboBox::activated, this, &MainWindow::okimariBox_Click);
     // A command picked from the history: the caret where the pattern goes.
     connect(myRegstrBox, &QComboBox::activated, this,
             [this] { QTimer::singleShot(0, this, &MainWindow::myRegstrBox_GotFocus); });
-    connect(multilineCmd, &QPushButton::clicked, this, &MainWindow::multilineCmd_Click);
-    connect(cancelButton, &QPushButton::clicked, this, &MainWindow::cancel_Click);
     connect(m_rev, &QCheckBox::toggled, this, [this](bool on) { state_.setInvert(on); });
     textView_ = new TextBoxView(myTextBox, [this] { return state_.busy(); });
     preview_ = new CommandPreview(state_, myRegstrBox, m_rev, textView_,
@@ -168,23 +191,10 @@ void MainWindow::buildControls() {
                                        showWorkingText();
                                        showStatus();
                                    }});
-    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(esc, &QShortcut::activated, this, [this] {
-        // Esc leaves a preview for the working text; else it stops a running job.
-        if (preview_->showing() && !state_.busy()) preview_->leave();
-        else cancel_Click();
-    });
-    // Keys for what a keyboard user needs most; none clashes with the menus'
-    // access keys (Alt + a letter).
-    const std::pair<QKeySequence, void (MainWindow::*)()> keys[] = {
-        {QKeySequence(Qt::Key_F1), &MainWindow::MenuHelpindex_Click},
-        {QKeySequence(Qt::CTRL | Qt::Key_Q), &MainWindow::MenuQuit_Click},
-        {QKeySequence(Qt::CTRL | Qt::Key_L), &MainWindow::focusCommandLine},
-    };
-    for (const auto& [key, slot] : keys) {
-        auto* shortcut = new QShortcut(key, this);
-        connect(shortcut, &QShortcut::activated, this, slot);
-    }
+    // Esc leaves a preview for the working text; else it stops a running job.
+    commandAction("escape", qs("プレビューを閉じる・中止"), &MainWindow::escape_Press)->setShortcut(Qt::Key_Escape);
+    commandAction("focusCommandLine", qs("コマンド欄へ"), &MainWindow::focusCommandLine)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
 
     // What a screen reader says for each control: its caption, or what it holds.
     Label1->setBuddy(myRegstrBox);

@@ -122,7 +122,7 @@ void MainWindow::buildMenus() {
     auto menu = [this](const char* name, const char* caption) {
         QMenu* m = menuBar()->addMenu(qs(caption));
         m->setObjectName(name);
-        busyDisabled_.push_back(m->menuAction());
+        busyGroup_.push_back(m->menuAction());
         connect(m, &QMenu::aboutToHide, preview_, &CommandPreview::menuClosed);
         return m;
     };
@@ -150,7 +150,7 @@ void MainWindow::buildMenus() {
     QAction* count =
         addMenuItem(nullptr, "MenuStrcount", qs(texts::text(texts::Msg::MenuCount)), &MainWindow::MenuStrcount_Click);
     count->setToolTip(qs(texts::text(texts::Msg::CountTip)));
-    busyDisabled_.push_back(count);
+    busyGroup_.push_back(count);
 
     conversionItems(menu("MenuHojo", texts::text(texts::Msg::MenuDuplicates)), convert::ConversionGroup::Duplicates);
     recipesMenu_ = menu("MenuRecipes", texts::text(texts::Msg::MenuRecipes));
@@ -176,10 +176,11 @@ void MainWindow::buildMenus() {
     QMenu* help = menuBar()->addMenu(qs("&Help"));
     help->setObjectName("MenuHelp");
     addMenuItem(help, "MenuGuide", qs("簡単ガイド"), &MainWindow::MenuGuide_Click);
-    addMenuItem(help, "MenuHelpindex", qs("kakikae ヘルプ"), &MainWindow::MenuHelpindex_Click);
+    addMenuItem(help, "MenuHelpindex", qs("kakikae ヘルプ"), &MainWindow::MenuHelpindex_Click)
+        ->setShortcut(Qt::Key_F1);
     addMenuItem(help, "gotokakikaeHP", qs("Kakikaeのホームページへ"), &MainWindow::gotokakikaeHP_Click);
     addMenuItem(help, "MenuAbout", qs("Kakikaeについて"), &MainWindow::MenuAbout_Click);
-    addMenuItem(nullptr, "MenuQuit", qs("終了"), &MainWindow::MenuQuit_Click);
+    addMenuItem(nullptr, "MenuQuit", qs("終了"), &MainWindow::MenuQuit_Click)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 
 QWidget* MainWindow::control(const QString& name) const {

@@ -385,12 +385,40 @@ TEST(Window, MenuMap) {
         if (top->text() == QString::fromUtf8("文字種変換(&C)")) { EXPECT_FALSE(top->isEnabled()); }
     EXPECT_FALSE(r.window.menuAction("MenuStrcount")->isEnabled());
     const char* waiting[] = {"runSed", "myIchigeki", "clipKakunin", "ClipTenso"};
-    for (const char* name : waiting) EXPECT_FALSE(r.window.control(name)->isEnabled()) << name;
+    for (const char* name : waiting) {
+        EXPECT_FALSE(r.window.control(name)->isEnabled()) << name;
+        EXPECT_FALSE(r.window.menuAction(name)->isEnabled()) << name;  // the button's action with it
+    }
+    EXPECT_TRUE(r.window.menuAction("cancel")->isEnabled());
     r.window.cancel_Click();
     QEventLoop loop;
     while (r.state.busy()) loop.processEvents(QEventLoop::WaitForMoreEvents, 100);
     EXPECT_TRUE(r.window.menuAction("MenuStrcount")->isEnabled());
     for (const char* name : waiting) EXPECT_TRUE(r.window.control(name)->isEnabled()) << name;
+}
+
+// The keys live on the actions, so the menus show them beside the items.
+TEST(Window, MenusShowTheirKeys) {
+    WindowRig r;
+    const std::pair<const char*, QKeySequence> keys[] = {
+        {"MenuHelpindex", QKeySequence(Qt::Key_F1)},
+        {"MenuQuit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {"MenuPreview", QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {"MenuUndoRun", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z)},
+        {"focusCommandLine", QKeySequence(Qt::CTRL | Qt::Key_L)},
+        {"escape", QKeySequence(Qt::Key_Escape)},
+    };
+    for (const auto& [name, key] : keys) {
+        ASSERT_NE(r.window.menuAction(name), nullptr) << name;
+        EXPECT_EQ(r.window.menuAction(name)->shortcut(), key) << name;
+    }
+    // A button presses its action: the one path for button, key and menu.
+    r.command()->setEditText("s/a/b/");
+    r.state.setWorkingTextFromView("aaa");
+    r.window.menuAction("runSed")->trigger();
+    QEventLoop loop;
+    while (r.state.busy()) loop.processEvents(QEventLoop::WaitForMoreEvents, 100);
+    EXPECT_EQ(r.state.workingText(), "baa");
 }
 
 TEST(Window, ListsFillTheBoxes) {
