@@ -19,6 +19,8 @@
 #include "platform/wl_clipboard.h"
 #include "texts/texts.h"
 
+#include "platform/desktop_notification.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -73,6 +75,14 @@ public:
     bool startProgram(const std::string&, const std::vector<std::string>&) override { return false; }
 };
 
+bool failureNotices = false;
+
+// A failure on standard error, and as a notification when asked for.
+void tellFailure(const std::string& why) {
+    std::cerr << "kakikae-cli: " << why << "\n";
+    if (failureNotices) kk::notifyDesktop(kk::texts::text(kk::texts::Msg::CliFailedTitle), why, true);
+}
+
 struct Options {
     // -e and --convert, in their order: one chain of single runs.
     std::vector<kk::lists::RecipeStep> steps;
@@ -81,6 +91,7 @@ struct Options {
     std::vector<std::string> files;
     bool invert = false, clipboard = false, count = false, quiet = false, verbose = false, recordHistory = false,
          diff = false, progress = false;
+    std::optional<bool> notify;  // failures as desktop notifications; by default with --clipboard and no terminal
     kk::InputEncoding encoding = kk::InputEncoding::Auto;
     int timeoutMs = 5000;  // how long the clipboard's owner may take to answer
 };
@@ -163,6 +174,8 @@ std::optional<int> parse(int argc, char** argv, Options& o) {
         else if (name == "--quiet") o.quiet = true;
         else if (name == "--verbose") o.verbose = true;
         else if (name == "--progress") o.progress = true;
+        else if (name == "--notify") o.notify = true;
+        else if (name == "--no-notify") o.notify = false;
         else if (name == "--record-history") o.recordHistory = true;
         else if (name == "--diff") o.diff = true;
         else if (name == "-e") o.steps.push_back({kk::lists::RecipeStep::Kind::Command, *value, false});
@@ -235,8 +248,11 @@ int main(int argc, char** argv) {
     // its filter running.
     kk::cleanUpOnSignals();
 
+    // Under a desktop key nobody reads standard error: a failure of a
+    // clipboard run is also shown as a notification.
+    failureNotices = o.notify.value_or(o.clipboard && !::isatty(STDERR_FILENO));
     auto fail = [](const std::string& why) {
-        std::cerr << "kakikae-cli: " << why << "\n";
+        tellFailure(why);
         return kFailed;
     };
     // The clipboard: a Wayland session's through wl-clipboard (a compositor
@@ -259,8 +275,7 @@ int main(int argc, char** argv) {
         // Qt ends the process when the display cannot be opened: that is exit 1 here.
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
             if (type != QtFatalMsg) return;
-            std::cerr << "kakikae-cli: " << kk::texts::text(kk::texts::Msg::CliNoClipboard) << ": " << msg.toStdString()
-                      << "\n";
+            tellFailure(std::string(kk::texts::text(kk::texts::Msg::CliNoClipboard)) + ": " + msg.toStdString());
             std::_Exit(kFailed);
         });
         app = std::make_unique<QGuiApplication>(argc, argv);
@@ -329,8 +344,14 @@ int main(int argc, char** argv) {
     // Silent on success: a failure always speaks, a status line only when asked.
     auto say = [&](const kk::Outcome& outcome) {
         progress.reset();
-        if (outcome.message.empty() || outcome.message == prompt.said) return;
-        if (!outcome.ok() || (o.verbose && !o.quiet)) std::cerr << "kakikae-cli: " << outcome.message << "\n";
+        if (outcome.message.empty()) return;
+        if (outcome.message == prompt.said) {  // on standard error already
+            if (!outcome.ok() && failureNotices)
+                kk::notifyDesktop(kk::texts::text(kk::texts::Msg::CliFailedTitle), outcome.message, true);
+            return;
+        }
+        if (!outcome.ok()) tellFailure(outcome.message);
+        else if (o.verbose && !o.quiet) std::cerr << "kakikae-cli: " << outcome.message << "\n";
     };
     kk::Outcome outcome = await([&](kk::OutcomeHandler done) { state.loadClipboard(std::move(done)); });
     if (!outcome.ok()) {

@@ -36,6 +36,12 @@ const std::vector<OptionSpec>& options() {
         {"--timeout", nullptr, "SECONDS", Completion::None,
          "how long the clipboard's owner may take to answer --clipboard (default 5); then it fails and says so",
          "--clipboard でクリップボードの持ち主の応答を待つ秒数（既定 5）。過ぎると失敗し、そう伝えます"},
+        {"--notify", nullptr, nullptr, Completion::None,
+         "show a failure as a desktop notification too (the default with --clipboard when standard error is no "
+         "terminal, as under a desktop key)",
+         "失敗をデスクトップ通知でも伝えます（--clipboard で標準エラーが端末でないとき、たとえばデスクトップのキーから実行したときの既定）"},
+        {"--no-notify", nullptr, nullptr, Completion::None, "never show a desktop notification",
+         "デスクトップ通知を出しません"},
         {"--input-encoding", nullptr, "E", Completion::Encoding,
          "auto (the default), utf-8, cp932 or latin1; auto takes CP932 only when it clearly is, else keeps the bytes "
          "(said on standard error)",

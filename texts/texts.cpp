@@ -180,6 +180,7 @@ const std::map<Msg, Entry>& table() {
           "input is neither UTF-8 nor clearly CP932; bytes that are no UTF-8 are kept as they are "
           "(--input-encoding chooses)"}},
         {Msg::CliStdoutUnwritable, {"標準出力に書き込めませんでした", "could not write standard output"}},
+        {Msg::CliFailedTitle, {"kakikae: 実行できませんでした", "kakikae: it did not run"}},
         {Msg::CliClipboardNotKept,
          {"クリップボードに結果を残せませんでした", "could not leave the result on the clipboard"}},
         {Msg::CliNoClipboard,

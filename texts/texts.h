@@ -103,6 +103,7 @@ enum class Msg {  // never renumber: tests and scripts may match them
     CliReadAsCp932 = 300,
     CliStdoutUnwritable,
     CliClipboardNotKept,
+    CliFailedTitle,  // a failure's notification: its title
     CliNoClipboard,
     CliWaylandToolsMissing,  // %1: the missing programs
     CliFileUnreadable,       // %1: the file, %2: the reason
