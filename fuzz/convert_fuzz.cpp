@@ -22,8 +22,8 @@ void mustBeText(const std::string& s) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     (void)kk::classifyCommand(text);
-    (void)kk::passesCommandCheck(text);
-    (void)kk::isLineAnchored(text);
+    (void)kk::regex::passesCommandCheck(text);
+    (void)kk::regex::isLineAnchored(text);
     using namespace kk::convert;
     const bool valid = kk::isValidUtf8(text);
     // Every text conversion of the menus, through the same runner as the

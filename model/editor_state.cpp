@@ -351,7 +351,7 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
     if (busy_) return refuseWhileBusy(done);
     const Text command = commandLine_;
     const CommandMode mode = classifyCommand(command);
-    if (mode != CommandMode::Filter && form == RunForm::Window && !passesCommandCheck(command)) {
+    if (mode != CommandMode::Filter && form == RunForm::Window && !regex::passesCommandCheck(command)) {
         // Nothing changes but the status line: the message box says what is
         // wrong, and the status line says it after the box is gone (an earlier
         // run's "done" there would read as this one's).
@@ -370,15 +370,15 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
             {lists::RecipeStep{lists::RecipeStep::Kind::Command, command, false}});
     }
 
-    const bool anchored = form == RunForm::Window && mode == CommandMode::Substitute && isLineAnchored(command);
+    const bool anchored = form == RunForm::Window && regex::isLineAnchored(command);
     const int invert = invert_ ? 1 : 0;
     runBusy(workingText_->size(),
         [this, mode, anchored, invert, command, start,
          tracks = services_.tracksChanges](const Work& flag) -> Finisher {
             auto report = std::make_shared<diff::Report>();
             auto unchanged = std::make_shared<bool>(false);
-            auto result = std::make_shared<TextResult>(applyRegex(mode, anchored, command, *start, invert, &flag,
-                                                                  tracks ? report.get() : nullptr, unchanged.get()));
+            auto result = std::make_shared<TextResult>(regex::applyCommand(
+                command, *start, invert, &flag, tracks ? report.get() : nullptr, unchanged.get(), anchored));
             return [this, result, report, unchanged, command, start, mode, invert] {
                 if (!*result) {
                     Outcome o = outcomeOf(result->error());

@@ -35,12 +35,12 @@ void EditorState::preview(const Text& command, bool invert, PreviewHandler done)
         return done(result);
     }
     const SharedText start = workingText_;
-    const bool anchored = result->mode == CommandMode::Substitute && isLineAnchored(command);
+    const bool anchored = regex::isLineAnchored(command);
     runPreview(
         result,
         [start, command, invert, anchored](Preview& p, const Work& flag) {
             diff::Report report;
-            TextResult r = applyRegex(p.mode, anchored, command, *start, invert ? 1 : 0, &flag, &report);
+            TextResult r = regex::applyCommand(command, *start, invert ? 1 : 0, &flag, &report, nullptr, anchored);
             if (!r) {
                 p.outcome = outcomeOf(r.error());
                 return;

@@ -9,21 +9,6 @@
 
 namespace kk {
 
-bool passesCommandCheck(std::string_view command) {
-    if (command == names::kInitialCommand) return false;
-    const std::int64_t slashes = regex::CountString(command, "/");
-    return slashes >= 3 || (command.starts_with("m/") && slashes >= 2);
-}
-
-bool isLineAnchored(std::string_view command) {
-    const std::size_t p1 = command.find('/');
-    if (p1 == std::string_view::npos) return false;
-    if (p1 + 1 < command.size() && command[p1 + 1] == '^') return true;
-    const std::size_t p2 = command.find('/', p1 + 1);
-    if (p2 == std::string_view::npos || p2 < p1 + 2) return false;
-    return command[p2 - 1] == '$' && command[p2 - 2] != '\\';
-}
-
 Outcome outcomeOf(const Error& e) {
     Outcome o;
     switch (e.kind) {
@@ -33,20 +18,6 @@ Outcome outcomeOf(const Error& e) {
     }
     o.details = e.details;
     return o;
-}
-
-TextResult applyRegex(regex::CommandMode mode, bool anchored, const Text& command, const Text& text, int invert,
-                      WorkLink work, diff::Report* report, bool* unchanged) {
-    using regex::CommandMode;
-    switch (mode) {
-        case CommandMode::Substitute:
-            return anchored ? regex::crdelSed(command, text, work, report, unchanged)
-                            : regex::xRep(command, text, work, report, unchanged);
-        case CommandMode::Translate: return regex::xtrans(command, text, work, report);
-        case CommandMode::Match: return regex::xmatch(command, text, invert, work, report);
-        case CommandMode::Filter: break;
-    }
-    return Text();
 }
 
 std::optional<FilterStep> filterStepOf(const lists::RecipeStep& step) {
@@ -64,11 +35,10 @@ std::optional<FilterStep> filterStepOf(const lists::RecipeStep& step) {
 TextResult applyStep(const lists::RecipeStep& step, const Text& text, WorkLink work, bool* unchanged) {
     *unchanged = false;
     if (step.kind == lists::RecipeStep::Kind::Command) {
-        const regex::CommandMode mode = regex::classifyCommand(step.text);
-        if (!passesCommandCheck(step.text))
+        if (!regex::passesCommandCheck(step.text))
             return Error{texts::text(texts::Msg::CheckCommand), -1, ErrorKind::Input};
-        const bool anchored = mode == regex::CommandMode::Substitute && isLineAnchored(step.text);
-        return applyRegex(mode, anchored, step.text, text, step.invert ? 1 : 0, work, nullptr, unchanged);
+        return regex::applyCommand(step.text, text, step.invert ? 1 : 0, work, nullptr, unchanged,
+                                   regex::isLineAnchored(step.text));
     }
     const convert::Conversion* c = convert::findConversion(step.text);
     if (!c) return Error{texts::message(texts::Msg::UnknownConversion, step.text), -1, ErrorKind::Input};

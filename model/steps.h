@@ -19,15 +19,6 @@ namespace kk {
 // An operation's error as the outcome the fronts show.
 Outcome outcomeOf(const Error& e);
 
-// A regular-expression command over a text, by its kind. `anchored`: the
-// window's line-anchor rule ("^" and "$" at every line body).
-TextResult applyRegex(regex::CommandMode mode, bool anchored, const Text& command, const Text& text, int invert,
-                      WorkLink work, diff::Report* report, bool* unchanged = nullptr);
-
-// The window's check of a regular-expression command's shape.
-bool passesCommandCheck(std::string_view command);
-// A pattern starting with "^" or ending in an unescaped "$".
-bool isLineAnchored(std::string_view command);
 
 // A step that runs a filter process: its form and command line.
 struct FilterStep {

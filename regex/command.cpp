@@ -4,6 +4,8 @@
 #include "core/text_codec.h"
 #include "texts/texts.h"
 
+#include <algorithm>
+
 namespace kk::regex {
 
 using texts::message;
@@ -35,6 +37,21 @@ std::size_t findDelimiter(std::string_view s, std::size_t pos) {
 }
 
 }  // namespace
+
+bool passesCommandCheck(std::string_view command) {
+    if (command == names::kInitialCommand) return false;
+    const auto slashes = std::count(command.begin(), command.end(), '/');
+    return slashes >= 3 || (command.starts_with("m/") && slashes >= 2);
+}
+
+bool isLineAnchored(std::string_view command) {
+    const std::size_t p1 = command.find('/');
+    if (p1 == std::string_view::npos) return false;
+    if (p1 + 1 < command.size() && command[p1 + 1] == '^') return true;
+    const std::size_t p2 = command.find('/', p1 + 1);
+    if (p2 == std::string_view::npos || p2 < p1 + 2) return false;
+    return command[p2 - 1] == '$' && command[p2 - 2] != '\\';
+}
 
 CommandMode classifyCommand(std::string_view command) {
     if (command.starts_with("s/")) return CommandMode::Substitute;

@@ -18,6 +18,12 @@ enum class CommandKind { Substitute, Translate, Match };
 // blank, the empty line) runs as a shell filter. The one place this is decided.
 enum class CommandMode { Filter, Substitute, Translate, Match };
 CommandMode classifyCommand(std::string_view command);
+// The window's check of a regular-expression command's shape: enough
+// delimiters, and not the untouched initial command.
+bool passesCommandCheck(std::string_view command);
+// The window's line-anchor rule: a pattern starting with "^" or ending in an
+// unescaped "$" works line by line ("^" and "$" at every line body).
+bool isLineAnchored(std::string_view command);
 
 struct Command {
     CommandKind kind = CommandKind::Substitute;

@@ -369,9 +369,11 @@ std::int64_t CountString(std::string_view text, std::string_view ch) {
 }
 
 TextResult applyCommand(std::string_view command, std::string_view text, int invert, WorkLink work,
-                        diff::Report* report) {
+                        diff::Report* report, bool* unchanged, bool lineAnchored) {
     switch (classifyCommand(command)) {
-        case CommandMode::Substitute: return xRep(command, text, work, report);
+        case CommandMode::Substitute:
+            return lineAnchored ? crdelSed(command, text, work, report, unchanged)
+                                : xRep(command, text, work, report, unchanged);
         case CommandMode::Translate: return xtrans(command, text, work, report);
         case CommandMode::Match: return xmatch(command, text, invert, work, report);
         case CommandMode::Filter: break;

@@ -46,9 +46,11 @@ TextResult xmatch(std::string_view command, std::string_view text, int invert, W
 // `ch` is not exactly one character).
 std::int64_t CountString(std::string_view text, std::string_view ch);
 
-// Any command: s///, tr/// or m// (m// with `invert`), without the window's
-// line-anchor rule.
+// Any command: s///, tr/// or m// (m// with `invert`); the one dispatch over
+// them. `lineAnchored`: s/// by the window's line-anchor rule (see
+// isLineAnchored). `unchanged` is set, and nothing returned, when an s///
+// leaves the text as it was.
 TextResult applyCommand(std::string_view command, std::string_view text, int invert = 0, WorkLink work = nullptr,
-                        diff::Report* report = nullptr);
+                        diff::Report* report = nullptr, bool* unchanged = nullptr, bool lineAnchored = false);
 
 }  // namespace kk::regex

@@ -24,6 +24,8 @@ TEST(Classify, ByFirstCharacters) {
 }
 
 TEST(Classify, ChecksAndAnchors) {
+    using regex::isLineAnchored;
+    using regex::passesCommandCheck;
     EXPECT_FALSE(passesCommandCheck("s///gk"));
     EXPECT_FALSE(passesCommandCheck("s/a/b"));
     EXPECT_FALSE(passesCommandCheck("tr/a/b"));
