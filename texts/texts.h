@@ -103,7 +103,6 @@ enum class Msg {  // never renumber: tests and scripts may match them
     CliReadAsCp932 = 300,
     CliStdoutUnwritable,
     CliClipboardNotKept,
-    CliFailedTitle,  // a failure's notification: its title
     CliNoClipboard,
     CliWaylandToolsMissing,  // %1: the missing programs
     CliFileUnreadable,       // %1: the file, %2: the reason
@@ -165,6 +164,9 @@ enum class Msg {  // never renumber: tests and scripts may match them
     RecipeUnknownLine,
     RecipeSameName,
     RecipeCount,         // %1: how many recipes
+    CliFailedTitle,      // a failure's notification: its title
+    // New messages go above this line, at the end: the numbers stay.
+    Last = CliFailedTitle,
 };
 
 // The text of a message with its arguments put in, in one pass: an argument
