@@ -178,7 +178,7 @@ TextResult repairMojibake(std::string_view text) {
         best = std::move(candidate);
         bestScore = out.score;
     }
-    if (!best) return Error{texts::text(texts::Msg::NoRepairFound), -1, ErrorKind::Input};
+    if (!best) return Error{texts::Msg::NoRepairFound, {}, -1, ErrorKind::Input};
     return std::move(*best);
 }
 

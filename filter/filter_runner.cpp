@@ -91,11 +91,11 @@ Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::
                                 const FilterSetup& setup) {
     FilterJob job;
     job.dir = std::make_unique<PrivateDir>();
-    if (!job.dir->ok()) return Error{texts::text(texts::Msg::FilterNoFolder), -1, ErrorKind::Fault};
+    if (!job.dir->ok()) return Error{texts::Msg::FilterNoFolder, {}, -1, ErrorKind::Fault};
     const std::string input = job.dir->file("kke0.tmp");
     job.outputPath = job.dir->file("kke1.tmp");
     if (SaveTmpData(input, text) != 0)
-        return Error{texts::message(texts::Msg::FilterInputUnwritable, input), -1, ErrorKind::Fault};
+        return Error{texts::Msg::FilterInputUnwritable, {input}, -1, ErrorKind::Fault};
 
     ProcessRequest& r = job.request;
     r.program = commandInterpreter();
@@ -116,14 +116,14 @@ Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::
 }
 
 TextResult collectFilterResult(const FilterJob& job, const ProcessOutcome& o) {
-    if (!o.started) return Error{texts::message(texts::Msg::FilterDidNotStart, o.startError), -1, ErrorKind::Fault};
+    if (!o.started) return Error{texts::Msg::FilterDidNotStart, {o.startError}, -1, ErrorKind::Fault};
     if (o.cancelled) return Error{kFilterCancelled, -1, ErrorKind::Cancelled};
     if (o.outputTooBig)
-        return Error{texts::message(texts::Msg::FilterOutputTooBig, std::to_string(job.request.capBytes >> 20)), -1,
+        return Error{texts::Msg::FilterOutputTooBig, {std::to_string(job.request.capBytes >> 20)}, -1,
                      ErrorKind::Fault};
     if (o.crashed)
         return Error{
-            texts::message(texts::Msg::FilterCrashed, o.errorOutput.empty() ? "" : ": " + firstLine(o.errorOutput)), -1,
+            texts::Msg::FilterCrashed, {o.errorOutput.empty() ? "" : ": " + firstLine(o.errorOutput)}, -1,
             ErrorKind::Fault, firstLines(o.errorOutput, 50)};
     if (o.exitCode != 0) {
         const std::string code = std::to_string(o.exitCode);
@@ -133,7 +133,7 @@ TextResult collectFilterResult(const FilterJob& job, const ProcessOutcome& o) {
         // A failing command that printed nothing gives no text to take: the
         // working text stays (an empty result is only that of a success).
         Text output = getTextFile(job.outputPath);
-        if (output.empty()) return Error{texts::message(texts::Msg::FilterFailedKept, code), -1, ErrorKind::Fault};
+        if (output.empty()) return Error{texts::Msg::FilterFailedKept, {code}, -1, ErrorKind::Fault};
         return output;
     }
     return getTextFile(job.outputPath);

@@ -427,7 +427,7 @@ void EditorState::startFilter(filter::FilterForm form, const std::string& comman
     auto shared = std::make_shared<filter::FilterJob>(std::move(job.value()));
     shared->request.work = work;
     services_.processes.start(shared->request, [shared, done = std::move(done)](ProcessOutcome o) {
-        TextResult r = Error{texts::text(texts::Msg::OutOfMemory), -1, ErrorKind::Fault};
+        TextResult r = Error{texts::Msg::OutOfMemory, {}, -1, ErrorKind::Fault};
         try {
             r = filter::collectFilterResult(*shared, o);
         } catch (const std::bad_alloc&) {}

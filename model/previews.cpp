@@ -90,7 +90,7 @@ void EditorState::runPreview(std::shared_ptr<Preview> result,
             try {
                 work(*result, *flag);
             } catch (const std::bad_alloc&) {
-                result->outcome = outcomeOf(Error{texts::text(texts::Msg::OutOfMemory), -1, ErrorKind::Fault});
+                result->outcome = outcomeOf(Error{texts::Msg::OutOfMemory, {}, -1, ErrorKind::Fault});
             }
         },
         [this, result, flag, done = std::move(done)] {

@@ -45,9 +45,9 @@ TextResult guarded(const std::function<TextResult()>& work) {
     try {
         return work();
     } catch (const std::bad_alloc&) {
-        return Error{texts::text(texts::Msg::OutOfMemory), -1, ErrorKind::Fault};
+        return Error{texts::Msg::OutOfMemory, {}, -1, ErrorKind::Fault};
     } catch (const std::exception& e) {
-        return Error{texts::message(texts::Msg::WorkFailed, e.what()), -1, ErrorKind::Fault};
+        return Error{texts::Msg::WorkFailed, {e.what()}, -1, ErrorKind::Fault};
     }
 }
 

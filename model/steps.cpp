@@ -12,7 +12,7 @@ namespace kk {
 Outcome outcomeOf(const Error& e) {
     Outcome o;
     switch (e.kind) {
-        case ErrorKind::Input: o = Outcome::refused(e.message, e.column); break;
+        case ErrorKind::Input: o = Outcome::refused(e.text(), e.column); break;
         case ErrorKind::Fault: o = Outcome::failed(e.message); break;
         case ErrorKind::Cancelled: o = Outcome::cancelled(texts::text(texts::Msg::Cancelled)); break;
     }
@@ -36,12 +36,12 @@ TextResult applyStep(const lists::RecipeStep& step, const Text& text, WorkLink w
     *unchanged = false;
     if (step.kind == lists::RecipeStep::Kind::Command) {
         if (!regex::passesCommandCheck(step.text))
-            return Error{texts::text(texts::Msg::CheckCommand), -1, ErrorKind::Input};
+            return Error{texts::Msg::CheckCommand, {}, -1, ErrorKind::Input};
         return regex::applyCommand(step.text, text, step.invert ? 1 : 0, work, nullptr, unchanged,
                                    regex::isLineAnchored(step.text));
     }
     const convert::Conversion* c = convert::findConversion(step.text);
-    if (!c) return Error{texts::message(texts::Msg::UnknownConversion, step.text), -1, ErrorKind::Input};
+    if (!c) return Error{texts::Msg::UnknownConversion, {step.text}, -1, ErrorKind::Input};
     // An empty text has nothing to convert, as for the menu's run.
     if (text.empty()) {
         *unchanged = true;

@@ -16,9 +16,8 @@ std::int64_t columnOf(std::string_view text, std::size_t byteOffset) {
     return codePointCount(text.substr(0, std::min(byteOffset, text.size())));
 }
 
-Error errorAt(std::string_view command, std::size_t byteOffset, std::string message) {
-    const std::int64_t col = columnOf(command, byteOffset);
-    return Error{message + regex::message(Msg::Column, std::to_string(col + 1)), col};
+Error errorAt(std::string_view command, std::size_t byteOffset, Msg code, std::vector<std::string> args) {
+    return Error{code, std::move(args), columnOf(command, byteOffset)};
 }
 
 namespace {
@@ -81,12 +80,12 @@ Result<Command> parseCommand(std::string_view command) {
             pos = 2;
             parts = 1;
             break;
-        case CommandMode::Filter: return errorAt(command, 0, message(Msg::NotRegexCommand));
+        case CommandMode::Filter: return errorAt(command, 0, Msg::NotRegexCommand);
     }
 
     cmd.patternOffset = pos;
     const std::size_t end1 = findDelimiter(command, pos);
-    if (end1 == std::string_view::npos) return errorAt(command, command.size(), message(Msg::MissingSlashAfterPattern));
+    if (end1 == std::string_view::npos) return errorAt(command, command.size(), Msg::MissingSlashAfterPattern);
     cmd.pattern = std::string(command.substr(pos, end1 - pos));
     pos = end1 + 1;
     if (parts == 2) {
@@ -94,8 +93,8 @@ Result<Command> parseCommand(std::string_view command) {
         const std::size_t end2 = findDelimiter(command, pos);
         if (end2 == std::string_view::npos)
             return errorAt(command, command.size(),
-                           message(cmd.kind == CommandKind::Translate ? Msg::MissingSlashAfterList
-                                                                      : Msg::MissingSlashAfterReplacement));
+                           cmd.kind == CommandKind::Translate ? Msg::MissingSlashAfterList
+                                                              : Msg::MissingSlashAfterReplacement);
         cmd.replacement = std::string(command.substr(pos, end2 - pos));
         pos = end2 + 1;
     }
@@ -185,9 +184,9 @@ Result<Options> parseOptions(const Command& cmd, std::string_view fullCommand) {
         }
         std::string what = (static_cast<unsigned char>(c) < 0x80) ? std::string(1, c) : std::string("this");
         if (c == 'e' && cmd.kind == CommandKind::Substitute)
-            return errorAt(fullCommand, at, message(Msg::OptionENotSupported));
-        return errorAt(fullCommand, at,
-                       message(cmd.kind == CommandKind::Translate ? Msg::UnknownTrOption : Msg::UnknownOption, what));
+            return errorAt(fullCommand, at, Msg::OptionENotSupported);
+        return errorAt(fullCommand, at, cmd.kind == CommandKind::Translate ? Msg::UnknownTrOption : Msg::UnknownOption,
+                       {what});
     }
     return o;
 }

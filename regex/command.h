@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/result.h"
+#include "texts/texts.h"
 
 #include <string>
 #include <string_view>
@@ -54,6 +55,7 @@ std::string perlQuantifiers(std::string_view pattern, std::vector<std::size_t>* 
 
 // The column in characters of byte offset `byteOffset` in `text`.
 std::int64_t columnOf(std::string_view text, std::size_t byteOffset);
-Error errorAt(std::string_view command, std::size_t byteOffset, std::string message);
+// An error of the table pointing at byte `byteOffset` of the command.
+Error errorAt(std::string_view command, std::size_t byteOffset, texts::Msg code, std::vector<std::string> args = {});
 
 }  // namespace kk::regex

@@ -43,7 +43,7 @@ struct Parsed {
 Result<Parsed> parseAs(std::string_view command, CommandKind kind, const char* what) {
     auto cmd = parseCommand(command);
     if (!cmd) return cmd.error();
-    if (cmd.value().kind != kind) return errorAt(command, 0, message(Msg::WrongCommandKind, what));
+    if (cmd.value().kind != kind) return errorAt(command, 0, Msg::WrongCommandKind, {what});
     auto opts = parseOptions(cmd.value(), command);
     if (!opts) return opts.error();
     return Parsed{std::move(cmd.value()), opts.value()};
@@ -196,7 +196,7 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
         }
         if (st == MatchStatus::Failed) return p.lastError();
         const auto [ms, me] = p.group(0);
-        if (me < ms || ms < copied) return Error{message(Msg::KeepMovedBack), -1};
+        if (me < ms || ms < copied) return Error{Msg::KeepMovedBack, {}, -1};
         if (!matched) reserveText(out, text.size() + text.size() / 16);
         matched = true;
         out.append(text.substr(copied, ms - copied));
@@ -378,7 +378,7 @@ TextResult applyCommand(std::string_view command, std::string_view text, int inv
         case CommandMode::Match: return xmatch(command, text, invert, work, report);
         case CommandMode::Filter: break;
     }
-    return Error{message(Msg::NotRegexCommand), 0};
+    return Error{Msg::NotRegexCommand, {}, 0};
 }
 
 }  // namespace kk::regex

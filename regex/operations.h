@@ -20,8 +20,8 @@ namespace kk::regex {
 // A result past this is a runaway (s/x/<10,000 y>/g over a big text), not a
 // text to work on: the operation stops, the same bound as a filter's output.
 inline constexpr std::size_t kMaxOutputBytes = std::size_t{1} << 30;
-inline Error cancelledError() { return Error{texts::text(texts::Msg::Cancelled), -1, ErrorKind::Cancelled}; }
-inline Error outputTooBigError() { return Error{texts::text(texts::Msg::OutputTooBig), -1, ErrorKind::Fault}; }
+inline Error cancelledError() { return Error{texts::Msg::Cancelled, {}, -1, ErrorKind::Cancelled}; }
+inline Error outputTooBigError() { return Error{texts::Msg::OutputTooBig, {}, -1, ErrorKind::Fault}; }
 
 // The entry points, on whole commands. With a `report`, they also tell what
 // they changed: each replacement's span (s///), each translated run (tr///),

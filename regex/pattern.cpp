@@ -50,7 +50,7 @@ Result<std::unique_ptr<Pattern>> Pattern::compile(std::string_view pattern, cons
         for (auto k = inserted.rbegin(); k != inserted.rend(); ++k)
             if (*k < errorOffset) --errorOffset;
         return errorAt(command, patternOffset + errorOffset,
-                       message(Msg::BadPattern, patternErrorText(errorCode, pcreMessage(errorCode))));
+                       Msg::BadPattern, {patternErrorText(errorCode, pcreMessage(errorCode))});
     }
     std::unique_ptr<Pattern> p(new Pattern());
     p->code_ = code;
@@ -91,8 +91,8 @@ MatchStatus Pattern::match(std::string_view subject, std::size_t start, bool not
     if (rc == PCRE2_ERROR_NOMATCH) return MatchStatus::NotFound;
     if (rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT || rc == PCRE2_ERROR_HEAPLIMIT ||
         rc == PCRE2_ERROR_JIT_STACKLIMIT || rc == PCRE2_ERROR_NOMEMORY)
-        lastError_ = Error{message(Msg::TooComplex), -1, ErrorKind::Fault};
-    else lastError_ = Error{message(Msg::MatchFailed, pcreMessage(rc)), -1, ErrorKind::Fault};
+        lastError_ = Error{Msg::TooComplex, {}, -1, ErrorKind::Fault};
+    else lastError_ = Error{Msg::MatchFailed, {pcreMessage(rc)}, -1, ErrorKind::Fault};
     return MatchStatus::Failed;
 }
 

@@ -186,10 +186,10 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, c
     };
     auto groupError = [&](int n, std::size_t at) {
         return errorAt(command, offset + at,
-                       message(Msg::NoSuchGroup, std::to_string(n), std::to_string(captureCount)));
+                       Msg::NoSuchGroup, {std::to_string(n), std::to_string(captureCount)});
     };
     auto nameError = [&](std::string_view name, std::size_t at) {
-        return errorAt(command, offset + at, message(Msg::NoSuchName, std::string(name)));
+        return errorAt(command, offset + at, Msg::NoSuchName, {std::string(name)});
     };
     // A {name} right after `from`; the name's end (the "}") or npos.
     auto bracedName = [&](std::size_t from) -> std::size_t {
@@ -255,7 +255,7 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, c
                             continue;
                         }
                     }
-                    return errorAt(command, offset + i, message(Msg::BadNamedIndex));
+                    return errorAt(command, offset + i, Msg::BadNamedIndex);
                 }
             }
             if (d == '{') {
@@ -277,7 +277,7 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, c
                     i += 4;
                     continue;
                 }
-                return errorAt(command, offset + i, message(Msg::BadGroupReference));
+                return errorAt(command, offset + i, Msg::BadGroupReference);
             }
             literal.push_back(c);  // any other "$" stands for itself
             ++i;
@@ -342,7 +342,7 @@ Result<Replacement> Replacement::parse(std::string_view raw, int captureCount, c
                 continue;
             }
             if (d == 'x' || d == 'N' || d == 'o' || d == 'c')
-                return errorAt(command, offset + i, message(Msg::BadEscapeInReplacement));
+                return errorAt(command, offset + i, Msg::BadEscapeInReplacement);
             // \\ \/ \$ \@ and any other escaped character stand for that character.
             std::size_t k = i + 1;
             nextCodePoint(raw, k);

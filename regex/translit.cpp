@@ -36,7 +36,7 @@ Result<std::u32string> expandList(std::string_view raw, std::string_view command
     while (i < raw.size()) {
         const std::size_t at = i;
         if (!startsCharacter(raw, i) || (raw[i] == '\\' && i + 1 < raw.size() && !startsCharacter(raw, i + 1)))
-            return errorAt(command, offset + at, message(Msg::BadEscapeInTrList));
+            return errorAt(command, offset + at, Msg::BadEscapeInTrList);
         if (raw[i] == '\\' && i + 1 < raw.size()) {
             std::size_t j = i + 1;
             char32_t cp;
@@ -45,7 +45,7 @@ Result<std::u32string> expandList(std::string_view raw, std::string_view command
                 i = j;
                 continue;
             }
-            if (raw[j] == 'x' || raw[j] == 'N') return errorAt(command, offset + at, message(Msg::BadEscapeInTrList));
+            if (raw[j] == 'x' || raw[j] == 'N') return errorAt(command, offset + at, Msg::BadEscapeInTrList);
             std::size_t k = j;
             items.push_back({nextCodePoint(raw, k), false, at});
             i = k;
@@ -56,12 +56,12 @@ Result<std::u32string> expandList(std::string_view raw, std::string_view command
     }
     // Bytes that are no UTF-8 in a command decode to no character at all.
     for (const Item& item : items)
-        if (item.c > 0x10FFFF) return errorAt(command, offset + item.at, message(Msg::BadEscapeInTrList));
+        if (item.c > 0x10FFFF) return errorAt(command, offset + item.at, Msg::BadEscapeInTrList);
     std::u32string out;
     for (std::size_t k = 0; k < items.size(); ++k) {
         if (items[k].dash && k > 0 && k + 1 < items.size() && !out.empty()) {
             const char32_t from = out.back(), to = items[k + 1].c;
-            if (to < from) return errorAt(command, offset + items[k - 1].at, message(Msg::TrRangeBackwards));
+            if (to < from) return errorAt(command, offset + items[k - 1].at, Msg::TrRangeBackwards);
             for (char32_t c = from + 1; c <= to; ++c) {
                 if (c >= 0xD800 && c <= 0xDFFF) continue;
                 out.push_back(c);
