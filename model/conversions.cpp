@@ -3,21 +3,14 @@
 #include "model/editor_state.h"
 #include "model/steps.h"
 
-#include <set>
-
 #include "convert/duplicates.h"
+#include "convert/registry.h"
 #include "convert/reverse_count.h"
 #include "diff/line_diff.h"
 #include "filter/filter_runner.h"
-#include "lists/favourite.h"
-#include "lists/list_file.h"
-#include "platform/find_program.h"
-#include "core/text_codec.h"
-#include "regex/operations.h"
 #include "texts/texts.h"
 
 #include <cstdlib>
-#include <new>
 
 namespace kk {
 

@@ -12,7 +12,6 @@
 #include "dialogs/recipe_editor.h"
 #include "core/line_ends.h"
 #include "kakikae_version.h"
-#include "core/text_codec.h"
 #include "texts/texts.h"
 
 #include <QAction>
@@ -20,7 +19,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCompleter>
 #include <QFontMetrics>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -31,12 +29,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
 #include <QSettings>
-#include <QShortcut>
 #include <QStatusBar>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QProgressBar>
 #include <QTimer>
 
