@@ -99,6 +99,8 @@ private:
     void fillRecipesMenu();
     void showProgress();
     void fillCombo(QComboBox* box, const std::vector<Text>& items, bool keepEditText);
+    // Names an action after its handler, connects it and lists it for control lookups.
+    QAction* nameAction(QAction* action, const QString& name, void (MainWindow::*slot)());
     // An action of the window's own (a button's, a key's), named after its handler.
     QAction* commandAction(const QString& name, const QString& caption, void (MainWindow::*slot)());
     QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, void (MainWindow::*slot)());

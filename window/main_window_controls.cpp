@@ -1,57 +1,37 @@
 // The window's controls: made, named after their handlers, laid out and
 // wired to the slots.
 #include "window/main_window.h"
-#include "window/ui_text.h"
 #include "window/announcer.h"
-
-#include "window/layout.h"
 #include "window/command_preview.h"
 #include "window/text_box_view.h"
-#include "convert/reverse_count.h"
-#include "dialogs/info_windows.h"
-#include "dialogs/multiline_form.h"
-#include "dialogs/recipe_editor.h"
-#include "core/line_ends.h"
-#include "kakikae_version.h"
-#include "core/text_codec.h"
+#include "window/ui_text.h"
+
 #include "texts/texts.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
-#include <QCompleter>
-#include <QFontMetrics>
-#include <QInputMethodEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
-#include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QScreen>
-#include <QScrollBar>
-#include <QSettings>
-#include <QShortcut>
-#include <QStatusBar>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
-
-#include <utility>
 
 namespace kk {
 
-QAction* MainWindow::commandAction(const QString& name, const QString& caption, void (MainWindow::*slot)()) {
-    auto* a = new QAction(caption, this);
+QAction* MainWindow::nameAction(QAction* a, const QString& name, void (MainWindow::*slot)()) {
     a->setObjectName(name);
-    addAction(a);  // its keys work anywhere in the window
     connect(a, &QAction::triggered, this, slot);
     actions_[name] = a;
     return a;
+}
+
+QAction* MainWindow::commandAction(const QString& name, const QString& caption, void (MainWindow::*slot)()) {
+    auto* a = new QAction(caption, this);
+    addAction(a);  // its keys work anywhere in the window
+    return nameAction(a, name, slot);
 }
 
 void MainWindow::escape_Press() {

@@ -1,56 +1,22 @@
 // The menu bar: the conversions from the one table, the recipes, the
 // options and help, each item named after its handler.
 #include "window/main_window.h"
-#include "window/ui_text.h"
-#include "window/announcer.h"
-
-#include "window/layout.h"
 #include "window/command_preview.h"
-#include "window/text_box_view.h"
-#include "convert/reverse_count.h"
-#include "dialogs/info_windows.h"
-#include "dialogs/multiline_form.h"
+#include "window/ui_text.h"
+
+#include "convert/registry.h"
 #include "dialogs/recipe_editor.h"
-#include "core/line_ends.h"
-#include "kakikae_version.h"
-#include "core/text_codec.h"
 #include "texts/texts.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QCloseEvent>
-#include <QComboBox>
-#include <QCompleter>
-#include <QFontMetrics>
-#include <QInputMethodEvent>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QScreen>
-#include <QScrollBar>
 #include <QSettings>
-#include <QShortcut>
-#include <QStatusBar>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QProgressBar>
-#include <QTimer>
-
-#include <utility>
 
 namespace kk {
 
 QAction* MainWindow::addMenuItem(QMenu* menu, const char* name, const QString& caption, void (MainWindow::*slot)()) {
-    QAction* a = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
-    a->setObjectName(name);
-    connect(a, &QAction::triggered, this, slot);
-    actions_[name] = a;
-    return a;
+    return nameAction(menu ? menu->addAction(caption) : menuBar()->addAction(caption), name, slot);
 }
 
 void MainWindow::addConversionItem(QMenu* menu, const std::string& name, const std::string& caption,
