@@ -12,14 +12,13 @@
 #include "platform/data_folder.h"
 #include "platform/exit_cleanup.h"
 #include "platform/file_store.h"
+#include "platform/desktop_notification.h"
 #include "platform/input_bytes.h"
 #include "platform/qt_clipboard.h"
 #include "platform/qt_process_runner.h"
 #include "core/text_codec.h"
 #include "platform/wl_clipboard.h"
 #include "texts/texts.h"
-
-#include "platform/desktop_notification.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -77,10 +76,15 @@ public:
 
 bool failureNotices = false;
 
+// A failure as a desktop notification, when asked for.
+void notifyFailure(const std::string& why) {
+    if (failureNotices) kk::notifyDesktop(kk::texts::text(kk::texts::Msg::CliFailedTitle), why, true);
+}
+
 // A failure on standard error, and as a notification when asked for.
 void tellFailure(const std::string& why) {
     std::cerr << "kakikae-cli: " << why << "\n";
-    if (failureNotices) kk::notifyDesktop(kk::texts::text(kk::texts::Msg::CliFailedTitle), why, true);
+    notifyFailure(why);
 }
 
 struct Options {
@@ -346,8 +350,7 @@ int main(int argc, char** argv) {
         progress.reset();
         if (outcome.message.empty()) return;
         if (outcome.message == prompt.said) {  // on standard error already
-            if (!outcome.ok() && failureNotices)
-                kk::notifyDesktop(kk::texts::text(kk::texts::Msg::CliFailedTitle), outcome.message, true);
+            if (!outcome.ok()) notifyFailure(outcome.message);
             return;
         }
         if (!outcome.ok()) tellFailure(outcome.message);
