@@ -6,7 +6,7 @@
 set -euo pipefail
 gui=$1
 here=$(cd "$(dirname "$0")" && pwd)
-for tool in fcitx5 fcitx5-remote Xvfb openbox xdotool xclip dbus-run-session /usr/lib/mozc/mozc_server; do
+for tool in fcitx5 Xvfb openbox xdotool xclip dbus-run-session /usr/lib/mozc/mozc_server; do
   command -v "$tool" >/dev/null || { echo "input method test: $tool is missing (scripts/bootstrap installs it)" >&2; exit 1; }
 done
 if [ "$(id -u)" -ne 0 ]; then

@@ -292,19 +292,16 @@ TEST(Threads, OneWorkerPerKind) {
     QtTaskRunner tasks;
     std::atomic<int> inside{0}, most{0};
     std::vector<int> ran, finished;
-    auto task = [&](int n) {
-        return [&, n] {
-            const int now = ++inside;
-            int seen = most.load();
-            while (now > seen && !most.compare_exchange_weak(seen, now)) {
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            --inside;
-            (void)n;
-        };
+    auto preview = [&] {
+        const int now = ++inside;
+        int seen = most.load();
+        while (now > seen && !most.compare_exchange_weak(seen, now)) {
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        --inside;
     };
     for (int n = 0; n < 30; ++n)
-        tasks.run(TaskKind::Preview, task(n), [&, n] { ran.push_back(n); });
+        tasks.run(TaskKind::Preview, preview, [&, n] { ran.push_back(n); });
     for (int n = 0; n < 3; ++n)
         tasks.run(TaskKind::Work, [] {}, [&, n] { finished.push_back(n); });
     EXPECT_LE(tasks.runningCount(), 2);
