@@ -345,19 +345,23 @@ void EditorState::redoRun() { stepRuns(redo_, undo_, texts::text(texts::Msg::Red
 void EditorState::run(OutcomeHandler done, RunForm form) {
     if (busy_) return refuseWhileBusy(done);
     const Text command = commandLine_;
-    const CommandMode mode = classifyCommand(command);
-    if (mode != CommandMode::Filter && form == RunForm::Window && !regex::passesCommandCheck(command)) {
+    // Read once, here: the operation takes the parsed command.
+    auto read = regex::readCommand(
+        command, form == RunForm::Window ? regex::CommandRules::Window : regex::CommandRules::AsItStands);
+    if (!read) {
         // Nothing changes but the status line: the message box says what is
         // wrong, and the status line says it after the box is gone (an earlier
         // run's "done" there would read as this one's).
-        services_.prompt.ask(texts::text(texts::Msg::CheckCommand), "", Prompt::Icon::Error, Prompt::Buttons::Ok);
-        return finish(Outcome::refused(texts::text(texts::Msg::CheckCommand)), done);
+        Outcome o = outcomeOf(read.error());
+        services_.prompt.ask(o.message, "", Prompt::Icon::Error, Prompt::Buttons::Ok);
+        return finish(std::move(o), done);
     }
+    auto parsed = std::make_shared<const regex::ParsedCommand>(std::move(read).value());
     // The text the run starts from; it becomes the before text at the end.
     const SharedText start = workingText_;
     setStatus(texts::text(texts::Msg::StatusRunning));
 
-    if (mode == CommandMode::Filter) {
+    if (parsed->mode == CommandMode::Filter) {
         // A failed filter keeps the working text and the remembered texts;
         // the command still goes into the history, to be fixed and rerun.
         return runFilter(
@@ -365,16 +369,14 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
             {lists::RecipeStep{lists::RecipeStep::Kind::Command, command, false}});
     }
 
-    const bool anchored = form == RunForm::Window && regex::isLineAnchored(command);
     const int invert = invert_ ? 1 : 0;
     runBusy(workingText_->size(),
-        [this, mode, anchored, invert, command, start,
-         tracks = services_.tracksChanges](const Work& flag) -> Finisher {
+        [this, parsed, invert, start, tracks = services_.tracksChanges](const Work& flag) -> Finisher {
             auto report = std::make_shared<diff::Report>();
             auto unchanged = std::make_shared<bool>(false);
             auto result = std::make_shared<TextResult>(regex::applyCommand(
-                command, *start, invert, &flag, tracks ? report.get() : nullptr, unchanged.get(), anchored));
-            return [this, result, report, unchanged, command, start, mode, invert] {
+                *parsed, *start, invert, &flag, tracks ? report.get() : nullptr, unchanged.get()));
+            return [this, result, report, unchanged, parsed, start, invert] {
                 if (!*result) {
                     Outcome o = outcomeOf(result->error());
                     // The text stays; the message box and then the status
@@ -385,9 +387,9 @@ void EditorState::run(OutcomeHandler done, RunForm form) {
                 }
                 // Nothing matched: the result is the same text, shared, not copied.
                 takeResult(start, *unchanged ? start : share(std::move(*result).value()), std::move(report->changes),
-                           {lists::RecipeStep{lists::RecipeStep::Kind::Command, command,
-                                              mode == CommandMode::Match && invert != 0}});
-                recordHistory(command);
+                           {lists::RecipeStep{lists::RecipeStep::Kind::Command, parsed->source,
+                                              parsed->mode == CommandMode::Match && invert != 0}});
+                recordHistory(parsed->source);
                 return Outcome::done(texts::text(texts::Msg::StatusDone));
             };
         },

@@ -26,13 +26,17 @@ void EditorState::preview(const Text& command, bool invert, PreviewHandler done)
         result->outcome = Outcome::refused(texts::text(texts::Msg::NoFilterPreview));
         return done(result);
     }
+    auto read = regex::readCommand(command, regex::CommandRules::Typing);
+    if (!read) {
+        result->outcome = outcomeOf(read.error());
+        return done(result);
+    }
     const SharedText start = workingText_;
-    const bool anchored = regex::isLineAnchored(command);
     runPreview(
         result,
-        [start, command, invert, anchored](Preview& p, const Work& flag) {
+        [start, parsed = std::move(read).value(), invert](Preview& p, const Work& flag) {
             diff::Report report;
-            TextResult r = regex::applyCommand(command, *start, invert ? 1 : 0, &flag, &report, nullptr, anchored);
+            TextResult r = regex::applyCommand(parsed, *start, invert ? 1 : 0, &flag, &report);
             if (!r) {
                 p.outcome = outcomeOf(r.error());
                 return;

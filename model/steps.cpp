@@ -35,10 +35,9 @@ std::optional<FilterStep> filterStepOf(const lists::RecipeStep& step) {
 TextResult applyStep(const lists::RecipeStep& step, const Text& text, WorkLink work, bool* unchanged) {
     *unchanged = false;
     if (step.kind == lists::RecipeStep::Kind::Command) {
-        if (!regex::passesCommandCheck(step.text))
-            return Error{texts::Msg::CheckCommand, {}, -1, ErrorKind::Input};
-        return regex::applyCommand(step.text, text, step.invert ? 1 : 0, work, nullptr, unchanged,
-                                   regex::isLineAnchored(step.text));
+        auto parsed = regex::readCommand(step.text, regex::CommandRules::Window);
+        if (!parsed) return parsed.error();
+        return regex::applyCommand(parsed.value(), text, step.invert ? 1 : 0, work, nullptr, unchanged);
     }
     const convert::Conversion* c = convert::findConversion(step.text);
     if (!c) return Error{texts::Msg::UnknownConversion, {step.text}, -1, ErrorKind::Input};

@@ -191,4 +191,24 @@ Result<Options> parseOptions(const Command& cmd, std::string_view fullCommand) {
     return o;
 }
 
+Result<ParsedCommand> readCommand(std::string_view command, CommandRules rules) {
+    ParsedCommand out;
+    out.mode = classifyCommand(command);
+    out.source = std::string(command);
+    if (out.mode == CommandMode::Filter) return out;
+    if (rules == CommandRules::Window && !passesCommandCheck(command))
+        return Error{Msg::CheckCommand, {}, -1, ErrorKind::Input};
+    auto parts = parseCommand(command);
+    if (!parts) return parts.error();
+    auto options = parseOptions(parts.value(), command);
+    if (!options) return options.error();
+    out.parts = std::move(parts).value();
+    out.options = options.value();
+    out.lineAnchored =
+        rules != CommandRules::AsItStands && out.mode == CommandMode::Substitute && isLineAnchored(command);
+    // Line by line is the pattern run with perl's m: "^" and "$" at every line.
+    if (out.lineAnchored) out.options.multiline = true;
+    return out;
+}
+
 }  // namespace kk::regex

@@ -42,6 +42,25 @@ struct Options {
     bool complement = false, deleteUnmatched = false, squeeze = false;  // tr only
 };
 
+// A command line read once, where it enters the model: what it is, its
+// parts and options, and whether it works line by line. The operations take
+// this value; nothing after the door parses the string again.
+struct ParsedCommand {
+    CommandMode mode = CommandMode::Filter;
+    std::string source;        // the command as typed: error columns point into it
+    Command parts;             // s, tr, m only
+    Options options;
+    bool lineAnchored = false; // s/// under the line-anchor rule: "^" and "$" at every line body
+};
+// The rules a command is read by: the window's run (the shape check, then the
+// line-anchor rule), the preview while it is typed (the line-anchor rule; a
+// half-typed command's own parse error says more than the shape check), or
+// as it stands (kakikae-cli -e, tests).
+enum class CommandRules { Window, Typing, AsItStands };
+// A filter comes back as it is (mode Filter, source only); a command that
+// fails the shape check or does not parse is an input error.
+Result<ParsedCommand> readCommand(std::string_view command, CommandRules rules);
+
 // Parses a whole command. Unknown option letters, a missing delimiter or an
 // unknown operator are errors with the column (in characters) of the fault.
 Result<Command> parseCommand(std::string_view command);

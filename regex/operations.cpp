@@ -35,18 +35,13 @@ bool isPlainLiteral(std::string_view pattern, const Options& o) {
     return true;
 }
 
-struct Parsed {
-    Command cmd;
-    Options opts;
-};
-
-Result<Parsed> parseAs(std::string_view command, CommandKind kind, const char* what) {
-    auto cmd = parseCommand(command);
-    if (!cmd) return cmd.error();
-    if (cmd.value().kind != kind) return errorAt(command, 0, Msg::WrongCommandKind, {what});
-    auto opts = parseOptions(cmd.value(), command);
-    if (!opts) return opts.error();
-    return Parsed{std::move(cmd.value()), opts.value()};
+// A command read as it stands that must be of one kind (the named entry points).
+Result<ParsedCommand> parseAs(std::string_view command, CommandKind kind, const char* what) {
+    auto ps = readCommand(command, CommandRules::AsItStands);
+    if (!ps) return ps.error();
+    if (ps.value().mode == CommandMode::Filter || ps.value().parts.kind != kind)
+        return errorAt(command, 0, Msg::WrongCommandKind, {what});
+    return ps;
 }
 
 // A match of a plain literal: group 0 only.
@@ -221,51 +216,35 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
     return out;
 }
 
-TextResult runSubstitute(const Parsed& ps, std::string_view command, std::string_view text, WorkLink work,
-                         diff::Report* report, bool* unchanged) {
-    if (isPlainLiteral(ps.cmd.pattern, ps.opts)) {
-        auto rep = Replacement::parse(ps.cmd.replacement, 0, {}, command, ps.cmd.replacementOffset);
+TextResult runSubstitute(const ParsedCommand& ps, std::string_view text, WorkLink work, diff::Report* report,
+                         bool* unchanged) {
+    const std::string_view command = ps.source;
+    if (isPlainLiteral(ps.parts.pattern, ps.options)) {
+        auto rep = Replacement::parse(ps.parts.replacement, 0, {}, command, ps.parts.replacementOffset);
         if (!rep) return rep.error();
-        return substituteLiteral(ps.cmd.pattern, rep.value(), ps.opts.global, text, work, report, unchanged);
+        return substituteLiteral(ps.parts.pattern, rep.value(), ps.options.global, text, work, report, unchanged);
     }
-    auto pat = Pattern::compile(ps.cmd.pattern, ps.opts, command, ps.cmd.patternOffset);
+    auto pat = Pattern::compile(ps.parts.pattern, ps.options, command, ps.parts.patternOffset);
     if (!pat) return pat.error();
-    auto rep = Replacement::parse(ps.cmd.replacement, pat.value()->captureCount(), pat.value()->groupNames(), command,
-                                  ps.cmd.replacementOffset);
+    auto rep = Replacement::parse(ps.parts.replacement, pat.value()->captureCount(), pat.value()->groupNames(), command,
+                                  ps.parts.replacementOffset);
     if (!rep) return rep.error();
-    const auto filter = analysePattern(ps.cmd.pattern, ps.opts);
-    return substitute(*pat.value(), rep.value(), ps.opts.global, text, work, report,
+    const auto filter = analysePattern(ps.parts.pattern, ps.options);
+    return substitute(*pat.value(), rep.value(), ps.options.global, text, work, report,
                       filter && filter->lineLocal ? &*filter : nullptr, unchanged);
 }
 
-}  // namespace
-
-TextResult xRep(std::string_view command, std::string_view text, WorkLink work, diff::Report* report,
-                bool* unchanged) {
-    auto ps = parseAs(command, CommandKind::Substitute, "s/pattern/replacement/");
-    if (!ps) return ps.error();
-    return runSubstitute(ps.value(), command, text, work, report, unchanged);
-}
-
-TextResult xtrans(std::string_view command, std::string_view text, WorkLink work, diff::Report* report) {
-    auto ps = parseAs(command, CommandKind::Translate, "tr/list/list/");
-    if (!ps) return ps.error();
-    return transliterate(ps.value().cmd, ps.value().opts, command, text, work, report);
-}
-
-TextResult crdelSed(std::string_view command, std::string_view text, WorkLink work, diff::Report* report,
-                    bool* unchanged) {
-    // Line by line: "^" and "$" at every line body's ends. A CR LF text runs
-    // as its bodies-only form, so "$", "." and "\r" never see a line end's
-    // CR; what the replace did not touch is copied from the text as it was.
-    const std::string withM = std::string(command) + "m";
-    auto ps = parseAs(withM, CommandKind::Substitute, "s/pattern/replacement/");
-    if (!ps) return ps.error();
+// Line by line: "^" and "$" at every line body's ends (the pattern has perl's
+// m). A CR LF text runs as its bodies-only form, so "$", "." and "\r" never
+// see a line end's CR; what the replace did not touch is copied from the text
+// as it was.
+TextResult substituteByLines(const ParsedCommand& ps, std::string_view text, WorkLink work, diff::Report* report,
+                             bool* unchanged) {
     const LfView view(text);
-    if (!view.changed()) return runSubstitute(ps.value(), withM, text, work, report, unchanged);
+    if (!view.changed()) return runSubstitute(ps, text, work, report, unchanged);
     diff::Report spans;
     bool none = false;
-    auto r = runSubstitute(ps.value(), withM, view.text(), work, &spans, &none);
+    auto r = runSubstitute(ps, view.text(), work, &spans, &none);
     if (!r) return r;
     if (none) return unchangedResult(text, unchanged);
     const std::string& lfResult = r.value();
@@ -285,19 +264,18 @@ TextResult crdelSed(std::string_view command, std::string_view text, WorkLink wo
     return out;
 }
 
-TextResult xmatch(std::string_view command, std::string_view text, int invert, WorkLink work,
-                  diff::Report* report) {
-    auto ps = parseAs(command, CommandKind::Match, "m/pattern/");
-    if (!ps) return ps.error();
-    auto compiled = Pattern::compile(ps.value().cmd.pattern, ps.value().opts, command, ps.value().cmd.patternOffset);
+TextResult keepLines(const ParsedCommand& ps, std::string_view text, int invert, WorkLink work,
+                     diff::Report* report) {
+    const std::string_view command = ps.source;
+    auto compiled = Pattern::compile(ps.parts.pattern, ps.options, command, ps.parts.patternOffset);
     if (!compiled) return compiled.error();
     Pattern& pat = *compiled.value();
     const bool keepMatching = invert == 0;
     // A line without the pattern's literal cannot match: kept lines are found
     // by a byte search, and a plain literal needs no machine at all.
-    const auto filter = analysePattern(ps.value().cmd.pattern, ps.value().opts);
+    const auto filter = analysePattern(ps.parts.pattern, ps.options);
     const bool plain =
-        filter && filter->literal == ps.value().cmd.pattern && isPlainLiteral(ps.value().cmd.pattern, ps.value().opts);
+        filter && filter->literal == ps.parts.pattern && isPlainLiteral(ps.parts.pattern, ps.options);
     bool stopped = false;
     std::size_t hit = filter ? findLiteralUnlessCancelled(text, filter->literal, 0, work, stopped) : 0;
     if (stopped) return cancelledError();
@@ -357,6 +335,58 @@ TextResult xmatch(std::string_view command, std::string_view text, int invert, W
     return out;
 }
 
+}  // namespace
+
+TextResult applyCommand(const ParsedCommand& command, std::string_view text, int invert, WorkLink work,
+                        diff::Report* report, bool* unchanged) {
+    switch (command.mode) {
+        case CommandMode::Substitute:
+            return command.lineAnchored ? substituteByLines(command, text, work, report, unchanged)
+                                        : runSubstitute(command, text, work, report, unchanged);
+        case CommandMode::Translate:
+            return transliterate(command.parts, command.options, command.source, text, work, report);
+        case CommandMode::Match: return keepLines(command, text, invert, work, report);
+        case CommandMode::Filter: break;
+    }
+    return Error{Msg::NotRegexCommand, {}, 0};
+}
+
+TextResult applyCommand(std::string_view command, std::string_view text, int invert, WorkLink work,
+                        diff::Report* report, bool* unchanged) {
+    auto ps = readCommand(command, CommandRules::AsItStands);
+    if (!ps) return ps.error();
+    return applyCommand(ps.value(), text, invert, work, report, unchanged);
+}
+
+TextResult xRep(std::string_view command, std::string_view text, WorkLink work, diff::Report* report,
+                bool* unchanged) {
+    auto ps = parseAs(command, CommandKind::Substitute, "s/pattern/replacement/");
+    if (!ps) return ps.error();
+    return runSubstitute(ps.value(), text, work, report, unchanged);
+}
+
+TextResult xtrans(std::string_view command, std::string_view text, WorkLink work, diff::Report* report) {
+    auto ps = parseAs(command, CommandKind::Translate, "tr/list/list/");
+    if (!ps) return ps.error();
+    return applyCommand(ps.value(), text, 0, work, report);
+}
+
+TextResult crdelSed(std::string_view command, std::string_view text, WorkLink work, diff::Report* report,
+                    bool* unchanged) {
+    auto ps = parseAs(command, CommandKind::Substitute, "s/pattern/replacement/");
+    if (!ps) return ps.error();
+    ps.value().lineAnchored = true;
+    ps.value().options.multiline = true;
+    return applyCommand(ps.value(), text, 0, work, report, unchanged);
+}
+
+TextResult xmatch(std::string_view command, std::string_view text, int invert, WorkLink work,
+                  diff::Report* report) {
+    auto ps = parseAs(command, CommandKind::Match, "m/pattern/");
+    if (!ps) return ps.error();
+    return applyCommand(ps.value(), text, invert, work, report);
+}
+
 std::int64_t CountString(std::string_view text, std::string_view ch) {
     if (ch.empty()) return 0;
     std::size_t len = 0;
@@ -366,19 +396,6 @@ std::int64_t CountString(std::string_view text, std::string_view ch) {
     std::int64_t n = 0;
     for (std::size_t at = text.find(ch); at != std::string_view::npos; at = text.find(ch, at + ch.size())) ++n;
     return n;
-}
-
-TextResult applyCommand(std::string_view command, std::string_view text, int invert, WorkLink work,
-                        diff::Report* report, bool* unchanged, bool lineAnchored) {
-    switch (classifyCommand(command)) {
-        case CommandMode::Substitute:
-            return lineAnchored ? crdelSed(command, text, work, report, unchanged)
-                                : xRep(command, text, work, report, unchanged);
-        case CommandMode::Translate: return xtrans(command, text, work, report);
-        case CommandMode::Match: return xmatch(command, text, invert, work, report);
-        case CommandMode::Filter: break;
-    }
-    return Error{Msg::NotRegexCommand, {}, 0};
 }
 
 }  // namespace kk::regex

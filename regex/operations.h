@@ -8,6 +8,7 @@
 #include "texts/texts.h"
 
 #include "core/work.h"
+#include "regex/command.h"
 
 #include <atomic>
 #include <cstdint>
@@ -47,10 +48,12 @@ TextResult xmatch(std::string_view command, std::string_view text, int invert, W
 std::int64_t CountString(std::string_view text, std::string_view ch);
 
 // Any command: s///, tr/// or m// (m// with `invert`); the one dispatch over
-// them. `lineAnchored`: s/// by the window's line-anchor rule (see
-// isLineAnchored). `unchanged` is set, and nothing returned, when an s///
-// leaves the text as it was.
+// them, on a command read once (readCommand). `unchanged` is set, and nothing
+// returned, when an s/// leaves the text as it was.
+TextResult applyCommand(const ParsedCommand& command, std::string_view text, int invert = 0, WorkLink work = nullptr,
+                        diff::Report* report = nullptr, bool* unchanged = nullptr);
+// The same on a command read as it stands.
 TextResult applyCommand(std::string_view command, std::string_view text, int invert = 0, WorkLink work = nullptr,
-                        diff::Report* report = nullptr, bool* unchanged = nullptr, bool lineAnchored = false);
+                        diff::Report* report = nullptr, bool* unchanged = nullptr);
 
 }  // namespace kk::regex

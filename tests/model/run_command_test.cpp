@@ -43,6 +43,43 @@ TEST(Classify, ChecksAndAnchors) {
     EXPECT_FALSE(isLineAnchored("s/a$b/c/"));
 }
 
+// The one reading of a command at the model's door, by each set of rules:
+// what it refuses, and whether the command works line by line.
+TEST(Classify, ReadOnceByRules) {
+    using regex::CommandRules;
+    using texts::Msg;
+    constexpr auto W = CommandRules::Window, T = CommandRules::Typing, A = CommandRules::AsItStands;
+    struct {
+        const char* cmd;
+        CommandRules rules;
+        Msg error;  // Msg::Last: read
+        bool lineAnchored;
+        std::int64_t column;
+    } cases[] = {
+        {"s/a/b", W, Msg::CheckCommand, false, -1},  {"s///gk", W, Msg::CheckCommand, false, -1},
+        {"s///gk", T, Msg::Last, false, -1},          {"s/^a/b/", W, Msg::Last, true, -1},
+        {"s/^a/b/", T, Msg::Last, true, -1},          {"s/^a/b/", A, Msg::Last, false, -1},
+        {"s/a$/b/g", W, Msg::Last, true, -1},         {"tr/^a/b/", W, Msg::Last, false, -1},
+        {"m/^a/", W, Msg::Last, false, -1},           {"s/a/b/q", W, Msg::UnknownOption, false, 6},
+        {"sort", W, Msg::Last, false, -1},            {"s/a/b/e", A, Msg::OptionENotSupported, false, 6},
+    };
+    for (const auto& c : cases) {
+        auto r = regex::readCommand(c.cmd, c.rules);
+        if (c.error != Msg::Last) {
+            ASSERT_FALSE(r) << c.cmd;
+            EXPECT_EQ(r.error().code, c.error) << c.cmd;
+            EXPECT_EQ(r.error().column, c.column) << c.cmd;
+            continue;
+        }
+        ASSERT_TRUE(r) << c.cmd << ": " << r.error().text();
+        EXPECT_EQ(r.value().source, c.cmd);
+        EXPECT_EQ(r.value().mode, classifyCommand(c.cmd)) << c.cmd;
+        EXPECT_EQ(r.value().lineAnchored, c.lineAnchored) << c.cmd;
+        // Line by line is perl's m on the pattern.
+        EXPECT_EQ(r.value().options.multiline, c.lineAnchored) << c.cmd;
+    }
+}
+
 TEST(Run, RefusedCommandChangesNothing) {
     for (const char* cmd : {"s///gk", "s/a/b", "m/a"}) {
         Rig r;
