@@ -2,6 +2,7 @@
 // pressing the run button to the result shown in the text box (the command
 // runs off the UI thread, the result is set into the widget on it).
 // Usage: kk_gui_bench TEXT_FILE COMMAND [RUNS]; prints one line per measure.
+// TEXT_FILE "-" takes the clipboard another program holds.
 // kk_gui_bench TEXT_FILE --type COMMAND: the preview on, the command typed a
 // key every 80 ms; the event loop's longest pause while typing, and the time
 // from the last key to the highlighted preview.
@@ -64,6 +65,14 @@ struct PauseProbe {
     void stop() { timer.stop(); }
 };
 
+// The process's resident memory now, for the lines below.
+std::string resident() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with("VmRSS:")) return line.substr(6);
+    return "?";
+}
+
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -81,7 +90,9 @@ int main(int argc, char** argv) {
 
     QTemporaryDir dir;
     kk::QtClipboard clipboard;  // the platform's own (offscreen: in this process)
-    {
+    // TEXT_FILE "-": the clipboard as another program holds it (under X11,
+    // as on a desktop), so this process holds only its own copies.
+    if (std::string(argv[1]) != "-") {
         // Read once and let go, so the peak memory is the program's own.
         const auto text = kk::readWholeFile(argv[1]);
         if (!text) {
@@ -104,12 +115,14 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
         while (state.busy() || window.fillingText()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     };
+    std::printf("resident before the load: %s\n", resident().c_str());
     QElapsedTimer t;
     t.start();
     window.Form_Load();
     window.show();
     idle();
     std::printf("load-and-show %.0f ms\n", static_cast<double>(t.nsecsElapsed()) / 1e6);
+    std::printf("resident after the load: %s\n", resident().c_str());
 
     if (std::string(argv[2]) == "--type" && argc > 3) {
         QAction* preview = window.menuAction("MenuPreview");
@@ -167,11 +180,7 @@ int main(int argc, char** argv) {
     std::printf("run-to-filled %.0f ms (the whole text in the box, editable)\n", median(filled));
     std::printf("longest event-loop pause during the runs and the filling %.0f ms\n", probe.longest);
     // What the session holds after the runs (undo levels within their budget).
-    {
-        std::ifstream status("/proc/self/status");
-        for (std::string line; std::getline(status, line);)
-            if (line.starts_with("VmRSS:")) std::printf("resident after %d runs: %s\n", runs, line.substr(6).c_str());
-    }
+    std::printf("resident after %d runs: %s\n", runs, resident().c_str());
     // The clipboard crossings: only the hand-over happens on the UI thread.
     probe.longest = 0;
     probe.start();
