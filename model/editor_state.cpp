@@ -288,7 +288,37 @@ void EditorState::takeResult(SharedText start, SharedText result, diff::ChangeMa
     outTotxtBox(std::move(result), std::move(changes), std::move(steps));
 }
 
+// A text equal to one the model already holds is that one: the same clipboard
+// loaded again, or a run that gives what an earlier run gave, costs no second
+// copy. Samples spread over the texts rule out most candidates without reading
+// them whole, and at most two are compared byte for byte (about 8 ms per 100 MB).
+SharedText EditorState::heldCopyOf(SharedText text) const {
+    if (text->size() < kShareAtLeastBytes) return text;
+    auto samplesAgree = [](const Text& a, const Text& b) {
+        constexpr std::size_t kSamples = 16, kLength = 64;
+        for (std::size_t i = 0; i <= kSamples; ++i) {
+            const std::size_t at = std::min(a.size() - kLength, (a.size() - kLength) / kSamples * i);
+            if (a.compare(at, kLength, b, at, kLength) != 0) return false;
+        }
+        return true;
+    };
+    std::vector<const SharedText*> held{&workingText_, &startClip_, &beforeText_, &afterText_};
+    for (const auto* levels : {&undo_, &redo_})
+        for (const UndoLevel& level : *levels) held.push_back(&level.text);
+    int compared = 0;
+    std::set<const Text*> seen;
+    for (const SharedText* h : held) {
+        const Text& candidate = **h;
+        if (h->get() == text.get() || candidate.size() != text->size() || !seen.insert(h->get()).second) continue;
+        if (!samplesAgree(candidate, *text)) continue;
+        if (candidate == *text) return *h;
+        if (++compared == 2) break;
+    }
+    return text;
+}
+
 void EditorState::replaceWorkingText(SharedText text, diff::ChangeMap changes, Steps steps) {
+    text = heldCopyOf(std::move(text));
     if (services_.undoLevels > 0) {
         undo_.push_back({workingText_, std::move(steps)});
         if (undo_.size() > services_.undoLevels) undo_.erase(undo_.begin());

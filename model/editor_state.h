@@ -253,6 +253,9 @@ private:
     // it (none for a clipboard load), the change spans are set.
     void replaceWorkingText(SharedText text, diff::ChangeMap changes, Steps steps = {});
     void setChanges(diff::ChangeMap changes);
+    // Texts smaller than this are not worth looking for among the held ones.
+    static constexpr std::size_t kShareAtLeastBytes = std::size_t{1} << 20;
+    SharedText heldCopyOf(SharedText text) const;
     struct UndoLevel {
         SharedText text;
         Steps steps;  // what made the text after it from this one

@@ -187,5 +187,32 @@ TEST(Undo, LevelsStayWithinTheMemoryBudget) {
     EXPECT_TRUE(noted);
 }
 
+// A text equal to one already held is that one (the same clipboard loaded
+// again, a run giving what an earlier one gave); a text that differs only
+// where the quick samples do not look is still its own.
+TEST(Undo, EqualTextsShareOneCopy) {
+    Rig r;
+    Text text(std::size_t{2} << 20, 'a');
+    text[1000] = 'X';
+    r.clipboard.text = text;
+    r.state.formLoad();
+    const SharedText loaded = r.state.sharedWorkingText();
+    r.run("s/X/Y/");
+    const SharedText first = r.state.sharedWorkingText();
+    r.state.loadClipboard();
+    EXPECT_EQ(r.state.sharedWorkingText(), loaded);  // not a second 2 MB
+    r.run("s/X/Y/");
+    EXPECT_EQ(r.state.sharedWorkingText(), first);
+    r.state.loadClipboard();
+    r.run("s/X/Z/");  // same size, same samples, one byte apart
+    EXPECT_NE(r.state.sharedWorkingText(), first);
+    EXPECT_EQ(r.state.workingText()[1000], 'Z');
+    r.state.undoRun();
+    EXPECT_EQ(r.state.workingText()[1000], 'X');
+    r.state.undoRun();
+    EXPECT_EQ(r.state.workingText()[1000], 'Y');
+    EXPECT_EQ(r.state.workingText().size(), text.size());
+}
+
 }  // namespace
 }  // namespace kk
