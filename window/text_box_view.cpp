@@ -16,6 +16,10 @@
 
 #include <algorithm>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace kk {
 
 namespace {
@@ -158,7 +162,17 @@ void TextBoxView::fillNextSlice() {
         fillTimer_->stop();
         box_->setReadOnly(preview_ || busy_());
         box_->setUndoRedoEnabled(!preview_);
+        returnFreedMemory();
     }
+}
+
+// The document of a big text is millions of small blocks; the ones a new text
+// replaced are free but stay in the allocator's pools, spread among live ones,
+// unless it is asked to hand whole free pages back (tens of MB per 100 MB text).
+void TextBoxView::returnFreedMemory() {
+#ifdef __GLIBC__
+    if (shown_->size() >= kTrimAfterBytes) malloc_trim(0);
+#endif
 }
 
 // An edit of the box, mapped into the shown text's bytes: the span it

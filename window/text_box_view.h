@@ -43,6 +43,8 @@ public:
 
 private:
     void fillNextSlice();
+    static constexpr std::size_t kTrimAfterBytes = std::size_t{16} << 20;
+    void returnFreedMemory();
     void mapEdit(int position, int removed, int added);
 
     QPlainTextEdit* box_;
