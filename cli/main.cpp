@@ -91,12 +91,14 @@ struct Options {
     // -e and --convert, in their order: one chain of single runs.
     std::vector<kk::lists::RecipeStep> steps;
     std::optional<std::string> command, recipe, recipeFile;
+    std::optional<std::string> run;  // a recipe's or favourite's name, for a desktop key
     bool listRecipes = false;
     std::vector<std::string> files;
     bool invert = false, clipboard = false, count = false, quiet = false, verbose = false, recordHistory = false,
          diff = false, progress = false;
     std::optional<bool> notify;  // failures as desktop notifications; by default with --clipboard and no terminal
     kk::InputEncoding encoding = kk::InputEncoding::Auto;
+    bool primary = false;  // --clipboard reading the PRIMARY selection
     int timeoutMs = 5000;  // how long the clipboard's owner may take to answer
 };
 
@@ -174,6 +176,7 @@ std::optional<int> parse(int argc, char** argv, Options& o) {
         if (name == "--hold-clipboard") return kk::runClipboardHolder(argc, argv);
         if (name == "--invert") o.invert = true;
         else if (name == "--clipboard") o.clipboard = true;
+        else if (name == "--primary") o.clipboard = o.primary = true;
         else if (name == "--count") o.count = true;
         else if (name == "--quiet") o.quiet = true;
         else if (name == "--verbose") o.verbose = true;
@@ -185,6 +188,10 @@ std::optional<int> parse(int argc, char** argv, Options& o) {
         else if (name == "-e") o.steps.push_back({kk::lists::RecipeStep::Kind::Command, *value, false});
         else if (name == "--convert") o.steps.push_back({kk::lists::RecipeStep::Kind::Conversion, *value, false});
         else if (name == "--recipe") o.recipe = *value;
+        else if (name == "--run") {
+            o.run = *value;
+            o.clipboard = true;
+        }
         else if (name == "--recipe-file") o.recipeFile = *value;
         else if (name == "--list-recipes") o.listRecipes = true;
         else if (name == "--timeout") {
@@ -205,10 +212,11 @@ std::optional<int> parse(int argc, char** argv, Options& o) {
     if (o.listRecipes) return std::nullopt;
     // Without -e, --convert, --recipe or --count the first argument is the command; the rest are files.
     auto rest = positional.begin();
-    if (o.steps.empty() && !o.recipe && !o.count && rest != positional.end()) o.command = *rest++;
+    if (o.steps.empty() && !o.recipe && !o.count && !o.run && rest != positional.end()) o.command = *rest++;
     o.files.assign(rest, positional.end());
     if (o.clipboard && !o.files.empty()) return usage(message(Msg::CliClipboardTakesNoFile));
-    const int modes = (o.command ? 1 : 0) + (o.steps.empty() ? 0 : 1) + (o.recipe ? 1 : 0) + (o.count ? 1 : 0);
+    const int modes =
+        (o.command ? 1 : 0) + (o.steps.empty() ? 0 : 1) + (o.recipe ? 1 : 0) + (o.count ? 1 : 0) + (o.run ? 1 : 0);
     if (modes != 1) return usage(message(Msg::CliOneMode));
     if (o.command) {
         if (const auto c = kk::regex::classifyCommand(*o.command); c == kk::regex::CommandMode::Filter && o.invert)
@@ -324,6 +332,20 @@ int main(int argc, char** argv) {
     // services.filterFolder stays empty: a filter runs in the caller's folder.
     kk::EditorState state(services);
     state.setInvert(o.invert);
+    if (o.primary) {
+        if (const kk::Outcome p = state.readFromPrimary(true); !p.ok()) return fail(p.message);
+    }
+    // --run NAME is a recipe's run or, for a favourite, its command's.
+    if (o.run) {
+        state.reloadLists();
+        const auto target = state.shortcutTarget(*o.run);
+        if (!target) {
+            tellFailure(kk::texts::message(kk::texts::Msg::NoSuchShortcut, *o.run));
+            return kUsage;
+        }
+        if (state.recipeBook().find(*o.run)) o.recipe = *o.run;
+        else o.command = target->steps.front().text;
+    }
     if (o.recipe || o.listRecipes) {
         if (o.recipeFile && !files.exists(*o.recipeFile))
             return fail(kk::texts::message(kk::texts::Msg::RecipesUnreadable, *o.recipeFile));
@@ -408,6 +430,8 @@ int main(int argc, char** argv) {
         if (!wayland && kk::ownsClipboardText(&text) && !kk::handClipboardToHolder(layout.commandLineTool(), text))
             return fail(kk::texts::text(kk::texts::Msg::CliClipboardNotKept));
         say(ran);
+        // A desktop key's run by name tells its result too: there is no window to look at.
+        if (o.run && failureNotices) kk::notifyDesktop("kakikae: " + *o.run, ran.message, false);
         return kOk;
     }
     if (o.diff) {

@@ -33,6 +33,16 @@ const std::vector<OptionSpec>& options() {
          "read the system clipboard instead of the input and put the result back on it (the one-shot button); on "
          "Wayland through wl-paste and wl-copy",
          "入力の代わりにクリップボードを読み、結果をクリップボードに戻します（一撃ボタン）。Wayland では wl-paste と wl-copy を使います"},
+        {"--run", nullptr, "NAME", Completion::Recipe,
+         "for a desktop key: run the recipe NAME, or the favourite whose 【comment】 or command is NAME, on the "
+         "clipboard (as --clipboard; with --primary on the selection); the result is also a notification",
+         "デスクトップのキー向け: レシピ NAME、または【コメント】かコマンドが NAME のおきまりの表現を、クリップボード"
+         "（--clipboard と同じ。--primary なら選択範囲）に実行します。結果は通知でも伝えます"},
+        {"--primary", nullptr, nullptr, Completion::None,
+         "as --clipboard, but read the PRIMARY selection (the text last selected) and put the result on the "
+         "clipboard: select, press a key, paste with Ctrl+V; on Wayland through wl-paste --primary",
+         "--clipboard と同じですが、選択範囲 (PRIMARY、最後に選択したテキスト) を読み、結果をクリップボードに置きます。"
+         "選択してキーを押し、Ctrl+V で貼り付けられます。Wayland では wl-paste --primary を使います"},
         {"--timeout", nullptr, "SECONDS", Completion::None,
          "how long the clipboard's owner may take to answer --clipboard (default 5); then it fails and says so",
          "--clipboard でクリップボードの持ち主の応答を待つ秒数（既定 5）。過ぎると失敗し、そう伝えます"},

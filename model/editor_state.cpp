@@ -214,7 +214,8 @@ void EditorState::loadClipboard(OutcomeHandler done) {
             // Asked after the read, which is what finds it out.
             const bool holdsText = services_.clipboard.holdsText();
             const bool replaced = services_.clipboard.textHadReplacements();
-            return [this, text, holdsText, replaced] {
+            return [this, text, holdsText, replaced, primary = readsPrimary_] {
+                const texts::Msg loaded = primary ? texts::Msg::StatusPrimary : texts::Msg::StatusClipboard;
                 replaceWorkingText(share(std::move(*text)), {});
                 changed_ = false;
                 notify(WorkingText | ChangedMark);
@@ -222,15 +223,26 @@ void EditorState::loadClipboard(OutcomeHandler done) {
                 // one-shot must not copy over it. The status line reads as
                 // for any load.
                 if (!holdsText) {
-                    Outcome noText = Outcome::refused(texts::text(texts::Msg::ClipboardHoldsNoText));
-                    noText.statusLine = texts::text(texts::Msg::StatusClipboard);
+                    Outcome noText = Outcome::refused(
+                        texts::text(primary ? texts::Msg::PrimaryHoldsNoText : texts::Msg::ClipboardHoldsNoText));
+                    noText.statusLine = texts::text(loaded);
                     return noText;
                 }
                 if (replaced) return Outcome::done(texts::text(texts::Msg::ClipboardHadReplacements));
-                return Outcome::done(texts::text(texts::Msg::StatusClipboard));
+                return Outcome::done(texts::text(loaded));
             };
         },
         std::move(done));
+}
+
+Outcome EditorState::readFromPrimary(bool on) {
+    const bool taken = services_.clipboard.readFrom(on ? Clipboard::Source::Primary : Clipboard::Source::Clipboard);
+    readsPrimary_ = on && taken;
+    if (taken) return Outcome::done({});
+    services_.clipboard.readFrom(Clipboard::Source::Clipboard);
+    Outcome o = Outcome::refused(texts::text(texts::Msg::PrimaryUnavailable));
+    setStatus(o.message);
+    return o;
 }
 
 void EditorState::copyBack(OutcomeHandler done) {
@@ -372,9 +384,10 @@ void EditorState::stepRuns(std::vector<UndoLevel>& from, std::vector<UndoLevel>&
 void EditorState::undoRun() { stepRuns(undo_, redo_, texts::text(texts::Msg::Undone)); }
 void EditorState::redoRun() { stepRuns(redo_, undo_, texts::text(texts::Msg::Redone)); }
 
-void EditorState::run(OutcomeHandler done, RunForm form) {
+void EditorState::run(OutcomeHandler done, RunForm form) { runCommand(commandLine_, std::move(done), form); }
+
+void EditorState::runCommand(const Text& command, OutcomeHandler done, RunForm form) {
     if (busy_) return refuseWhileBusy(done);
-    const Text command = commandLine_;
     // Read once, here: the operation takes the parsed command.
     auto read = regex::readCommand(
         command, form == RunForm::Window ? regex::CommandRules::Window : regex::CommandRules::AsItStands);
@@ -464,18 +477,52 @@ void EditorState::startFilter(filter::FilterForm form, const std::string& comman
 }
 
 void EditorState::oneShot(OutcomeHandler done) {
+    loadRunCopy([this](OutcomeHandler ran) { run(std::move(ran)); }, std::move(done));
+}
+
+void EditorState::loadRunCopy(std::function<void(OutcomeHandler)> step, OutcomeHandler done) {
     if (busy_) return refuseWhileBusy(done);
     // Without the clipboard's text there is nothing to run over, nor a place
     // for the result: nothing is copied back.
-    loadClipboard([this, done](const Outcome& loaded) {
+    loadClipboard([this, step = std::move(step), done](const Outcome& loaded) {
         if (!loaded.ok()) return conclude(loaded, done);
-        run([this, done](const Outcome& ran) {
+        step([this, done](const Outcome& ran) {
             // A run that failed or was stopped copies nothing back and its
             // message stays on the status line; a refused command copies the
             // loaded text back as it was.
             if (ran.kind == Outcome::Kind::Failed || ran.kind == Outcome::Kind::Cancelled) return conclude(ran, done);
             copyBack([this, done, ran](const Outcome& copied) { conclude(copied.ok() ? ran : copied, done); });
         });
+    });
+}
+
+std::optional<lists::Recipe> EditorState::shortcutTarget(const std::string& name) const {
+    if (const lists::Recipe* recipe = recipes_.find(name)) return *recipe;
+    for (const Text& entry : favourites_) {
+        const Text command = lists::stripFavouriteComments(entry);
+        if (command.empty()) continue;
+        if (command == name || entry.find("【" + name + "】") != Text::npos)
+            return lists::Recipe{name, {}, {lists::RecipeStep{lists::RecipeStep::Kind::Command, command, false}}};
+    }
+    return std::nullopt;
+}
+
+void EditorState::runShortcut(const std::string& name, bool primary, OutcomeHandler done) {
+    if (busy_) return refuseWhileBusy(done);
+    auto target = shortcutTarget(name);
+    if (!target) return conclude(Outcome::refused(texts::message(texts::Msg::NoSuchShortcut, name)), done);
+    const bool wasPrimary = readsPrimary_;
+    if (primary != wasPrimary) {
+        if (const Outcome o = readFromPrimary(primary); !o.ok()) return conclude(o, done);
+    }
+    const bool lone = !recipes_.find(name);  // a favourite: one command
+    auto step = [this, target = std::move(*target), lone](OutcomeHandler ran) {
+        if (lone) return runCommand(target.steps[0].text, std::move(ran), RunForm::Window);
+        runRecipe(target, std::move(ran));
+    };
+    loadRunCopy(std::move(step), [this, primary, wasPrimary, done](const Outcome& o) {
+        if (primary != wasPrimary) readFromPrimary(wasPrimary);
+        if (done) done(o);
     });
 }
 

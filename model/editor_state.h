@@ -137,6 +137,11 @@ public:
     // one-shot never copies back over it.
     void loadClipboard(OutcomeHandler done = {});  // clipKakunin_Click
     void copyBack(OutcomeHandler done = {});       // ClipTenso_Click
+    // Loads read the PRIMARY selection (the text last selected) instead of
+    // the clipboard; results still go to the clipboard. Refused where the
+    // platform has no PRIMARY: reads stay with the clipboard.
+    Outcome readFromPrimary(bool on);
+    bool readsPrimary() const { return readsPrimary_; }
     void showStartClip();                          // History0_Click
     void showBefore();                             // History1_Click
     void showAfter();                              // HIstory2_Click
@@ -146,6 +151,14 @@ public:
     enum class RunForm { Window, AsItStands };
     void run(OutcomeHandler done = {}, RunForm form = RunForm::Window);
     void oneShot(OutcomeHandler done = {});  // myIchigeki_Click: load, run, copy back
+
+    // A desktop key's run, by a name: a recipe of that name, else the
+    // favourite whose 【comment】 or command it is. Loads the clipboard (the
+    // selection with `primary`), runs it, copies back, as the one-shot does;
+    // a favourite runs as the run button runs a command. The command line
+    // and the reading source stay as they were.
+    std::optional<lists::Recipe> shortcutTarget(const std::string& name) const;
+    void runShortcut(const std::string& name, bool primary, OutcomeHandler done = {});
     void cancel();                           // ends a running filter or text operation
     // `changes`: what differs from the text it replaces, for the view to mark.
     void outTotxtBox(Text text, diff::ChangeMap changes = {});
@@ -227,6 +240,9 @@ private:
     void loadList(const std::string& path, std::vector<Text>& list, unsigned change, bool clearsCommandLine);
     void recordHistory(const Text& command);
     void runDuplicates(bool extracting, OutcomeHandler done);
+    void runCommand(const Text& command, OutcomeHandler done, RunForm form);
+    // Load, `step`, copy back: the one-shot around any run.
+    void loadRunCopy(std::function<void(OutcomeHandler)> step, OutcomeHandler done);
     // The one way long work runs: off the UI thread, the model busy and
     // cancellable meanwhile, an exception in it a failure that keeps the text.
     // `work` returns what to do on the UI thread when it has ended.
@@ -279,6 +295,7 @@ private:
     std::string status_;
     bool changed_ = false, invert_ = false, busy_ = false;
     bool historyWarned_ = false;
+    bool readsPrimary_ = false;
     Outcome lastOutcome_;
     SharedText startClip_ = workingText_, beforeText_ = workingText_, afterText_ = workingText_;
     std::shared_ptr<Work> work_;

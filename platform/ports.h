@@ -29,6 +29,12 @@ public:
     // Why the last read failed, in the user's words; empty when there is
     // nothing better to say than that it could not be read.
     virtual std::string failureReason() const { return {}; }
+    // Where reads come from: the clipboard, or the PRIMARY selection (the
+    // text last selected, pasted with the middle button). Writes always go
+    // to the clipboard, so select, a key, then Ctrl+V works. False when this
+    // platform cannot read that one (reads stay where they were).
+    enum class Source { Clipboard, Primary };
+    virtual bool readFrom(Source source) { return source == Source::Clipboard; }
     // Replaces every format on the clipboard with this plain text; false
     // when the clipboard did not take it.
     virtual bool writeText(const std::string& utf8) = 0;

@@ -17,10 +17,10 @@ namespace {
 
 // The text, and in `holdsText` whether there was any: an image or nothing
 // reads as the empty text.
-std::optional<QString> clipboardText(std::atomic<bool>& holdsText) {
+std::optional<QString> clipboardText(std::atomic<bool>& holdsText, bool primary) {
     QClipboard* cb = QGuiApplication::clipboard();
     if (!cb) return std::nullopt;
-    const QMimeData* data = cb->mimeData(QClipboard::Clipboard);
+    const QMimeData* data = cb->mimeData(primary ? QClipboard::Selection : QClipboard::Clipboard);
     holdsText = data && data->hasText();
     return holdsText ? data->text() : QString();
 }
@@ -50,7 +50,7 @@ std::optional<std::string> QtClipboard::readText() {
             return std::nullopt;
         }
     }
-    const auto text = clipboardText(holdsText_);
+    const auto text = clipboardText(holdsText_, primary_);
     if (!text) return std::nullopt;
     replaced_ = text->contains(QChar::ReplacementCharacter);
     return text->toStdString();
@@ -71,7 +71,7 @@ std::optional<Clipboard::TextMaker> QtClipboard::snapshotText() {
         // owner would hold the window for seconds before its first paint.
         replaced_ = false;
         return [this] {
-            X11Read read = readX11ClipboardText(timeoutMs_);
+            X11Read read = readX11ClipboardText(timeoutMs_, primary_);
             switch (read.status) {
                 case X11Read::Status::Text: holdsText_ = true; return std::move(read.text);
                 case X11Read::Status::NoText: holdsText_ = false; return std::string();
@@ -82,13 +82,24 @@ std::optional<Clipboard::TextMaker> QtClipboard::snapshotText() {
             throw std::runtime_error(texts::text(texts::Msg::ClipboardUnreadable));
         };
     }
-    auto text = clipboardText(holdsText_);
+    auto text = clipboardText(holdsText_, primary_);
     if (!text) return std::nullopt;
     // Qt has already decoded it; where it could not, it put U+FFFD.
     return [this, t = std::move(*text)] {
         replaced_ = t.contains(QChar::ReplacementCharacter);
         return t.toStdString();
     };
+}
+
+bool QtClipboard::readFrom(Source source) {
+    const bool primary = source == Source::Primary;
+    // X11 always has PRIMARY; elsewhere Qt says whether the platform offers it.
+    if (primary && !onX11()) {
+        QClipboard* cb = QGuiApplication::clipboard();
+        if (!cb || !cb->supportsSelection()) return false;
+    }
+    primary_ = primary;
+    return true;
 }
 
 Clipboard::TextWriter QtClipboard::prepareText(std::string utf8) {

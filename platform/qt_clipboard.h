@@ -19,10 +19,12 @@ public:
     TextWriter prepareText(std::string utf8) override;
     // How long the clipboard's owner may take to answer (X11).
     void setTimeout(int ms) { timeoutMs_ = ms; }
+    bool readFrom(Source source) override;
 
 private:
     std::atomic<bool> replaced_{false};
     std::atomic<bool> holdsText_{true};
+    std::atomic<bool> primary_{false};
     int timeoutMs_ = 5000;
 };
 

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class QLocalServer;
 
 namespace kk {
@@ -16,6 +18,14 @@ public:
     static QString socketName();
     // Asks a running window to come forward; true when one answered.
     static bool askRunningToComeForward(const QString& name, int timeoutMs = 2000);
+    // Asks a running window to run a favourite or recipe on the clipboard
+    // (the selection with `primary`) without showing itself; true when it
+    // took the run (it tells the outcome as a desktop notification).
+    static bool askRunningToRun(const QString& name, const QString& what, bool primary, int timeoutMs = 2000);
+    // Whether this window takes a run asked for by name (it may not: on
+    // Wayland a window without the focus cannot read the clipboard).
+    using RunHandler = std::function<bool(const QString& what, bool primary)>;
+    void setRunHandler(RunHandler handler) { runHandler_ = std::move(handler); }
 
     explicit SingleInstance(QObject* parent = nullptr) : QObject(parent) {}
     // Listens for later starts; a socket left by a crashed run is taken over.
@@ -26,6 +36,7 @@ signals:
 
 private:
     QLocalServer* server_ = nullptr;
+    RunHandler runHandler_;
 };
 
 }  // namespace kk

@@ -59,7 +59,12 @@ std::optional<std::string> WlClipboard::readText() {
     };
     // An empty clipboard makes --list-types fail as well: with the session
     // there, that reads as "no text", not as unreachable.
-    const ChildRun types = runChild({"wl-paste", "--list-types"}, {}, true, timeoutMs_);
+    auto paste = [this](std::vector<std::string> args) {
+        args.insert(args.begin(), "wl-paste");
+        if (primary_) args.insert(args.begin() + 1, "--primary");
+        return args;
+    };
+    const ChildRun types = runChild(paste({"--list-types"}), {}, true, timeoutMs_);
     if (!types.started) return std::nullopt;
     if (types.timedOut) return refused(types);
     if (types.exitCode != 0 && types.errorOutput.find("No selection") == std::string::npos &&
@@ -74,7 +79,7 @@ std::optional<std::string> WlClipboard::readText() {
     const std::string type = types.exitCode == 0 ? pickTextType(offered) : std::string();
     holdsText_ = !type.empty();
     if (!holdsText_) return std::string();
-    ChildRun text = runChild({"wl-paste", "--no-newline", "--type", type}, {}, true, timeoutMs_);
+    ChildRun text = runChild(paste({"--no-newline", "--type", type}), {}, true, timeoutMs_);
     if (!text.started) return std::nullopt;
     if (text.timedOut || text.exitCode != 0) return refused(text);
     return std::move(text.output);

@@ -26,11 +26,18 @@ public:
     std::string failureReason() const override { return failure_; }
     // How long the clipboard's source may take to send its text.
     void setTimeout(int ms) { timeoutMs_ = ms; }
+    // PRIMARY through wl-paste --primary: a compositor without it is told at
+    // the read, in wl-paste's words.
+    bool readFrom(Source source) override {
+        primary_ = source == Source::Primary;
+        return true;
+    }
 
 private:
     bool holdsText_ = true;
     std::string failure_;
     int timeoutMs_ = 5000;
+    bool primary_ = false;
 };
 
 // Of the types a clipboard offers, the one to read its text as (UTF-8

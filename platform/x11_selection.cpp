@@ -70,7 +70,7 @@ bool takeProperty(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, std:
 
 }  // namespace
 
-X11Read readX11ClipboardText(int timeoutMs) {
+X11Read readX11ClipboardText(int timeoutMs, bool primary) {
     using Status = X11Read::Status;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     Connection conn;
@@ -86,7 +86,7 @@ X11Read readX11ClipboardText(int timeoutMs) {
     const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_create_window(c, XCB_COPY_FROM_PARENT, w, it.data->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
                       it.data->root_visual, XCB_CW_EVENT_MASK, &events);
-    const xcb_atom_t clipboard = atom(c, "CLIPBOARD"), utf8 = atom(c, "UTF8_STRING"), incr = atom(c, "INCR"),
+    const xcb_atom_t clipboard = primary ? xcb_atom_t{XCB_ATOM_PRIMARY} : atom(c, "CLIPBOARD"), utf8 = atom(c, "UTF8_STRING"), incr = atom(c, "INCR"),
                      property = atom(c, "KAKIKAE_SELECTION"), targetsAtom = atom(c, "TARGETS"),
                      plainUtf8 = atom(c, "text/plain;charset=utf-8");
     // What the owner offers, first: some owners (xclip) send their one

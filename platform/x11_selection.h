@@ -18,7 +18,8 @@ struct X11Read {
     } status = Status::NoDisplay;
     std::string text;
 };
-// The clipboard's text, with a time limit on the owner (5 s by default).
-X11Read readX11ClipboardText(int timeoutMs = 5000);
+// The clipboard's text (or with `primary` the PRIMARY selection's), with a
+// time limit on the owner (5 s by default).
+X11Read readX11ClipboardText(int timeoutMs = 5000, bool primary = false);
 
 }  // namespace kk

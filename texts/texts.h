@@ -165,8 +165,12 @@ enum class Msg {  // never renumber: tests and scripts may match them
     RecipeSameName,
     RecipeCount,         // %1: how many recipes
     CliFailedTitle,      // a failure's notification: its title
+    PrimaryUnavailable,
+    StatusPrimary,
+    PrimaryHoldsNoText,
+    NoSuchShortcut,      // %1: the name
     // New messages go above this line, at the end: the numbers stay.
-    Last = CliFailedTitle,
+    Last = NoSuchShortcut,
 };
 
 // The text of a message with its arguments put in, in one pass: an argument

@@ -15,6 +15,7 @@
 #include "texts/texts.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -27,6 +28,8 @@
 #include <csignal>
 #include <cstring>
 #include <iostream>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -49,21 +52,44 @@ void quitOnSignals(QApplication& app) {
 }
 
 const char* kUsage = R"(usage: kakikae [--new-window]
+       kakikae --run NAME [--primary]
 
 Takes the clipboard's text into a working text box, runs one command over it
 (s///, tr///, m// or a shell filter) and copies the result back. A second
 start brings the running window forward and loads the clipboard into it.
 
   --new-window   open another window instead
+  --run NAME     for a desktop key: run the recipe NAME, or the favourite whose
+                 【comment】 or command is NAME, on the clipboard and copy the
+                 result back, without a window; the running window does it if
+                 there is one, else kakikae-cli; a notification tells the result
+  --primary      with --run: read the text last selected (PRIMARY) instead
   --help, --version
 (kakikae-cli is the same core without the window.)
 )";
+
+// A run by name for a desktop key: the running window takes it (no second
+// process stays alive); without one, or where it cannot read the clipboard
+// now, the command-line tool runs it, which needs no window.
+int runByName(int argc, char** argv, const std::string& name, bool primary) {
+    {
+        QCoreApplication app(argc, argv);
+        if (kk::SingleInstance::askRunningToRun(kk::SingleInstance::socketName(), QString::fromStdString(name), primary))
+            return 0;
+    }
+    const std::string cli = kk::InstallLayout::locate(kk::executableDirectory()).commandLineTool();
+    const char* args[] = {cli.c_str(), primary ? "--primary" : "--clipboard", "--notify", "--run", name.c_str(), nullptr};
+    ::execv(cli.c_str(), const_cast<char* const*>(args));
+    std::cerr << "kakikae: cannot start " << cli << ": " << std::strerror(errno) << "\n";
+    return 1;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     // Answered before Qt starts, so they work without a display.
-    bool newWindow = false;
+    bool newWindow = false, primary = false;
+    std::optional<std::string> runName;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
             std::cout << kUsage;
@@ -74,7 +100,22 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (!std::strcmp(argv[i], "--new-window")) newWindow = true;
+        if (!std::strcmp(argv[i], "--primary")) primary = true;
+        if (!std::strcmp(argv[i], "--run")) {
+            if (i + 1 == argc) {
+                std::cerr << "kakikae: --run needs a NAME (see --help)\n";
+                return 2;
+            }
+            runName = argv[++i];
+        } else if (!std::strncmp(argv[i], "--run=", 6)) {
+            runName = argv[i] + 6;
+        }
     }
+    if (primary && !runName) {
+        std::cerr << "kakikae: --primary goes with --run (see --help)\n";
+        return 2;
+    }
+    if (runName) return runByName(argc, argv, *runName, primary);
     QApplication app(argc, argv);
     // Qt has taken its own options (-platform, -style ...); anything left is ours or wrong.
     for (const QString& a : QApplication::arguments().mid(1)) {
@@ -122,6 +163,7 @@ int main(int argc, char** argv) {
     if (!newWindow) {
         instance.listen(instanceName);
         QObject::connect(&instance, &kk::SingleInstance::comeForward, &window, &kk::MainWindow::bringForward);
+        instance.setRunHandler([&window](const QString& what, bool selection) { return window.runShortcut(what, selection); });
     }
     window.Form_Load();
     window.show();

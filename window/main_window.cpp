@@ -1,5 +1,6 @@
 // Widgets, their names and captions, and the forwarding of events to the model.
 #include "window/main_window.h"
+#include "platform/desktop_notification.h"
 #include "window/ui_text.h"
 #include "window/announcer.h"
 
@@ -175,6 +176,23 @@ void MainWindow::MenuPreview_Click() {
     QSettings().setValue("preview", previewAction_->isChecked());
     if (previewAction_->isChecked()) preview_->start();
     else preview_->leave();
+}
+
+bool MainWindow::runShortcut(const QString& name, bool primary) {
+    if (clipboardNeedsFocus()) return false;
+    forward([this, name = name.toStdString(), primary] {
+        state_.runShortcut(name, primary, [name](const Outcome& o) {
+            notifyDesktop(o.ok() ? "kakikae: " + name : texts::text(texts::Msg::CliFailedTitle), o.message, !o.ok());
+        });
+    });
+    return true;
+}
+
+void MainWindow::MenuPrimary_Click() {
+    QAction* primary = menuAction("MenuPrimary");
+    const bool on = primary->isChecked();
+    if (!state_.readFromPrimary(on).ok()) primary->setChecked(false);
+    QSettings().setValue("readPrimary", on && primary->isChecked());
 }
 
 // Edits typed since the last run are taken first, so undoing puts them on

@@ -72,12 +72,18 @@ public slots:
     void okimariLabel_Click();
     void jotai_Click();        // the status line: its whole message
     void MenuPreview_Click();  // live preview on or off (remembered)
+    void MenuPrimary_Click();  // loads read the PRIMARY selection (remembered)
     void MenuUndoRun_Click();  // the run before
     void MenuRedoRun_Click();
     void MenuRecipeEdit_Click();                   // the recipe editor
     void MenuRecipe_Click(const std::string& name);  // a recipe's item: run it
     void focusCommandLine();  // Ctrl+L: back to the command line, caret after the operator
     void bringForward();      // a second start: this window comes forward and loads the clipboard
+    // A desktop key's `kakikae --run NAME`: the favourite or recipe runs on the
+    // clipboard (or the selection) without the window coming forward, and a
+    // desktop notification tells what came of it. False when this window
+    // cannot read the clipboard now (Wayland without the focus).
+    bool runShortcut(const QString& name, bool primary);
     void escape_Press();      // Esc: out of a preview, else stop the job
 
 protected:

@@ -1,6 +1,7 @@
 """What the accessibility-bus tests share: checks that count failures, a
 walk of the tree, and waiting for what appears on the bus."""
 import os
+import subprocess
 import sys
 import time
 
@@ -59,6 +60,16 @@ def end_processes_of(runtime_dir):
                     os.kill(int(pid), 15)
         except (OSError, ValueError):
             pass
+
+
+def start_x(env):
+    """A private X server; its display number as it reports it."""
+    read, write = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x900x24", "-nolisten", "tcp"],
+                              pass_fds=(write,), env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write)
+    with os.fdopen(read) as f:
+        return server, ":" + f.readline().strip()
 
 
 def finish(what):

@@ -16,7 +16,7 @@ import time
 import pyatspi
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from a11y_support import application, check, end_processes_of, find, finish, wait_for  # noqa: E402
+from a11y_support import application, check, end_processes_of, find, finish, start_x, wait_for  # noqa: E402
 from gi.repository import Gio, GLib  # noqa: E402
 
 gui = sys.argv[1]
@@ -55,16 +55,6 @@ def fcitx_on_the_bus():
     reply = bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
                           GLib.Variant("(s)", ("org.fcitx.Fcitx5",)), None, Gio.DBusCallFlags.NONE, -1)
     return reply.unpack()[0]
-
-
-def start_x(env):
-    """A private X server; its display number as it reports it."""
-    read, write = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x900x24", "-nolisten", "tcp"],
-                              pass_fds=(write,), env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write)
-    with os.fdopen(read) as f:
-        return server, ":" + f.readline().strip()
 
 
 with tempfile.TemporaryDirectory(ignore_cleanup_errors=True) as home:  # helpers may still be leaving

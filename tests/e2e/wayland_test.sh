@@ -84,6 +84,29 @@ check "empty clipboard refused" 1 $?
 WAYLAND_DISPLAY=nowhere DISPLAY= "$cli" -q --clipboard 's/a/b/' 2>/dev/null
 check "no session: 1" 1 $?
 
+# --primary. Weston has no primary selection: the run fails with wl-paste's
+# own reason and the clipboard stays as it was.
+printf 'clip' | wl-copy
+LC_ALL=C "$cli" --primary 's/a/b/' 2>"$work/err"
+check "no primary: exit 1" 1 $?
+check "no primary: wl-paste's reason said" 1 "$(grep -c "support primary selection" "$work/err")"
+check "no primary: clipboard as it was" "clip" "$(paste)"
+# Where the compositor has one (a wl-paste that serves it from a file here):
+# the selection in, the result on the clipboard.
+mkdir -p "$work/pri"
+printf 'selected text' > "$work/pri/selection"
+cat > "$work/pri/wl-paste" <<TOOL
+#!/bin/sh
+case " \$* " in
+*" --primary --list-types "*) echo text/plain ;;
+*" --primary "*) cat "$work/pri/selection" ;;
+*) exec /usr/bin/wl-paste "\$@" ;;
+esac
+TOOL
+chmod +x "$work/pri/wl-paste"
+PATH="$work/pri:$PATH" "$cli" --primary 's/selected/chosen/'
+check "--primary exit" 0 $?
+check "--primary result on the clipboard" "chosen text" "$(paste)"
 
 # A source that never sends (a stopped wl-copy): the run gives up within its
 # limit, says so, and leaves the clipboard as it was.

@@ -24,6 +24,16 @@ check "cli one-shot exit" 0 $?
 sleep 0.3
 check "cli one-shot text" "こんにちは 世界" "$(xclip -selection clipboard -o)"
 
+# --primary: the text last selected in, the result on the clipboard (select,
+# a key, Ctrl+V); the selection itself stays as it was.
+printf 'clip' | xclip -selection clipboard -i >/dev/null 2>&1
+printf 'selected text' | xclip -selection primary -i >/dev/null 2>&1
+"$cli" --primary 's/selected/chosen/'
+check "cli --primary exit" 0 $?
+sleep 0.3
+check "cli --primary result on the clipboard" "chosen text" "$(xclip -selection clipboard -o)"
+check "cli --primary leaves the selection" "selected text" "$(xclip -selection primary -o)"
+
 # Keepers of this display (the holders that serve a text after we exit).
 keepers() {
     for p in $(pgrep -f -- '--hold-clipboard'); do
@@ -163,6 +173,27 @@ check "window copy-back keeps the bytes" "same" "$(same_bytes "$work/bytes-edite
 kill "$gpid"; wait "$gpid" 2>/dev/null
 sleep 0.5
 check "and so does the keeper after it" "same" "$(same_bytes "$work/bytes-edited")"
+
+# The window's 選択範囲から読む (remembered in its settings): the start-up text
+# and the one-shot read the selection, the result goes to the clipboard.
+printf '[General]\nreadPrimary=true\n' > "$work/kakikae/kakikae.conf"
+printf 'from the clipboard' | xclip -selection clipboard -i >/dev/null 2>&1
+"$gui" &
+gpid=$!
+wait_for 'xdotool search --name "^kakikae$" >/dev/null 2>&1' || { echo "FAIL window did not open"; exit 1; }
+win=$(xdotool search --name '^kakikae$' | head -1)
+sleep 0.5
+xdotool mousemove --window "$win" 200 70 click 1
+sleep 0.2
+xdotool key ctrl+a
+xdotool type --delay 20 'sort'
+# Selected last, after ctrl+a made the command box's text the selection.
+printf 'いろは\nあいう' | xclip -selection primary -i >/dev/null 2>&1
+xdotool key alt+at
+wait_for '[ "$(xclip -selection clipboard -o 2>/dev/null)" = "$(printf "あいう\nいろは")" ]'
+check "window one-shot from the selection" "$(printf 'あいう\nいろは')" "$(xclip -selection clipboard -o)"
+kill "$gpid"; wait "$gpid" 2>/dev/null
+rm -f "$work/kakikae/kakikae.conf"
 
 # 3. Another program taking the clipboard ends the holder.
 printf 'other' | xclip -selection clipboard -i >/dev/null 2>&1

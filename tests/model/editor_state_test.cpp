@@ -156,6 +156,73 @@ TEST(Clipboard, LoadCopyBackAndViews) {
     EXPECT_EQ(r.clipboard.text, "");
 }
 
+// Reading the selection: loads and the one-shot take it, results go to the
+// clipboard; where there is none, reads stay with the clipboard and the
+// status line says why.
+TEST(Clipboard, PrimarySelectionAsTheSource) {
+    Rig r;
+    r.clipboard.text = "clip";
+    const Outcome none = r.state.readFromPrimary(true);
+    EXPECT_EQ(none.kind, Outcome::Kind::Refused);
+    EXPECT_EQ(r.state.status(), texts::text(texts::Msg::PrimaryUnavailable));
+    EXPECT_FALSE(r.state.readsPrimary());
+    r.state.loadClipboard();
+    EXPECT_EQ(r.state.workingText(), "clip");
+
+    r.clipboard.primary = "selected";
+    EXPECT_TRUE(r.state.readFromPrimary(true).ok());
+    r.state.setCommandLineFromView("s/selected/chosen/");
+    r.state.oneShot();
+    EXPECT_EQ(r.clipboard.text, "chosen");
+    EXPECT_EQ(*r.clipboard.primary, "selected");
+    r.state.loadClipboard();
+    EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusPrimary));
+    r.clipboard.primary = "";
+    r.clipboard.hasText = false;  // nothing selected
+    r.state.loadClipboard();
+    EXPECT_EQ(r.state.lastOutcome().message, texts::text(texts::Msg::PrimaryHoldsNoText));
+    r.clipboard.hasText = true;
+    EXPECT_TRUE(r.state.readFromPrimary(false).ok());
+    r.state.loadClipboard();
+    EXPECT_EQ(r.state.workingText(), "chosen");
+}
+
+// A desktop key's run by name: a recipe, or a favourite by its comment or its
+// command; the clipboard (or the selection) in, the result back, and the
+// command line and the reading source as they were.
+TEST(Clipboard, ShortcutRunsByName) {
+    Rig r;
+    r.files.files["/data/kakikae0.ini"] = "【大文字】tr/a-z/A-Z/\ns/x/y/g 【xをyに】\n";
+    r.files.files["/data/kakikae-recipes.txt"] = "[整える]\n- s/ +$//g\n- s/^/> /g\n";
+    r.clipboard.text = "start";
+    r.state.formLoad();
+    r.state.setCommandLineFromView("s/typed/by hand/");
+    struct {
+        const char* name;
+        const char* clipboard;
+        bool primary;
+        const char* result;  // nullptr: refused, the clipboard stays
+    } cases[] = {
+        {"大文字", "abc", false, "ABC"},
+        {"s/x/y/g", "xx", false, "yy"},
+        {"xをyに", "xax", false, "yay"},
+        {"整える", "a  \nb", false, "> a\n> b"},
+        {"無い名前", "abc", false, nullptr},
+        {"大文字", "clip", true, "SELECTED"},
+    };
+    for (const auto& c : cases) {
+        r.clipboard.text = c.clipboard;
+        r.clipboard.primary = "selected";
+        std::optional<Outcome> got;
+        r.state.runShortcut(c.name, c.primary, [&](const Outcome& o) { got = o; });
+        ASSERT_TRUE(got) << c.name;
+        EXPECT_EQ(got->ok(), c.result != nullptr) << c.name << ": " << got->message;
+        EXPECT_EQ(r.clipboard.text, c.result ? c.result : c.clipboard) << c.name;
+        EXPECT_EQ(r.state.commandLine(), "s/typed/by hand/") << c.name;
+        EXPECT_FALSE(r.state.readsPrimary()) << c.name;
+    }
+}
+
 TEST(Clipboard, LoneCrSurvivesTheRoundTrip) {
     Rig r;
     r.clipboard.text = "a\rb\nc";

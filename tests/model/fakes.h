@@ -22,9 +22,17 @@ public:
     bool reachable = true;  // false: reads fail
     bool takesText = true;  // false: writes are refused
     int writes = 0;
+    std::optional<std::string> primary;  // the PRIMARY selection, where the platform has one
+    bool readingPrimary = false;
     std::optional<std::string> readText() override {
         if (!reachable) return std::nullopt;
+        if (readingPrimary) return *primary;
         return hasText ? text : std::string();
+    }
+    bool readFrom(Source source) override {
+        if (source == Source::Primary && !primary) return false;
+        readingPrimary = source == Source::Primary;
+        return true;
     }
     bool replaced = false;  // the platform put U+FFFD for bytes it could not read
     bool holdsText() override { return hasText; }

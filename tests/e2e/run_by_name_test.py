@@ -1,0 +1,99 @@
+#!/usr/bin/python3
+"""A desktop key's `kakikae --run NAME`, against a mock notification daemon
+on a session bus of the test's own and a private X server: without a window
+kakikae-cli runs it; with the window running, the window takes it over its
+socket (it records the run in its history, the command-line tool does not).
+Either way the clipboard gets the result, the selection is read with
+--primary, and a notification says what came of it.
+Usage: dbus-run-session -- run_by_name_test.py BIN_DIR"""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+import dbus
+import dbusmock
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from a11y_support import check, end_processes_of, finish, start_x, wait_for  # noqa: E402
+
+bin_dir = sys.argv[1]
+kakikae = os.path.join(bin_dir, "kakikae")
+server, daemon = dbusmock.DBusTestCase.spawn_server_template("notification_daemon", {}, stdout=subprocess.DEVNULL)
+mock = dbus.Interface(daemon, dbusmock.MOCK_IFACE)
+
+
+def notices():
+    return [(str(c[2][3]), str(c[2][4])) for c in mock.GetCalls() if c[1] == "Notify"]
+
+
+with tempfile.TemporaryDirectory(ignore_cleanup_errors=True) as home:
+    os.chmod(home, 0o700)
+    config = os.path.join(home, "config")
+    os.makedirs(os.path.join(config, "kakikae"), mode=0o700)
+    with open(os.path.join(config, "kakikae", "kakikae0.ini"), "w") as f:
+        f.write("【大文字】tr/a-z/A-Z/\ns/x/y/g 【xをyに】\n")
+    with open(os.path.join(config, "kakikae", "kakikae-recipes.txt"), "w") as f:
+        f.write("[引用]\n- s/^/> /g\n")
+    env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=config, XDG_RUNTIME_DIR=home, LANG="C.UTF-8")
+    env.pop("QT_QPA_PLATFORM", None)
+    env.pop("WAYLAND_DISPLAY", None)
+    x, env["DISPLAY"] = start_x(env)
+
+    def put(text, selection="clipboard"):
+        subprocess.run(["xclip", "-selection", selection, "-i"], input=text.encode(), env=env,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def clipboard():
+        return subprocess.run(["xclip", "-selection", "clipboard", "-o"], env=env, capture_output=True).stdout.decode()
+
+    def history():
+        path = os.path.join(config, "kakikae", "kakikae1.ini")
+        return open(path, encoding="utf-8").read() if os.path.exists(path) else ""
+
+    def run(*args):
+        mock.ClearCalls()
+        return subprocess.run([kakikae, "--run", *args], env=env, capture_output=True, timeout=30)
+
+    window = None
+    try:
+        # No window: kakikae-cli takes the run.
+        put("abc")
+        r = run("大文字")
+        check("no window: exit 0", r.returncode == 0, r.stderr)
+        check("no window: the favourite ran on the clipboard", wait_for(lambda: clipboard() == "ABC", 5), clipboard())
+        said = notices()
+        check("no window: a notification under the name", said and said[0][0] == "kakikae: 大文字", said)
+        check("no window: nothing in the window's history", history() == "", history())
+        r = run("無い名前")
+        check("an unknown name: exit 2", r.returncode == 2, r.returncode)
+        check("... said as a failure", notices() and "無い名前" in notices()[0][1], notices())
+
+        # The window running: it takes the run, unseen.
+        window = subprocess.Popen([kakikae], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        socket = os.path.join(home, "kakikae-window-" + env["DISPLAY"].replace(":", "_"))
+        check("the window listens", wait_for(lambda: os.path.exists(socket), 20), os.listdir(home))
+        put("xax")
+        started = time.time()
+        r = run("xをyに")
+        check("window: the asker ends at once", r.returncode == 0 and time.time() - started < 5, r)
+        check("window: the favourite ran on the clipboard", wait_for(lambda: clipboard() == "yay", 10), clipboard())
+        check("window: it was the window's run", wait_for(lambda: "s/x/y/g" in history(), 5), history())
+        check("window: a notification", wait_for(lambda: any(n[0] == "kakikae: xをyに" for n in notices()), 5),
+              notices())
+        put("clip")
+        put("one\ntwo", "primary")
+        r = run("引用", "--primary")
+        check("window: a recipe on the selection", wait_for(lambda: clipboard() == "> one\n> two", 10), clipboard())
+        check("window: it stays open", window.poll() is None, window.returncode)
+    finally:
+        if window:
+            window.terminate()
+            window.wait(timeout=20)
+        end_processes_of(home)
+        x.terminate()
+        server.terminate()
+        server.wait()
+
+finish("run by name tests")
