@@ -497,6 +497,7 @@ void EditorState::loadRunCopy(std::function<void(OutcomeHandler)> step, OutcomeH
 }
 
 std::optional<lists::Recipe> EditorState::shortcutTarget(const std::string& name) const {
+    if (name.empty()) return lists::Recipe{{}, {}, {lists::RecipeStep{lists::RecipeStep::Kind::Command, commandLine_, false}}};
     if (const lists::Recipe* recipe = recipes_.find(name)) return *recipe;
     for (const Text& entry : favourites_) {
         const Text command = lists::stripFavouriteComments(entry);
@@ -505,6 +506,19 @@ std::optional<lists::Recipe> EditorState::shortcutTarget(const std::string& name
             return lists::Recipe{name, {}, {lists::RecipeStep{lists::RecipeStep::Kind::Command, command, false}}};
     }
     return std::nullopt;
+}
+
+std::vector<std::string> EditorState::shortcutNames() const {
+    std::vector<std::string> names;
+    for (const auto& r : recipes_.recipes()) names.push_back(r.name);
+    for (const Text& entry : favourites_) {
+        const Text command = lists::stripFavouriteComments(entry);
+        if (command.empty()) continue;
+        const std::size_t open = entry.find("【");
+        const std::size_t close = open == Text::npos ? Text::npos : entry.find("】", open);
+        names.push_back(close == Text::npos ? command : entry.substr(open + 3, close - open - 3));
+    }
+    return names;
 }
 
 void EditorState::runShortcut(const std::string& name, bool primary, OutcomeHandler done) {

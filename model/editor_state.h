@@ -153,11 +153,15 @@ public:
     void oneShot(OutcomeHandler done = {});  // myIchigeki_Click: load, run, copy back
 
     // A desktop key's run, by a name: a recipe of that name, else the
-    // favourite whose 【comment】 or command it is. Loads the clipboard (the
+    // favourite whose 【comment】 or command it is; no name: the command line
+    // as it stands. Loads the clipboard (the
     // selection with `primary`), runs it, copies back, as the one-shot does;
     // a favourite runs as the run button runs a command. The command line
     // and the reading source stay as they were.
     std::optional<lists::Recipe> shortcutTarget(const std::string& name) const;
+    // The names to offer: the recipes', then each favourite's comment (its
+    // command where it has none).
+    std::vector<std::string> shortcutNames() const;
     void runShortcut(const std::string& name, bool primary, OutcomeHandler done = {});
     void cancel();                           // ends a running filter or text operation
     // `changes`: what differs from the text it replaces, for the view to mark.

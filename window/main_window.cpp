@@ -1,6 +1,5 @@
 // Widgets, their names and captions, and the forwarding of events to the model.
 #include "window/main_window.h"
-#include "platform/desktop_notification.h"
 #include "window/ui_text.h"
 #include "window/announcer.h"
 
@@ -44,6 +43,7 @@ MainWindow::MainWindow(EditorState& state, QWidget* parent) : QMainWindow(parent
     setWindowTitle(qs(names::kAppTitle));
     buildControls();
     buildMenus();
+    loadShortcuts();
     state_.setObserver([this](unsigned changes) { render(changes); });
     const double dpi = logicalDpiX() > 0 ? logicalDpiX() : 96.0;
     const int menuH = menuBar()->sizeHint().height();
@@ -176,16 +176,6 @@ void MainWindow::MenuPreview_Click() {
     QSettings().setValue("preview", previewAction_->isChecked());
     if (previewAction_->isChecked()) preview_->start();
     else preview_->leave();
-}
-
-bool MainWindow::runShortcut(const QString& name, bool primary) {
-    if (clipboardNeedsFocus()) return false;
-    forward([this, name = name.toStdString(), primary] {
-        state_.runShortcut(name, primary, [name](const Outcome& o) {
-            notifyDesktop(o.ok() ? "kakikae: " + name : texts::text(texts::Msg::CliFailedTitle), o.message, !o.ok());
-        });
-    });
-    return true;
 }
 
 void MainWindow::MenuPrimary_Click() {

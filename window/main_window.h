@@ -3,7 +3,9 @@
 // when the model says it changed. No text logic lives here.
 #pragma once
 
+#include "dialogs/shortcuts_dialog.h"
 #include "model/editor_state.h"
+#include "platform/x11_hotkeys.h"
 
 #include <QMainWindow>
 
@@ -11,6 +13,8 @@
 
 #include <functional>
 #include <map>
+#include <memory>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -33,6 +37,7 @@ class MainWindow final : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(EditorState& state, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // For tests: the widget or action that carries a handler's name.
     QWidget* control(const QString& name) const;
@@ -73,6 +78,7 @@ public slots:
     void jotai_Click();        // the status line: its whole message
     void MenuPreview_Click();  // live preview on or off (remembered)
     void MenuPrimary_Click();  // loads read the PRIMARY selection (remembered)
+    void MenuShortcuts_Click();  // keys that run a favourite, a recipe or the command line anywhere
     void MenuUndoRun_Click();  // the run before
     void MenuRedoRun_Click();
     void MenuRecipeEdit_Click();                   // the recipe editor
@@ -150,6 +156,13 @@ private:
     enum class FocusLoad { None, StartUp, Reload };
     FocusLoad focusLoad_ = FocusLoad::None;
     bool clipboardNeedsFocus() const;
+    // Global keys: the list (remembered in the settings) and, on X11, their grabs.
+    std::vector<dialogs::ShortcutEntry> shortcuts_;
+    std::unique_ptr<X11HotKeys> hotKeys_;
+    void loadShortcuts();
+    // Grabs the keys where the session lets us; the status line names those it could not.
+    void applyShortcuts();
+    QString shortcutHowItWorks() const;
 };
 
 }  // namespace kk

@@ -139,6 +139,7 @@ void MainWindow::buildMenus() {
     primary->setToolTip(qs("読み込みと一撃で、クリップボードの代わりに最後に選択したテキストを読みます。結果はクリップボードに置きます"));
     // Where the platform has no PRIMARY the item stays off; the choice is kept for a session that has one.
     primary->setChecked(QSettings().value("readPrimary", false).toBool() && state_.readFromPrimary(true).ok());
+    addMenuItem(option, "MenuShortcuts", qs("ショートカット..."), &MainWindow::MenuShortcuts_Click);
     // Runs are undone by keys of their own: Ctrl+Z stays the text box's typing undo.
     addMenuItem(option, "MenuUndoRun", qs("実行を元に戻す"), &MainWindow::MenuUndoRun_Click)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z));

@@ -4,7 +4,8 @@ on a session bus of the test's own and a private X server: without a window
 kakikae-cli runs it; with the window running, the window takes it over its
 socket (it records the run in its history, the command-line tool does not).
 Either way the clipboard gets the result, the selection is read with
---primary, and a notification says what came of it.
+--primary, and a notification says what came of it. Then a key of the
+window's own shortcuts, pressed while another window has the focus.
 Usage: dbus-run-session -- run_by_name_test.py BIN_DIR"""
 import os
 import subprocess
@@ -36,6 +37,9 @@ with tempfile.TemporaryDirectory(ignore_cleanup_errors=True) as home:
         f.write("【大文字】tr/a-z/A-Z/\ns/x/y/g 【xをyに】\n")
     with open(os.path.join(config, "kakikae", "kakikae-recipes.txt"), "w") as f:
         f.write("[引用]\n- s/^/> /g\n")
+    # Option → ショートカット as the window keeps it.
+    with open(os.path.join(config, "kakikae", "kakikae.conf"), "w") as f:
+        f.write("[shortcuts]\n1\\key=Ctrl+Alt+K\n1\\target=引用\n1\\primary=false\nsize=1\n")
     env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=config, XDG_RUNTIME_DIR=home, LANG="C.UTF-8")
     env.pop("QT_QPA_PLATFORM", None)
     env.pop("WAYLAND_DISPLAY", None)
@@ -87,6 +91,22 @@ with tempfile.TemporaryDirectory(ignore_cleanup_errors=True) as home:
         r = run("引用", "--primary")
         check("window: a recipe on the selection", wait_for(lambda: clipboard() == "> one\n> two", 10), clipboard())
         check("window: it stays open", window.poll() is None, window.returncode)
+
+        # The window's own key, the focus in another program's window.
+        other = subprocess.Popen(["xmessage", "-geometry", "+600+400", "another program"], env=env,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(lambda: subprocess.run(["xdotool", "search", "--name", "xmessage"], env=env,
+                                        capture_output=True).returncode == 0, 10)
+        subprocess.run(["xdotool", "search", "--name", "xmessage", "windowfocus", "--sync"], env=env,
+                       capture_output=True)
+        put("three\nlines\nhere")
+        mock.ClearCalls()
+        subprocess.run(["xdotool", "key", "ctrl+alt+k"], env=env)
+        check("global key: the recipe ran on the clipboard",
+              wait_for(lambda: clipboard() == "> three\n> lines\n> here", 10), clipboard())
+        check("global key: a notification", wait_for(lambda: any(n[0] == "kakikae: 引用" for n in notices()), 5),
+              notices())
+        other.terminate()
     finally:
         if window:
             window.terminate()

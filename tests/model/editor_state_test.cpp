@@ -197,6 +197,7 @@ TEST(Clipboard, ShortcutRunsByName) {
     r.clipboard.text = "start";
     r.state.formLoad();
     r.state.setCommandLineFromView("s/typed/by hand/");
+    EXPECT_EQ(r.state.shortcutNames(), (std::vector<std::string>{"整える", "大文字", "xをyに"}));
     struct {
         const char* name;
         const char* clipboard;
@@ -209,6 +210,7 @@ TEST(Clipboard, ShortcutRunsByName) {
         {"整える", "a  \nb", false, "> a\n> b"},
         {"無い名前", "abc", false, nullptr},
         {"大文字", "clip", true, "SELECTED"},
+        {"", "typed", false, "by hand"},  // no name: the command line as it stands
     };
     for (const auto& c : cases) {
         r.clipboard.text = c.clipboard;
