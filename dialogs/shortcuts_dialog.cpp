@@ -54,6 +54,7 @@ ShortcutsDialog::ShortcutsDialog(const std::vector<ShortcutEntry>& entries, cons
     how->setWordWrap(true);
     how->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
+    extraButtons_ = new QHBoxLayout;
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -62,8 +63,16 @@ ShortcutsDialog::ShortcutsDialog(const std::vector<ShortcutEntry>& entries, cons
     layout->addWidget(table_);
     layout->addLayout(rowButtons);
     layout->addWidget(how);
+    layout->addLayout(extraButtons_);
     layout->addWidget(buttons);
     resize(560, 340);
+}
+
+void ShortcutsDialog::addButton(const QString& caption,
+                                std::function<void(const std::vector<ShortcutEntry>&)> act) {
+    auto* button = new QPushButton(caption, this);
+    connect(button, &QPushButton::clicked, this, [this, act = std::move(act)] { act(entries()); });
+    extraButtons_->addWidget(button);
 }
 
 void ShortcutsDialog::addRow(const ShortcutEntry& entry) {

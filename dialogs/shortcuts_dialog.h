@@ -7,8 +7,10 @@
 #include <QKeySequence>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
+class QHBoxLayout;
 class QTableWidget;
 
 namespace kk::dialogs {
@@ -30,11 +32,14 @@ public:
     std::vector<ShortcutEntry> entries() const;
     // What the target column shows for "the command line as it stands".
     static QString commandLineTarget();
+    // A button under the table that hands the rows as they stand to `act`.
+    void addButton(const QString& caption, std::function<void(const std::vector<ShortcutEntry>&)> act);
 
 private:
     void addRow(const ShortcutEntry& entry);
     QTableWidget* table_;
     QStringList targets_;
+    QHBoxLayout* extraButtons_;
 };
 
 }  // namespace kk::dialogs

@@ -43,7 +43,8 @@ MainWindow::MainWindow(EditorState& state, QWidget* parent) : QMainWindow(parent
     setWindowTitle(qs(names::kAppTitle));
     buildControls();
     buildMenus();
-    loadShortcuts();
+    // After the first paint: a desktop portal may take a moment to answer.
+    QTimer::singleShot(0, this, [this] { loadShortcuts(); });
     state_.setObserver([this](unsigned changes) { render(changes); });
     const double dpi = logicalDpiX() > 0 ? logicalDpiX() : 96.0;
     const int menuH = menuBar()->sizeHint().height();

@@ -5,6 +5,7 @@
 
 #include "dialogs/shortcuts_dialog.h"
 #include "model/editor_state.h"
+#include "platform/portal_shortcuts.h"
 #include "platform/x11_hotkeys.h"
 
 #include <QMainWindow>
@@ -159,10 +160,13 @@ private:
     // Global keys: the list (remembered in the settings) and, on X11, their grabs.
     std::vector<dialogs::ShortcutEntry> shortcuts_;
     std::unique_ptr<X11HotKeys> hotKeys_;
+    std::unique_ptr<PortalShortcuts> portal_;
+    bool portalAsked_ = false, portalOffered_ = false;  // whether the session's portal offers global shortcuts
+    bool usesPortal();
     void loadShortcuts();
     // Grabs the keys where the session lets us; the status line names those it could not.
     void applyShortcuts();
-    QString shortcutHowItWorks() const;
+    QString shortcutHowItWorks();
 };
 
 }  // namespace kk

@@ -23,6 +23,13 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QSpinBox>
+#include <QSettings>
+#include <QTimer>
+#include <QTableWidget>
+#include <QKeySequenceEdit>
+#include <QCheckBox>
+#include <QDialog>
+#include <QPushButton>
 #include <QTest>
 #include <QFile>
 #include <QTemporaryDir>
@@ -291,6 +298,45 @@ TEST(Window, HelpMenuWindowsAndDesktop) {
 
 // The whole menu bar from its map: menu, item, caption; every item exists,
 // sits in its menu, is enabled, and does something when chosen.
+// Option → ショートカット: the list is kept in the settings, and where the
+// session takes no keys from us (no X11, no portal: offscreen here) the
+// dialog gives the exact command to bind in the desktop's own settings.
+TEST(Window, ShortcutsDialogKeepsKeysAndSaysHow) {
+    QSettings().remove("shortcuts");
+    WindowRig r;
+    r.files.files["/data/kakikae-recipes.txt"] = "[引用]\n- s/^/> /g\n";
+    r.state.loadRecipes();
+    QString how;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* table = dialog->findChild<QTableWidget*>("shortcutTable");
+        dialog->findChildren<QPushButton*>()[0]->click();  // 追加
+        static_cast<QKeySequenceEdit*>(table->cellWidget(0, 0))->setKeySequence(QKeySequence("Ctrl+Alt+K"));
+        static_cast<QComboBox*>(table->cellWidget(0, 1))->setCurrentText("引用");
+        static_cast<QCheckBox*>(table->cellWidget(0, 2))->setChecked(true);
+        dialog->accept();
+    });
+    r.window.MenuShortcuts_Click();
+    QSettings settings;
+    ASSERT_EQ(settings.beginReadArray("shortcuts"), 1);
+    settings.setArrayIndex(0);
+    EXPECT_EQ(settings.value("key").toString(), "Ctrl+Alt+K");
+    EXPECT_EQ(settings.value("target").toString(), "引用");
+    EXPECT_TRUE(settings.value("primary").toBool());
+    settings.endArray();
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        how = dialog->findChild<QLabel*>("shortcutHow")->text();
+        dialog->reject();
+    });
+    r.window.MenuShortcuts_Click();
+    EXPECT_TRUE(how.contains("kakikae --run '引用' --primary")) << how.toStdString();
+    EXPECT_TRUE(how.contains(QString::fromUtf8("この環境では"))) << how.toStdString();
+    QSettings().remove("shortcuts");
+}
+
 TEST(Window, MenuMap) {
     WindowRig r;
     const struct {
