@@ -112,20 +112,24 @@ bool writeDesktopEntryActions(const std::vector<DesktopBinding>& bindings, std::
     return true;
 }
 
+std::optional<std::string> desktopKeyName(int k) {
+    if (k >= Qt::Key_A && k <= Qt::Key_Z) return std::string(1, static_cast<char>('a' + (k - Qt::Key_A)));
+    if (k >= Qt::Key_0 && k <= Qt::Key_9) return std::string(1, static_cast<char>('0' + (k - Qt::Key_0)));
+    if (k >= Qt::Key_F1 && k <= Qt::Key_F12) return "F" + std::to_string(k - Qt::Key_F1 + 1);
+    if (k == Qt::Key_Space) return "space";
+    return std::nullopt;
+}
+
 std::optional<std::string> gnomeAccelerator(QKeyCombination key) {
+    const auto name = desktopKeyName(key.key());
+    if (!name) return std::nullopt;
     std::string out;
     const Qt::KeyboardModifiers m = key.keyboardModifiers();
     if (m & Qt::ControlModifier) out += "<Control>";
     if (m & Qt::ShiftModifier) out += "<Shift>";
     if (m & Qt::AltModifier) out += "<Alt>";
     if (m & Qt::MetaModifier) out += "<Super>";
-    const int k = key.key();
-    if (k >= Qt::Key_A && k <= Qt::Key_Z) out += static_cast<char>('a' + (k - Qt::Key_A));
-    else if (k >= Qt::Key_0 && k <= Qt::Key_9) out += static_cast<char>('0' + (k - Qt::Key_0));
-    else if (k >= Qt::Key_F1 && k <= Qt::Key_F12) out += "F" + std::to_string(k - Qt::Key_F1 + 1);
-    else if (k == Qt::Key_Space) out += "space";
-    else return std::nullopt;
-    return out;
+    return out + *name;
 }
 
 namespace {

@@ -31,6 +31,9 @@ std::string desktopEntryWithActions(std::string_view base, const std::string& pr
 // takes the place of the installed one; false with `why` when it cannot.
 bool writeDesktopEntryActions(const std::vector<DesktopBinding>& bindings, std::string* why);
 
+// The name desktops give a key without its modifiers: "k", "1", "F9",
+// "space"; nullopt for a key no global shortcut of ours uses.
+std::optional<std::string> desktopKeyName(int qtKey);
 // GNOME's name for a key: "<Control><Alt>k"; nullopt for a key it cannot bind.
 std::optional<std::string> gnomeAccelerator(QKeyCombination key);
 // Replaces our custom keybindings in GNOME's settings (through gsettings;

@@ -2,6 +2,7 @@
 // with a Request object whose Response signal carries the result; we listen
 // for Responses before calling and match them by the path the call returns.
 #include "platform/portal_shortcuts.h"
+#include "platform/desktop_bindings.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -44,19 +45,15 @@ Q_DECLARE_METATYPE(ShortcutSpec)
 namespace kk {
 
 std::optional<QString> portalTrigger(QKeyCombination key) {
+    const auto name = desktopKeyName(key.key());
+    if (!name) return std::nullopt;
     QString out;
     const Qt::KeyboardModifiers m = key.keyboardModifiers();
     if (m & Qt::ControlModifier) out += "CTRL+";
     if (m & Qt::ShiftModifier) out += "SHIFT+";
     if (m & Qt::AltModifier) out += "ALT+";
     if (m & Qt::MetaModifier) out += "LOGO+";
-    const int k = key.key();
-    if (k >= Qt::Key_A && k <= Qt::Key_Z) out += QChar('a' + (k - Qt::Key_A));
-    else if (k >= Qt::Key_0 && k <= Qt::Key_9) out += QChar('0' + (k - Qt::Key_0));
-    else if (k >= Qt::Key_F1 && k <= Qt::Key_F12) out += "F" + QString::number(k - Qt::Key_F1 + 1);
-    else if (k == Qt::Key_Space) out += "space";
-    else return std::nullopt;
-    return out;
+    return out + QString::fromStdString(*name);
 }
 
 bool PortalShortcuts::available() {

@@ -72,6 +72,27 @@ def start_x(env):
         return server, ":" + f.readline().strip()
 
 
+# Option → ショートカット as the window keeps it: Ctrl+Alt+K runs the recipe 引用.
+SHORTCUT_SETTINGS = "[shortcuts]\n1\\key=Ctrl+Alt+K\n1\\target=引用\n1\\primary=false\nsize=1\n"
+
+
+def session_home(home, files):
+    """A user of the test's own in `home`: its config folder holding `files`
+    (name → text), a private X server; the environment for its programs and
+    the X server to end."""
+    os.chmod(home, 0o700)
+    config = os.path.join(home, "config")
+    os.makedirs(os.path.join(config, "kakikae"), mode=0o700)
+    for name, text in files.items():
+        with open(os.path.join(config, "kakikae", name), "w", encoding="utf-8") as f:
+            f.write(text)
+    env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=config, XDG_RUNTIME_DIR=home, LANG="C.UTF-8")
+    env.pop("QT_QPA_PLATFORM", None)
+    env.pop("WAYLAND_DISPLAY", None)
+    x, env["DISPLAY"] = start_x(env)
+    return env, x
+
+
 def finish(what):
     print(f"{what}:", "all passed" if failures == 0 else f"{failures} failed")
     sys.exit(1 if failures else 0)

@@ -14,7 +14,7 @@ import dbus
 import dbusmock
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from a11y_support import check, end_processes_of, finish, start_x, wait_for  # noqa: E402
+from a11y_support import SHORTCUT_SETTINGS, check, end_processes_of, finish, session_home, wait_for  # noqa: E402
 
 kakikae = sys.argv[1]
 IFACE = "org.freedesktop.portal.GlobalShortcuts"
@@ -48,17 +48,7 @@ def calls(name):
 
 
 with tempfile.TemporaryDirectory(ignore_cleanup_errors=True) as home:
-    os.chmod(home, 0o700)
-    config = os.path.join(home, "config")
-    os.makedirs(os.path.join(config, "kakikae"), mode=0o700)
-    with open(os.path.join(config, "kakikae", "kakikae-recipes.txt"), "w") as f:
-        f.write("[引用]\n- s/^/> /g\n")
-    with open(os.path.join(config, "kakikae", "kakikae.conf"), "w") as f:
-        f.write("[shortcuts]\n1\\key=Ctrl+Alt+K\n1\\target=引用\n1\\primary=false\nsize=1\n")
-    env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=config, XDG_RUNTIME_DIR=home, LANG="C.UTF-8")
-    env.pop("QT_QPA_PLATFORM", None)
-    env.pop("WAYLAND_DISPLAY", None)
-    x, env["DISPLAY"] = start_x(env)
+    env, x = session_home(home, {"kakikae-recipes.txt": "[引用]\n- s/^/> /g\n", "kakikae.conf": SHORTCUT_SETTINGS})
 
     def clipboard():
         return subprocess.run(["xclip", "-selection", "clipboard", "-o"], env=env, capture_output=True).stdout.decode()

@@ -113,15 +113,20 @@ check "image clipboard left alone" "image/png" "$(xclip -selection clipboard -t 
 wait_for '[ "$(keepers)" = 0 ]'
 check "a keeper that lost the clipboard ends" 0 "$(keepers)"
 
+# Starts the window; gpid and win name it.
+start_window() {
+    "$gui" &
+    gpid=$!
+    wait_for 'xdotool search --name "^kakikae$" >/dev/null 2>&1' || { echo "FAIL window did not open"; exit 1; }
+    win=$(xdotool search --name '^kakikae$' | head -1)
+    sleep 0.5
+}
+
 # 2. The window as a user drives it: start-up text from the clipboard, a
 # typed command run with Enter, copy back; the one-shot button with a filter;
 # a menu conversion by its access keys; quit, and the text stays.
 printf '日本語\nテキスト' | xclip -selection clipboard -i >/dev/null 2>&1
-"$gui" &
-gpid=$!
-wait_for 'xdotool search --name "^kakikae$" >/dev/null 2>&1' || { echo "FAIL window did not open"; exit 1; }
-win=$(xdotool search --name '^kakikae$' | head -1)
-sleep 0.5
+start_window
 # No window manager here: click into the command box for the focus, then type
 # through XTEST like a keyboard.
 eval "$(xdotool getwindowgeometry --shell "$win")"
@@ -178,11 +183,7 @@ check "and so does the keeper after it" "same" "$(same_bytes "$work/bytes-edited
 # and the one-shot read the selection, the result goes to the clipboard.
 printf '[General]\nreadPrimary=true\n' > "$work/kakikae/kakikae.conf"
 printf 'from the clipboard' | xclip -selection clipboard -i >/dev/null 2>&1
-"$gui" &
-gpid=$!
-wait_for 'xdotool search --name "^kakikae$" >/dev/null 2>&1' || { echo "FAIL window did not open"; exit 1; }
-win=$(xdotool search --name '^kakikae$' | head -1)
-sleep 0.5
+start_window
 xdotool mousemove --window "$win" 200 70 click 1
 sleep 0.2
 xdotool key ctrl+a
