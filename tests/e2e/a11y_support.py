@@ -93,6 +93,16 @@ def session_home(home, files):
     return env, x
 
 
+def end_session(home, x, window):
+    """Ends what session_home and the test started: the window, every
+    process given `home` as its runtime folder, the X server."""
+    if window:
+        window.terminate()
+        window.wait(timeout=20)
+    end_processes_of(home)
+    x.terminate()
+
+
 def finish(what):
     print(f"{what}:", "all passed" if failures == 0 else f"{failures} failed")
     sys.exit(1 if failures else 0)

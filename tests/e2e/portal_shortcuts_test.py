@@ -14,7 +14,7 @@ import dbus
 import dbusmock
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from a11y_support import SHORTCUT_SETTINGS, check, end_processes_of, finish, session_home, wait_for  # noqa: E402
+from a11y_support import SHORTCUT_SETTINGS, check, end_session, finish, session_home, wait_for  # noqa: E402
 
 kakikae = sys.argv[1]
 IFACE = "org.freedesktop.portal.GlobalShortcuts"
@@ -79,11 +79,7 @@ with tempfile.TemporaryDirectory(ignore_cleanup_errors=True) as home:
         check("another session's Activated is not ours", not wait_for(lambda: clipboard() != "> one\n> two", 1),
               clipboard())
     finally:
-        if window:
-            window.terminate()
-            window.wait(timeout=20)
-        end_processes_of(home)
-        x.terminate()
+        end_session(home, x, window)
         portal_server.terminate()
         notifier.terminate()
 

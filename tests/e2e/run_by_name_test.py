@@ -17,7 +17,7 @@ import dbus
 import dbusmock
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from a11y_support import SHORTCUT_SETTINGS, check, end_processes_of, finish, session_home, wait_for  # noqa: E402
+from a11y_support import SHORTCUT_SETTINGS, check, end_session, finish, session_home, wait_for  # noqa: E402
 
 bin_dir = sys.argv[1]
 kakikae = os.path.join(bin_dir, "kakikae")
@@ -97,11 +97,7 @@ with tempfile.TemporaryDirectory(ignore_cleanup_errors=True) as home:
               notices())
         other.terminate()
     finally:
-        if window:
-            window.terminate()
-            window.wait(timeout=20)
-        end_processes_of(home)
-        x.terminate()
+        end_session(home, x, window)
         server.terminate()
         server.wait()
 
