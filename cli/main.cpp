@@ -267,6 +267,8 @@ int main(int argc, char** argv) {
         tellFailure(why);
         return kFailed;
     };
+    // --run with no name: the window's command line, which only a running window has.
+    if (o.run && o.run->empty()) return fail(kk::texts::text(kk::texts::Msg::RunNeedsWindow));
     // The clipboard: a Wayland session's through wl-clipboard (a compositor
     // gives no clipboard to a client without a focused window); X11's through
     // Qt, which needs a display it can open.

@@ -74,9 +74,12 @@ std::string desktopEntryWithActions(std::string_view base, const std::string& pr
             main.append(line).append("\n");
         }
     }
+    while (main.ends_with("\n\n")) main.pop_back();
+    // The one-shot of the window's command line, then the named keys.
     const std::size_t n = std::min(bindings.size(), kMostActions);
-    if (n == 0) return main;
-    std::string actions = "Actions=", groups;
+    std::string actions = "Actions=oneshot;";
+    std::string groups = "\n[Desktop Action oneshot]\nName=One-shot with the window's command\n"
+                         "Name[ja]=コマンド欄のコマンドで一撃\nExec=" + execArgument(program) + " --run \"\"\n";
     for (std::size_t i = 0; i < n; ++i) {
         const std::string id = "run-" + std::to_string(i + 1);
         actions += id + ";";

@@ -22,8 +22,8 @@ struct DesktopBinding {
 // The command a binding runs: kakikae --run 'NAME' [--primary], quoted for a shell.
 std::string bindingCommand(const DesktopBinding& b);
 
-// Our desktop entry with one action per binding (five at most) in place of
-// the ones it had; `base` is the installed entry, or empty for a minimal one
+// Our desktop entry with the one-shot of the window's command line and one
+// action per binding (five at most) in place of the actions it had; `base` is the installed entry, or empty for a minimal one
 // running `program`.
 std::string desktopEntryWithActions(std::string_view base, const std::string& program,
                                     const std::vector<DesktopBinding>& bindings);

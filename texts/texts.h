@@ -169,8 +169,9 @@ enum class Msg {  // never renumber: tests and scripts may match them
     StatusPrimary,
     PrimaryHoldsNoText,
     NoSuchShortcut,      // %1: the name
+    RunNeedsWindow,
     // New messages go above this line, at the end: the numbers stay.
-    Last = NoSuchShortcut,
+    Last = RunNeedsWindow,
 };
 
 // The text of a message with its arguments put in, in one pass: an argument

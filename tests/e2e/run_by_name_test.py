@@ -62,6 +62,9 @@ with tempfile.TemporaryDirectory(ignore_cleanup_errors=True) as home:
         r = run("無い名前")
         check("an unknown name: exit 2", r.returncode == 2, r.returncode)
         check("... said as a failure", notices() and "無い名前" in notices()[0][1], notices())
+        r = run("")
+        check("the command line without a window: exit 1", r.returncode == 1, r.returncode)
+        check("... says it needs the window", notices() and "window is open" in notices()[0][1], notices())
 
         # The window running: it takes the run, unseen.
         window = subprocess.Popen([kakikae], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

@@ -65,7 +65,7 @@ TEST(DesktopKeys, EntryActionsValidate) {
     for (int i = 0; i < 5; ++i) bindings.push_back({"r" + std::to_string(i), false, {}});
     const std::string entry = desktopEntryWithActions(base, "kakikae", bindings);
     EXPECT_EQ(entry.find("old"), std::string::npos) << entry;
-    EXPECT_NE(entry.find("Actions=run-1;run-2;run-3;run-4;run-5;\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("Actions=oneshot;run-1;run-2;run-3;run-4;run-5;\n"), std::string::npos) << entry;
     EXPECT_NE(entry.find("Exec=\"kakikae\" --run \"表を 整える\"\n"), std::string::npos) << entry;
     EXPECT_NE(entry.find("Exec=\"kakikae\" --run \"say \\\\\"\\\\$HOME\\\\\" 100%%\" --primary\n"),
               std::string::npos)
