@@ -15,7 +15,7 @@
 
 namespace kk {
 
-// The shortcuts spec's name for a key: "CTRL+ALT+k"; nullopt for one it cannot name.
+// The name the portal's key format gives a key: "CTRL+ALT+k"; nullopt for one it cannot name.
 std::optional<QString> portalTrigger(QKeyCombination key);
 
 class PortalShortcuts final {
