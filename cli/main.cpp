@@ -433,7 +433,7 @@ int main(int argc, char** argv) {
             return fail(kk::texts::text(kk::texts::Msg::CliClipboardNotKept));
         say(ran);
         // A desktop key's run by name tells its result too: there is no window to look at.
-        if (o.run && failureNotices) kk::notifyDesktop("kakikae: " + *o.run, ran.message, false);
+        if (o.run && failureNotices) kk::notifyDesktop(kk::runTitle(*o.run), ran.message, false);
         return kOk;
     }
     if (o.diff) {

@@ -10,5 +10,8 @@ namespace kk {
 // Shows `body` under `summary`; false when no notification service answered
 // (no session bus, no notification daemon). An error is shown as critical.
 bool notifyDesktop(const std::string& summary, const std::string& body, bool error);
+// The title of a desktop key's run by name ("kakikae: NAME"; the command
+// line's has no name).
+std::string runTitle(const std::string& name);
 
 }  // namespace kk

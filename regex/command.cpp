@@ -204,11 +204,14 @@ Result<ParsedCommand> readCommand(std::string_view command, CommandRules rules) 
     if (!options) return options.error();
     out.parts = std::move(parts).value();
     out.options = options.value();
-    out.lineAnchored =
-        rules != CommandRules::AsItStands && out.mode == CommandMode::Substitute && isLineAnchored(command);
-    // Line by line is the pattern run with perl's m: "^" and "$" at every line.
-    if (out.lineAnchored) out.options.multiline = true;
+    if (rules != CommandRules::AsItStands && out.mode == CommandMode::Substitute && isLineAnchored(command))
+        anchorToLines(out);
     return out;
+}
+
+void anchorToLines(ParsedCommand& command) {
+    command.lineAnchored = true;
+    command.options.multiline = true;
 }
 
 }  // namespace kk::regex

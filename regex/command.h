@@ -60,6 +60,9 @@ enum class CommandRules { Window, Typing, AsItStands };
 // A filter comes back as it is (mode Filter, source only); a command that
 // fails the shape check or does not parse is an input error.
 Result<ParsedCommand> readCommand(std::string_view command, CommandRules rules);
+// Makes an s/// work line by line: its pattern runs with perl's m, "^" and
+// "$" at every line body.
+void anchorToLines(ParsedCommand& command);
 
 // Parses a whole command. Unknown option letters, a missing delimiter or an
 // unknown operator are errors with the column (in characters) of the fault.

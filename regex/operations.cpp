@@ -375,8 +375,7 @@ TextResult crdelSed(std::string_view command, std::string_view text, WorkLink wo
                     bool* unchanged) {
     auto ps = parseAs(command, CommandKind::Substitute, "s/pattern/replacement/");
     if (!ps) return ps.error();
-    ps.value().lineAnchored = true;
-    ps.value().options.multiline = true;
+    anchorToLines(ps.value());
     return applyCommand(ps.value(), text, 0, work, report, unchanged);
 }
 

@@ -30,8 +30,7 @@ bool MainWindow::runShortcut(const QString& name, bool primary) {
     if (clipboardNeedsFocus()) return false;
     forward([this, name = name.toStdString(), primary] {
         state_.runShortcut(name, primary, [name](const Outcome& o) {
-            const std::string title = name.empty() ? "kakikae" : "kakikae: " + name;
-            notifyDesktop(o.ok() ? title : texts::text(texts::Msg::CliFailedTitle), o.message, !o.ok());
+            notifyDesktop(o.ok() ? runTitle(name) : texts::text(texts::Msg::CliFailedTitle), o.message, !o.ok());
         });
     });
     return true;
