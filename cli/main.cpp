@@ -56,6 +56,20 @@ private:
     std::string in_;
 };
 
+// The result written to standard output as it is made.
+class StdoutSink final : public kk::TextSink {
+public:
+    bool write(std::string_view bytes) override {
+        while (!bytes.empty()) {
+            const ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+        }
+        return true;
+    }
+};
+
 // Messages go to standard error; questions get their safe answer.
 class StderrPrompt final : public kk::Prompt {
 public:
@@ -274,6 +288,21 @@ int main(int argc, char** argv) {
     // Qt, which needs a display it can open.
     std::unique_ptr<QCoreApplication> app;
     std::unique_ptr<kk::Clipboard> clipboard;
+    // One command or the count, written to standard output: the model runs
+    // over the input where it lies and hands the result on as it is made.
+    const bool single = o.command || o.count ||
+        (o.steps.size() == 1 && o.steps.front().kind == kk::lists::RecipeStep::Kind::Command);
+    const bool streams = single && !o.clipboard && !o.diff && !o.run && !o.listRecipes;
+    std::optional<kk::InputBytes> mappedInput;
+    std::string convertedInput;
+    std::string_view streamed;
+    // How the input was read is a warning, not a status: --quiet keeps it.
+    auto warnDecoded = [&o](kk::DecodedAs as) {
+        if (o.encoding == kk::InputEncoding::Auto && as == kk::DecodedAs::Cp932)
+            std::cerr << "kakikae-cli: " << kk::texts::text(kk::texts::Msg::CliReadAsCp932) << "\n";
+        if (o.encoding == kk::InputEncoding::Auto && as == kk::DecodedAs::Bytes)
+            std::cerr << "kakikae-cli: " << kk::texts::text(kk::texts::Msg::CliKeptAsBytes) << "\n";
+    };
     const bool wayland = o.clipboard && kk::inWaylandSession();
     if (wayland) {
         if (const std::string missing = kk::WlClipboard::missingTools(); !missing.empty())
@@ -300,6 +329,24 @@ int main(int argc, char** argv) {
     } else if (o.listRecipes) {
         app = std::make_unique<QCoreApplication>(argc, argv);
         clipboard = std::make_unique<StdinClipboard>(std::string());
+    } else if (streams) {
+        // Only read and written out: a lone file is mapped, not copied, and
+        // the result goes out as it is made.
+        app = std::make_unique<QCoreApplication>(argc, argv);
+        std::string failed;
+        const std::string name = o.files.empty() || o.files.front() == "-" ? "-" : o.files.front();
+        auto opened = kk::InputBytes::open(
+            o.files, &failed, "kakikae-cli: " + kk::texts::message(kk::texts::Msg::CliInputCutShort, name) + "\n");
+        if (opened) mappedInput.emplace(std::move(*opened));
+        if (!mappedInput) {
+            const std::string why = std::strerror(errno);
+            return fail(kk::texts::message(kk::texts::Msg::CliFileUnreadable, failed.empty() ? "-" : failed, why));
+        }
+        const kk::DecodedAs as = kk::decideEncoding(mappedInput->view(), o.encoding, convertedInput);
+        warnDecoded(as);
+        streamed = as == kk::DecodedAs::Cp932 || as == kk::DecodedAs::Latin1 ? std::string_view(convertedInput)
+                                                                          : mappedInput->view();
+        clipboard = std::make_unique<StdinClipboard>(std::string());
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
         std::string failed;
@@ -311,11 +358,7 @@ int main(int argc, char** argv) {
         }
         kk::DecodedAs as{};
         std::string text = kk::decodeBytes(std::move(*bytes), o.encoding, &as);
-        // How the input was read is a warning, not a status: --quiet keeps it.
-        if (o.encoding == kk::InputEncoding::Auto && as == kk::DecodedAs::Cp932)
-            std::cerr << "kakikae-cli: " << kk::texts::text(kk::texts::Msg::CliReadAsCp932) << "\n";
-        if (o.encoding == kk::InputEncoding::Auto && as == kk::DecodedAs::Bytes)
-            std::cerr << "kakikae-cli: " << kk::texts::text(kk::texts::Msg::CliKeptAsBytes) << "\n";
+        warnDecoded(as);
         clipboard = std::make_unique<StdinClipboard>(std::move(text));
     }
     const kk::InstallLayout layout = kk::InstallLayout::locate(kk::executableDirectory());
@@ -380,6 +423,30 @@ int main(int argc, char** argv) {
         if (!outcome.ok()) tellFailure(outcome.message);
         else if (o.verbose && !o.quiet) std::cerr << "kakikae-cli: " << outcome.message << "\n";
     };
+    if (streams) {
+        StdoutSink out;
+        kk::Outcome ran;
+        if (o.count) {
+            ran = await([&](kk::OutcomeHandler done) { state.countOver(streamed, std::move(done)); });
+            if (ran.ok() && !out.write(ran.message + "\n")) return fail(kk::texts::text(kk::texts::Msg::CliStdoutUnwritable));
+        } else {
+            state.setCommandLineFromView(o.command ? *o.command : o.steps.front().text);
+            const auto form = o.command ? kk::EditorState::RunForm::Window : kk::EditorState::RunForm::AsItStands;
+            ran = await([&](kk::OutcomeHandler done) { state.runOver(streamed, out, std::move(done), form); });
+        }
+        progress.reset();
+        // A file changed in place while it was read gives no output to trust.
+        if (mappedInput->changedSinceMapped()) {
+            const std::string name = o.files.empty() ? "-" : o.files.front();
+            return fail(kk::texts::message(kk::texts::Msg::CliInputChanged, name));
+        }
+        if (!ran.ok()) {
+            say(ran);
+            return kFailed;
+        }
+        if (!o.count) say(ran);
+        return kOk;
+    }
     kk::Outcome outcome = await([&](kk::OutcomeHandler done) { state.loadClipboard(std::move(done)); });
     if (!outcome.ok()) {
         say(outcome);

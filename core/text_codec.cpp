@@ -415,6 +415,8 @@ bool holdsKana(std::string_view utf8) {
 
 // The one decision for a whole input; `converted` holds the text when it is
 // CP932 or Latin-1.
+}  // namespace
+
 DecodedAs decideEncoding(std::string_view bytes, InputEncoding wanted, std::string& converted) {
     if (wanted == InputEncoding::Cp932) return convertCp932(bytes, converted) ? DecodedAs::Cp932 : DecodedAs::Bytes;
     if (wanted == InputEncoding::Latin1) {
@@ -437,8 +439,6 @@ DecodedAs decideEncoding(std::string_view bytes, InputEncoding wanted, std::stri
     return DecodedAs::Bytes;
 }
 
-}  // namespace
-
 std::string decodeBytes(std::string_view bytes, InputEncoding wanted, DecodedAs* decidedAs) {
     std::string out;
     const DecodedAs as = decideEncoding(bytes, wanted, out);
@@ -459,6 +459,68 @@ std::string decodeBytes(std::string&& bytes, InputEncoding wanted, DecodedAs* de
 
 namespace {
 
+// Each BMP code point's CP932 width, or its UTF-8 length where CP932 has
+// none: what a character counts for, in one lookup.
+const std::array<std::uint8_t, 0x10000>& cp932Widths() {
+    static const std::array<std::uint8_t, 0x10000> widths = [] {
+        const auto& lengths = cp932Lengths();
+        std::array<std::uint8_t, 0x10000> w{};
+        for (std::size_t cp = 0; cp < w.size(); ++cp)
+            w[cp] = lengths[cp] ? lengths[cp] : cp < 0x80 ? 1 : cp < 0x800 ? 2 : 3;
+        return w;
+    }();
+    return widths;
+}
+
+#ifdef KK_UTF8_AVX2
+// Valid UTF-8, 64 bytes a step: code points are the bytes that continue
+// none, line ends the LF bytes, ASCII counts one CP932 byte and a 4-byte
+// character four; only a 2- or 3-byte character's lead is visited, for one
+// width lookup. Returns where it stopped (a step's last character may end
+// past it).
+struct TallyMasks {
+    std::uint32_t notCont, nonAscii, lead4, lfs;
+};
+__attribute__((target("avx2"))) inline TallyMasks tallyMasks(const unsigned char* q) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
+    TallyMasks m;
+    m.notCont = static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_cmpgt_epi8(v, _mm256_set1_epi8(static_cast<char>(0xBF)))));  // signed
+    m.nonAscii = static_cast<std::uint32_t>(_mm256_movemask_epi8(v));
+    m.lead4 = static_cast<std::uint32_t>(_mm256_movemask_epi8(
+                  _mm256_cmpgt_epi8(v, _mm256_set1_epi8(static_cast<char>(0xEF))))) & m.nonAscii;
+    m.lfs = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('\n'))));
+    return m;
+}
+
+__attribute__((target("avx2,popcnt,bmi"))) std::size_t tallyValidAvx2(const unsigned char* p, std::size_t n,
+                                                                        TextTally& t) {
+    const std::uint8_t* width = cp932Widths().data();
+    std::int64_t points = 0, ends = 0, bytes = 0;
+    std::size_t i = 0;
+    for (; i + 64 <= n; i += 64) {
+        const TallyMasks lo = tallyMasks(p + i), hi = tallyMasks(p + i + 32);
+        const std::uint64_t notCont = lo.notCont | (std::uint64_t{hi.notCont} << 32);
+        const std::uint64_t nonAscii = lo.nonAscii | (std::uint64_t{hi.nonAscii} << 32);
+        const std::uint64_t lead4 = lo.lead4 | (std::uint64_t{hi.lead4} << 32);
+        points += __builtin_popcountll(notCont);
+        ends += __builtin_popcountll(lo.lfs | (std::uint64_t{hi.lfs} << 32));
+        bytes += 64 - __builtin_popcountll(nonAscii) + 4 * __builtin_popcountll(lead4);
+        for (std::uint64_t m = notCont & nonAscii & ~lead4; m; m &= m - 1) {
+            const unsigned char* q = p + i + static_cast<std::size_t>(__builtin_ctzll(m));
+            const unsigned b0 = q[0];
+            const unsigned cp = b0 < 0xE0 ? ((b0 & 0x1Fu) << 6) | (q[1] & 0x3Fu)
+                                          : ((b0 & 0x0Fu) << 12) | ((q[1] & 0x3Fu) << 6) | (q[2] & 0x3Fu);
+            bytes += width[cp];
+        }
+    }
+    t.codePoints += points;
+    t.lineEnds += ends;
+    t.cp932Bytes += bytes;
+    return i;
+}
+#endif
+
 TextTally tallyPart(std::string_view s) {
     const auto& lengths = cp932Lengths();
     const bool checked = !isValidUtf8(s);  // only a text with stray bytes pays for looking at each
@@ -466,6 +528,15 @@ TextTally tallyPart(std::string_view s) {
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
     const std::size_t n = s.size();
     std::size_t i = 0;
+#ifdef KK_UTF8_AVX2
+    static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") &&
+                             __builtin_cpu_supports("bmi");
+    if (avx2 && !checked) {
+        i = tallyValidAvx2(p, n, t);
+        // The continuation bytes of the last character counted.
+        while (i < n && (p[i] & 0xC0) == 0x80) ++i;
+    }
+#endif
     while (i < n) {
         // Eight ASCII bytes: each a code point and a CP932 byte; the LFs among
         // them are the zero bytes of the word XOR "\n\n…".

@@ -46,6 +46,10 @@ std::string decodeBytes(std::string_view bytes, InputEncoding wanted = InputEnco
 // The same, taking the bytes over: a text that stays as it is is not copied.
 std::string decodeBytes(std::string&& bytes, InputEncoding wanted = InputEncoding::Auto,
                         DecodedAs* decidedAs = nullptr);
+// How `bytes` read under `wanted`, by the rules above: Utf8 and Bytes mean
+// the text is the bytes as they are (`converted` stays empty), Cp932 and
+// Latin1 that it is `converted`.
+DecodedAs decideEncoding(std::string_view bytes, InputEncoding wanted, std::string& converted);
 // CP932 to UTF-8 in slices (no 32-bit length anywhere); bytes that do not
 // decode are copied as they are, or with `stopAtError` end the conversion
 // there. False when the converter is missing.

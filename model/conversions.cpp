@@ -89,12 +89,15 @@ void EditorState::runDuplicates(bool extracting, OutcomeHandler done) {
 void EditorState::deleteDuplicates(OutcomeHandler done) { runDuplicates(false, std::move(done)); }
 void EditorState::extractDuplicates(OutcomeHandler done) { runDuplicates(true, std::move(done)); }
 
-void EditorState::countCharacters(OutcomeHandler done) {
+void EditorState::countCharacters(OutcomeHandler done) { countIn(*workingText_, workingText_, std::move(done)); }
+
+void EditorState::countOver(std::string_view text, OutcomeHandler done) { countIn(text, nullptr, std::move(done)); }
+
+void EditorState::countIn(std::string_view text, SharedText keep, OutcomeHandler done) {
     if (busy_) return refuseWhileBusy(done);
-    const SharedText start = workingText_;
-    runBusy(workingText_->size(),
-        [start](const Work&) -> Finisher {
-            const std::string status = convert::countStatus(convert::countText(*start));
+    runBusy(text.size(),
+        [text, keep](const Work&) -> Finisher {
+            const std::string status = convert::countStatus(convert::countText(text));
             return [status] { return Outcome::done(status); };
         },
         std::move(done));

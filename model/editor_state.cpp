@@ -386,7 +386,11 @@ void EditorState::redoRun() { stepRuns(redo_, undo_, texts::text(texts::Msg::Red
 
 void EditorState::run(OutcomeHandler done, RunForm form) { runCommand(commandLine_, std::move(done), form); }
 
-void EditorState::runCommand(const Text& command, OutcomeHandler done, RunForm form) {
+void EditorState::runOver(std::string_view text, TextSink& sink, OutcomeHandler done, RunForm form) {
+    runCommand(commandLine_, std::move(done), form, Outside{text, &sink});
+}
+
+void EditorState::runCommand(const Text& command, OutcomeHandler done, RunForm form, std::optional<Outside> outside) {
     if (busy_) return refuseWhileBusy(done);
     // Read once, here: the operation takes the parsed command.
     auto read = regex::readCommand(
@@ -405,6 +409,17 @@ void EditorState::runCommand(const Text& command, OutcomeHandler done, RunForm f
     setStatus(texts::text(texts::Msg::StatusRunning));
 
     if (parsed->mode == CommandMode::Filter) {
+        if (outside) {
+            const auto work = beginBusy(kUnknownTotal);
+            return startFilter(filter::FilterForm::General, command, outside->text, work.get(),
+                               [this, command, sink = outside->sink, done = std::move(done)](TextResult r) {
+                busy_ = false;
+                activeWork_.store(nullptr);
+                recordHistory(command);
+                if (r && !sink->write(r.value())) r = regex::outputUnwritableError();
+                finish(r ? Outcome::done(texts::text(texts::Msg::StatusDone)) : outcomeOf(r.error()), done, Busy);
+            });
+        }
         // A failed filter keeps the working text and the remembered texts;
         // the command still goes into the history, to be fixed and rerun.
         return runFilter(
@@ -413,13 +428,17 @@ void EditorState::runCommand(const Text& command, OutcomeHandler done, RunForm f
     }
 
     const int invert = invert_ ? 1 : 0;
-    runBusy(workingText_->size(),
-        [this, parsed, invert, start, tracks = services_.tracksChanges](const Work& flag) -> Finisher {
+    const std::string_view over = outside ? outside->text : std::string_view(*start);
+    TextSink* const sink = outside ? outside->sink : nullptr;
+    runBusy(over.size(),
+        [this, parsed, invert, start, over, sink, tracks = services_.tracksChanges && !sink](const Work& flag) -> Finisher {
             auto report = std::make_shared<diff::Report>();
             auto unchanged = std::make_shared<bool>(false);
             auto result = std::make_shared<TextResult>(regex::applyCommand(
-                *parsed, *start, invert, &flag, tracks ? report.get() : nullptr, unchanged.get()));
-            return [this, result, report, unchanged, parsed, start, invert] {
+                *parsed, over, invert, &flag, tracks ? report.get() : nullptr, unchanged.get(), sink));
+            // A text the run left as it was goes out as it came.
+            if (sink && *result && *unchanged && !sink->write(over)) *result = regex::outputUnwritableError();
+            return [this, result, report, unchanged, parsed, start, invert, sink] {
                 if (!*result) {
                     Outcome o = outcomeOf(result->error());
                     // The text stays; the message box and then the status
@@ -427,6 +446,10 @@ void EditorState::runCommand(const Text& command, OutcomeHandler done, RunForm f
                     if (o.kind == Outcome::Kind::Refused)
                         services_.prompt.ask(o.message, "", Prompt::Icon::Error, Prompt::Buttons::Ok);
                     return o;
+                }
+                if (sink) {
+                    recordHistory(parsed->source);
+                    return Outcome::done(texts::text(texts::Msg::StatusDone));
                 }
                 // Nothing matched: the result is the same text, shared, not copied.
                 takeResult(start, *unchanged ? start : share(std::move(*result).value()), std::move(report->changes),
@@ -456,7 +479,7 @@ void EditorState::runFilter(filter::FilterForm form, const std::string& command,
     });
 }
 
-void EditorState::startFilter(filter::FilterForm form, const std::string& command, const Text& text, WorkLink work,
+void EditorState::startFilter(filter::FilterForm form, const std::string& command, std::string_view text, WorkLink work,
                               std::function<void(TextResult)> done) {
     filter::FilterSetup setup{services_.filterFolder, services_.helperDirectory, services_.maxFilterOutputBytes};
     auto job = filter::prepareFilter(form, command, text, setup);

@@ -12,6 +12,7 @@
 #include "lists/recipe.h"
 #include "platform/data_folder.h"
 #include "platform/ports.h"
+#include "core/text_out.h"
 #include "core/work.h"
 #include "core/result.h"
 #include "regex/command.h"
@@ -19,7 +20,9 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kk {
@@ -150,6 +153,11 @@ public:
     // rule and the window's shape check (kakikae-cli -e).
     enum class RunForm { Window, AsItStands };
     void run(OutcomeHandler done = {}, RunForm form = RunForm::Window);
+    // The command line's run over a text the model does not hold (a mapped
+    // input file), its result handed to `sink` as it is made: the reading,
+    // history and operation of run(), for a front that only writes the
+    // result out. The working text stays as it was.
+    void runOver(std::string_view text, TextSink& sink, OutcomeHandler done, RunForm form = RunForm::Window);
     void oneShot(OutcomeHandler done = {});  // myIchigeki_Click: load, run, copy back
 
     // A desktop key's run, by a name: a recipe of that name, else the
@@ -206,6 +214,7 @@ public:
     void deleteDuplicates(OutcomeHandler done = {});   // Menumultidel_Click
     void extractDuplicates(OutcomeHandler done = {});  // Menumultiview_Click
     void countCharacters(OutcomeHandler done = {});    // MenuStrcount_Click: the count is the outcome's message
+    void countOver(std::string_view text, OutcomeHandler done);  // the same over a text the model does not hold
 
     // Recipes: named chains of steps, kept in the recipe file. A run of a
     // recipe is one run: one undo level, one outcome. A step refused or
@@ -244,7 +253,15 @@ private:
     void loadList(const std::string& path, std::vector<Text>& list, unsigned change, bool clearsCommandLine);
     void recordHistory(const Text& command);
     void runDuplicates(bool extracting, OutcomeHandler done);
-    void runCommand(const Text& command, OutcomeHandler done, RunForm form);
+    // A text from outside the model and where a run's result goes instead of
+    // the working text.
+    struct Outside {
+        std::string_view text;
+        TextSink* sink;
+    };
+    void runCommand(const Text& command, OutcomeHandler done, RunForm form, std::optional<Outside> outside = {});
+    // The count over `text`, which `keep` (when set) holds while it runs.
+    void countIn(std::string_view text, SharedText keep, OutcomeHandler done);
     // Load, `step`, copy back: the one-shot around any run.
     void loadRunCopy(std::function<void(OutcomeHandler)> step, OutcomeHandler done);
     // The one way long work runs: off the UI thread, the model busy and
@@ -263,7 +280,7 @@ private:
                    OutcomeHandler done, std::vector<lists::RecipeStep> steps);
     // Runs a filter command over `text`; `done` gets its result on the UI
     // thread, later, or at once when its files could not be prepared.
-    void startFilter(filter::FilterForm form, const std::string& command, const Text& text, WorkLink work,
+    void startFilter(filter::FilterForm form, const std::string& command, std::string_view text, WorkLink work,
                      std::function<void(TextResult)> done);
     // Puts a run's or a conversion's result in place: before, working and after text.
     using Steps = std::vector<lists::RecipeStep>;

@@ -1,6 +1,7 @@
 // Standard input mapped when it is a regular file; everything else read to the end.
 #include "platform/input_bytes.h"
 #include "core/big_buffer.h"
+#include "platform/exit_cleanup.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -8,21 +9,69 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstring>
 
 namespace kk {
 
+namespace {
+
+// The guarded mapping, for the SIGBUS handler: a page past a file's new end
+// faults with SIGBUS, which would otherwise end us as a crash.
+std::atomic<const char*> guardedFrom{nullptr};
+std::atomic<std::size_t> guardedSize{0};
+char truncatedText[512];
+std::size_t truncatedLength = 0;
+
+void onBusError(int sig, siginfo_t* info, void*) {
+    const char* from = guardedFrom.load();
+    const auto* at = static_cast<const char*>(info->si_addr);
+    if (from && at >= from && at < from + guardedSize.load()) {
+        [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, truncatedText, truncatedLength);
+        cleanUpNow();
+        ::_exit(1);
+    }
+    // Not ours: fault again as the signal would have.
+    ::signal(sig, SIG_DFL);
+}
+
+void guard(const char* from, std::size_t size, const std::string& message) {
+    truncatedLength = std::min(message.size(), sizeof truncatedText);
+    std::memcpy(truncatedText, message.data(), truncatedLength);
+    guardedSize.store(size);
+    guardedFrom.store(from);
+    struct sigaction sa {};
+    sa.sa_sigaction = onBusError;
+    sa.sa_flags = SA_SIGINFO;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGBUS, &sa, nullptr);
+}
+
+}  // namespace
+
 InputBytes::InputBytes(InputBytes&& other) noexcept
-    : owned_(std::move(other.owned_)), map_(other.map_), mapSize_(other.mapSize_) {
+    : owned_(std::move(other.owned_)), map_(other.map_), mapSize_(other.mapSize_), fd_(other.fd_),
+      mtimeNs_(other.mtimeNs_) {
     other.map_ = nullptr;
     other.mapSize_ = 0;
+    other.fd_ = -1;
 }
 
 InputBytes::~InputBytes() {
-    if (map_) munmap(const_cast<char*>(map_), mapSize_);
+    if (map_) {
+        if (guardedFrom.load() == map_) guardedFrom.store(nullptr);
+        munmap(const_cast<char*>(map_), mapSize_);
+    }
+    if (fd_ >= 0) ::close(fd_);
 }
 
 namespace {
+
+long long mtimeOf(const struct stat& st) {
+    return static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+}
 
 // Appends the rest of `fd` to `out`, reserving the file's size first.
 bool appendFd(int fd, std::string& out) {
@@ -65,6 +114,50 @@ std::optional<InputBytes> InputBytes::fromStdin() {
         }
     }
     if (!appendFd(STDIN_FILENO, in.owned_)) return std::nullopt;
+    return in;
+}
+
+bool InputBytes::map(int fd) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return false;
+    // A descriptor shared with a caller may have been read from already.
+    if (lseek(fd, 0, SEEK_CUR) != 0) return false;
+    const auto size = static_cast<std::size_t>(st.st_size);
+    void* p = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (p == MAP_FAILED) return false;
+    madvise(p, size, MADV_SEQUENTIAL);
+    map_ = static_cast<const char*>(p);
+    mapSize_ = size;
+    fd_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    mtimeNs_ = mtimeOf(st);
+    return true;
+}
+
+bool InputBytes::changedSinceMapped() const {
+    if (!map_ || fd_ < 0) return false;
+    struct stat st {};
+    if (fstat(fd_, &st) != 0) return true;
+    return static_cast<std::size_t>(st.st_size) != mapSize_ || mtimeOf(st) != mtimeNs_;
+}
+
+std::optional<InputBytes> InputBytes::open(const std::vector<std::string>& paths, std::string* failedPath,
+                                           const std::string& truncatedMessage) {
+    InputBytes in;
+    const std::string path = paths.empty() ? "-" : paths.front();
+    if (paths.size() <= 1) {
+        const int fd = path == "-" ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            const bool mapped = in.map(fd);
+            if (fd > STDIN_FILENO) ::close(fd);
+            if (mapped) {
+                guard(in.map_, in.mapSize_, truncatedMessage);
+                return in;
+            }
+        }
+    }
+    auto all = readFiles(paths, failedPath);
+    if (!all) return std::nullopt;
+    in.owned_ = std::move(*all);
     return in;
 }
 

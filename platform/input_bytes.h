@@ -19,6 +19,16 @@ public:
     // whole anyway, so its bytes are in memory once. nullopt when one cannot
     // be opened or read (its name in `failedPath`, the reason in errno).
     static std::optional<std::string> readFiles(const std::vector<std::string>& paths, std::string* failedPath);
+    // The same, for a text that is only read: a lone regular file (a FILE
+    // argument, or standard input redirected from one) is mapped, the rest
+    // read. While a mapping lives, a file cut short under us ends the process
+    // with `truncatedMessage` and exit status 1 (no crash); a file changed in
+    // place is caught afterwards by changedSinceMapped().
+    static std::optional<InputBytes> open(const std::vector<std::string>& paths, std::string* failedPath,
+                                          const std::string& truncatedMessage);
+    bool mapped() const { return map_ != nullptr; }
+    // The mapped file's size or time of change differ from when it was mapped.
+    bool changedSinceMapped() const;
     InputBytes(InputBytes&& other) noexcept;
     InputBytes& operator=(InputBytes&&) = delete;
     ~InputBytes();
@@ -27,9 +37,12 @@ public:
 
 private:
     InputBytes() = default;
+    bool map(int fd);
     std::string owned_;
     const char* map_ = nullptr;
     std::size_t mapSize_ = 0;
+    int fd_ = -1;  // the mapped file, kept open to look at it again
+    long long mtimeNs_ = 0;
 };
 
 }  // namespace kk

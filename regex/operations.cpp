@@ -114,17 +114,27 @@ std::size_t lineStartOf(std::string_view text, std::size_t at) {
     return lf == std::string_view::npos ? 0 : lf + 1;
 }
 
+// The result as the operation's value, or its end handed to the sink.
+TextResult finished(TextOut& out) {
+    std::string whole = out.finish();
+    if (!out.ok()) return outputUnwritableError();
+    return whole;
+}
+
 // The result is made from the first match on: a text without one costs no
 // copy when the caller takes `unchanged` (then nothing is returned).
-TextResult unchangedResult(std::string_view text, bool* unchanged) {
-    if (!unchanged) return std::string(text);
-    *unchanged = true;
-    return std::string();
+TextResult unchangedResult(std::string_view text, bool* unchanged, TextOut& out) {
+    if (unchanged) {
+        *unchanged = true;
+        return std::string();
+    }
+    out.append(text);
+    return finished(out);
 }
 
 TextResult substituteLiteral(std::string_view needle, const Replacement& rep, bool global, std::string_view text,
-                             WorkLink work, diff::Report* report, bool* unchanged) {
-    std::string out;
+                             WorkLink work, diff::Report* report, bool* unchanged, TextSink* sink) {
+    TextOut out(sink);
     bool matched = false;
     std::size_t copied = 0;
     std::size_t count = 0;
@@ -132,32 +142,34 @@ TextResult substituteLiteral(std::string_view needle, const Replacement& rep, bo
     while (true) {
         const std::size_t at = text.find(needle, copied);
         if (at == std::string_view::npos) break;
-        if (!matched) reserveText(out, text.size() + text.size() / 16);
+        if (!matched) out.reserve(text.size() + text.size() / 16);
         matched = true;
         out.append(text.substr(copied, at - copied));
         match.at = at;
         const std::size_t to = out.size();
-        rep.expand(out, match);
+        rep.expand(out.buffer(), match);
         noteChange(report, at, needle.size(), to, out.size() - to);
+        out.settle();
         if (out.size() > kMaxOutputBytes) return outputTooBigError();
         copied = at + needle.size();
         if (!global) break;
         if ((++count & 4095) == 0) {
             if (cancelledBy(work)) return cancelledError();
+            if (!out.ok()) return outputUnwritableError();
             reportDone(work, copied);
         }
     }
-    if (!matched) return unchangedResult(text, unchanged);
+    if (!matched) return unchangedResult(text, unchanged, out);
     out.append(text.substr(copied));
-    return out;
+    return finished(out);
 }
 
 // With a line-local `filter`, the machine searches only the lines that hold
 // its literal, each as the text up to that line's end (so lookbehinds still
 // see the lines before it); the other lines are copied as they are.
 TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::string_view text, WorkLink work,
-                      diff::Report* report, const Prefilter* filter, bool* unchanged) {
-    std::string out;
+                      diff::Report* report, const Prefilter* filter, bool* unchanged, TextSink* sink) {
+    TextOut out(sink);
     bool matched = false;
     std::size_t copied = 0, start = 0, count = 0, checkedAt = 0;
     std::size_t limit = text.size();  // the search's subject ends here
@@ -192,12 +204,13 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
         if (st == MatchStatus::Failed) return p.lastError();
         const auto [ms, me] = p.group(0);
         if (me < ms || ms < copied) return Error{Msg::KeepMovedBack, {}, -1};
-        if (!matched) reserveText(out, text.size() + text.size() / 16);
+        if (!matched) out.reserve(text.size() + text.size() / 16);
         matched = true;
         out.append(text.substr(copied, ms - copied));
         const std::size_t to = out.size();
-        rep.expand(out, match);
+        rep.expand(out.buffer(), match);
         noteChange(report, ms, me - ms, to, out.size() - to);
+        out.settle();
         if (out.size() > kMaxOutputBytes) return outputTooBigError();
         copied = me;
         if (!global) break;
@@ -206,23 +219,24 @@ TextResult substitute(Pattern& p, const Replacement& rep, bool global, std::stri
         // The cancel request every 4096 matches or every few MB, whichever comes first.
         if ((++count & 4095) == 0 || me - checkedAt > kCancelCheckBytes) {
             if (cancelledBy(work)) return cancelledError();
+            if (!out.ok()) return outputUnwritableError();
             reportDone(work, me);
             checkedAt = me;
         }
         start = me;
     }
-    if (!matched) return unchangedResult(text, unchanged);
+    if (!matched) return unchangedResult(text, unchanged, out);
     out.append(text.substr(copied));
-    return out;
+    return finished(out);
 }
 
 TextResult runSubstitute(const ParsedCommand& ps, std::string_view text, WorkLink work, diff::Report* report,
-                         bool* unchanged) {
+                         bool* unchanged, TextSink* sink = nullptr) {
     const std::string_view command = ps.source;
     if (isPlainLiteral(ps.parts.pattern, ps.options)) {
         auto rep = Replacement::parse(ps.parts.replacement, 0, {}, command, ps.parts.replacementOffset);
         if (!rep) return rep.error();
-        return substituteLiteral(ps.parts.pattern, rep.value(), ps.options.global, text, work, report, unchanged);
+        return substituteLiteral(ps.parts.pattern, rep.value(), ps.options.global, text, work, report, unchanged, sink);
     }
     auto pat = Pattern::compile(ps.parts.pattern, ps.options, command, ps.parts.patternOffset);
     if (!pat) return pat.error();
@@ -231,7 +245,7 @@ TextResult runSubstitute(const ParsedCommand& ps, std::string_view text, WorkLin
     if (!rep) return rep.error();
     const auto filter = analysePattern(ps.parts.pattern, ps.options);
     return substitute(*pat.value(), rep.value(), ps.options.global, text, work, report,
-                      filter && filter->lineLocal ? &*filter : nullptr, unchanged);
+                      filter && filter->lineLocal ? &*filter : nullptr, unchanged, sink);
 }
 
 // Line by line: "^" and "$" at every line body's ends (the pattern has perl's
@@ -239,33 +253,33 @@ TextResult runSubstitute(const ParsedCommand& ps, std::string_view text, WorkLin
 // see a line end's CR; what the replace did not touch is copied from the text
 // as it was.
 TextResult substituteByLines(const ParsedCommand& ps, std::string_view text, WorkLink work, diff::Report* report,
-                             bool* unchanged) {
+                             bool* unchanged, TextSink* sink) {
     const LfView view(text);
-    if (!view.changed()) return runSubstitute(ps, text, work, report, unchanged);
+    if (!view.changed()) return runSubstitute(ps, text, work, report, unchanged, sink);
     diff::Report spans;
     bool none = false;
     auto r = runSubstitute(ps, view.text(), work, &spans, &none);
     if (!r) return r;
-    if (none) return unchangedResult(text, unchanged);
+    TextOut out(sink);
+    if (none) return unchangedResult(text, unchanged, out);
     const std::string& lfResult = r.value();
-    std::string out;
-    reserveText(out, text.size() + lfResult.size() / 16);
+    out.reserve(text.size() + lfResult.size() / 16);
     std::size_t copied = 0;  // in the original text
     for (const diff::Change& c : spans.changes) {
         const std::size_t from = view.originalOffset(c.from);
         const std::size_t end = view.originalOffset(c.from + c.fromLength);
         out.append(text.substr(copied, from - copied));
         const std::size_t to = out.size();
-        out.append(lfResult, c.to, c.toLength);
+        out.append(std::string_view(lfResult).substr(c.to, c.toLength));
         noteChange(report, from, end - from, to, c.toLength);
         copied = end;
     }
     out.append(text.substr(copied));
-    return out;
+    return finished(out);
 }
 
 TextResult keepLines(const ParsedCommand& ps, std::string_view text, int invert, WorkLink work,
-                     diff::Report* report) {
+                     diff::Report* report, TextSink* sink) {
     const std::string_view command = ps.source;
     auto compiled = Pattern::compile(ps.parts.pattern, ps.options, command, ps.parts.patternOffset);
     if (!compiled) return compiled.error();
@@ -282,7 +296,7 @@ TextResult keepLines(const ParsedCommand& ps, std::string_view text, int invert,
     // A kept last line without a line end gets the text's own.
     const std::string_view ownEnd = lineEndOf(text);
 
-    std::string out;
+    TextOut out(sink);
     out.reserve(text.size() / 2);
     std::size_t pos = 0, count = 0;
     // Each line is tested by its body (without LF or CR LF) and kept with its
@@ -329,23 +343,24 @@ TextResult keepLines(const ParsedCommand& ps, std::string_view text, int invert,
         }
         if ((++count & 4095) == 0) {
             if (cancelledBy(work)) return cancelledError();
+            if (!out.ok()) return outputUnwritableError();
             reportDone(work, from);
         }
     }
-    return out;
+    return finished(out);
 }
 
 }  // namespace
 
 TextResult applyCommand(const ParsedCommand& command, std::string_view text, int invert, WorkLink work,
-                        diff::Report* report, bool* unchanged) {
+                        diff::Report* report, bool* unchanged, TextSink* sink) {
     switch (command.mode) {
         case CommandMode::Substitute:
-            return command.lineAnchored ? substituteByLines(command, text, work, report, unchanged)
-                                        : runSubstitute(command, text, work, report, unchanged);
+            return command.lineAnchored ? substituteByLines(command, text, work, report, unchanged, sink)
+                                        : runSubstitute(command, text, work, report, unchanged, sink);
         case CommandMode::Translate:
-            return transliterate(command.parts, command.options, command.source, text, work, report);
-        case CommandMode::Match: return keepLines(command, text, invert, work, report);
+            return transliterate(command.parts, command.options, command.source, text, work, report, sink);
+        case CommandMode::Match: return keepLines(command, text, invert, work, report, sink);
         case CommandMode::Filter: break;
     }
     return Error{Msg::NotRegexCommand, {}, 0};

@@ -7,6 +7,7 @@
 #include "core/result.h"
 #include "texts/texts.h"
 
+#include "core/text_out.h"
 #include "core/work.h"
 #include "regex/command.h"
 
@@ -23,6 +24,7 @@ namespace kk::regex {
 inline constexpr std::size_t kMaxOutputBytes = std::size_t{1} << 30;
 inline Error cancelledError() { return Error{texts::Msg::Cancelled, {}, -1, ErrorKind::Cancelled}; }
 inline Error outputTooBigError() { return Error{texts::Msg::OutputTooBig, {}, -1, ErrorKind::Fault}; }
+inline Error outputUnwritableError() { return Error{texts::Msg::CliStdoutUnwritable, {}, -1, ErrorKind::Fault}; }
 
 // The entry points, on whole commands. With a `report`, they also tell what
 // they changed: each replacement's span (s///), each translated run (tr///),
@@ -49,9 +51,11 @@ std::int64_t CountString(std::string_view text, std::string_view ch);
 
 // Any command: s///, tr/// or m// (m// with `invert`); the one dispatch over
 // them, on a command read once (readCommand). `unchanged` is set, and nothing
-// returned, when an s/// leaves the text as it was.
+// returned, when an s/// leaves the text as it was. With a `sink` the result
+// goes there as it is made (nothing is returned, and an s/// that changes
+// nothing writes nothing: `unchanged` is set then, as without one).
 TextResult applyCommand(const ParsedCommand& command, std::string_view text, int invert = 0, WorkLink work = nullptr,
-                        diff::Report* report = nullptr, bool* unchanged = nullptr);
+                        diff::Report* report = nullptr, bool* unchanged = nullptr, TextSink* sink = nullptr);
 // The same on a command read as it stands.
 TextResult applyCommand(std::string_view command, std::string_view text, int invert = 0, WorkLink work = nullptr,
                         diff::Report* report = nullptr, bool* unchanged = nullptr);

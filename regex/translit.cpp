@@ -96,7 +96,7 @@ private:
 }  // namespace
 
 TextResult transliterate(const Command& cmd, const Options& o, std::string_view command, std::string_view text,
-                         WorkLink work, diff::Report* report) {
+                         WorkLink work, diff::Report* report, TextSink* sink) {
     auto search = expandList(cmd.pattern, command, cmd.patternOffset);
     if (!search) return search.error();
     auto repl = expandList(cmd.replacement, command, cmd.replacementOffset);
@@ -132,7 +132,7 @@ TextResult transliterate(const Command& cmd, const Options& o, std::string_view 
         return static_cast<std::int32_t>(r.back());
     };
 
-    std::string out;
+    TextOut out(sink);
     out.reserve(text.size());
     std::int32_t lastOut = kKeep;  // last character a translation wrote, for s
     // Characters that stay are copied in runs, not one by one. Without c, a
@@ -173,6 +173,7 @@ TextResult transliterate(const Command& cmd, const Options& o, std::string_view 
             if (cancelledBy(work)) return cancelledError();
             reportDone(work, i);
             if (out.size() > kMaxOutputBytes) return outputTooBigError();
+            if (!out.ok()) return outputUnwritableError();
         }
         if (lead >= 0) {
             const void* q = std::memchr(bytes + i, lead, size - i);
@@ -235,12 +236,15 @@ TextResult transliterate(const Command& cmd, const Options& o, std::string_view 
             continue;
         }
         if (static_cast<char32_t>(v) == c) out.append(text.substr(from, i - from));
-        else appendUtf8(out, static_cast<char32_t>(v));
+        else appendUtf8(out.buffer(), static_cast<char32_t>(v));
         note();
+        out.settle();
         lastOut = v;
     }
     if (run < size) out.append(text.substr(run));
-    return out;
+    std::string whole = out.finish();
+    if (!out.ok()) return outputUnwritableError();
+    return whole;
 }
 
 }  // namespace kk::regex

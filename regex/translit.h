@@ -6,6 +6,7 @@
 #include "core/result.h"
 #include "regex/command.h"
 
+#include "core/text_out.h"
 #include "core/work.h"
 
 #include <atomic>
@@ -13,8 +14,9 @@
 
 namespace kk::regex {
 
-// Looks at `work` every few MB of text.
+// Looks at `work` every few MB of text. With a `sink` the result goes there
+// as it is made and the value returned is empty.
 TextResult transliterate(const Command& cmd, const Options& options, std::string_view command, std::string_view text,
-                         WorkLink work = nullptr, diff::Report* report = nullptr);
+                         WorkLink work = nullptr, diff::Report* report = nullptr, TextSink* sink = nullptr);
 
 }  // namespace kk::regex

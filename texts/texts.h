@@ -170,8 +170,10 @@ enum class Msg {  // never renumber: tests and scripts may match them
     PrimaryHoldsNoText,
     NoSuchShortcut,      // %1: the name
     RunNeedsWindow,
+    CliInputCutShort,  // %1: the file
+    CliInputChanged,   // %1: the file
     // New messages go above this line, at the end: the numbers stay.
-    Last = RunNeedsWindow,
+    Last = CliInputChanged,
 };
 
 // The text of a message with its arguments put in, in one pass: an argument

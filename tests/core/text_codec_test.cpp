@@ -220,3 +220,37 @@ TEST(TextCodec, BigTallyEqualsItsParts) {
 
 }  // namespace
 }  // namespace kk
+
+namespace kk {
+namespace {
+
+// The vector pass over valid UTF-8 agrees with counting each character on
+// its own (the scalar path), wherever characters straddle its 64-byte steps:
+// half-width kana (1 byte), kanji CP932 has and lacks (2 and 3), 2-byte
+// letters with and without a CP932 form, 4-byte characters.
+TEST(TextCodec, VectorTallyAgreesWithEachCharacter) {
+    std::mt19937 rng(64);
+    const char* pieces[] = {"a", "\n", "\r\n", "あ", "漢", "丂", "ｶ", "ﾟ", "α", "é", "🙂", "〜", "xyz", "－"};
+    for (int round = 0; round < 200; ++round) {
+        std::string s;
+        TextTally want;
+        for (int k = static_cast<int>(rng() % 400); k > 0; --k) {
+            const std::string piece = pieces[rng() % std::size(pieces)];
+            s += piece;
+            want.codePoints += codePointCount(piece);
+            want.lineEnds += static_cast<std::int64_t>(std::count(piece.begin(), piece.end(), '\n'));
+            for (std::size_t i = 0; i < piece.size();) {
+                const std::size_t from = i;
+                nextCodePoint(piece, i);
+                want.cp932Bytes += cp932ByteLength(piece.substr(from, i - from));
+            }
+        }
+        const TextTally t = tallyText(s);
+        ASSERT_EQ(t.codePoints, want.codePoints) << s;
+        ASSERT_EQ(t.lineEnds, want.lineEnds) << s;
+        ASSERT_EQ(t.cp932Bytes, want.cp932Bytes) << s;
+    }
+}
+
+}  // namespace
+}  // namespace kk

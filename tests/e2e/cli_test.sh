@@ -176,6 +176,20 @@ cat "$tmp/big" | "$cli" -q -e 's/(\w+)@(\w+)/$2 at $1/g' > "$tmp/from-pipe"
 "$cli" -q -e 's/(\w+)@(\w+)/$2 at $1/g' "$tmp/big" > "$tmp/from-arg"
 check "file, pipe and argument agree" "same" "$(cmp -s "$tmp/from-file" "$tmp/from-pipe" && cmp -s "$tmp/from-file" "$tmp/from-arg" && echo same)"
 check "and the command ran" "1" "$(head -1 "$tmp/from-file" | grep -c 'bar at foo')"
+# A file cut short or changed under a run (it is mapped, not copied) ends
+# it with exit 1 and a message, never a crash; a reader that stops early
+# ends it too.
+yes 'あい foo@bar' | head -c 60000000 > "$tmp/moving"
+under_run() {  # what to do to the file once the run has it mapped
+    LC_ALL=C "$cli" -q -e 's/(.)(.)/$2$1/g' "$tmp/moving" > /dev/null 2> "$tmp/moving-err" & local pid=$!
+    for _ in $(seq 200); do grep -q moving "/proc/$pid/maps" 2>/dev/null && break; sleep 0.01; done
+    eval "$1"
+    wait $pid; echo "$?:$(grep -c -e 'cut short' -e 'changed while' "$tmp/moving-err")"
+}
+check "file cut short under a run" "1:1" "$(under_run ': > "$tmp/moving"')"
+yes 'あい foo@bar' | head -c 60000000 > "$tmp/moving"
+check "file changed under a run" "1:1" "$(under_run 'printf XY | dd of="$tmp/moving" bs=1 seek=50000000 conv=notrunc status=none')"
+check "reader stops early" "10" "$("$cli" -q -e 's/foo/x/g' "$tmp/big" | head -c 10 | wc -c)"
 check "latin-1 kept" "$(printf 'caf\xe9 NA\xefVE' | od -An -tx1)" "$(printf 'caf\xe9 na\xefve' | "$cli" -q -e 's/na/NA/' -e 's/ve/VE/' | od -An -tx1)"
 check "whole CP932 read as CP932" "あい" "$(printf '\x82\xa0\x82\xa2' | "$cli" -q 's/x/y/')"
 check "CP932 said even when quiet" "1" "$(printf '\x82\xa0\x82\xa2' | LC_ALL=C "$cli" -q 's/x/y/' 2>&1 >/dev/null | grep -c CP932)"

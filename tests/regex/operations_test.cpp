@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 namespace kk::regex {
@@ -271,3 +272,69 @@ TEST(Cancel, SeenWhereTheLiteralIsRare) {
 }  // namespace
 }  // namespace kk::regex
 
+
+namespace kk::regex {
+namespace {
+
+struct CollectSink final : TextSink {
+    std::string bytes;
+    std::size_t pieces = 0;
+    bool refuse = false;
+    bool write(std::string_view s) override {
+        ++pieces;
+        bytes.append(s);
+        return !refuse;
+    }
+};
+
+// A result handed on in pieces is byte for byte the result kept whole, on
+// every path (literal, machine, prefiltered lines, line-anchored over LF and
+// CR LF, tr, m//), over texts bigger than a piece and over random bytes.
+TEST(Streamed, SameBytesAsWhole) {
+    std::mt19937 rng(34);
+    std::string random(300 * 1024, '\0');
+    for (char& c : random) c = static_cast<char>(rng());
+    std::string big, bigCrlf;
+    const char* lines[] = {"東京 foo@bar ぁいう", "ぅx 京", "", "a\xff" "b foo", "世界の東京"};
+    for (int k = 0; big.size() < (std::size_t{3} << 20); ++k) {
+        big += lines[k % 5] + std::string("\n");
+        bigCrlf += lines[k % 5] + std::string("\r\n");
+    }
+    const char* commands[] = {"s/foo/bar/g", "s/(\\w+)@(\\w+)/$2 at $1/g", "s/(?<=東)京/K/g", "s/京$/Y/g",
+                              "s/京$/Y/gm", "s/^ぅ/X/gm", "s/\\r//g", "tr/ぁ-ん/ァ-ン/", "m/東京/", "m/^$|x/",
+                              "s/zzz/q/g", "s/./_/g"};
+    for (const std::string* text : {&big, &bigCrlf, &random}) {
+        for (const char* command : commands) {
+            for (const bool anchored : {false, true}) {
+                auto parsed = readCommand(command, CommandRules::AsItStands);
+                ASSERT_TRUE(parsed) << command;
+                if (anchored && parsed.value().mode == CommandMode::Substitute) anchorToLines(parsed.value());
+                const auto whole = applyCommand(parsed.value(), *text);
+                CollectSink sink;
+                bool unchanged = false;
+                const auto streamed = applyCommand(parsed.value(), *text, 0, nullptr, nullptr, &unchanged, &sink);
+                ASSERT_EQ(whole.ok(), streamed.ok()) << command;
+                if (!whole) continue;
+                EXPECT_TRUE(streamed.value().empty()) << command;
+                // A replace that changed nothing writes nothing and says so.
+                const std::string& got = unchanged ? *text : sink.bytes;
+                EXPECT_TRUE(got == whole.value()) << command << (anchored ? " anchored" : "");
+            }
+        }
+    }
+}
+
+TEST(Streamed, ARefusingSinkStopsTheRun) {
+    std::string text;
+    while (text.size() < (std::size_t{8} << 20)) text += "foo bar baz\n";
+    CollectSink sink;
+    sink.refuse = true;
+    auto parsed = readCommand("s/foo/x/g", CommandRules::AsItStands);
+    const auto r = applyCommand(parsed.value(), text, 0, nullptr, nullptr, nullptr, &sink);
+    ASSERT_FALSE(r);
+    EXPECT_EQ(r.error().code, texts::Msg::CliStdoutUnwritable);
+    EXPECT_LT(sink.bytes.size(), text.size());  // it stopped, not ran on
+}
+
+}  // namespace
+}  // namespace kk::regex
