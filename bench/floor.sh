@@ -28,6 +28,9 @@ compare '`--convert hankaku-to-zenkaku` / uconv' "$kana" "$cli --convert hankaku
 compare '`--convert zenkaku-to-hankaku` / uconv' "$kana" "$cli --convert zenkaku-to-hankaku" "uconv -x '::[[:Katakana:][:Lm:]]; ::Fullwidth-Halfwidth;'"
 compare '`--convert hiragana-to-katakana` / uconv' "$kana" "$cli --convert hiragana-to-katakana" "uconv -x 'Hiragana-Katakana'"
 compare '`sort`, 20 MB / bare sort' "$small" "$cli sort" "sort"
-echo
 mbytes=$(($(stat -c %s "$text") / 1048576))
+# The text in memory once: peak resident size over the text's size.
+peak_ratio() { awk -v p="$(peak_mb "$text" "$1")" -v t="$mbytes" 'BEGIN { printf "%.0f MB (%.2f×)", p, p / t }'; }
+echo "| peak resident, \`s/foo/bar/g\` / the text's size | $(peak_ratio "$cli -e 's/foo/bar/g'") | ${mbytes} MB | |"
+echo
 echo "Peak memory (MB) for the ${mbytes} MB text: s///g $(peak_mb "$text" "$cli -e 's/東京/大阪/g'"), s/foo/bar/g $(peak_mb "$text" "$cli -e 's/foo/bar/g'"), tr $(peak_mb "$text" "$cli -e 'tr/ぁ-ん/ァ-ン/'"), m// $(peak_mb "$text" "$cli -e 'm/東京.*世界/'")"

@@ -432,7 +432,9 @@ int main(int argc, char** argv) {
         } else {
             state.setCommandLineFromView(o.command ? *o.command : o.steps.front().text);
             const auto form = o.command ? kk::EditorState::RunForm::Window : kk::EditorState::RunForm::AsItStands;
-            ran = await([&](kk::OutcomeHandler done) { state.runOver(streamed, out, std::move(done), form); });
+            // A filter may read the file itself when the text is its bytes as they are.
+            const int file = streamed.data() == mappedInput->view().data() ? mappedInput->file() : -1;
+            ran = await([&](kk::OutcomeHandler done) { state.runOver(streamed, out, std::move(done), form, file); });
         }
         progress.reset();
         // A file changed in place while it was read gives no output to trust.

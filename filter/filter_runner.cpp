@@ -13,14 +13,18 @@
 
 namespace kk::filter {
 
+std::string finalLineEnd(std::string_view text) {
+    // An empty text is one empty line: sort over "b\na\n" must not sort an
+    // empty line first.
+    return text.empty() || text.back() != '\n' ? std::string(lineEndOf(text)) : std::string();
+}
+
 int SaveTmpData(const std::string& path, std::string_view text) {
     if (path.empty()) return -1;
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return -1;
     bool ok = writeAll(f, text);
-    // A line end only where the text lacks a final one (an empty text is one
-    // empty line): sort over "b\na\n" must not sort an empty line first.
-    if (text.empty() || text.back() != '\n') ok = writeAll(f, lineEndOf(text)) && ok;
+    if (const std::string end = finalLineEnd(text); !end.empty()) ok = writeAll(f, end) && ok;
     ok = std::fclose(f) == 0 && ok;
     return ok ? 0 : -1;
 }
@@ -28,9 +32,13 @@ int SaveTmpData(const std::string& path, std::string_view text) {
 Text getTextFile(const std::string& path) {
     if (path.empty()) return {};
     auto bytes = readWholeFile(path);
-    if (!bytes || bytes->empty()) return {};
-    if (isValidUtf8(*bytes)) return std::move(*bytes);
-    return decodeBytes(*bytes);
+    if (!bytes) return {};
+    return textOfOutput(std::move(*bytes));
+}
+
+Text textOfOutput(std::string bytes) {
+    if (bytes.empty() || isValidUtf8(bytes)) return bytes;
+    return decodeBytes(bytes);
 }
 
 std::string commandInterpreter() {
@@ -90,6 +98,25 @@ std::string translateSortCommand(std::string_view command) {
 Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::string_view text,
                                 const FilterSetup& setup) {
     FilterJob job;
+    ProcessRequest& r = job.request;
+    r.program = commandInterpreter();
+    r.workingDirectory = setup.workingDirectory;
+    if (!setup.helperDirectory.empty()) r.pathPrepend.push_back(setup.helperDirectory);
+    r.capBytes = setup.maxOutputBytes;
+    if (form == FilterForm::General) {
+        // Through pipes: the filter starts on the text at once and nothing
+        // of it touches the disk.
+        r.arguments = {"-c", std::string(command)};
+        r.stdinTail = finalLineEnd(text);
+        // A file the filter can read itself is faster still (sort sizes its
+        // work by it).
+        if (setup.textFile >= 0 && r.stdinTail.empty()) r.stdinFd = setup.textFile;
+        else r.stdinText = text;
+        r.captureOutput = true;
+        r.outputSizeHint = text.size() + r.stdinTail.size();
+        return job;
+    }
+    // The sort form names its input file and writes the file after -o.
     job.dir = std::make_unique<PrivateDir>();
     if (!job.dir->ok()) return Error{texts::Msg::FilterNoFolder, {}, -1, ErrorKind::Fault};
     const std::string input = job.dir->file("kke0.tmp");
@@ -97,23 +124,18 @@ Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::
     if (SaveTmpData(input, text) != 0)
         return Error{texts::Msg::FilterInputUnwritable, {input}, -1, ErrorKind::Fault};
 
-    ProcessRequest& r = job.request;
-    r.program = commandInterpreter();
-    r.workingDirectory = setup.workingDirectory;
-    if (!setup.helperDirectory.empty()) r.pathPrepend.push_back(setup.helperDirectory);
     r.capFile = job.outputPath;
-    r.capBytes = setup.maxOutputBytes;
-    if (form == FilterForm::General) {
-        r.arguments = {"-c", std::string(command)};
-        r.stdinFile = input;
-        r.stdoutFile = job.outputPath;
-    } else {
-        // The sort form names its input file and writes the file after -o.
-        r.arguments = {"-c",
-                       translateSortCommand(command) + " -o " + shellQuote(job.outputPath) + " " + shellQuote(input)};
-    }
+    r.arguments = {"-c", translateSortCommand(command) + " -o " + shellQuote(job.outputPath) + " " + shellQuote(input)};
     return job;
 }
+
+namespace {
+
+Text outputOf(const FilterJob& job, const ProcessOutcome& o) {
+    return job.request.captureOutput ? textOfOutput(o.output) : getTextFile(job.outputPath);
+}
+
+}  // namespace
 
 TextResult collectFilterResult(const FilterJob& job, const ProcessOutcome& o) {
     if (!o.started) return Error{texts::Msg::FilterDidNotStart, {o.startError}, -1, ErrorKind::Fault};
@@ -132,11 +154,11 @@ TextResult collectFilterResult(const FilterJob& job, const ProcessOutcome& o) {
                          firstLines(o.errorOutput, 50)};
         // A failing command that printed nothing gives no text to take: the
         // working text stays (an empty result is only that of a success).
-        Text output = getTextFile(job.outputPath);
+        Text output = outputOf(job, o);
         if (output.empty()) return Error{texts::Msg::FilterFailedKept, {code}, -1, ErrorKind::Fault};
         return output;
     }
-    return getTextFile(job.outputPath);
+    return outputOf(job, o);
 }
 
 }  // namespace kk::filter

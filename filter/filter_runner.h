@@ -1,6 +1,7 @@
 // Running a command line as a filter over a text: the text goes to the child's
-// standard input, its standard output is the result. Each run has a private
-// folder for its two files, removed when the run ends.
+// standard input through a pipe, its standard output, read as it comes, is
+// the result. The sort form, which names its input and output files, has a
+// private folder for them, removed when the run ends.
 #pragma once
 
 #include "platform/ports.h"
@@ -17,9 +18,14 @@ namespace kk::filter {
 // does not already end with one; 0 when all of it was written, -1 otherwise
 // (a full disk, no such folder).
 int SaveTmpData(const std::string& path, std::string_view text);
+// The line end a filter's input gets after the text: the text's own, when
+// it does not already end with one.
+std::string finalLineEnd(std::string_view text);
 // The file's whole contents as text, decoded by the one byte policy for the
 // whole file; empty when missing or empty.
 Text getTextFile(const std::string& path);
+// A filter's output as text, by the same policy.
+Text textOfOutput(std::string bytes);
 
 // Where the interpreter comes from: $ComSpec when set, else /bin/sh; both take "-c".
 std::string commandInterpreter();
@@ -29,7 +35,8 @@ std::string translateSortCommand(std::string_view command);
 
 enum class FilterForm { General, Sort };
 
-// One prepared run: the request to start and where its output lands.
+// One prepared run: the request to start and, for the sort form, its folder
+// and the file its output lands in.
 struct FilterJob {
     std::unique_ptr<PrivateDir> dir;
     ProcessRequest request;
@@ -43,6 +50,9 @@ struct FilterSetup {
     std::string workingDirectory;  // the caller's folder (CLI) or the user's home (window); empty: ours
     std::string helperDirectory;   // put in front of PATH (our sortf)
     std::int64_t maxOutputBytes = kMaxFilterOutputBytes;
+    // A regular file holding exactly the text (a mapped input): a filter
+    // reads it directly when the text needs no line end added.
+    int textFile = -1;
 };
 
 // Prepares a run of `command` over `text` (xFil's or xFilsort's form).

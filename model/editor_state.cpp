@@ -386,8 +386,8 @@ void EditorState::redoRun() { stepRuns(redo_, undo_, texts::text(texts::Msg::Red
 
 void EditorState::run(OutcomeHandler done, RunForm form) { runCommand(commandLine_, std::move(done), form); }
 
-void EditorState::runOver(std::string_view text, TextSink& sink, OutcomeHandler done, RunForm form) {
-    runCommand(commandLine_, std::move(done), form, Outside{text, &sink});
+void EditorState::runOver(std::string_view text, TextSink& sink, OutcomeHandler done, RunForm form, int file) {
+    runCommand(commandLine_, std::move(done), form, Outside{text, &sink, file});
 }
 
 void EditorState::runCommand(const Text& command, OutcomeHandler done, RunForm form, std::optional<Outside> outside) {
@@ -418,7 +418,7 @@ void EditorState::runCommand(const Text& command, OutcomeHandler done, RunForm f
                 recordHistory(command);
                 if (r && !sink->write(r.value())) r = regex::outputUnwritableError();
                 finish(r ? Outcome::done(texts::text(texts::Msg::StatusDone)) : outcomeOf(r.error()), done, Busy);
-            });
+            }, outside->file);
         }
         // A failed filter keeps the working text and the remembered texts;
         // the command still goes into the history, to be fixed and rerun.
@@ -480,8 +480,9 @@ void EditorState::runFilter(filter::FilterForm form, const std::string& command,
 }
 
 void EditorState::startFilter(filter::FilterForm form, const std::string& command, std::string_view text, WorkLink work,
-                              std::function<void(TextResult)> done) {
-    filter::FilterSetup setup{services_.filterFolder, services_.helperDirectory, services_.maxFilterOutputBytes};
+                              std::function<void(TextResult)> done, int textFile) {
+    filter::FilterSetup setup{services_.filterFolder, services_.helperDirectory, services_.maxFilterOutputBytes,
+                              textFile};
     auto job = filter::prepareFilter(form, command, text, setup);
     if (!job) {
         done(job.error());

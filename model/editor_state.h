@@ -157,7 +157,9 @@ public:
     // input file), its result handed to `sink` as it is made: the reading,
     // history and operation of run(), for a front that only writes the
     // result out. The working text stays as it was.
-    void runOver(std::string_view text, TextSink& sink, OutcomeHandler done, RunForm form = RunForm::Window);
+    // `file`, when set, is an open regular file whose bytes are the text.
+    void runOver(std::string_view text, TextSink& sink, OutcomeHandler done, RunForm form = RunForm::Window,
+                 int file = -1);
     void oneShot(OutcomeHandler done = {});  // myIchigeki_Click: load, run, copy back
 
     // A desktop key's run, by a name: a recipe of that name, else the
@@ -258,6 +260,7 @@ private:
     struct Outside {
         std::string_view text;
         TextSink* sink;
+        int file = -1;  // a regular file holding the text
     };
     void runCommand(const Text& command, OutcomeHandler done, RunForm form, std::optional<Outside> outside = {});
     // The count over `text`, which `keep` (when set) holds while it runs.
@@ -281,7 +284,7 @@ private:
     // Runs a filter command over `text`; `done` gets its result on the UI
     // thread, later, or at once when its files could not be prepared.
     void startFilter(filter::FilterForm form, const std::string& command, std::string_view text, WorkLink work,
-                     std::function<void(TextResult)> done);
+                     std::function<void(TextResult)> done, int textFile = -1);
     // Puts a run's or a conversion's result in place: before, working and after text.
     using Steps = std::vector<lists::RecipeStep>;
     void takeResult(SharedText start, SharedText result, diff::ChangeMap changes = {}, Steps steps = {});

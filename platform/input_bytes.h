@@ -27,6 +27,8 @@ public:
     static std::optional<InputBytes> open(const std::vector<std::string>& paths, std::string* failedPath,
                                           const std::string& truncatedMessage);
     bool mapped() const { return map_ != nullptr; }
+    // The mapped file, open (-1 when the input was read).
+    int file() const { return map_ ? fd_ : -1; }
     // The mapped file's size or time of change differ from when it was mapped.
     bool changedSinceMapped() const;
     InputBytes(InputBytes&& other) noexcept;

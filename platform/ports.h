@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kk {
@@ -107,8 +108,20 @@ struct ProcessRequest {
     // a runaway like `yes` would otherwise fill the disk and then our memory.
     std::string capFile;
     std::int64_t capBytes = 0;  // 0: no cap
-    // Told how much the child has written to capFile so far, for progress.
+    // Told how much the child has written so far, for progress.
     WorkLink work = nullptr;
+    // Standard input from a text instead of a file: written by a worker
+    // through a pipe (a child that reads slowly or not at all never blocks
+    // the caller), followed by `stdinTail`. The text must live until the
+    // outcome is delivered.
+    std::optional<std::string_view> stdinText;
+    std::string stdinTail;
+    // Or an open regular file, read from its start.
+    int stdinFd = -1;
+    // Standard output read as it comes into the outcome's `output`; the child
+    // is stopped once it passes capBytes.
+    bool captureOutput = false;
+    std::size_t outputSizeHint = 0;  // room reserved for it at once (a sort gives back as much as it took)
 };
 
 struct ProcessOutcome {
@@ -119,6 +132,7 @@ struct ProcessOutcome {
     int exitCode = 0;
     std::string errorOutput;  // the first part of what the child wrote to its error output
     std::string startError;   // why it did not start
+    std::string output;       // standard output, when captured
 };
 
 class ProcessRunner {

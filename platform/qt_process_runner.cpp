@@ -1,7 +1,10 @@
-// QProcess wiring: files for stdin/stdout, a capped pipe for stderr.
+// QProcess wiring: standard input from a file or from a text through a pipe
+// fed by a worker, standard output to a file or read as it comes (capped),
+// a capped pipe for the error output.
 #include "platform/qt_process_runner.h"
 
 #include "platform/exit_cleanup.h"
+#include "core/big_buffer.h"
 
 #include <QEventLoop>
 #include <QPointer>
@@ -11,9 +14,14 @@
 #include <filesystem>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
 #include <sys/types.h>
 #include <unistd.h>
+#include <cerrno>
 #include <csignal>
+#include <ctime>
 #endif
 
 namespace kk {
@@ -45,11 +53,107 @@ QtProcessRunner::~QtProcessRunner() {
         process_->kill();
         process_->waitForFinished(2000);
     }
+    endWriter();
+    endReader();
+}
+
+void QtProcessRunner::startWriter(int fd, std::string_view text, std::string tail) {
+    stopWriter_ = false;
+    writer_ = std::thread([this, fd, text, tail = std::move(tail)] {
+#ifdef Q_OS_UNIX
+        // A child that stops reading ends our writes with EPIPE, not the
+        // whole process with SIGPIPE: the signal is held on this thread only.
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+        // Non-blocking with a short wait, so a stop is seen even while the
+        // child reads nothing.
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        bool broken = false;
+        for (std::string_view rest : {text, std::string_view(tail)}) {
+            while (!rest.empty() && !broken && !stopWriter_) {
+                const ssize_t n = ::write(fd, rest.data(), std::min<std::size_t>(rest.size(), 1 << 20));
+                if (n > 0) {
+                    rest.remove_prefix(static_cast<std::size_t>(n));
+                } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+                    pollfd p{fd, POLLOUT, 0};
+                    ::poll(&p, 1, 50);
+                } else {
+                    broken = true;  // the child closed its input: what it read is what it gets
+                }
+            }
+        }
+        ::close(fd);
+        // Take the held SIGPIPE, if one came, so it never reaches the process.
+        const timespec none{0, 0};
+        while (sigtimedwait(&pipe, nullptr, &none) > 0) {}
+#else
+        (void)fd;
+        (void)text;
+#endif
+    });
+}
+
+void QtProcessRunner::startReader(int fd, std::int64_t cap, WorkLink work, std::size_t sizeHint) {
+    drainReader_ = false;
+    readerTooBig_ = false;
+    reader_ = std::thread([this, fd, cap, work, sizeHint] {
+        // Room for the likely output at once: no copies as it grows.
+        reserveText(output_, sizeHint + (std::size_t{1} << 20) * 2);
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        constexpr std::size_t kRead = std::size_t{1} << 20;
+        int readsAfterEnd = 0;  // a background writer that never stops is not waited for
+        while (true) {
+            if (drainReader_ && ++readsAfterEnd > 16) break;
+            // Read straight into the string's spare room.
+            if (output_.capacity() - output_.size() < kRead) reserveText(output_, output_.capacity() * 2 + kRead);
+            const std::size_t at = output_.size();
+            output_.resize(at + kRead);  // within the room reserved: no new pages beyond the read's
+            const ssize_t n = ::read(fd, output_.data() + at, kRead);
+            output_.resize(at + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+            if (n == 0) break;  // every writer has closed it
+            if (n > 0) {
+                if (work) work->setOutput(output_.size());
+                if (cap > 0 && static_cast<std::int64_t>(output_.size()) > cap) {
+                    // A runaway (`yes`): stopped, and what it wrote is let go at once.
+                    readerTooBig_ = true;
+                    std::string().swap(output_);
+                    signalGroup(childGroup_.load(), true);
+                    break;
+                }
+                continue;
+            }
+            if (errno == EINTR) continue;
+            if (errno != EAGAIN) break;
+            // The child has ended and the pipe is empty: what is left belongs
+            // to something it left in the background, which ends with it.
+            if (drainReader_) break;
+            pollfd p{fd, POLLIN, 0};
+            ::poll(&p, 1, 50);
+        }
+        ::close(fd);
+    });
+}
+
+void QtProcessRunner::endReader() {
+    if (!reader_.joinable()) return;
+    drainReader_ = true;
+    reader_.join();
+}
+
+void QtProcessRunner::endWriter() {
+    if (!writer_.joinable()) return;
+    stopWriter_ = true;
+    writer_.join();
 }
 
 void QtProcessRunner::start(const ProcessRequest& request, std::function<void(ProcessOutcome)> done) {
+    endWriter();
+    endReader();
     done_ = std::move(done);
     errorOutput_.clear();
+    output_.clear();
     cancelled_ = false;
     tooBig_ = false;
     process_ = std::make_unique<QProcess>();
@@ -58,8 +162,23 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
     QStringList args;
     for (const auto& a : request.arguments) args << QString::fromStdString(a);
     p->setArguments(args);
+    // Standard input through a pipe of our own: its reading end becomes the
+    // child's descriptor 0 (both ends close on exec otherwise).
+    // Standard output likewise, its writing end the child's descriptor 1.
+    int feed[2] = {-1, -1}, take[2] = {-1, -1};
 #ifdef Q_OS_UNIX
-    p->setChildProcessModifier([] { ::setpgid(0, 0); });
+    if (request.stdinText && ::pipe2(feed, O_CLOEXEC) != 0) feed[0] = feed[1] = -1;
+    if (request.captureOutput && ::pipe2(take, O_CLOEXEC) != 0) take[0] = take[1] = -1;
+    // Bigger pipes: fewer switches between us and the child on a big text.
+    for (const int fd : {feed[1], take[0]})
+        if (fd >= 0) ::fcntl(fd, F_SETPIPE_SZ, 1 << 20);
+    const int readEnd = feed[0], writeEnd = take[1], file = request.stdinFd;
+    p->setChildProcessModifier([readEnd, writeEnd, file] {
+        ::setpgid(0, 0);
+        if (readEnd >= 0) ::dup2(readEnd, STDIN_FILENO);
+        if (file >= 0 && ::lseek(file, 0, SEEK_SET) == 0) ::dup2(file, STDIN_FILENO);
+        if (writeEnd >= 0) ::dup2(writeEnd, STDOUT_FILENO);
+    });
 #endif
     if (!request.workingDirectory.empty()) p->setWorkingDirectory(QString::fromStdString(request.workingDirectory));
     if (!request.pathPrepend.empty()) {
@@ -82,6 +201,11 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
                                 std::min<std::size_t>(chunk.size(), kErrorOutputCap - errorOutput_.size()));
     });
     connect(p, &QProcess::finished, this, [this, p](int code, QProcess::ExitStatus status) {
+        // All the child wrote is in the pipe now: the reader takes it and
+        // ends, while what the child left in the background is told to stop.
+        if (group_ > 0) signalGroup(group_, false);
+        endReader();
+        if (readerTooBig_) tooBig_ = true;
         const QByteArray rest = p->readAllStandardError();
         if (errorOutput_.size() < kErrorOutputCap)
             errorOutput_.append(rest.constData(),
@@ -93,6 +217,7 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
         o.cancelled = cancelled_;
         o.outputTooBig = tooBig_;
         o.errorOutput = errorOutput_;
+        o.output = std::move(output_);
         finish(std::move(o));
     });
     connect(p, &QProcess::errorOccurred, this, [this, p](QProcess::ProcessError error) {
@@ -113,12 +238,23 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
             if (ec || static_cast<std::int64_t>(size) <= cap) return;
             poll->stop();
             tooBig_ = true;
-            signalGroup(p->processId(), true);
-            p->kill();
+            stopKilled();
         });
         poll->start(kCapPollMs);
     }
     p->start();
+    const bool running = p->state() != QProcess::NotRunning;
+    childGroup_ = running ? p->processId() : 0;
+    if (feed[0] >= 0) {
+        ::close(feed[0]);
+        if (running) startWriter(feed[1], *request.stdinText, request.stdinTail);
+        else ::close(feed[1]);
+    }
+    if (take[1] >= 0) {
+        ::close(take[1]);
+        if (running) startReader(take[0], request.capBytes, request.work, request.outputSizeHint);
+        else ::close(take[0]);
+    }
     // The child exists once start() returns. Taking its group here rather
     // than on started() means a shell that ends at once still has what it
     // left in the background stopped with it.
@@ -128,7 +264,16 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
     }
 }
 
+void QtProcessRunner::stopKilled() {
+    if (!process_) return;
+    signalGroup(process_->processId(), true);
+    process_->kill();
+}
+
 void QtProcessRunner::finish(ProcessOutcome outcome) {
+    // What the child did not read is not written: the workers stop now.
+    endWriter();
+    endReader();
     if (group_ > 0) {
         // What the filter left running in the background ends with the run,
         // as a terminal's jobs end with its shell.

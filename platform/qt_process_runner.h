@@ -7,7 +7,9 @@
 #include <QObject>
 #include <QProcess>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 namespace kk {
 
@@ -21,7 +23,19 @@ public:
 
 private:
     void finish(ProcessOutcome outcome);
+    void stopKilled();
+    void startWriter(int fd, std::string_view text, std::string tail);
+    void startReader(int fd, std::int64_t cap, WorkLink work, std::size_t sizeHint);
+    void endWriter();
+    void endReader();
     std::unique_ptr<QProcess> process_;
+    std::thread writer_;  // feeds the child's standard input
+    std::atomic<bool> stopWriter_{false};
+    std::thread reader_;  // takes the child's standard output as it comes
+    std::atomic<bool> drainReader_{false};
+    std::atomic<bool> readerTooBig_{false};
+    std::atomic<qint64> childGroup_{0};
+    std::string output_;
     std::function<void(ProcessOutcome)> done_;
     std::string errorOutput_;
     bool cancelled_ = false;

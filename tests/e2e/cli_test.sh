@@ -221,29 +221,33 @@ printf 'x' | "$tmp/portable/kakikae-cli" -q 's/x/y/' >/dev/null
 check "no history by default" "no" "$([ -e "$tmp/portable/kakikae1.ini" ] && echo yes || echo no)"
 printf 'x' | "$tmp/portable/kakikae-cli" -q --record-history 's/x/y/' >/dev/null
 check "history when asked" "s/x/y/" "$(tr -d '\r' < "$tmp/portable/kakikae1.ini")"
-# Ended by a signal while its filter runs: the private folder with the user's
-# text and the filter's processes go too.
-for sig in TERM HUP INT; do
+# Ended by a signal while its filter runs: the filter's processes go too,
+# and the user's text was never on the disk (it goes through a pipe).
+for sig in TERM HUP INT KILL; do
     run=$(mktemp -d)
-    printf 'secret text' | XDG_RUNTIME_DIR=$run "$cli" "sleep 37.$RANDOM; cat" >/dev/null 2>&1 &
+    mark="sleep 37.$RANDOM"
+    printf 'secret text' | XDG_RUNTIME_DIR=$run "$cli" "$mark; cat" >/dev/null 2>&1 &
     pid=$!
-    for _ in $(seq 50); do [ -n "$(ls "$run")" ] && break; sleep 0.1; done
-    sleep 0.3
+    for _ in $(seq 50); do pgrep -f "$mark" >/dev/null && break; sleep 0.1; done
+    check "SIG$sig: the filter had started" "yes" "$(pgrep -f "$mark" >/dev/null && echo yes)"
     kill -$sig $pid; wait $pid 2>/dev/null
     sleep 0.2
-    check "SIG$sig removes the folder" "" "$(ls "$run")"
-    check "SIG$sig stops the filter" "0" "$(pgrep -f "sleep 37\\." | wc -l)"
+    check "SIG$sig: nothing on the disk" "" "$(ls "$run")"
+    [ $sig = KILL ] && pkill -f "$mark"
+    check "SIG$sig stops the filter" "0" "$(pgrep -f "$mark" | wc -l)"
     rm -rf "$run"
 done
 
-# Killed outright, it cannot clean up: the next run sweeps the folder.
+# The sort conversions name their input file: killed outright while one
+# runs, the folder stays, and the next run sweeps it.
 run=$(mktemp -d)
-printf 'secret text' | XDG_RUNTIME_DIR=$run "$cli" "sleep 39.$RANDOM; cat" >/dev/null 2>&1 &
+yes 'secret text' | head -c 40000000 > "$tmp/to-sort"
+XDG_RUNTIME_DIR=$run "$cli" --convert sort "$tmp/to-sort" >/dev/null 2>&1 &
 pid=$!
-for _ in $(seq 50); do [ -n "$(ls "$run")" ] && break; sleep 0.1; done
-kill -KILL $pid; wait $pid 2>/dev/null; pkill -f "sleep 39\\."
+for _ in $(seq 100); do [ -n "$(ls "$run")" ] && break; sleep 0.02; done
+kill -KILL $pid; wait $pid 2>/dev/null; pkill -f "sort.*kke0.tmp"
 check "SIGKILL leaves the folder" "1" "$(ls "$run" | wc -l)"
-printf 'x' | XDG_RUNTIME_DIR=$run "$cli" -q cat >/dev/null
+printf 'x' | XDG_RUNTIME_DIR=$run "$cli" -q --convert sort >/dev/null
 check "the next run sweeps it" "" "$(ls "$run")"
 rm -rf "$run"
 

@@ -31,8 +31,8 @@ TEST(FilterFiles, SortTranslation) {
 TEST(FilterRun, EachRunHasItsOwnFolderRemovedAfterwards) {
     std::string first;
     {
-        auto a = prepareFilter(FilterForm::General, "cat", "x", {});
-        auto b = prepareFilter(FilterForm::General, "cat", "y", {});
+        auto a = prepareFilter(FilterForm::Sort, "sort", "x", {});
+        auto b = prepareFilter(FilterForm::Sort, "sort", "y", {});
         ASSERT_TRUE(a && b);
         EXPECT_NE(a.value().outputPath, b.value().outputPath);
         first = a.value().dir->path();

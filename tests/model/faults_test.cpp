@@ -237,6 +237,38 @@ TEST(Faults, FilterWritingFiveHundredMegabytes) {
     EXPECT_EQ(r.state.beforeText(), "x");
 }
 
+// The text goes to a filter through a pipe, fed by a worker: a filter that
+// never reads it, one that reads part and leaves, and one that writes 2 GB
+// each end with their own outcome, no hang and no process left behind.
+TEST(Faults, FiltersThatReadLittleOrWriteTooMuch) {
+    std::string text;
+    while (text.size() < (std::size_t{16} << 20)) text += "一行の文字 and some bytes\n";
+    const struct {
+        const char* command;
+        const char* marker;  // a process that must be gone after
+        std::size_t size;    // of the result; 0: refused as too big
+    } cases[] = {
+        {"sleep 0.1; echo 33.5-never-read", "33.5-never-read", 16},
+        {"head -c 1000000; echo 33.6-half", "33.6-half", 1000010},
+        {"head -c 2000000000 /dev/zero # 33.7-two-gigabytes", "33.7-two-gigabytes", 0},
+        {"yes 33.8-yes-forever", "33.8-yes-forever", 0},
+    };
+    for (const auto& c : cases) {
+        Rig r;
+        r.state.setWorkingTextFromView(text);
+        r.run(c.command);
+        EXPECT_FALSE(r.state.busy()) << c.command;
+        if (c.size) {
+            EXPECT_EQ(r.state.status(), texts::text(texts::Msg::StatusDone)) << c.command;
+            EXPECT_EQ(r.state.workingText().size(), c.size) << c.command;
+        } else {
+            EXPECT_TRUE(contains(r.state.status(), "大きすぎる")) << c.command << ": " << r.state.status();
+            EXPECT_EQ(r.state.workingText(), text) << c.command;
+        }
+        EXPECT_TRUE(noProcessLike(c.marker)) << c.command;
+    }
+}
+
 // Output that is neither UTF-8 nor CP932 is kept byte for byte: nothing
 // replaced, nothing invented, and a command that matches nothing gives it
 // back unchanged.
