@@ -59,15 +59,7 @@ private:
 // The result written to standard output as it is made.
 class StdoutSink final : public kk::TextSink {
 public:
-    bool write(std::string_view bytes) override {
-        while (!bytes.empty()) {
-            const ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return false;
-            bytes.remove_prefix(static_cast<std::size_t>(n));
-        }
-        return true;
-    }
+    bool write(std::string_view bytes) override { return kk::writeFd(STDOUT_FILENO, bytes); }
 };
 
 // Messages go to standard error; questions get their safe answer.

@@ -52,6 +52,8 @@ int openRegular(const std::string& path, int flags) {
     return fd;
 }
 
+}  // namespace
+
 bool writeFd(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -61,8 +63,6 @@ bool writeFd(int fd, std::string_view bytes) {
     }
     return true;
 }
-
-}  // namespace
 
 std::optional<std::string> readWholeFile(const std::string& path) {
     const int fd = openRegular(path, O_RDONLY);

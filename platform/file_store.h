@@ -19,5 +19,7 @@ public:
 // Reads a whole file, or nullopt; shared by the store and the filter runner.
 std::optional<std::string> readWholeFile(const std::string& path);
 bool writeWholeFile(const std::string& path, const std::string& bytes);
+// All of `bytes` to an open descriptor, however many writes it takes.
+bool writeFd(int fd, std::string_view bytes);
 
 }  // namespace kk
