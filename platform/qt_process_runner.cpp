@@ -231,7 +231,7 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
         // Polled: the child writes the file itself, so there is no stream to count.
         auto* poll = new QTimer(p);
         connect(poll, &QTimer::timeout, this,
-                [this, p, poll, file = request.capFile, cap = request.capBytes, work = request.work] {
+                [this, poll, file = request.capFile, cap = request.capBytes, work = request.work] {
             std::error_code ec;
             const auto size = std::filesystem::file_size(file, ec);
             if (!ec && work) work->setOutput(size);
