@@ -14,7 +14,7 @@
 #include "platform/file_store.h"
 #include "platform/desktop_notification.h"
 #include "platform/input_bytes.h"
-#include "platform/qt_clipboard.h"
+#include "platform/x11_clipboard.h"
 #include "platform/qt_process_runner.h"
 #include "core/text_codec.h"
 #include "platform/wl_clipboard.h"
@@ -22,7 +22,6 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QGuiApplication>
 
 #include <unistd.h>
 #include <algorithm>
@@ -304,20 +303,18 @@ int main(int argc, char** argv) {
         clipboard = std::move(wl);
         app = std::make_unique<QCoreApplication>(argc, argv);
     } else if (o.clipboard) {
+        // X11 without a toolkit: read over a connection of our own, the
+        // result handed straight to the keeper. What a desktop key feels is
+        // the time between the key and the paste.
         const char* display = std::getenv("DISPLAY");
         if (!display || !*display) return fail(kk::texts::text(kk::texts::Msg::CliNoClipboard));
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        // Qt ends the process when the display cannot be opened: that is exit 1 here.
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
-            if (type != QtFatalMsg) return;
-            tellFailure(std::string(kk::texts::text(kk::texts::Msg::CliNoClipboard)) + ": " + msg.toStdString());
-            std::_Exit(kFailed);
-        });
-        app = std::make_unique<QGuiApplication>(argc, argv);
-        qInstallMessageHandler(nullptr);
-        auto qt = std::make_unique<kk::QtClipboard>();
-        qt->setTimeout(o.timeoutMs);
-        clipboard = std::move(qt);
+        if (!kk::x11DisplayReachable())
+            return fail(std::string(kk::texts::text(kk::texts::Msg::CliNoClipboard)) + ": " + display);
+        app = std::make_unique<QCoreApplication>(argc, argv);
+        const kk::InstallLayout here = kk::InstallLayout::locate(kk::executableDirectory());
+        auto x11 = std::make_unique<kk::X11KeeperClipboard>(kk::keeperProgram(here.helperDir, here.commandLineTool()));
+        x11->setTimeout(o.timeoutMs);
+        clipboard = std::move(x11);
     } else if (o.listRecipes) {
         app = std::make_unique<QCoreApplication>(argc, argv);
         clipboard = std::make_unique<StdinClipboard>(std::string());
@@ -487,11 +484,8 @@ int main(int argc, char** argv) {
             say(outcome);
             return kFailed;
         }
-        // On X11 the text lives in this process: a keeper serves it after we
-        // exit. On Wayland wl-copy's own server already does.
-        std::string text;
-        if (!wayland && kk::ownsClipboardText(&text) && !kk::handClipboardToHolder(layout.commandLineTool(), text))
-            return fail(kk::texts::text(kk::texts::Msg::CliClipboardNotKept));
+        // The copy-back outlives us: on X11 the keeper took it, on Wayland
+        // wl-copy's own server.
         say(ran);
         // A desktop key's run by name tells its result too: there is no window to look at.
         if (o.run && failureNotices) kk::notifyDesktop(kk::runTitle(*o.run), ran.message, false);

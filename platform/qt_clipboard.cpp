@@ -71,15 +71,10 @@ std::optional<Clipboard::TextMaker> QtClipboard::snapshotText() {
         // owner would hold the window for seconds before its first paint.
         replaced_ = false;
         return [this] {
-            X11Read read = readX11ClipboardText(timeoutMs_, primary_);
-            switch (read.status) {
-                case X11Read::Status::Text: holdsText_ = true; return std::move(read.text);
-                case X11Read::Status::NoText: holdsText_ = false; return std::string();
-                case X11Read::Status::Silent:
-                    throw std::runtime_error(texts::text(texts::Msg::ClipboardOwnerSilent));
-                case X11Read::Status::NoDisplay: break;
-            }
-            throw std::runtime_error(texts::text(texts::Msg::ClipboardUnreadable));
+            bool holds = true;
+            std::string text = readX11TextOrThrow(timeoutMs_, primary_, holds);
+            holdsText_ = holds;
+            return text;
         };
     }
     auto text = clipboardText(holdsText_, primary_);

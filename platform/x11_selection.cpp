@@ -2,6 +2,7 @@
 // in slices; the INCR protocol for texts the owner sends in parts.
 #include "platform/x11_selection.h"
 #include "core/text_codec.h"
+#include "texts/texts.h"
 
 #include <xcb/xcb.h>
 
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 namespace kk {
@@ -150,6 +152,17 @@ X11Read readX11ClipboardText(int timeoutMs, bool primary) {
         return {Status::Text, std::move(data)};
     }
     return {Status::NoText, {}};
+}
+
+std::string readX11TextOrThrow(int timeoutMs, bool primary, bool& holdsText) {
+    X11Read read = readX11ClipboardText(timeoutMs, primary);
+    switch (read.status) {
+        case X11Read::Status::Text: holdsText = true; return std::move(read.text);
+        case X11Read::Status::NoText: holdsText = false; return std::string();
+        case X11Read::Status::Silent: throw std::runtime_error(texts::text(texts::Msg::ClipboardOwnerSilent));
+        case X11Read::Status::NoDisplay: break;
+    }
+    throw std::runtime_error(texts::text(texts::Msg::ClipboardUnreadable));
 }
 
 }  // namespace kk

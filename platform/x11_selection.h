@@ -21,5 +21,9 @@ struct X11Read {
 // The clipboard's text (or with `primary` the PRIMARY selection's), with a
 // time limit on the owner (5 s by default).
 X11Read readX11ClipboardText(int timeoutMs = 5000, bool primary = false);
+// The same as a text: `holdsText` false (and an empty text) for an owner
+// with no text or none at all; an owner that does not answer, or no
+// display, throws std::runtime_error with the user's message.
+std::string readX11TextOrThrow(int timeoutMs, bool primary, bool& holdsText);
 
 }  // namespace kk

@@ -6,6 +6,7 @@
 #include "platform/user_paths.h"
 #include "platform/file_store.h"
 #include "platform/qt_clipboard.h"
+#include "platform/x11_clipboard.h"
 #include "platform/qt_desktop.h"
 #include "platform/qt_process_runner.h"
 #include "platform/qt_prompt.h"
@@ -188,7 +189,7 @@ int main(int argc, char** argv) {
     std::string text;
     if (kk::ownsClipboardText(&text)) {
         if (QGuiApplication::platformName().startsWith("wayland")) kk::WlClipboard().writeText(text);
-        else kk::handClipboardToHolder(layout.commandLineTool(), text);
+        else kk::handClipboardToHolder(kk::keeperProgram(layout.helperDir, layout.commandLineTool()), text);
     }
     return rc;
 }

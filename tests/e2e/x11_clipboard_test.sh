@@ -44,6 +44,9 @@ for i in 1 2 3; do printf "run $i" | xclip -selection clipboard -i >/dev/null 2>
 sleep 0.5
 check "three runs, one keeper" 1 "$(keepers)"
 check "the last run's text" "RUN 3" "$(xclip -selection clipboard -o)"
+# The small keeper beside the programs, not the command line again.
+check "the keeper is the small program" "kakikae-keeper" \
+    "$(for p in $(pgrep -f -- '--hold-clipboard'); do tr '\0' '\n' < /proc/$p/environ 2>/dev/null | grep -qx "DISPLAY=$DISPLAY" && basename "$(readlink /proc/$p/exe)"; done | sort -u)"
 
 # A big text comes in parts (INCR) and is read whole, off the UI thread; an
 # old program's Latin-1 STRING is read as such.
