@@ -299,6 +299,11 @@ TextResult keepLines(const ParsedCommand& ps, std::string_view text, int invert,
     TextOut out(sink);
     out.reserve(text.size() / 2);
     std::size_t pos = 0, count = 0;
+    std::size_t runFrom = std::string_view::npos, runTo = 0;  // kept lines not yet appended
+    auto flushRun = [&] {
+        if (runFrom != std::string_view::npos) out.append(text.substr(runFrom, runTo - runFrom));
+        runFrom = std::string_view::npos;
+    };
     // Each line is tested by its body (without LF or CR LF) and kept with its
     // own line end; a lone CR is a character of its line; empty lines are dropped.
     while (pos < text.size()) {
@@ -332,14 +337,29 @@ TextResult keepLines(const ParsedCommand& ps, std::string_view text, int invert,
             if (found) std::tie(ms, me) = pat.group(0);
         }
         if (found == keepMatching) {
+            // Kept lines that follow each other go out as one run of the
+            // text, copied once (or handed to the sink as they lie).
+            std::size_t at;  // where the line now starts
+            if (line.end.empty()) {
+                flushRun();
+                at = out.size();
+                out.append(line.body);
+                out.append(ownEnd);
+            } else {
+                const std::size_t lineEnd = from + line.body.size() + line.end.size();
+                if (runFrom == std::string_view::npos || runTo != from) {
+                    flushRun();
+                    runFrom = from;
+                }
+                runTo = lineEnd;
+                at = out.size() + (from - runFrom);
+            }
             if (report) {
                 // A kept line: the match within it, where it now stands.
                 ++report->count;
                 if (keepMatching && ms != std::string_view::npos)
-                    report->changes.push_back({from + ms, me - ms, out.size() + ms, me - ms});
+                    report->changes.push_back({from + ms, me - ms, at + ms, me - ms});
             }
-            out.append(line.body);
-            out.append(line.end.empty() ? ownEnd : line.end);
         }
         if ((++count & 4095) == 0) {
             if (cancelledBy(work)) return cancelledError();
@@ -347,6 +367,7 @@ TextResult keepLines(const ParsedCommand& ps, std::string_view text, int invert,
             reportDone(work, from);
         }
     }
+    flushRun();
     return finished(out);
 }
 

@@ -324,6 +324,20 @@ TEST(Streamed, SameBytesAsWhole) {
     }
 }
 
+// Each kept line's match is reported where it stands in the result, also
+// where kept lines go out together as one run of the text.
+TEST(Xmatch, ReportedMatchesPointIntoTheResult) {
+    const std::string text = "a東京\nb東京\nc\n東京d\r\n\nx東京";
+    for (const char* command : {"m/東京/", "m/京/", "m/^.東/", "m/c/"}) {
+        diff::Report report;
+        const auto r = xmatch(command, text, 0, nullptr, &report);
+        ASSERT_TRUE(r) << command;
+        ASSERT_FALSE(report.changes.empty()) << command;
+        for (const auto& c : report.changes)
+            EXPECT_EQ(r.value().substr(c.to, c.toLength), text.substr(c.from, c.fromLength)) << command;
+    }
+}
+
 TEST(Streamed, ARefusingSinkStopsTheRun) {
     std::string text;
     while (text.size() < (std::size_t{8} << 20)) text += "foo bar baz\n";
