@@ -28,6 +28,10 @@ compare '`--convert hankaku-to-zenkaku` / uconv' "$kana" "$cli --convert hankaku
 compare '`--convert zenkaku-to-hankaku` / uconv' "$kana" "$cli --convert zenkaku-to-hankaku" "uconv -x '::[[:Katakana:][:Lm:]]; ::Fullwidth-Halfwidth;'"
 compare '`--convert hiragana-to-katakana` / uconv' "$kana" "$cli --convert hiragana-to-katakana" "uconv -x 'Hiragana-Katakana'"
 compare '`sort`, 20 MB / bare sort' "$small" "$cli sort" "sort"
+# The desktop rows need an X server and xclip (Xvfb when there is none).
+if command -v xclip >/dev/null && { [ -n "${DISPLAY:-}" ] || command -v xvfb-run >/dev/null; }; then
+    "$here/desktop.sh" "$1" "$mb"
+fi
 mbytes=$(($(stat -c %s "$text") / 1048576))
 # The text in memory once: peak resident size over the text's size.
 peak_ratio() { awk -v p="$(peak_mb "$text" "$1")" -v t="$mbytes" 'BEGIN { printf "%.0f MB (%.2f×)", p, p / t }'; }

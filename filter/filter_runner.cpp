@@ -131,13 +131,13 @@ Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::
 
 namespace {
 
-Text outputOf(const FilterJob& job, const ProcessOutcome& o) {
-    return job.request.captureOutput ? textOfOutput(o.output) : getTextFile(job.outputPath);
+Text outputOf(const FilterJob& job, ProcessOutcome& o) {
+    return job.request.captureOutput ? textOfOutput(std::move(o.output)) : getTextFile(job.outputPath);
 }
 
 }  // namespace
 
-TextResult collectFilterResult(const FilterJob& job, const ProcessOutcome& o) {
+TextResult collectFilterResult(const FilterJob& job, ProcessOutcome o) {
     if (!o.started) return Error{texts::Msg::FilterDidNotStart, {o.startError}, -1, ErrorKind::Fault};
     if (o.cancelled) return Error{kFilterCancelled, -1, ErrorKind::Cancelled};
     if (o.outputTooBig)

@@ -64,7 +64,7 @@ Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::
 // non-zero with something on its error output or nothing on its standard
 // output (a non-zero exit with output but a silent error output still gives
 // its output).
-TextResult collectFilterResult(const FilterJob& job, const ProcessOutcome& outcome);
+TextResult collectFilterResult(const FilterJob& job, ProcessOutcome outcome);
 
 inline constexpr const char* kFilterCancelled = "中止しました";
 

@@ -493,7 +493,7 @@ void EditorState::startFilter(filter::FilterForm form, const std::string& comman
     services_.processes.start(shared->request, [shared, done = std::move(done)](ProcessOutcome o) {
         TextResult r = Error{texts::Msg::OutOfMemory, {}, -1, ErrorKind::Fault};
         try {
-            r = filter::collectFilterResult(*shared, o);
+            r = filter::collectFilterResult(*shared, std::move(o));
         } catch (const std::bad_alloc&) {}
         shared->dir.reset();  // the user's text goes from the disk as soon as it is read
         done(std::move(r));

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -95,30 +96,44 @@ void QtProcessRunner::startWriter(int fd, std::string_view text, std::string tai
     });
 }
 
-void QtProcessRunner::startReader(int fd, std::int64_t cap, WorkLink work, std::size_t sizeHint) {
+void QtProcessRunner::startReader(int fd, std::int64_t cap, std::size_t sizeHint) {
     drainReader_ = false;
     readerTooBig_ = false;
-    reader_ = std::thread([this, fd, cap, work, sizeHint] {
-        // Room for the likely output at once: no copies as it grows.
-        reserveText(output_, sizeHint + (std::size_t{1} << 20) * 2);
+    readSoFar_ = 0;
+    // The reader touches nothing but its own: the caller's progress is told
+    // on the UI thread (startReader's caller), which may outlive the work.
+    reader_ = std::thread([this, fd, cap, sizeHint] {
+        // What comes is read into blocks, the first about the text's size (a
+        // sort gives back what it took), which is the result as it stands
+        // when all of it fits; more blocks are joined at the end, each let go
+        // as it is copied. A big output costs about its own size at any
+        // time, never a string grown by doubling.
+        std::vector<std::string> blocks;
+        std::size_t used = 0, filled = 0;  // in all, and in the last block
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-        constexpr std::size_t kRead = std::size_t{1} << 20;
+        constexpr std::size_t kBlock = std::size_t{16} << 20, kAhead = std::size_t{4} << 20;
         int readsAfterEnd = 0;  // a background writer that never stops is not waited for
         while (true) {
             if (drainReader_ && ++readsAfterEnd > 16) break;
-            // Read straight into the string's spare room.
-            if (output_.capacity() - output_.size() < kRead) reserveText(output_, output_.capacity() * 2 + kRead);
-            const std::size_t at = output_.size();
-            output_.resize(at + kRead);  // within the room reserved: no new pages beyond the read's
-            const ssize_t n = ::read(fd, output_.data() + at, kRead);
-            output_.resize(at + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+            if (blocks.empty() || filled == blocks.back().capacity()) {
+                if (!blocks.empty()) blocks.back().resize(filled);
+                blocks.emplace_back();
+                blocks.back().reserve(blocks.size() == 1 ? std::max(kBlock, sizeHint + kAhead) : kBlock);
+                filled = 0;
+            }
+            std::string& block = blocks.back();
+            // The block's length runs ahead of what came, each byte zeroed once.
+            if (block.size() == filled) block.resize(std::min(block.capacity(), filled + kAhead));
+            const ssize_t n = ::read(fd, block.data() + filled, block.size() - filled);
             if (n == 0) break;  // every writer has closed it
             if (n > 0) {
-                if (work) work->setOutput(output_.size());
-                if (cap > 0 && static_cast<std::int64_t>(output_.size()) > cap) {
+                filled += static_cast<std::size_t>(n);
+                used += static_cast<std::size_t>(n);
+                readSoFar_.store(used, std::memory_order_relaxed);
+                if (cap > 0 && static_cast<std::int64_t>(used) > cap) {
                     // A runaway (`yes`): stopped, and what it wrote is let go at once.
                     readerTooBig_ = true;
-                    std::string().swap(output_);
+                    blocks.clear();
                     signalGroup(childGroup_.load(), true);
                     break;
                 }
@@ -131,6 +146,17 @@ void QtProcessRunner::startReader(int fd, std::int64_t cap, WorkLink work, std::
             if (drainReader_) break;
             pollfd p{fd, POLLIN, 0};
             ::poll(&p, 1, 50);
+        }
+        if (!blocks.empty()) blocks.back().resize(filled);
+        if (blocks.size() == 1) {
+            output_ = std::move(blocks.front());
+        } else {
+            std::string().swap(output_);
+            reserveText(output_, used);
+            for (std::string& block : blocks) {
+                output_.append(block);
+                std::string().swap(block);
+            }
         }
         ::close(fd);
     });
@@ -252,7 +278,14 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
     }
     if (take[1] >= 0) {
         ::close(take[1]);
-        if (running) startReader(take[0], request.capBytes, request.work, request.outputSizeHint);
+        if (running) startReader(take[0], request.capBytes, request.outputSizeHint);
+        if (running && request.work) {
+            // Progress: how much has come so far, told on this thread while the child runs.
+            auto* tell = new QTimer(p);
+            connect(tell, &QTimer::timeout, this,
+                    [this, work = request.work] { work->setOutput(readSoFar_.load(std::memory_order_relaxed)); });
+            tell->start(kCapPollMs);
+        }
         else ::close(take[0]);
     }
     // The child exists once start() returns. Taking its group here rather
@@ -286,7 +319,11 @@ void QtProcessRunner::finish(ProcessOutcome outcome) {
     if (!done_) return;
     auto done = std::move(done_);
     done_ = nullptr;
-    if (process_) process_.release()->deleteLater();
+    if (process_) {
+        // Its timers tell a work that may end with the outcome: stopped now.
+        for (QTimer* t : process_->findChildren<QTimer*>()) t->stop();
+        process_.release()->deleteLater();
+    }
     done(std::move(outcome));
 }
 

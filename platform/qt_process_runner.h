@@ -25,7 +25,7 @@ private:
     void finish(ProcessOutcome outcome);
     void stopKilled();
     void startWriter(int fd, std::string_view text, std::string tail);
-    void startReader(int fd, std::int64_t cap, WorkLink work, std::size_t sizeHint);
+    void startReader(int fd, std::int64_t cap, std::size_t sizeHint);
     void endWriter();
     void endReader();
     std::unique_ptr<QProcess> process_;
@@ -34,6 +34,7 @@ private:
     std::thread reader_;  // takes the child's standard output as it comes
     std::atomic<bool> drainReader_{false};
     std::atomic<bool> readerTooBig_{false};
+    std::atomic<std::uint64_t> readSoFar_{0};  // for progress, passed on by the UI thread
     std::atomic<qint64> childGroup_{0};
     std::string output_;
     std::function<void(ProcessOutcome)> done_;

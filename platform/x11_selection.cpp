@@ -1,6 +1,7 @@
 // ConvertSelection into a property of our own window, then the property read
 // in slices; the INCR protocol for texts the owner sends in parts.
 #include "platform/x11_selection.h"
+#include "core/big_buffer.h"
 #include "core/text_codec.h"
 #include "texts/texts.h"
 
@@ -125,8 +126,14 @@ X11Read readX11ClipboardText(int timeoutMs, bool primary) {
         xcb_atom_t type = XCB_ATOM_NONE;
         if (!takeProperty(c, w, property, data, &type)) return {Status::Silent, {}};
         if (type == incr) {
-            // In parts: each new value of the property is the next part, an empty one the end.
+            // In parts: each new value of the property is the next part, an
+            // empty one the end. The INCR value is the owner's lower bound of
+            // the size: the room for it is taken at once, so the text lands
+            // in one buffer with no copy as it grows.
+            std::uint32_t bound = 0;
+            if (data.size() >= sizeof bound) std::memcpy(&bound, data.data(), sizeof bound);
             data.clear();
+            reserveText(data, std::min<std::size_t>(bound, std::size_t{1} << 31) + (std::size_t{1} << 20));
             while (true) {
                 // The limit is on each part: a big text may take longer in all,
                 // an owner that stops sending may not.
