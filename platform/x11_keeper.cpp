@@ -9,6 +9,8 @@
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -119,7 +121,16 @@ void forgetKeeper(const std::string& pidFile) {
 }  // namespace
 
 int runClipboardHolder(int, char**) {
-    std::string text((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+    // Read in big pieces: a character at a time through the standard
+    // streams, a megabyte took the keeper tens of milliseconds.
+    std::string text;
+    while (true) {
+        const std::size_t at = text.size();
+        text.resize(at + (std::size_t{1} << 20));
+        const ssize_t n = ::read(STDIN_FILENO, text.data() + at, std::size_t{1} << 20);
+        text.resize(at + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+        if (n == 0 || (n < 0 && errno != EINTR)) break;
+    }
     // The bytes as they came, served until another program takes the clipboard.
     auto owner = X11ClipboardOwner::take(std::move(text));
     if (!owner) return 1;
