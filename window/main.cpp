@@ -175,7 +175,9 @@ int main(int argc, char** argv) {
         QObject::connect(&ready, &QTimer::timeout, &app, [&] {
             if (!state.busy()) QApplication::quit();
         });
-        ready.start(0);
+        // Looked at every few ms: a timer at 0 would spin this thread
+        // against the worker and the X server it is timing.
+        ready.start(2);
     }
     const int rc = app.exec();
     // A worker still running (a big load, a preview) works for the model:
