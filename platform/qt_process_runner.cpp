@@ -279,6 +279,7 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
     if (take[1] >= 0) {
         ::close(take[1]);
         if (running) startReader(take[0], request.capBytes, request.outputSizeHint);
+        else ::close(take[0]);
         if (running && request.work) {
             // Progress: how much has come so far, told on this thread while the child runs.
             auto* tell = new QTimer(p);
@@ -286,7 +287,6 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
                     [this, work = request.work] { work->setOutput(readSoFar_.load(std::memory_order_relaxed)); });
             tell->start(kCapPollMs);
         }
-        else ::close(take[0]);
     }
     // The child exists once start() returns. Taking its group here rather
     // than on started() means a shell that ends at once still has what it
