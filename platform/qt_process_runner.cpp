@@ -21,6 +21,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstring>
 #include <csignal>
 #include <ctime>
 #endif
@@ -193,8 +194,22 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
     // Standard output likewise, its writing end the child's descriptor 1.
     int feed[2] = {-1, -1}, take[2] = {-1, -1};
 #ifdef Q_OS_UNIX
-    if (request.stdinText && ::pipe2(feed, O_CLOEXEC) != 0) feed[0] = feed[1] = -1;
-    if (request.captureOutput && ::pipe2(take, O_CLOEXEC) != 0) take[0] = take[1] = -1;
+    const bool fed = !request.stdinText || ::pipe2(feed, O_CLOEXEC) == 0;
+    const bool taken = !request.captureOutput || ::pipe2(take, O_CLOEXEC) == 0;
+    if (!fed || !taken) {
+        // Without its pipes the filter would read nothing or write nowhere
+        // and look like a success: it does not start, and says why.
+        const std::string why = std::strerror(errno);
+        for (const int fd : {feed[0], feed[1], take[0], take[1]})
+            if (fd >= 0) ::close(fd);
+        process_.reset();
+        QTimer::singleShot(0, this, [this, why] {
+            ProcessOutcome o;
+            o.startError = why;
+            finish(std::move(o));
+        });
+        return;
+    }
     // Bigger pipes: fewer switches between us and the child on a big text.
     for (const int fd : {feed[1], take[0]})
         if (fd >= 0) ::fcntl(fd, F_SETPIPE_SZ, 1 << 20);
