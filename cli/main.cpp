@@ -279,6 +279,7 @@ int main(int argc, char** argv) {
     // Qt, which needs a display it can open.
     std::unique_ptr<QCoreApplication> app;
     std::unique_ptr<kk::Clipboard> clipboard;
+    const kk::InstallLayout layout = kk::InstallLayout::locate(kk::executableDirectory());
     // One command or the count, written to standard output: the model runs
     // over the input where it lies and hands the result on as it is made.
     const bool single = o.command || o.count ||
@@ -287,6 +288,7 @@ int main(int argc, char** argv) {
     std::optional<kk::InputBytes> mappedInput;
     std::string convertedInput;
     std::string_view streamed;
+    const std::string inputName = o.files.empty() || o.files.front() == "-" ? "-" : o.files.front();
     // How the input was read is a warning, not a status: --quiet keeps it.
     auto warnDecoded = [&o](kk::DecodedAs as) {
         if (o.encoding == kk::InputEncoding::Auto && as == kk::DecodedAs::Cp932)
@@ -311,8 +313,8 @@ int main(int argc, char** argv) {
         if (!kk::x11DisplayReachable())
             return fail(std::string(kk::texts::text(kk::texts::Msg::CliNoClipboard)) + ": " + display);
         app = std::make_unique<QCoreApplication>(argc, argv);
-        const kk::InstallLayout here = kk::InstallLayout::locate(kk::executableDirectory());
-        auto x11 = std::make_unique<kk::X11KeeperClipboard>(kk::keeperProgram(here.helperDir, here.commandLineTool()));
+        auto x11 =
+            std::make_unique<kk::X11KeeperClipboard>(kk::keeperProgram(layout.helperDir, layout.commandLineTool()));
         x11->setTimeout(o.timeoutMs);
         clipboard = std::move(x11);
     } else if (o.listRecipes) {
@@ -323,9 +325,8 @@ int main(int argc, char** argv) {
         // the result goes out as it is made.
         app = std::make_unique<QCoreApplication>(argc, argv);
         std::string failed;
-        const std::string name = o.files.empty() || o.files.front() == "-" ? "-" : o.files.front();
         auto opened = kk::InputBytes::open(
-            o.files, &failed, "kakikae-cli: " + kk::texts::message(kk::texts::Msg::CliInputCutShort, name) + "\n");
+            o.files, &failed, "kakikae-cli: " + kk::texts::message(kk::texts::Msg::CliInputCutShort, inputName) + "\n");
         if (opened) mappedInput.emplace(std::move(*opened));
         if (!mappedInput) {
             const std::string why = std::strerror(errno);
@@ -350,7 +351,6 @@ int main(int argc, char** argv) {
         warnDecoded(as);
         clipboard = std::make_unique<StdinClipboard>(std::move(text));
     }
-    const kk::InstallLayout layout = kk::InstallLayout::locate(kk::executableDirectory());
     kk::LocalFileStore files;
     StderrPrompt prompt;
     NoDesktop desktop;
@@ -427,10 +427,7 @@ int main(int argc, char** argv) {
         }
         progress.reset();
         // A file changed in place while it was read gives no output to trust.
-        if (mappedInput->changedSinceMapped()) {
-            const std::string name = o.files.empty() ? "-" : o.files.front();
-            return fail(kk::texts::message(kk::texts::Msg::CliInputChanged, name));
-        }
+        if (mappedInput->changedSinceMapped()) return fail(kk::texts::message(kk::texts::Msg::CliInputChanged, inputName));
         if (!ran.ok()) {
             say(ran);
             return kFailed;

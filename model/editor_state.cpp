@@ -409,22 +409,11 @@ void EditorState::runCommand(const Text& command, OutcomeHandler done, RunForm f
     setStatus(texts::text(texts::Msg::StatusRunning));
 
     if (parsed->mode == CommandMode::Filter) {
-        if (outside) {
-            const auto work = beginBusy(kUnknownTotal);
-            return startFilter(filter::FilterForm::General, command, outside->text, work.get(),
-                               [this, command, sink = outside->sink, done = std::move(done)](TextResult r) {
-                busy_ = false;
-                activeWork_.store(nullptr);
-                recordHistory(command);
-                if (r && !sink->write(r.value())) r = regex::outputUnwritableError();
-                finish(r ? Outcome::done(texts::text(texts::Msg::StatusDone)) : outcomeOf(r.error()), done, Busy);
-            }, outside->file);
-        }
         // A failed filter keeps the working text and the remembered texts;
         // the command still goes into the history, to be fixed and rerun.
         return runFilter(
             filter::FilterForm::General, command, [this, command] { recordHistory(command); }, std::move(done),
-            {lists::RecipeStep{lists::RecipeStep::Kind::Command, command, false}});
+            {lists::RecipeStep{lists::RecipeStep::Kind::Command, command, false}}, outside);
     }
 
     const int invert = invert_ ? 1 : 0;
@@ -463,20 +452,24 @@ void EditorState::runCommand(const Text& command, OutcomeHandler done, RunForm f
 }
 
 void EditorState::runFilter(filter::FilterForm form, const std::string& command, std::function<void()> ended,
-                            OutcomeHandler done, Steps steps) {
+                            OutcomeHandler done, Steps steps, std::optional<Outside> outside) {
     const SharedText start = workingText_;
     const auto work = beginBusy(kUnknownTotal);
-    startFilter(form, command, *start, work.get(),
-                [this, start, ended = std::move(ended), done = std::move(done), steps = std::move(steps)](TextResult r) {
+    TextSink* const sink = outside ? outside->sink : nullptr;
+    startFilter(form, command, outside ? outside->text : std::string_view(*start), work.get(),
+                [this, start, sink, ended = std::move(ended), done = std::move(done), steps = std::move(steps)](TextResult r) {
         busy_ = false;
         activeWork_.store(nullptr);
         if (ended) ended();
+        // A result for a front that writes it out goes there; the working text stays.
+        if (r && sink && !sink->write(r.value())) r = regex::outputUnwritableError();
         if (!r) return finish(outcomeOf(r.error()), done, Busy);
+        if (sink) return finish(Outcome::done(texts::text(texts::Msg::StatusDone)), done, Busy);
         // What changed, by lines; bounded, so a big sort costs a fraction of the run.
         diff::ChangeMap changes = services_.tracksChanges ? diff::lineChanges(*start, r.value()) : diff::ChangeMap();
         takeResult(start, share(std::move(r).value()), std::move(changes), steps);
         finish(Outcome::done(texts::text(texts::Msg::StatusDone)), done, Busy);
-    });
+    }, outside ? outside->file : -1);
 }
 
 void EditorState::startFilter(filter::FilterForm form, const std::string& command, std::string_view text, WorkLink work,

@@ -280,7 +280,7 @@ private:
     // A filter over the working text, busy until it ends; `ended` runs first
     // (the run's history), then its result lands or its failure is told.
     void runFilter(filter::FilterForm form, const std::string& command, std::function<void()> ended,
-                   OutcomeHandler done, std::vector<lists::RecipeStep> steps);
+                   OutcomeHandler done, std::vector<lists::RecipeStep> steps, std::optional<Outside> outside = {});
     // Runs a filter command over `text`; `done` gets its result on the UI
     // thread, later, or at once when its files could not be prepared.
     void startFilter(filter::FilterForm form, const std::string& command, std::string_view text, WorkLink work,

@@ -101,18 +101,7 @@ bool appendFd(int fd, std::string& out) {
 
 std::optional<InputBytes> InputBytes::fromStdin() {
     InputBytes in;
-    struct stat st {};
-    // "< file" starts at 0, but a shared descriptor may not: then it is read.
-    if (fstat(STDIN_FILENO, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-        lseek(STDIN_FILENO, 0, SEEK_CUR) == 0) {
-        void* p = mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, STDIN_FILENO, 0);
-        if (p != MAP_FAILED) {
-            madvise(p, static_cast<std::size_t>(st.st_size), MADV_SEQUENTIAL);
-            in.map_ = static_cast<const char*>(p);
-            in.mapSize_ = static_cast<std::size_t>(st.st_size);
-            return in;
-        }
-    }
+    if (in.map(STDIN_FILENO)) return in;
     if (!appendFd(STDIN_FILENO, in.owned_)) return std::nullopt;
     return in;
 }
