@@ -13,6 +13,7 @@
 #include "platform/exit_cleanup.h"
 #include "platform/file_store.h"
 #include "platform/desktop_notification.h"
+#include "platform/notify_loader.h"
 #include "platform/input_bytes.h"
 #include "platform/x11_clipboard.h"
 #include "platform/qt_process_runner.h"
@@ -81,9 +82,15 @@ public:
 
 bool failureNotices = false;
 
+// A desktop notification, through the helpers' module: the session bus is
+// loaded only when one is shown.
+void notify(const std::string& summary, const std::string& body, bool error) {
+    kk::notifyThroughModule(kk::InstallLayout::locate(kk::executableDirectory()).helperDir, summary, body, error);
+}
+
 // A failure as a desktop notification, when asked for.
 void notifyFailure(const std::string& why) {
-    if (failureNotices) kk::notifyDesktop(kk::texts::text(kk::texts::Msg::CliFailedTitle), why, true);
+    if (failureNotices) notify(kk::texts::text(kk::texts::Msg::CliFailedTitle), why, true);
 }
 
 // A failure on standard error, and as a notification when asked for.
@@ -310,12 +317,10 @@ int main(int argc, char** argv) {
         // the time between the key and the paste.
         const char* display = std::getenv("DISPLAY");
         if (!display || !*display) return fail(kk::texts::text(kk::texts::Msg::CliNoClipboard));
-        if (!kk::x11DisplayReachable())
-            return fail(std::string(kk::texts::text(kk::texts::Msg::CliNoClipboard)) + ": " + display);
-        app = std::make_unique<QCoreApplication>(argc, argv);
-        auto x11 =
-            std::make_unique<kk::X11KeeperClipboard>(kk::keeperProgram(layout.helperDir, layout.commandLineTool()));
+        auto x11 = kk::X11KeeperClipboard::connect(kk::keeperProgram(layout.helperDir, layout.commandLineTool()));
+        if (!x11) return fail(std::string(kk::texts::text(kk::texts::Msg::CliNoClipboard)) + ": " + display);
         x11->setTimeout(o.timeoutMs);
+        app = std::make_unique<QCoreApplication>(argc, argv);
         clipboard = std::move(x11);
     } else if (o.listRecipes) {
         app = std::make_unique<QCoreApplication>(argc, argv);
@@ -481,11 +486,11 @@ int main(int argc, char** argv) {
             say(outcome);
             return kFailed;
         }
-        // The copy-back outlives us: on X11 the keeper took it, on Wayland
-        // wl-copy's own server.
+        // The copy-back outlives us: on X11 a copy of us and then the keeper
+        // took it, on Wayland wl-copy's own server.
         say(ran);
         // A desktop key's run by name tells its result too: there is no window to look at.
-        if (o.run && failureNotices) kk::notifyDesktop(kk::runTitle(*o.run), ran.message, false);
+        if (o.run && failureNotices) notify(kk::runTitle(*o.run), ran.message, false);
         return kOk;
     }
     if (o.diff) {

@@ -11,10 +11,12 @@ namespace kk {
 // owns the clipboard. False when it could not be started.
 bool handClipboardToHolder(const std::string& holderExecutable, const std::string& text);
 
-// The holder's own main loop: reads the text from standard input, takes the
-// clipboard with those bytes (no toolkit), ends the holder before it (one per
-// display and user), says "ok" on standard output, and runs until it loses
-// the clipboard.
+// The holder's own main loop: gets ready to own the clipboard, reads the text
+// from standard input (after a "T": a starter that stopped before handing it
+// over sends nothing),
+// takes the clipboard with those bytes (no toolkit), ends the holder before
+// it (one per display and user), says "ok" on standard output, and runs
+// until it loses the clipboard.
 int runClipboardHolder(int argc, char** argv);
 
 // True when this process owns the clipboard (nothing to hand over otherwise).

@@ -37,6 +37,4 @@ bool notifyDesktop(const std::string& summary, const std::string& body, bool err
     return reply.isValid();
 }
 
-std::string runTitle(const std::string& name) { return name.empty() ? "kakikae" : "kakikae: " + name; }
-
 }  // namespace kk

@@ -12,6 +12,6 @@ namespace kk {
 bool notifyDesktop(const std::string& summary, const std::string& body, bool error);
 // The title of a desktop key's run by name ("kakikae: NAME"; the command
 // line's has no name).
-std::string runTitle(const std::string& name);
+inline std::string runTitle(const std::string& name) { return name.empty() ? "kakikae" : "kakikae: " + name; }
 
 }  // namespace kk

@@ -1,13 +1,19 @@
 #include "platform/x11_clipboard.h"
 
 #include "platform/clipboard_keeper.h"
+#include "platform/x11_owner.h"
 #include "platform/x11_selection.h"
 
-#include <xcb/xcb.h>
-
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
+#include <initializer_list>
 #include <stdexcept>
+#include <vector>
 
 namespace kk {
 
@@ -22,19 +28,92 @@ std::optional<std::string> X11KeeperClipboard::readText() {
 std::optional<Clipboard::TextMaker> X11KeeperClipboard::snapshotText() {
     return [this] {
         bool holds = true;
-        std::string text = readX11TextOrThrow(timeoutMs_, primary_, holds);
+        std::string text = readX11TextOrThrow(timeoutMs_, primary_, holds, link_.get());
         holdsText_ = holds;
         return text;
     };
 }
 
-bool X11KeeperClipboard::writeText(const std::string& utf8) { return handClipboardToHolder(keeper_, utf8); }
+X11KeeperClipboard::X11KeeperClipboard(std::unique_ptr<X11Link> link, std::string keeper)
+    : link_(std::move(link)), keeper_(std::move(keeper)) {}
 
-bool x11DisplayReachable() {
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    const bool ok = c && !xcb_connection_has_error(c);
-    if (c) xcb_disconnect(c);
-    return ok;
+X11KeeperClipboard::~X11KeeperClipboard() {
+    if (copy_ > 0) ::waitpid(copy_, nullptr, WNOHANG);
+}
+
+std::unique_ptr<X11KeeperClipboard> X11KeeperClipboard::connect(std::string keeper) {
+    auto link = X11Link::open();
+    if (!link) return nullptr;
+    return std::unique_ptr<X11KeeperClipboard>(new X11KeeperClipboard(std::move(link), std::move(keeper)));
+}
+
+namespace {
+
+// Closes every descriptor but the standard ones and `keep`.
+void closeAllBut(std::initializer_list<int> keep) {
+    std::vector<int> open(keep);
+    std::sort(open.begin(), open.end());
+    unsigned from = 3;
+    for (const int fd : open) {
+        if (fd < 3) continue;
+        if (static_cast<unsigned>(fd) > from) ::close_range(from, static_cast<unsigned>(fd) - 1, 0);
+        from = static_cast<unsigned>(fd) + 1;
+    }
+    ::close_range(from, ~0u, 0);
+}
+
+// The forked copy's life: own the clipboard, say so, hand the text on to the
+// keeper, serve until the keeper (or anyone) takes the clipboard, and go
+// without running anything of the program it was copied from.
+[[noreturn]] void runCopy(std::unique_ptr<X11Link> link, std::string text, const std::string& keeper, int ready) {
+    ::setsid();
+    for (const int s : {SIGTERM, SIGINT, SIGHUP, SIGPIPE, SIGCHLD}) std::signal(s, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    // Nothing of the caller's kept open: a caller waiting on our output must
+    // not wait on the copy.
+    if (const int devnull = ::open("/dev/null", O_RDWR); devnull >= 0) {
+        for (const int fd : {0, 1, 2}) ::dup2(devnull, fd);
+        if (devnull > 2) ::close(devnull);
+    }
+    closeAllBut({xcb_get_file_descriptor(link->connection()), ready});
+    [[maybe_unused]] const int cwd = ::chdir("/");
+    auto owner = X11ClipboardOwner::prepare(std::move(link));
+    const bool owns = owner && owner->own(std::move(text));
+    [[maybe_unused]] const auto n = ::write(ready, owns ? "ok" : "no", 2);
+    ::close(ready);
+    if (!owns) ::_exit(1);
+    handClipboardToHolder(keeper, owner->text());
+    owner->waitUntilLost();
+    ::_exit(0);
+}
+
+}  // namespace
+
+bool X11KeeperClipboard::writeText(const std::string& utf8) {
+    if (copy_ > 0) ::waitpid(copy_, nullptr, WNOHANG);
+    int ready[2];
+    if (link_ && ::pipe2(ready, O_CLOEXEC) == 0) {
+        const pid_t pid = ::fork();
+        if (pid == 0) runCopy(std::move(link_), utf8, keeper_, ready[1]);
+        ::close(ready[1]);
+        if (pid > 0) {
+            copy_ = pid;
+            char reply[2] = {};
+            pollfd pfd{ready[0], POLLIN, 0};
+            const bool ok =
+                ::poll(&pfd, 1, 10000) > 0 && ::read(ready[0], reply, 2) == 2 && reply[0] == 'o' && reply[1] == 'k';
+            ::close(ready[0]);
+            // The connection is the copy's now, and used by it: ours must
+            // neither speak on it nor shut it down.
+            (void)link_.release();
+            if (ok) return true;
+        } else {
+            ::close(ready[0]);
+        }
+    }
+    return handClipboardToHolder(keeper_, utf8);
 }
 
 std::string keeperProgram(const std::string& helperDir, const std::string& commandLineTool) {

@@ -7,14 +7,21 @@
 #include "platform/ports.h"
 
 #include <atomic>
+#include <memory>
+#include <optional>
 #include <string>
+#include <sys/types.h>
 
 namespace kk {
 
+class X11Link;
+
 class X11KeeperClipboard final : public Clipboard {
 public:
-    // `keeper`: the keeper program to hand written texts to.
-    explicit X11KeeperClipboard(std::string keeper) : keeper_(std::move(keeper)) {}
+    // Over a connection of its own, kept for its reads; `keeper`: the keeper
+    // program to hand written texts to. Null when no display answers.
+    static std::unique_ptr<X11KeeperClipboard> connect(std::string keeper);
+    ~X11KeeperClipboard() override;
     std::optional<std::string> readText() override;
     std::optional<TextMaker> snapshotText() override;
     bool holdsText() override { return holdsText_; }
@@ -22,18 +29,22 @@ public:
         primary_ = source == Source::Primary;
         return true;
     }
+    // A copy of this process (forked, no new program) owns the clipboard
+    // over our connection at once, so we may exit as soon as it does; it
+    // hands the text on to the keeper after that. Without the copy, the
+    // keeper is handed the text directly.
     bool writeText(const std::string& utf8) override;
     void setTimeout(int ms) { timeoutMs_ = ms; }
 
 private:
+    X11KeeperClipboard(std::unique_ptr<X11Link> link, std::string keeper);
+    std::unique_ptr<X11Link> link_;
     std::string keeper_;
+    pid_t copy_ = -1;  // the forked copy, reaped when it is done
     std::atomic<bool> holdsText_{true};
     std::atomic<bool> primary_{false};
     int timeoutMs_ = 5000;
 };
-
-// Whether an X display can be reached at all.
-bool x11DisplayReachable();
 
 // The keeper program: the small one among the helpers when it is there,
 // else the command line's own --hold-clipboard.

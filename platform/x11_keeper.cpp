@@ -1,4 +1,4 @@
-// The keeper hand-over with fork/exec and two pipes (text in, "ok" back),
+// The keeper hand-over: a spawned keeper and two pipes (text in, "ok" back),
 // and the keeper's own loop. No toolkit: the keeper is a small program that
 // starts in a moment.
 #include "platform/clipboard_keeper.h"
@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
@@ -17,58 +18,80 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <string_view>
 
 namespace kk {
 
+namespace {
+
+// Moves a descriptor out of 0-2 (a starter run with a standard stream
+// closed gets those numbers for its pipes), keeping it close-on-exec.
+int aboveStandard(int fd) {
+    if (fd > 2) return fd;
+    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    ::close(fd);
+    return moved;
+}
+
+}  // namespace
+
 bool handClipboardToHolder(const std::string& holderExecutable, const std::string& text) {
     int in[2], ready[2];
-    if (::pipe(in) != 0) return false;
-    if (::pipe(ready) != 0) {
+    if (::pipe2(in, O_CLOEXEC) != 0) return false;
+    if (::pipe2(ready, O_CLOEXEC) != 0) {
         ::close(in[0]);
         ::close(in[1]);
         return false;
     }
-    const pid_t pid = ::fork();
-    if (pid < 0) return false;
-    if (pid == 0) {
-        ::setsid();
-        // A second fork so the holder is nobody's child to reap.
-        if (::fork() != 0) ::_exit(0);
-        ::dup2(in[0], 0);
-        ::dup2(ready[1], 1);
-        ::close(in[0]);
-        ::close(in[1]);
-        ::close(ready[0]);
-        ::close(ready[1]);
-        const int devnull = ::open("/dev/null", O_WRONLY);
-        if (devnull >= 0) ::dup2(devnull, 2);
-        ::execl(holderExecutable.c_str(), holderExecutable.c_str(), "--hold-clipboard", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
+    for (int* fd : {&in[0], &in[1], &ready[0], &ready[1]}) *fd = aboveStandard(*fd);
+    // Its own session, in the root folder, with nothing of ours open but the
+    // two pipes: a holder outlives us, and must keep neither our terminal, a
+    // mounted folder, nor a pipe a caller waits on to close.
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attr;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attr);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, ready[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    posix_spawn_file_actions_addchdir_np(&actions, "/");
+    sigset_t none, defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    for (const int s : {SIGPIPE, SIGTERM, SIGINT, SIGHUP, SIGCHLD}) sigaddset(&defaults, s);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &defaults);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    char* const argv[] = {const_cast<char*>(holderExecutable.c_str()), const_cast<char*>("--hold-clipboard"),
+                          nullptr};
+    pid_t pid = -1;
+    const bool started = ::posix_spawn(&pid, holderExecutable.c_str(), &actions, &attr, argv, environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
     ::close(in[0]);
     ::close(ready[1]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    std::signal(SIGPIPE, SIG_IGN);
-    const char* p = text.data();
-    std::size_t left = text.size();
-    bool ok = true;
-    while (left > 0) {
-        const ssize_t n = ::write(in[1], p, left);
-        if (n <= 0) {
-            ok = false;
-            break;
+    bool ok = started;
+    std::signal(SIGPIPE, SIG_IGN);  // a holder that died is a false return, not our end
+    auto send = [&](std::string_view bytes) {
+        while (ok && !bytes.empty()) {
+            const ssize_t n = ::write(in[1], bytes.data(), bytes.size());
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) ok = false;
+            else bytes.remove_prefix(static_cast<std::size_t>(n));
         }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
+    };
+    send("T");
+    send(text);
     ::close(in[1]);
-    char reply[4] = {};
+    char reply[2] = {};
     if (ok) {
         pollfd pfd{ready[0], POLLIN, 0};
         ok = ::poll(&pfd, 1, 10000) > 0 && ::read(ready[0], reply, 2) == 2 && reply[0] == 'o' && reply[1] == 'k';
     }
     ::close(ready[0]);
+    // Reaped when it already ended; else it is nobody's once we exit.
+    if (pid > 0) ::waitpid(pid, nullptr, WNOHANG);
     return ok;
 }
 
@@ -121,6 +144,13 @@ void forgetKeeper(const std::string& pidFile) {
 }  // namespace
 
 int runClipboardHolder(int, char**) {
+    // Ready before the text comes: the starter is still at work meanwhile.
+    auto owner = X11ClipboardOwner::prepare();
+    char go = 0;
+    ssize_t got;
+    do got = ::read(STDIN_FILENO, &go, 1);
+    while (got < 0 && errno == EINTR);
+    if (got != 1 || go != 'T') return 0;  // the starter had nothing to hand over
     // Read in big pieces: a character at a time through the standard
     // streams, a megabyte took the keeper tens of milliseconds.
     std::string text;
@@ -132,8 +162,7 @@ int runClipboardHolder(int, char**) {
         if (n == 0 || (n < 0 && errno != EINTR)) break;
     }
     // The bytes as they came, served until another program takes the clipboard.
-    auto owner = X11ClipboardOwner::take(std::move(text));
-    if (!owner) return 1;
+    if (!owner || !owner->own(std::move(text))) return 1;
     const std::string pidFile = keeperPidFile();
     replacePreviousKeeper(pidFile);
     std::fwrite("ok", 1, 2, stdout);

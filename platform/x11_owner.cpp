@@ -4,6 +4,7 @@
 #include "platform/x11_owner.h"
 
 #include "core/text_codec.h"
+#include "platform/x11_link.h"
 
 #include <xcb/xcb.h>
 
@@ -24,13 +25,6 @@ namespace {
 template <class T>
 using Reply = std::unique_ptr<T, decltype(&std::free)>;
 
-xcb_atom_t intern(xcb_connection_t* c, const char* name) {
-    Reply<xcb_intern_atom_reply_t> r(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr),
-        &std::free);
-    return r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
-
 // The text as Latin-1 bytes, when every character is one (for STRING).
 std::optional<std::string> asLatin1(std::string_view utf8) {
     if (!isValidUtf8(utf8)) return std::nullopt;
@@ -50,12 +44,13 @@ constexpr std::size_t kPart = 256 * 1024;
 }  // namespace
 
 struct X11ClipboardOwner::Impl {
+    std::unique_ptr<X11Link> link;
     xcb_connection_t* c = nullptr;
     xcb_window_t window = 0;
     xcb_timestamp_t time = 0;
     int wake[2] = {-1, -1};  // a byte here ends the thread
     struct Atoms {
-        xcb_atom_t clipboard, targets, timestamp, utf8, textPlainUtf8, incr;
+        xcb_atom_t clipboard, targets, timestamp, utf8, textPlainUtf8, incr, stamp;
     } a{};
     std::optional<std::optional<std::string>> latin1;  // made at the first ask
     struct Transfer {
@@ -66,7 +61,6 @@ struct X11ClipboardOwner::Impl {
     std::map<std::pair<xcb_window_t, xcb_atom_t>, Transfer> transfers;
 
     ~Impl() {
-        if (c) xcb_disconnect(c);
         for (const int fd : wake)
             if (fd >= 0) ::close(fd);
     }
@@ -152,33 +146,35 @@ struct X11ClipboardOwner::Impl {
     }
 };
 
-std::unique_ptr<X11ClipboardOwner> X11ClipboardOwner::take(std::string bytes) {
+std::unique_ptr<X11ClipboardOwner> X11ClipboardOwner::prepare() { return prepare(X11Link::open()); }
+
+std::unique_ptr<X11ClipboardOwner> X11ClipboardOwner::prepare(std::unique_ptr<X11Link> link) {
+    if (!link) return nullptr;
     std::unique_ptr<X11ClipboardOwner> owner(new X11ClipboardOwner());
-    owner->bytes_ = std::move(bytes);
     owner->impl_ = std::make_unique<Impl>();
     Impl& m = *owner->impl_;
-    int screenNumber = 0;
-    m.c = xcb_connect(nullptr, &screenNumber);
-    if (!m.c || xcb_connection_has_error(m.c)) return nullptr;
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(m.c));
-    for (int i = 0; i < screenNumber && it.rem; ++i) xcb_screen_next(&it);
-    if (!it.rem) return nullptr;
-    m.a = {intern(m.c, "CLIPBOARD"),   intern(m.c, "TARGETS"), intern(m.c, "TIMESTAMP"),
-           intern(m.c, "UTF8_STRING"), intern(m.c, "text/plain;charset=utf-8"), intern(m.c, "INCR")};
-    m.window = xcb_generate_id(m.c);
-    const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_create_window(m.c, XCB_COPY_FROM_PARENT, m.window, it.data->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
-                      it.data->root_visual, XCB_CW_EVENT_MASK, &events);
-    // A real timestamp for the ownership: the server's time of a change to
-    // our own window (an empty append).
-    const xcb_atom_t stamp = intern(m.c, "KAKIKAE_TIMESTAMP");
-    xcb_change_property(m.c, XCB_PROP_MODE_APPEND, m.window, stamp, XCB_ATOM_STRING, 8, 0, "");
+    m.link = std::move(link);
+    m.c = m.link->connection();
+    const auto atoms = internAtoms(m.c, {"CLIPBOARD", "TARGETS", "TIMESTAMP", "UTF8_STRING",
+                                         "text/plain;charset=utf-8", "INCR", "KAKIKAE_TIMESTAMP"});
+    m.a = {atoms[0], atoms[1], atoms[2], atoms[3], atoms[4], atoms[5], atoms[6]};
+    m.window = m.link->makeWindow();
+    xcb_flush(m.c);
+    return owner;
+}
+
+bool X11ClipboardOwner::own(std::string bytes) {
+    Impl& m = *impl_;
+    bytes_ = std::move(bytes);
+    // A real timestamp for the ownership, taken now rather than when we got
+    // ready: the server's time of a change to our own window (an empty append).
+    xcb_change_property(m.c, XCB_PROP_MODE_APPEND, m.window, m.a.stamp, XCB_ATOM_STRING, 8, 0, "");
     xcb_flush(m.c);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (!m.time) {
         xcb_generic_event_t* e = xcb_poll_for_event(m.c);
         if (!e) {
-            if (xcb_connection_has_error(m.c) || std::chrono::steady_clock::now() > deadline) return nullptr;
+            if (xcb_connection_has_error(m.c) || std::chrono::steady_clock::now() > deadline) return false;
             pollfd pfd{xcb_get_file_descriptor(m.c), POLLIN, 0};
             ::poll(&pfd, 1, 100);
             continue;
@@ -190,33 +186,54 @@ std::unique_ptr<X11ClipboardOwner> X11ClipboardOwner::take(std::string bytes) {
     xcb_set_selection_owner(m.c, m.window, m.a.clipboard, m.time);
     Reply<xcb_get_selection_owner_reply_t> o(
         xcb_get_selection_owner_reply(m.c, xcb_get_selection_owner(m.c, m.a.clipboard), nullptr), &std::free);
-    if (!o || o->owner != m.window) return nullptr;
-    if (::pipe2(m.wake, O_CLOEXEC) != 0) return nullptr;
-    owner->owns_ = true;
-    owner->thread_ = std::thread([p = owner.get()] { p->serve(); });
-    return owner;
+    if (!o || o->owner != m.window) return false;
+    if (::pipe2(m.wake, O_CLOEXEC) != 0) return false;
+    owns_ = true;
+    thread_ = std::thread([this] { serve(); });
+    return true;
+}
+
+std::unique_ptr<X11ClipboardOwner> X11ClipboardOwner::take(std::string bytes) {
+    auto owner = prepare();
+    return owner && owner->own(std::move(bytes)) ? std::move(owner) : nullptr;
 }
 
 void X11ClipboardOwner::serve() {
     Impl& m = *impl_;
-    while (owns_) {
+    // A text going out in parts when another program takes the clipboard
+    // (the keeper taking over from us, say) still gets its remaining parts:
+    // its reader would wait for them forever. A reader that stops asking
+    // for them is given up after a while.
+    constexpr auto kPartWait = std::chrono::seconds(5);
+    auto lastPart = std::chrono::steady_clock::now();
+    while (true) {
         while (xcb_generic_event_t* e = xcb_poll_for_event(m.c)) {
             switch (e->response_type & 0x7F) {
-                case XCB_SELECTION_REQUEST:
-                    m.request(reinterpret_cast<xcb_selection_request_event_t*>(e), bytes_);
+                case XCB_SELECTION_REQUEST: {
+                    const auto* r = reinterpret_cast<xcb_selection_request_event_t*>(e);
+                    if (owns_) {
+                        m.request(r, bytes_);
+                    } else {
+                        m.notify(r, XCB_ATOM_NONE);
+                        xcb_flush(m.c);
+                    }
                     break;
+                }
                 case XCB_SELECTION_CLEAR: owns_ = false; break;
-                case XCB_PROPERTY_NOTIFY: m.propertyDeleted(reinterpret_cast<xcb_property_notify_event_t*>(e)); break;
+                case XCB_PROPERTY_NOTIFY:
+                    m.propertyDeleted(reinterpret_cast<xcb_property_notify_event_t*>(e));
+                    lastPart = std::chrono::steady_clock::now();
+                    break;
                 default: break;
             }
             std::free(e);
         }
-        if (xcb_connection_has_error(m.c)) owns_ = false;
-        if (!owns_) break;
+        if (xcb_connection_has_error(m.c)) break;
+        if (!owns_ && (m.transfers.empty() || std::chrono::steady_clock::now() - lastPart > kPartWait)) break;
         pollfd fds[2] = {{xcb_get_file_descriptor(m.c), POLLIN, 0}, {m.wake[0], POLLIN, 0}};
         const int ready = ::poll(fds, 2, 1000);
         if (fds[1].revents) break;
-        if (ready == 0) {
+        if (ready == 0 && owns_) {
             // Now and then ask who owns it: we never serve on past our text.
             Reply<xcb_get_selection_owner_reply_t> o(
                 xcb_get_selection_owner_reply(m.c, xcb_get_selection_owner(m.c, m.a.clipboard), nullptr), &std::free);

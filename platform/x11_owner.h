@@ -13,11 +13,20 @@
 
 namespace kk {
 
+class X11Link;
+
 class X11ClipboardOwner {
 public:
     // Takes the clipboard with `bytes`; null when there is no display or
     // the server did not give us the clipboard.
     static std::unique_ptr<X11ClipboardOwner> take(std::string bytes);
+    // The same in two steps, for a keeper that gets ready before its text
+    // comes: the connection and window first (null without a display), the
+    // clipboard with `own` (false when the server did not give it; once only).
+    static std::unique_ptr<X11ClipboardOwner> prepare();
+    // Prepared over a connection we already have.
+    static std::unique_ptr<X11ClipboardOwner> prepare(std::unique_ptr<X11Link> link);
+    bool own(std::string bytes);
     ~X11ClipboardOwner();
     X11ClipboardOwner(const X11ClipboardOwner&) = delete;
     X11ClipboardOwner& operator=(const X11ClipboardOwner&) = delete;
@@ -25,7 +34,8 @@ public:
     // Whether we still own it (another program taking the clipboard ends that).
     bool owns() const { return owns_.load(); }
     const std::string& text() const { return bytes_; }
-    // Blocks until another program takes the clipboard.
+    // Blocks until another program takes the clipboard and the parts of a
+    // text already going out have been sent.
     void waitUntilLost();
 
     struct Impl;

@@ -19,28 +19,28 @@
 
 namespace kk {
 
+template <class T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
 namespace {
 
-struct Connection {
-    xcb_connection_t* c = nullptr;
-    ~Connection() {
-        if (c) xcb_disconnect(c);
+// The window an event is about, for the two kinds a read waits for.
+xcb_window_t windowOf(const xcb_generic_event_t* e) {
+    switch (e->response_type & 0x7F) {
+        case XCB_SELECTION_NOTIFY: return reinterpret_cast<const xcb_selection_notify_event_t*>(e)->requestor;
+        case XCB_PROPERTY_NOTIFY: return reinterpret_cast<const xcb_property_notify_event_t*>(e)->window;
+        default: return XCB_WINDOW_NONE;
     }
-};
-
-xcb_atom_t atom(xcb_connection_t* c, const char* name) {
-    const auto cookie = xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
-    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> r(xcb_intern_atom_reply(c, cookie, nullptr),
-                                                                     &std::free);
-    return r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
-// The next event of `type` (masked), waiting until the deadline.
-std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> waitFor(xcb_connection_t* c, std::uint8_t type,
-                                                                   std::chrono::steady_clock::time_point deadline) {
+// The next event of `type` (masked) for window `w`, waiting until the
+// deadline. On a kept connection an answer meant for an earlier read's
+// window may still come: it is passed over.
+Reply<xcb_generic_event_t> waitFor(xcb_connection_t* c, std::uint8_t type, xcb_window_t w,
+                                   std::chrono::steady_clock::time_point deadline) {
     while (true) {
         while (xcb_generic_event_t* e = xcb_poll_for_event(c)) {
-            if ((e->response_type & 0x7F) == type) return {e, &std::free};
+            if ((e->response_type & 0x7F) == type && windowOf(e) == w) return {e, &std::free};
             std::free(e);
         }
         if (xcb_connection_has_error(c)) return {nullptr, &std::free};
@@ -57,8 +57,7 @@ bool takeProperty(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, std:
     std::uint32_t offset = 0;  // in 32-bit units
     while (true) {
         const auto cookie = xcb_get_property(c, 0, w, property, XCB_GET_PROPERTY_TYPE_ANY, offset, 1u << 22);
-        std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> r(xcb_get_property_reply(c, cookie, nullptr),
-                                                                          &std::free);
+        Reply<xcb_get_property_reply_t> r(xcb_get_property_reply(c, cookie, nullptr), &std::free);
         if (!r) return false;
         if (type) *type = r->type;
         const int length = xcb_get_property_value_length(r.get());
@@ -73,55 +72,42 @@ bool takeProperty(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, std:
 
 }  // namespace
 
-X11Read readX11ClipboardText(int timeoutMs, bool primary) {
+X11Read readX11ClipboardText(int timeoutMs, bool primary, X11Link* kept) {
     using Status = X11Read::Status;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    Connection conn;
-    int screenNumber = 0;
-    conn.c = xcb_connect(nullptr, &screenNumber);
-    xcb_connection_t* c = conn.c;
-    if (!c || xcb_connection_has_error(c)) return {};
-    const xcb_setup_t* setup = xcb_get_setup(c);
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup);
-    for (int i = 0; i < screenNumber && it.rem; ++i) xcb_screen_next(&it);
-    if (!it.rem) return {};
-    const xcb_window_t w = xcb_generate_id(c);
-    const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, it.data->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
-                      it.data->root_visual, XCB_CW_EVENT_MASK, &events);
-    const xcb_atom_t clipboard = primary ? xcb_atom_t{XCB_ATOM_PRIMARY} : atom(c, "CLIPBOARD"), utf8 = atom(c, "UTF8_STRING"), incr = atom(c, "INCR"),
-                     property = atom(c, "KAKIKAE_SELECTION"), targetsAtom = atom(c, "TARGETS"),
-                     plainUtf8 = atom(c, "text/plain;charset=utf-8");
-    // What the owner offers, first: some owners (xclip) send their one
-    // format whatever was asked, so an image must not be read as text.
+    std::unique_ptr<X11Link> own;
+    if (!kept) own = X11Link::open();
+    X11Link* link = kept ? kept : own.get();
+    if (!link) return {};
+    xcb_connection_t* c = link->connection();
+    const xcb_window_t w = link->makeWindow();
+    // The window goes with the read: a kept connection may read again.
+    struct Gone {
+        xcb_connection_t* c;
+        xcb_window_t w;
+        ~Gone() {
+            xcb_destroy_window(c, w);
+            xcb_flush(c);
+        }
+    } gone{c, w};
+    const auto atoms =
+        internAtoms(c, {"CLIPBOARD", "UTF8_STRING", "INCR", "KAKIKAE_SELECTION", "TARGETS", "text/plain;charset=utf-8"});
+    const xcb_atom_t clipboard = primary ? xcb_atom_t{XCB_ATOM_PRIMARY} : atoms[0], utf8 = atoms[1], incr = atoms[2],
+                     property = atoms[3], targetsAtom = atoms[4], plainUtf8 = atoms[5];
+    auto isText = [&](xcb_atom_t type) { return type == utf8 || type == plainUtf8 || type == XCB_ATOM_STRING; };
     // Asks the owner for `target` in our property: nullopt when it did not
     // answer in time, else whether it gave it.
     auto ask = [&](xcb_atom_t target) -> std::optional<bool> {
         xcb_convert_selection(c, w, clipboard, target, property, XCB_CURRENT_TIME);
         xcb_flush(c);
-        auto e = waitFor(c, XCB_SELECTION_NOTIFY, deadline);
+        auto e = waitFor(c, XCB_SELECTION_NOTIFY, w, deadline);
         if (!e) return std::nullopt;
         return reinterpret_cast<const xcb_selection_notify_event_t*>(e.get())->property != XCB_ATOM_NONE;
     };
-    std::vector<xcb_atom_t> wanted = {utf8, xcb_atom_t{XCB_ATOM_STRING}};
-    {
-        const auto given = ask(targetsAtom);
-        if (!given) return {Status::Silent, {}};
-        std::string list;
-        xcb_atom_t type = XCB_ATOM_NONE;
-        if (*given && takeProperty(c, w, property, list, &type) && type == XCB_ATOM_ATOM) {
-            std::vector<xcb_atom_t> offered(list.size() / sizeof(xcb_atom_t));
-            std::memcpy(offered.data(), list.data(), offered.size() * sizeof(xcb_atom_t));
-            wanted.clear();
-            for (const xcb_atom_t t : {utf8, plainUtf8, xcb_atom_t{XCB_ATOM_STRING}})
-                if (std::find(offered.begin(), offered.end(), t) != offered.end()) wanted.push_back(t);
-            if (wanted.empty()) return {Status::NoText, {}};
-        }
-    }
-    for (const xcb_atom_t target : wanted) {
-        const auto given = ask(target);
-        if (!given) return {Status::Silent, {}};
-        if (!*given) continue;  // the owner has no such target (or no owner)
+    // The property the owner gave: its text, or NoText for anything else.
+    // Some owners (xclip) send their one format whatever was asked, under
+    // that format's type: an image is never read as text.
+    auto takeGiven = [&]() -> X11Read {
         std::string data;
         xcb_atom_t type = XCB_ATOM_NONE;
         if (!takeProperty(c, w, property, data, &type)) return {Status::Silent, {}};
@@ -134,10 +120,11 @@ X11Read readX11ClipboardText(int timeoutMs, bool primary) {
             if (data.size() >= sizeof bound) std::memcpy(&bound, data.data(), sizeof bound);
             data.clear();
             reserveText(data, std::min<std::size_t>(bound, std::size_t{1} << 31) + (std::size_t{1} << 20));
+            type = XCB_ATOM_NONE;
             while (true) {
                 // The limit is on each part: a big text may take longer in all,
                 // an owner that stops sending may not.
-                auto p = waitFor(c, XCB_PROPERTY_NOTIFY,
+                auto p = waitFor(c, XCB_PROPERTY_NOTIFY, w,
                                  std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs));
                 if (!p) return {Status::Silent, {}};
                 const auto* pn = reinterpret_cast<const xcb_property_notify_event_t*>(p.get());
@@ -146,23 +133,48 @@ X11Read readX11ClipboardText(int timeoutMs, bool primary) {
                 xcb_atom_t partType = XCB_ATOM_NONE;
                 if (!takeProperty(c, w, property, data, &partType)) return {Status::Silent, {}};
                 if (data.size() == before) break;
+                // Something else sent in parts ends at its first part.
+                if (!isText(partType)) return {Status::NoText, {}};
                 type = partType;
             }
         }
-        // What the owner sent, whatever we asked for: STRING is Latin-1,
-        // where every byte is a character.
+        // STRING is Latin-1, where every byte is a character.
         if (type == XCB_ATOM_STRING) {
             auto text = decodeCharset(data, "ISO-8859-1");
             return text ? X11Read{Status::Text, std::move(*text)} : X11Read{Status::NoText, {}};
         }
-        if (type != utf8 && type != plainUtf8) return {Status::NoText, {}};  // sent as something else
+        if (!isText(type)) return {Status::NoText, {}};
         return {Status::Text, std::move(data)};
+    };
+    // UTF8_STRING straight away, as nearly every owner has it: one exchange
+    // with the owner. Only one that refuses it is asked what it has.
+    const auto gaveUtf8 = ask(utf8);
+    if (!gaveUtf8) return {Status::Silent, {}};
+    if (*gaveUtf8) return takeGiven();
+    std::vector<xcb_atom_t> wanted = {xcb_atom_t{XCB_ATOM_STRING}};
+    {
+        const auto given = ask(targetsAtom);
+        if (!given) return {Status::Silent, {}};
+        std::string list;
+        xcb_atom_t type = XCB_ATOM_NONE;
+        if (*given && takeProperty(c, w, property, list, &type) && type == XCB_ATOM_ATOM) {
+            std::vector<xcb_atom_t> offered(list.size() / sizeof(xcb_atom_t));
+            std::memcpy(offered.data(), list.data(), offered.size() * sizeof(xcb_atom_t));
+            wanted.clear();
+            for (const xcb_atom_t t : {plainUtf8, xcb_atom_t{XCB_ATOM_STRING}})
+                if (std::find(offered.begin(), offered.end(), t) != offered.end()) wanted.push_back(t);
+        }
+    }
+    for (const xcb_atom_t target : wanted) {
+        const auto given = ask(target);
+        if (!given) return {Status::Silent, {}};
+        if (*given) return takeGiven();  // else the owner has no such target (or no owner)
     }
     return {Status::NoText, {}};
 }
 
-std::string readX11TextOrThrow(int timeoutMs, bool primary, bool& holdsText) {
-    X11Read read = readX11ClipboardText(timeoutMs, primary);
+std::string readX11TextOrThrow(int timeoutMs, bool primary, bool& holdsText, X11Link* link) {
+    X11Read read = readX11ClipboardText(timeoutMs, primary, link);
     switch (read.status) {
         case X11Read::Status::Text: holdsText = true; return std::move(read.text);
         case X11Read::Status::NoText: holdsText = false; return std::string();

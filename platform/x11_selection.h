@@ -4,6 +4,8 @@
 // conversions. This takes the UTF8_STRING target's bytes as they come.
 #pragma once
 
+#include "platform/x11_link.h"
+
 #include <optional>
 #include <string>
 
@@ -19,11 +21,12 @@ struct X11Read {
     std::string text;
 };
 // The clipboard's text (or with `primary` the PRIMARY selection's), with a
-// time limit on the owner (5 s by default).
-X11Read readX11ClipboardText(int timeoutMs = 5000, bool primary = false);
+// time limit on the owner (5 s by default); over `link` when given, else
+// over a connection of its own.
+X11Read readX11ClipboardText(int timeoutMs = 5000, bool primary = false, X11Link* link = nullptr);
 // The same as a text: `holdsText` false (and an empty text) for an owner
 // with no text or none at all; an owner that does not answer, or no
 // display, throws std::runtime_error with the user's message.
-std::string readX11TextOrThrow(int timeoutMs, bool primary, bool& holdsText);
+std::string readX11TextOrThrow(int timeoutMs, bool primary, bool& holdsText, X11Link* link = nullptr);
 
 }  // namespace kk

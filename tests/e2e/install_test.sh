@@ -17,6 +17,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL cmake --i
 expected="bin/kakikae
 bin/kakikae-cli
 libexec/kakikae/kakikae-keeper
+libexec/kakikae/kakikae-notify.so
 libexec/kakikae/sortf
 share/applications/kakikae.desktop
 share/bash-completion/completions/kakikae-cli

@@ -48,6 +48,20 @@ check "the last run's text" "RUN 3" "$(xclip -selection clipboard -o)"
 check "the keeper is the small program" "kakikae-keeper" \
     "$(for p in $(pgrep -f -- '--hold-clipboard'); do tr '\0' '\n' < /proc/$p/environ 2>/dev/null | grep -qx "DISPLAY=$DISPLAY" && basename "$(readlink /proc/$p/exe)"; done | sort -u)"
 
+# Whoever serves the text after we exit keeps nothing of the caller's open:
+# a caller reading our output through a pipe (here also as descriptor 3)
+# sees its end at once.
+printf 'piped' | xclip -selection clipboard -i >/dev/null 2>&1
+check "the caller's pipe is let go" "done" "$(timeout 10 bash -c '"$1" -q --clipboard s/piped/PIPED/ 3>&1; echo done' _ "$cli")"
+check "piped run's text" "PIPED" "$(xclip -selection clipboard -o)"
+# A keeper whose starter gave up before handing it a text takes nothing.
+helpers=$(dirname "$(readlink -f "$cli")")
+if [ -x "$helpers/kakikae-keeper" ]; then
+    timeout 10 "$helpers/kakikae-keeper" --hold-clipboard < /dev/null
+    check "a keeper given nothing ends" 0 $?
+    check "and leaves the clipboard" "PIPED" "$(xclip -selection clipboard -o)"
+fi
+
 # A big text comes in parts (INCR) and is read whole, off the UI thread; an
 # old program's Latin-1 STRING is read as such.
 yes '日本語のテキスト and ASCII' | head -n 200000 > "$work/big.txt"
