@@ -107,7 +107,8 @@ bool X11KeeperClipboard::writeText(const std::string& utf8) {
             ::close(ready[0]);
             // The connection is the copy's now, and used by it: ours must
             // neither speak on it nor shut it down.
-            (void)link_.release();
+            link_->handedOver();
+            link_.reset();
             if (ok) return true;
         } else {
             ::close(ready[0]);

@@ -1,5 +1,9 @@
 #include "platform/x11_link.h"
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -22,6 +26,22 @@ std::unique_ptr<X11Link> X11Link::open() {
 
 X11Link::~X11Link() {
     if (c_) xcb_disconnect(c_);
+}
+
+void X11Link::handedOver() {
+    if (!c_) return;
+    // Our descriptor is pointed at a spare socket first, so the shutdown in
+    // the disconnect ends only that one.
+    int spare[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, spare) != 0) {
+        c_ = nullptr;  // no safe way to close it: it goes with the process
+        return;
+    }
+    ::dup3(spare[0], xcb_get_file_descriptor(c_), O_CLOEXEC);
+    ::close(spare[0]);
+    ::close(spare[1]);
+    xcb_disconnect(c_);
+    c_ = nullptr;
 }
 
 xcb_window_t X11Link::makeWindow() const {

@@ -23,6 +23,10 @@ public:
     // A window of our own for selection traffic (input only, never mapped),
     // reporting changes to its properties.
     xcb_window_t makeWindow() const;
+    // After a fork that gave the connection to the copy: lets ours go
+    // without ending theirs (the socket is shared, and a plain disconnect
+    // shuts it down for both). Nothing may be sent on it afterwards.
+    void handedOver();
 
 private:
     X11Link() = default;
