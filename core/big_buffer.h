@@ -8,5 +8,8 @@
 namespace kk {
 
 void reserveText(std::string& s, std::size_t bytes);
+// Room for `more` bytes at the end, doubling: for a text whose size is not
+// known until it has all come.
+void growText(std::string& s, std::size_t more);
 
 }  // namespace kk

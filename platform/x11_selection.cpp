@@ -61,6 +61,8 @@ bool takeProperty(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, std:
         if (!r) return false;
         if (type) *type = r->type;
         const int length = xcb_get_property_value_length(r.get());
+        // An owner may announce no size for a text in parts (xclip does not).
+        growText(out, static_cast<std::size_t>(length));
         out.append(static_cast<const char*>(xcb_get_property_value(r.get())), static_cast<std::size_t>(length));
         offset += static_cast<std::uint32_t>(length) / 4;
         if (r->bytes_after == 0) break;

@@ -1,4 +1,5 @@
 #include "core/text_codec.h"
+#include "core/big_buffer.h"
 
 #include <gtest/gtest.h>
 
@@ -254,3 +255,21 @@ TEST(TextCodec, VectorTallyAgreesWithEachCharacter) {
 
 }  // namespace
 }  // namespace kk
+
+// A text that grows in parts of no announced size (a clipboard read) keeps
+// every byte through each move to a bigger buffer, small and huge-page sized.
+TEST(BigBuffer, GrowingKeepsTheText) {
+    for (const std::size_t part : {std::size_t{7}, std::size_t{1} << 20, (std::size_t{3} << 20) + 5}) {
+        std::string text, expected;
+        for (int i = 0; i < 12; ++i) {
+            const std::string piece(part, static_cast<char>('a' + i));
+            kk::growText(text, piece.size());
+            EXPECT_GE(text.capacity() - text.size(), piece.size());
+            text.append(piece);
+            expected.append(piece);
+        }
+        EXPECT_EQ(text, expected) << "parts of " << part;
+        kk::reserveText(text, text.size() * 3);
+        EXPECT_EQ(text, expected) << "reserved after, parts of " << part;
+    }
+}
