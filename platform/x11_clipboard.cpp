@@ -72,12 +72,15 @@ void closeAllBut(std::initializer_list<int> keep) {
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
     // Nothing of the caller's kept open: a caller waiting on our output must
-    // not wait on the copy.
+    // not wait on the copy. (Started with a standard stream closed, the
+    // connection or the pipe may have its number: those stay.)
+    const int x = xcb_get_file_descriptor(link->connection());
     if (const int devnull = ::open("/dev/null", O_RDWR); devnull >= 0) {
-        for (const int fd : {0, 1, 2}) ::dup2(devnull, fd);
+        for (const int fd : {0, 1, 2})
+            if (fd != x && fd != ready && fd != devnull) ::dup2(devnull, fd);
         if (devnull > 2) ::close(devnull);
     }
-    closeAllBut({xcb_get_file_descriptor(link->connection()), ready});
+    closeAllBut({x, ready});
     [[maybe_unused]] const int cwd = ::chdir("/");
     auto owner = X11ClipboardOwner::prepare(std::move(link));
     const bool owns = owner && owner->own(std::move(text));

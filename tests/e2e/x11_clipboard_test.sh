@@ -54,12 +54,17 @@ check "the keeper is the small program" "kakikae-keeper" \
 printf 'piped' | xclip -selection clipboard -i >/dev/null 2>&1
 check "the caller's pipe is let go" "done" "$(timeout 10 bash -c '"$1" -q --clipboard s/piped/PIPED/ 3>&1; echo done' _ "$cli")"
 check "piped run's text" "PIPED" "$(xclip -selection clipboard -o)"
+# Started with its standard streams closed (as a key daemon may start it),
+# the connection takes one of their numbers: the run still leaves its text.
+printf 'closed' | xclip -selection clipboard -i >/dev/null 2>&1
+"$cli" -q --clipboard s/closed/CLOSED/ <&- >&- 2>&-
+check "run with closed streams" "CLOSED" "$(xclip -selection clipboard -o)"
 # A keeper whose starter gave up before handing it a text takes nothing.
 helpers=$(dirname "$(readlink -f "$cli")")
 if [ -x "$helpers/kakikae-keeper" ]; then
     timeout 10 "$helpers/kakikae-keeper" --hold-clipboard < /dev/null
     check "a keeper given nothing ends" 0 $?
-    check "and leaves the clipboard" "PIPED" "$(xclip -selection clipboard -o)"
+    check "and leaves the clipboard" "CLOSED" "$(xclip -selection clipboard -o)"
 fi
 
 # A big text comes in parts (INCR) and is read whole, off the UI thread; an
