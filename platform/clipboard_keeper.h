@@ -3,17 +3,20 @@
 // over and serves it until another program takes the clipboard.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace kk {
 
 // Starts the holder with `text` and waits (a few seconds at most) until it
-// owns the clipboard. False when it could not be started.
-bool handClipboardToHolder(const std::string& holderExecutable, const std::string& text);
+// owns the clipboard. False when it could not be started or did not take
+// it. `since`: the server time the current owner (ours) took it at; the
+// holder then takes it only if nobody has taken it since.
+bool handClipboardToHolder(const std::string& holderExecutable, const std::string& text, std::uint32_t since = 0);
 
 // The holder's own main loop: gets ready to own the clipboard, reads the text
-// from standard input (after a "T": a starter that stopped before handing it
-// over sends nothing),
+// from standard input (after a "T", or an "S" and the 4-byte time to take it
+// over at: a starter that stopped before handing it over sends nothing),
 // takes the clipboard with those bytes (no toolkit), ends the holder before
 // it (one per display and user), says "ok" on standard output, and runs
 // until it loses the clipboard.

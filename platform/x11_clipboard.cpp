@@ -87,7 +87,9 @@ void closeAllBut(std::initializer_list<int> keep) {
     [[maybe_unused]] const auto n = ::write(ready, owns ? "ok" : "no", 2);
     ::close(ready);
     if (!owns) ::_exit(1);
-    handClipboardToHolder(keeper, owner->text());
+    // The keeper takes over only if the clipboard is still ours: a run after
+    // this one may already have put its own text there.
+    handClipboardToHolder(keeper, owner->text(), owner->time());
     owner->waitUntilLost();
     ::_exit(0);
 }

@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -35,7 +36,7 @@ int aboveStandard(int fd) {
 
 }  // namespace
 
-bool handClipboardToHolder(const std::string& holderExecutable, const std::string& text) {
+bool handClipboardToHolder(const std::string& holderExecutable, const std::string& text, std::uint32_t since) {
     int in[2], ready[2];
     if (::pipe2(in, O_CLOEXEC) != 0) return false;
     if (::pipe2(ready, O_CLOEXEC) != 0) {
@@ -81,7 +82,13 @@ bool handClipboardToHolder(const std::string& holderExecutable, const std::strin
             else bytes.remove_prefix(static_cast<std::size_t>(n));
         }
     };
-    send("T");
+    if (since) {
+        char head[1 + sizeof since] = {'S'};
+        std::memcpy(head + 1, &since, sizeof since);
+        send(std::string_view(head, sizeof head));
+    } else {
+        send("T");
+    }
     send(text);
     ::close(in[1]);
     char reply[2] = {};
@@ -146,11 +153,21 @@ void forgetKeeper(const std::string& pidFile) {
 int runClipboardHolder(int, char**) {
     // Ready before the text comes: the starter is still at work meanwhile.
     auto owner = X11ClipboardOwner::prepare();
+    auto readExactly = [](void* into, std::size_t n) {
+        auto* p = static_cast<char*>(into);
+        while (n > 0) {
+            const ssize_t got = ::read(STDIN_FILENO, p, n);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) return false;
+            p += got;
+            n -= static_cast<std::size_t>(got);
+        }
+        return true;
+    };
     char go = 0;
-    ssize_t got;
-    do got = ::read(STDIN_FILENO, &go, 1);
-    while (got < 0 && errno == EINTR);
-    if (got != 1 || go != 'T') return 0;  // the starter had nothing to hand over
+    std::uint32_t since = 0;
+    if (!readExactly(&go, 1) || (go != 'T' && go != 'S')) return 0;  // the starter had nothing to hand over
+    if (go == 'S' && !readExactly(&since, sizeof since)) return 0;
     // Read in big pieces: a character at a time through the standard
     // streams, a megabyte took the keeper tens of milliseconds.
     std::string text;
@@ -162,7 +179,7 @@ int runClipboardHolder(int, char**) {
         if (n == 0 || (n < 0 && errno != EINTR)) break;
     }
     // The bytes as they came, served until another program takes the clipboard.
-    if (!owner || !owner->own(std::move(text))) return 1;
+    if (!owner || !owner->own(std::move(text), since)) return 1;
     const std::string pidFile = keeperPidFile();
     replacePreviousKeeper(pidFile);
     std::fwrite("ok", 1, 2, stdout);

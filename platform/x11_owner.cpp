@@ -163,13 +163,21 @@ std::unique_ptr<X11ClipboardOwner> X11ClipboardOwner::prepare(std::unique_ptr<X1
     return owner;
 }
 
-bool X11ClipboardOwner::own(std::string bytes) {
+std::uint32_t X11ClipboardOwner::time() const { return impl_ ? impl_->time : 0; }
+
+bool X11ClipboardOwner::own(std::string bytes, std::uint32_t since) {
     Impl& m = *impl_;
     bytes_ = std::move(bytes);
-    // A real timestamp for the ownership, taken now rather than when we got
-    // ready: the server's time of a change to our own window (an empty append).
-    xcb_change_property(m.c, XCB_PROP_MODE_APPEND, m.window, m.a.stamp, XCB_ATOM_STRING, 8, 0, "");
-    xcb_flush(m.c);
+    // Taking over at the time the owner before us took it: the server
+    // ignores that if anybody took the clipboard after it, so a keeper that
+    // comes late never puts an older text back over a newer one.
+    m.time = since;
+    // Else a real timestamp, taken now rather than when we got ready: the
+    // server's time of a change to our own window (an empty append).
+    if (!m.time) {
+        xcb_change_property(m.c, XCB_PROP_MODE_APPEND, m.window, m.a.stamp, XCB_ATOM_STRING, 8, 0, "");
+        xcb_flush(m.c);
+    }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (!m.time) {
         xcb_generic_event_t* e = xcb_poll_for_event(m.c);

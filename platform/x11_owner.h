@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -26,7 +27,11 @@ public:
     static std::unique_ptr<X11ClipboardOwner> prepare();
     // Prepared over a connection we already have.
     static std::unique_ptr<X11ClipboardOwner> prepare(std::unique_ptr<X11Link> link);
-    bool own(std::string bytes);
+    // `since`: take it over from an owner that took it at that server time,
+    // and only if nobody has taken it since (0: take it now, whoever has it).
+    bool own(std::string bytes, std::uint32_t since = 0);
+    // The server time we took it at.
+    std::uint32_t time() const;
     ~X11ClipboardOwner();
     X11ClipboardOwner(const X11ClipboardOwner&) = delete;
     X11ClipboardOwner& operator=(const X11ClipboardOwner&) = delete;

@@ -65,6 +65,11 @@ if [ -x "$helpers/kakikae-keeper" ]; then
     timeout 10 "$helpers/kakikae-keeper" --hold-clipboard < /dev/null
     check "a keeper given nothing ends" 0 $?
     check "and leaves the clipboard" "CLOSED" "$(xclip -selection clipboard -o)"
+    # One sent to take over from an owner that took the clipboard at server
+    # time 1 ms finds it taken since, and puts no older text back.
+    printf 'S\001\000\000\000older' | timeout 10 "$helpers/kakikae-keeper" --hold-clipboard
+    check "a late keeper refused" 1 $?
+    check "the newer text stays" "CLOSED" "$(xclip -selection clipboard -o)"
 fi
 
 # A big text comes in parts (INCR) and is read whole, off the UI thread; an
