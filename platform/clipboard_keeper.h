@@ -3,6 +3,7 @@
 // over and serves it until another program takes the clipboard.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
 #include <string>
 
@@ -13,6 +14,12 @@ namespace kk {
 // it. `since`: the server time the current owner (ours) took it at; the
 // holder then takes it only if nobody has taken it since.
 bool handClipboardToHolder(const std::string& holderExecutable, const std::string& text, std::uint32_t since = 0);
+
+// Shared by the two ways a holder comes to be (spawned, or a forked copy of
+// us): the signals it starts with at their defaults, and the wait (10 s at
+// most) for the "ok" it sends on `fd` once it owns the clipboard.
+inline constexpr int kHolderDefaultSignals[] = {SIGPIPE, SIGTERM, SIGINT, SIGHUP, SIGCHLD};
+bool holderSaidOk(int fd);
 
 // The holder's own main loop: gets ready to own the clipboard, reads the text
 // from standard input (after a "T", or an "S" and the 4-byte time to take it

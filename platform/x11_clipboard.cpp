@@ -5,7 +5,6 @@
 #include "platform/x11_selection.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -67,7 +66,7 @@ void closeAllBut(std::initializer_list<int> keep) {
 // without running anything of the program it was copied from.
 [[noreturn]] void runCopy(std::unique_ptr<X11Link> link, std::string text, const std::string& keeper, int ready) {
     ::setsid();
-    for (const int s : {SIGTERM, SIGINT, SIGHUP, SIGPIPE, SIGCHLD}) std::signal(s, SIG_DFL);
+    for (const int s : kHolderDefaultSignals) std::signal(s, SIG_DFL);
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -105,10 +104,7 @@ bool X11KeeperClipboard::writeText(const std::string& utf8) {
         ::close(ready[1]);
         if (pid > 0) {
             copy_ = pid;
-            char reply[2] = {};
-            pollfd pfd{ready[0], POLLIN, 0};
-            const bool ok =
-                ::poll(&pfd, 1, 10000) > 0 && ::read(ready[0], reply, 2) == 2 && reply[0] == 'o' && reply[1] == 'k';
+            const bool ok = holderSaidOk(ready[0]);
             ::close(ready[0]);
             // The connection is the copy's now, and used by it: ours must
             // neither speak on it nor shut it down.

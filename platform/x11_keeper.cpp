@@ -36,6 +36,12 @@ int aboveStandard(int fd) {
 
 }  // namespace
 
+bool holderSaidOk(int fd) {
+    char reply[2] = {};
+    pollfd pfd{fd, POLLIN, 0};
+    return ::poll(&pfd, 1, 10000) > 0 && ::read(fd, reply, 2) == 2 && reply[0] == 'o' && reply[1] == 'k';
+}
+
 bool handClipboardToHolder(const std::string& holderExecutable, const std::string& text, std::uint32_t since) {
     int in[2], ready[2];
     if (::pipe2(in, O_CLOEXEC) != 0) return false;
@@ -60,7 +66,7 @@ bool handClipboardToHolder(const std::string& holderExecutable, const std::strin
     sigset_t none, defaults;
     sigemptyset(&none);
     sigemptyset(&defaults);
-    for (const int s : {SIGPIPE, SIGTERM, SIGINT, SIGHUP, SIGCHLD}) sigaddset(&defaults, s);
+    for (const int s : kHolderDefaultSignals) sigaddset(&defaults, s);
     posix_spawnattr_setsigmask(&attr, &none);
     posix_spawnattr_setsigdefault(&attr, &defaults);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
@@ -91,11 +97,7 @@ bool handClipboardToHolder(const std::string& holderExecutable, const std::strin
     }
     send(text);
     ::close(in[1]);
-    char reply[2] = {};
-    if (ok) {
-        pollfd pfd{ready[0], POLLIN, 0};
-        ok = ::poll(&pfd, 1, 10000) > 0 && ::read(ready[0], reply, 2) == 2 && reply[0] == 'o' && reply[1] == 'k';
-    }
+    ok = ok && holderSaidOk(ready[0]);
     ::close(ready[0]);
     // Reaped when it already ended; else it is nobody's once we exit.
     if (pid > 0) ::waitpid(pid, nullptr, WNOHANG);

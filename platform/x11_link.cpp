@@ -9,9 +9,6 @@
 
 namespace kk {
 
-template <class T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
 std::unique_ptr<X11Link> X11Link::open() {
     std::unique_ptr<X11Link> link(new X11Link());
     int screenNumber = 0;
@@ -60,7 +57,7 @@ std::vector<xcb_atom_t> internAtoms(xcb_connection_t* c, std::initializer_list<c
     std::vector<xcb_atom_t> atoms;
     atoms.reserve(names.size());
     for (const auto cookie : cookies) {
-        Reply<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(c, cookie, nullptr), &std::free);
+        X11Reply<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(c, cookie, nullptr), &std::free);
         atoms.push_back(r ? r->atom : xcb_atom_t{XCB_ATOM_NONE});
     }
     return atoms;

@@ -3,11 +3,16 @@
 
 #include <xcb/xcb.h>
 
+#include <cstdlib>
 #include <initializer_list>
 #include <memory>
 #include <vector>
 
 namespace kk {
+
+// A reply or event from xcb, which the caller frees.
+template <class T>
+using X11Reply = std::unique_ptr<T, decltype(&std::free)>;
 
 // A connection to the X server kept for more than one exchange: the check
 // that a display answers and the read after it cost one connection.

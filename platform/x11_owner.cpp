@@ -22,9 +22,6 @@ namespace kk {
 
 namespace {
 
-template <class T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
 // The text as Latin-1 bytes, when every character is one (for STRING).
 std::optional<std::string> asLatin1(std::string_view utf8) {
     if (!isValidUtf8(utf8)) return std::nullopt;
@@ -69,6 +66,13 @@ struct X11ClipboardOwner::Impl {
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, property, type, static_cast<std::uint8_t>(format),
                             static_cast<std::uint32_t>(data.size() * 8 / static_cast<std::size_t>(format)),
                             data.data());
+    }
+
+    // Whether the server has our window as the clipboard's owner (a round trip).
+    bool ownerIsUs() const {
+        X11Reply<xcb_get_selection_owner_reply_t> o(
+            xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, a.clipboard), nullptr), &std::free);
+        return o && o->owner == window;
     }
 
     void notify(const xcb_selection_request_event_t* r, xcb_atom_t property) {
@@ -192,9 +196,7 @@ bool X11ClipboardOwner::own(std::string bytes, std::uint32_t since) {
         std::free(e);
     }
     xcb_set_selection_owner(m.c, m.window, m.a.clipboard, m.time);
-    Reply<xcb_get_selection_owner_reply_t> o(
-        xcb_get_selection_owner_reply(m.c, xcb_get_selection_owner(m.c, m.a.clipboard), nullptr), &std::free);
-    if (!o || o->owner != m.window) return false;
+    if (!m.ownerIsUs()) return false;
     if (::pipe2(m.wake, O_CLOEXEC) != 0) return false;
     owns_ = true;
     thread_ = std::thread([this] { serve(); });
@@ -243,9 +245,7 @@ void X11ClipboardOwner::serve() {
         if (fds[1].revents) break;
         if (ready == 0 && owns_) {
             // Now and then ask who owns it: we never serve on past our text.
-            Reply<xcb_get_selection_owner_reply_t> o(
-                xcb_get_selection_owner_reply(m.c, xcb_get_selection_owner(m.c, m.a.clipboard), nullptr), &std::free);
-            if (!o || o->owner != m.window) owns_ = false;
+            if (!m.ownerIsUs()) owns_ = false;
         }
     }
     owns_ = false;

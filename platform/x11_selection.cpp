@@ -19,9 +19,6 @@
 
 namespace kk {
 
-template <class T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
 namespace {
 
 // The window an event is about, for the two kinds a read waits for.
@@ -36,7 +33,7 @@ xcb_window_t windowOf(const xcb_generic_event_t* e) {
 // The next event of `type` (masked) for window `w`, waiting until the
 // deadline. On a kept connection an answer meant for an earlier read's
 // window may still come: it is passed over.
-Reply<xcb_generic_event_t> waitFor(xcb_connection_t* c, std::uint8_t type, xcb_window_t w,
+X11Reply<xcb_generic_event_t> waitFor(xcb_connection_t* c, std::uint8_t type, xcb_window_t w,
                                    std::chrono::steady_clock::time_point deadline) {
     while (true) {
         while (xcb_generic_event_t* e = xcb_poll_for_event(c)) {
@@ -57,7 +54,7 @@ bool takeProperty(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, std:
     std::uint32_t offset = 0;  // in 32-bit units
     while (true) {
         const auto cookie = xcb_get_property(c, 0, w, property, XCB_GET_PROPERTY_TYPE_ANY, offset, 1u << 22);
-        Reply<xcb_get_property_reply_t> r(xcb_get_property_reply(c, cookie, nullptr), &std::free);
+        X11Reply<xcb_get_property_reply_t> r(xcb_get_property_reply(c, cookie, nullptr), &std::free);
         if (!r) return false;
         if (type) *type = r->type;
         const int length = xcb_get_property_value_length(r.get());
