@@ -119,7 +119,9 @@ void QtProcessRunner::startReader(int fd, std::int64_t cap, std::size_t sizeHint
             if (blocks.empty() || filled == blocks.back().capacity()) {
                 if (!blocks.empty()) blocks.back().resize(filled);
                 blocks.emplace_back();
-                blocks.back().reserve(blocks.size() == 1 ? std::max(kBlock, sizeHint + kAhead) : kBlock);
+                // Huge pages where the system gives them: the first touch of
+                // each 4 KB page cost more than the copy from the pipe.
+                reserveText(blocks.back(), blocks.size() == 1 ? std::max(kBlock, sizeHint + kAhead) : kBlock);
                 filled = 0;
             }
             std::string& block = blocks.back();
