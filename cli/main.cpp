@@ -24,6 +24,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
+#include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
@@ -56,10 +57,21 @@ private:
     std::string in_;
 };
 
-// The result written to standard output as it is made.
+// The result written to standard output as it is made. Redirected to a
+// file, a filter may write there itself, unless that file is the input.
 class StdoutSink final : public kk::TextSink {
 public:
+    explicit StdoutSink(int input = -1) : input_(input) {}
     bool write(std::string_view bytes) override { return kk::writeFd(STDOUT_FILENO, bytes); }
+    int file() const override {
+        struct stat out{}, in{};
+        if (::fstat(STDOUT_FILENO, &out) != 0 || !S_ISREG(out.st_mode)) return -1;
+        if (input_ >= 0 && ::fstat(input_, &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino) return -1;
+        return STDOUT_FILENO;
+    }
+
+private:
+    int input_;
 };
 
 // Messages go to standard error; questions get their safe answer.
@@ -418,7 +430,7 @@ int main(int argc, char** argv) {
         else if (o.verbose && !o.quiet) std::cerr << "kakikae-cli: " << outcome.message << "\n";
     };
     if (streams) {
-        StdoutSink out;
+        StdoutSink out(mappedInput->file());
         kk::Outcome ran;
         if (o.count) {
             ran = await([&](kk::OutcomeHandler done) { state.countOver(streamed, std::move(done)); });

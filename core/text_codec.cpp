@@ -59,6 +59,24 @@ bool startsCharacter(std::string_view s, std::size_t pos) {
     return validUtf8Prefix(s.substr(pos, std::min<std::size_t>(4, s.size() - pos))) > 0;
 }
 
+bool Utf8Pieces::take(std::string_view piece) {
+    if (!valid_) return false;
+    joined_.assign(carry_).append(piece);
+    // An unfinished character at the end waits for its next bytes.
+    std::size_t cut = joined_.size();
+    for (std::size_t back = 1; back <= 3 && back <= joined_.size(); ++back) {
+        const auto b = static_cast<unsigned char>(joined_[joined_.size() - back]);
+        if ((b & 0xC0) != 0x80) {
+            const std::size_t need = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+            if (need > back) cut = joined_.size() - back;
+            break;
+        }
+    }
+    carry_.assign(joined_, cut);
+    valid_ = isValidUtf8(std::string_view(joined_).substr(0, cut));
+    return valid_;
+}
+
 void forEachValidRun(std::string_view s, const std::function<void(std::string_view, bool)>& visit) {
     if (isValidUtf8(s)) {
         if (!s.empty()) visit(s, true);

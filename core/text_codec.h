@@ -20,6 +20,21 @@ bool isValidUtf8(std::string_view bytes);
 bool isValidUtf8Scalar(std::string_view bytes);  // the same, byte by byte (the reference)
 // How many bytes from the start are valid UTF-8 (the whole size when all are).
 std::size_t validUtf8Prefix(std::string_view bytes);
+// Whether bytes that come in pieces are UTF-8 all through; a character cut
+// by a piece's end is joined to the next piece.
+class Utf8Pieces {
+public:
+    // False once a piece shows the bytes are not UTF-8.
+    bool take(std::string_view piece);
+    // After the last piece: true when every byte was UTF-8 and nothing is left open.
+    bool valid() const { return valid_ && carry_.empty(); }
+    // A piece so far was not UTF-8.
+    bool failed() const { return !valid_; }
+
+private:
+    std::string joined_, carry_;
+    bool valid_ = true;
+};
 // Whether a valid UTF-8 character starts at `pos` (false for a stray byte).
 bool startsCharacter(std::string_view bytes, std::size_t pos);
 // Hands each maximal run of valid UTF-8 to `visit` (valid = true) and each

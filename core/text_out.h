@@ -17,6 +17,9 @@ class TextSink {
 public:
     virtual ~TextSink() = default;
     virtual bool write(std::string_view bytes) = 0;
+    // A regular file behind the sink, open for writing, that a child process
+    // may write the bytes into itself; -1 when there is none.
+    virtual int file() const { return -1; }
 };
 
 // The result being made. Offsets (size()) count everything appended, handed

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -112,8 +113,13 @@ Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::
         // work by it).
         if (setup.textFile >= 0 && r.stdinTail.empty()) r.stdinFd = setup.textFile;
         else r.stdinText = text;
-        r.captureOutput = true;
-        r.outputSizeHint = text.size() + r.stdinTail.size();
+        if (auto out = OutputFile::probe(setup.outputFile, setup.textFile)) job.outputFile.emplace(std::move(*out));
+        if (job.outputFile) {
+            r.stdoutFd = job.outputFile->fd();
+        } else {
+            r.captureOutput = true;
+            r.outputSizeHint = text.size() + r.stdinTail.size();
+        }
         return job;
     }
     // The sort form names its input file and writes the file after -o.
@@ -131,31 +137,79 @@ Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::
 
 namespace {
 
-Text outputOf(const FilterJob& job, ProcessOutcome& o) {
-    return job.request.captureOutput ? textOfOutput(std::move(o.output)) : getTextFile(job.outputPath);
+// Whether what the filter wrote into the result's file is UTF-8 all
+// through; nullopt when it could not be read back.
+std::optional<bool> writtenIsUtf8(const OutputFile& out) {
+    Utf8Pieces check;
+    const bool read = out.read([&](std::string_view piece) { return check.take(piece); });
+    if (check.failed()) return false;
+    if (!read) return std::nullopt;
+    return check.valid();
+}
+
+TextResult outputOf(FilterJob& job, ProcessOutcome& o) {
+    if (!job.outputFile) {
+        return job.request.captureOutput ? textOfOutput(std::move(o.output)) : getTextFile(job.outputPath);
+    }
+    OutputFile& out = *job.outputFile;
+    // Checked as it was written when it was followed; else read back now.
+    std::optional<bool> utf8;
+    if (job.check) {
+        if (out.stopFollowing()) utf8 = job.check->valid();
+        else if (job.check->failed()) utf8 = false;
+    }
+    if (!utf8) utf8 = writtenIsUtf8(out);
+    if (utf8 && *utf8) {
+        job.written = true;
+        return Text();
+    }
+    // Not UTF-8: decoded by the one policy, like any output, and written
+    // again by the caller in place of the bytes as they came.
+    std::string bytes;
+    const bool read = utf8 && out.read([&](std::string_view piece) {
+        bytes.append(piece);
+        return true;
+    });
+    const bool cut = out.drop();
+    if (!read || !cut) return Error{texts::Msg::CliStdoutUnwritable, {}, -1, ErrorKind::Fault};
+    return textOfOutput(std::move(bytes));
+}
+
+// A failure leaves nothing of its output in the result's file.
+Error dropped(const FilterJob& job, Error e) {
+    if (job.outputFile) job.outputFile->drop();
+    return e;
 }
 
 }  // namespace
 
-TextResult collectFilterResult(const FilterJob& job, ProcessOutcome o) {
-    if (!o.started) return Error{texts::Msg::FilterDidNotStart, {o.startError}, -1, ErrorKind::Fault};
-    if (o.cancelled) return Error{kFilterCancelled, -1, ErrorKind::Cancelled};
+void followOutput(FilterJob& job) {
+    if (!job.outputFile) return;
+    job.check = std::make_shared<Utf8Pieces>();
+    job.outputFile->follow([check = job.check](std::string_view piece) { return check->take(piece); });
+}
+
+TextResult collectFilterResult(FilterJob& job, ProcessOutcome o) {
+    if (!o.started) return dropped(job, Error{texts::Msg::FilterDidNotStart, {o.startError}, -1, ErrorKind::Fault});
+    if (o.cancelled) return dropped(job, Error{kFilterCancelled, -1, ErrorKind::Cancelled});
     if (o.outputTooBig)
-        return Error{texts::Msg::FilterOutputTooBig, {std::to_string(job.request.capBytes >> 20)}, -1,
-                     ErrorKind::Fault};
+        return dropped(job, Error{texts::Msg::FilterOutputTooBig, {std::to_string(job.request.capBytes >> 20)}, -1,
+                                  ErrorKind::Fault});
     if (o.crashed)
-        return Error{
-            texts::Msg::FilterCrashed, {o.errorOutput.empty() ? "" : ": " + firstLine(o.errorOutput)}, -1,
-            ErrorKind::Fault, firstLines(o.errorOutput, 50)};
+        return dropped(job, Error{texts::Msg::FilterCrashed,
+                                  {o.errorOutput.empty() ? "" : ": " + firstLine(o.errorOutput)}, -1,
+                                  ErrorKind::Fault, firstLines(o.errorOutput, 50)});
     if (o.exitCode != 0) {
         const std::string code = std::to_string(o.exitCode);
         if (const std::string why = firstLine(o.errorOutput); !why.empty())
-            return Error{texts::message(texts::Msg::FilterFailed, code) + ": " + why, -1, ErrorKind::Fault,
-                         firstLines(o.errorOutput, 50)};
+            return dropped(job, Error{texts::message(texts::Msg::FilterFailed, code) + ": " + why, -1,
+                                      ErrorKind::Fault, firstLines(o.errorOutput, 50)});
         // A failing command that printed nothing gives no text to take: the
         // working text stays (an empty result is only that of a success).
-        Text output = outputOf(job, o);
-        if (output.empty()) return Error{texts::Msg::FilterFailedKept, {code}, -1, ErrorKind::Fault};
+        const bool none = job.outputFile ? job.outputFile->written() == 0 : false;
+        TextResult output = none ? TextResult(Text()) : outputOf(job, o);
+        if (output && output.value().empty() && !job.written)
+            return dropped(job, Error{texts::Msg::FilterFailedKept, {code}, -1, ErrorKind::Fault});
         return output;
     }
     return outputOf(job, o);

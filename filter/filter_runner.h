@@ -5,8 +5,10 @@
 #pragma once
 
 #include "platform/ports.h"
+#include "platform/output_file.h"
 #include "platform/private_dir.h"
 #include "core/result.h"
+#include "core/text_codec.h"
 
 #include <memory>
 #include <string>
@@ -41,7 +43,19 @@ struct FilterJob {
     std::unique_ptr<PrivateDir> dir;
     ProcessRequest request;
     std::string outputPath;
+    // The result's own file, when the filter writes into it itself.
+    std::optional<OutputFile> outputFile;
+    // Set by collectFilterResult: the result is in outputFile as it stands,
+    // and the text it returns is empty.
+    bool written = false;
+    // The output's check while it is written (followOutput).
+    std::shared_ptr<Utf8Pieces> check;
 };
+
+// Checks a result the filter writes into its own file as it comes, so that
+// little is left to check when it ends. The job must stay where it is until
+// collectFilterResult.
+void followOutput(FilterJob& job);
 
 // Output past this is a runaway, not a text to work on: the child is stopped.
 inline constexpr std::int64_t kMaxFilterOutputBytes = 1LL << 30;
@@ -53,6 +67,10 @@ struct FilterSetup {
     // A regular file holding exactly the text (a mapped input): a filter
     // reads it directly when the text needs no line end added.
     int textFile = -1;
+    // Where the result goes (the command line's standard output): when it
+    // is a regular file, the filter writes there itself, and the bytes are
+    // checked afterwards (General form only).
+    int outputFile = -1;
 };
 
 // Prepares a run of `command` over `text` (xFil's or xFilsort's form).
@@ -63,8 +81,10 @@ Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::
 // could not start, was cancelled or killed, wrote more than the cap, or exited
 // non-zero with something on its error output or nothing on its standard
 // output (a non-zero exit with output but a silent error output still gives
-// its output).
-TextResult collectFilterResult(const FilterJob& job, ProcessOutcome outcome);
+// its output). A result written into its own file stays there when it is
+// UTF-8 (job.written); on an error it is cut off again, and one to decode is
+// cut off and returned as text.
+TextResult collectFilterResult(FilterJob& job, ProcessOutcome outcome);
 
 inline constexpr const char* kFilterCancelled = "中止しました";
 

@@ -457,39 +457,45 @@ void EditorState::runFilter(filter::FilterForm form, const std::string& command,
     const auto work = beginBusy(kUnknownTotal);
     TextSink* const sink = outside ? outside->sink : nullptr;
     startFilter(form, command, outside ? outside->text : std::string_view(*start), work.get(),
-                [this, start, sink, ended = std::move(ended), done = std::move(done), steps = std::move(steps)](TextResult r) {
+                [this, start, sink, ended = std::move(ended), done = std::move(done), steps = std::move(steps)](
+                    TextResult r, bool written) {
         busy_ = false;
         activeWork_.store(nullptr);
         if (ended) ended();
-        // A result for a front that writes it out goes there; the working text stays.
-        if (r && sink && !sink->write(r.value())) r = regex::outputUnwritableError();
+        // A result for a front that writes it out goes there (unless the
+        // filter wrote it there itself); the working text stays.
+        if (r && sink && !written && !sink->write(r.value())) r = regex::outputUnwritableError();
         if (!r) return finish(outcomeOf(r.error()), done, Busy);
         if (sink) return finish(Outcome::done(texts::text(texts::Msg::StatusDone)), done, Busy);
         // What changed, by lines; bounded, so a big sort costs a fraction of the run.
         diff::ChangeMap changes = services_.tracksChanges ? diff::lineChanges(*start, r.value()) : diff::ChangeMap();
         takeResult(start, share(std::move(r).value()), std::move(changes), steps);
         finish(Outcome::done(texts::text(texts::Msg::StatusDone)), done, Busy);
-    }, outside ? outside->file : -1);
+    }, outside ? outside->file : -1, sink ? sink->file() : -1);
 }
 
 void EditorState::startFilter(filter::FilterForm form, const std::string& command, std::string_view text, WorkLink work,
-                              std::function<void(TextResult)> done, int textFile) {
+                              std::function<void(TextResult, bool)> done, int textFile, int outputFile) {
     filter::FilterSetup setup{services_.filterFolder, services_.helperDirectory, services_.maxFilterOutputBytes,
-                              textFile};
+                              textFile, outputFile};
     auto job = filter::prepareFilter(form, command, text, setup);
     if (!job) {
-        done(job.error());
+        done(job.error(), false);
         return;
     }
     auto shared = std::make_shared<filter::FilterJob>(std::move(job.value()));
     shared->request.work = work;
+    filter::followOutput(*shared);
     services_.processes.start(shared->request, [shared, done = std::move(done)](ProcessOutcome o) {
         TextResult r = Error{texts::Msg::OutOfMemory, {}, -1, ErrorKind::Fault};
         try {
             r = filter::collectFilterResult(*shared, std::move(o));
-        } catch (const std::bad_alloc&) {}
+        } catch (const std::bad_alloc&) {
+            if (shared->outputFile) shared->outputFile->drop();
+            shared->written = false;
+        }
         shared->dir.reset();  // the user's text goes from the disk as soon as it is read
-        done(std::move(r));
+        done(std::move(r), shared->written);
     });
 }
 

@@ -282,9 +282,11 @@ private:
     void runFilter(filter::FilterForm form, const std::string& command, std::function<void()> ended,
                    OutcomeHandler done, std::vector<lists::RecipeStep> steps, std::optional<Outside> outside = {});
     // Runs a filter command over `text`; `done` gets its result on the UI
-    // thread, later, or at once when its files could not be prepared.
+    // thread, later, or at once when its files could not be prepared. With an
+    // `outputFile` the filter may write its result there itself: `done` is
+    // then told it was written, and gets an empty text.
     void startFilter(filter::FilterForm form, const std::string& command, std::string_view text, WorkLink work,
-                     std::function<void(TextResult)> done, int textFile = -1);
+                     std::function<void(TextResult, bool written)> done, int textFile = -1, int outputFile = -1);
     // Puts a run's or a conversion's result in place: before, working and after text.
     using Steps = std::vector<lists::RecipeStep>;
     void takeResult(SharedText start, SharedText result, diff::ChangeMap changes = {}, Steps steps = {});

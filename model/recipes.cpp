@@ -146,7 +146,7 @@ void EditorState::nextRecipeStep(std::shared_ptr<RecipeRun> run, std::size_t ind
     activeWork_.store(work);
     const bool emptyConversion = step.kind == lists::RecipeStep::Kind::Conversion && run->text->empty();
     if (const auto filter = filterStepOf(step); filter && !emptyConversion) {
-        return startFilter(filter->form, filter->command, *run->text, work.get(), [this, run, index](TextResult r) {
+        return startFilter(filter->form, filter->command, *run->text, work.get(), [this, run, index](TextResult r, bool) {
             recipeStepEnded(run, index, std::move(r), false);
         });
     }

@@ -121,6 +121,9 @@ struct ProcessRequest {
     // Standard output read as it comes into the outcome's `output`; the child
     // is stopped once it passes capBytes.
     bool captureOutput = false;
+    // Or an open regular file the child writes into itself, from its end;
+    // capBytes bounds its growth (polled).
+    int stdoutFd = -1;
     std::size_t outputSizeHint = 0;  // room reserved for it at once (a sort gives back as much as it took)
 };
 

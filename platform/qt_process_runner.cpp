@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 #include <cerrno>
@@ -198,11 +199,13 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
 #ifdef Q_OS_UNIX
     const bool fed = !request.stdinText || ::pipe2(feed, O_CLOEXEC) == 0;
     const bool taken = !request.captureOutput || ::pipe2(take, O_CLOEXEC) == 0;
-    if (!fed || !taken) {
+    // The result's own file, under a descriptor of ours that closes on exec.
+    const int outFile = request.stdoutFd >= 0 ? ::fcntl(request.stdoutFd, F_DUPFD_CLOEXEC, 3) : -1;
+    if (!fed || !taken || (request.stdoutFd >= 0 && outFile < 0)) {
         // Without its pipes the filter would read nothing or write nowhere
         // and look like a success: it does not start, and says why.
         const std::string why = std::strerror(errno);
-        for (const int fd : {feed[0], feed[1], take[0], take[1]})
+        for (const int fd : {feed[0], feed[1], take[0], take[1], outFile})
             if (fd >= 0) ::close(fd);
         process_.reset();
         QTimer::singleShot(0, this, [this, why] {
@@ -215,7 +218,7 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
     // Bigger pipes: fewer switches between us and the child on a big text.
     for (const int fd : {feed[1], take[0]})
         if (fd >= 0) ::fcntl(fd, F_SETPIPE_SZ, 1 << 20);
-    const int readEnd = feed[0], writeEnd = take[1], file = request.stdinFd;
+    const int readEnd = feed[0], writeEnd = request.stdoutFd >= 0 ? outFile : take[1], file = request.stdinFd;
     p->setChildProcessModifier([readEnd, writeEnd, file] {
         ::setpgid(0, 0);
         if (readEnd >= 0) ::dup2(readEnd, STDIN_FILENO);
@@ -270,7 +273,24 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
         o.startError = p->errorString().toStdString();
         finish(std::move(o));
     });
-    if (request.capBytes > 0 && !request.capFile.empty()) {
+    if (request.capBytes > 0 && request.stdoutFd >= 0) {
+        // Polled like the sort form's file: what the child added to it.
+        struct stat st{};
+        const std::int64_t from = ::fstat(request.stdoutFd, &st) == 0 ? st.st_size : 0;
+        auto* poll = new QTimer(p);
+        connect(poll, &QTimer::timeout, this,
+                [this, poll, fd = request.stdoutFd, from, cap = request.capBytes, work = request.work] {
+            struct stat now{};
+            if (::fstat(fd, &now) != 0) return;
+            const std::int64_t grown = std::max<std::int64_t>(0, now.st_size - from);
+            if (work) work->setOutput(grown);
+            if (grown <= cap) return;
+            poll->stop();
+            tooBig_ = true;
+            stopKilled();
+        });
+        poll->start(kCapPollMs);
+    } else if (request.capBytes > 0 && !request.capFile.empty()) {
         // Polled: the child writes the file itself, so there is no stream to count.
         auto* poll = new QTimer(p);
         connect(poll, &QTimer::timeout, this,
@@ -286,6 +306,7 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
         poll->start(kCapPollMs);
     }
     p->start();
+    if (outFile >= 0) ::close(outFile);
     const bool running = p->state() != QProcess::NotRunning;
     childGroup_ = running ? p->processId() : 0;
     if (feed[0] >= 0) {

@@ -49,6 +49,24 @@ TEST(TextCodec, Utf8ValidationAgreesWithReference) {
     }
 }
 
+// Checked in pieces, the answer is the whole text's wherever the cuts fall,
+// also inside a character.
+TEST(TextCodec, Utf8InPiecesAgreesWithTheWhole) {
+    for (const std::string text : {"", "abc", "あい𠮷ｶ\r\n", "ab\xE3\x81", "\xE3\x81\x82\x82", "a\xC0\xAF" "b", "\x82\xa0x",
+                                   "𠮷\xF0\x9F", "é\xED\xA0\x80"}) {
+        for (std::size_t first = 0; first <= text.size(); ++first) {
+            for (std::size_t second = first; second <= text.size(); ++second) {
+                Utf8Pieces check;
+                for (const std::string_view piece : {std::string_view(text).substr(0, first),
+                                                     std::string_view(text).substr(first, second - first),
+                                                     std::string_view(text).substr(second)})
+                    check.take(piece);
+                EXPECT_EQ(check.valid(), isValidUtf8(text)) << testing::PrintToString(text) << " " << first << " " << second;
+            }
+        }
+    }
+}
+
 // One decision for the whole input: UTF-8 as it is, all-CP932 converted,
 // anything else kept byte for byte (nothing replaced, nothing dropped).
 TEST(TextCodec, BytePolicyDecidesForTheWholeInput) {

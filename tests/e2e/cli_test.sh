@@ -329,5 +329,34 @@ check "-e and --convert in order" "B|a|" \
     "$(printf '  ｂ\nａ\n' | ends "$cli" -e 's/^ +//' --convert to-half-width -e 's/b/B/')"
 check "--convert then -e" "X" "$(printf 'x' | "$cli" --convert upper -e 's/x/y/')"
 
+# Standard output a file: the filter writes it itself. A failure leaves the
+# file as it was, a result that is no UTF-8 is decoded like any other, and
+# what was in the file before a >> stays.
+out=$tmp/out-file
+while IFS='%' read -r name before cmd status want; do
+    printf "$before" > "$out"
+    printf 'b\na' | "$cli" -q "$cmd" >> "$out" 2>/dev/null
+    check "into a file: $name" "$status:$want" "$?:$(ends cat "$out")"
+    : > "$out"
+    printf 'b\na' | "$cli" -q "$cmd" > "$out" 2>/dev/null
+    rc=$?
+    check "into a fresh file: $name" "$status:${want#"$(printf "$before" | tr '\n\r' '|^')"}" "$rc:$(ends cat "$out")"
+done <<'TABLE'
+sorted%%sort%0%a|b|
+after what was there%x\n%sort%0%x|a|b|
+failure says why%x\n%echo partial; echo bad >&2; exit 3%1%x|
+silent failure keeps its output%%echo kept; exit 3%0%kept|
+silent failure without output%x\n%exit 3%1%x|
+killed%x\n%echo partial; kill -9 $$%1%x|
+CP932 decoded%%printf '\202\240'%0%あ
+TABLE
+printf 'caf\351' | "$cli" -q cat > "$out" 2>/dev/null
+check "into a file: bytes kept" "$(printf 'caf\351\n' | od -An -tx1)" "$(od -An -tx1 < "$out")"
+printf 'b\na\n' > "$out"
+# (cat would refuse to write the file it reads)
+check "into its own input file" "b|a|b|a|" "$("$cli" -q cat "$out" >> "$out" 2>/dev/null; ends cat "$out")"
+check "a big result into a file" "same" \
+    "$("$cli" -q sort "$tmp/big" > "$out" && sort "$tmp/big" | cmp -s - "$out" && echo same)"
+
 echo "$pass passed, $fail failed"
 [ $fail -eq 0 ]

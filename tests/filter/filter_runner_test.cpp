@@ -7,6 +7,9 @@
 
 #include <filesystem>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace kk::filter {
 namespace {
 
@@ -96,6 +99,58 @@ TEST(FilterRun, Outcomes) {
     ASSERT_FALSE(r);
     EXPECT_NE(r.error().message.find("bad thing"), std::string::npos);
     EXPECT_EQ(r.error().message.find("more"), std::string::npos);
+}
+
+// The result's own file: taken only when it is a regular file written at
+// its end that we can read back; a runaway writing there is stopped at the
+// bound and what it wrote is cut off again.
+TEST(FilterRun, OutputIntoItsOwnFile) {
+    PrivateDir dir;
+    const std::string path = dir.file("out");
+    writeWholeFile(path, "before\n");
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const struct {
+        const char* what;
+        int fd;
+        bool taken;
+    } cases[] = {
+        {"appending", ::open(path.c_str(), O_WRONLY | O_APPEND), true},
+        {"at its end", [&] { const int fd = ::open(path.c_str(), O_WRONLY); ::lseek(fd, 0, SEEK_END); return fd; }(), true},
+        {"amid its bytes", ::open(path.c_str(), O_WRONLY), false},
+        {"read-only", ::open(path.c_str(), O_RDONLY), false},
+        {"a pipe", pipeEnds[1], false},
+        {"none", -1, false},
+    };
+    for (const auto& c : cases) {
+        FilterSetup setup;
+        setup.outputFile = c.fd;
+        auto job = prepareFilter(FilterForm::General, "cat", "x\n", setup);
+        ASSERT_TRUE(job);
+        EXPECT_EQ(job.value().outputFile.has_value(), c.taken) << c.what;
+        EXPECT_EQ(job.value().request.captureOutput, !c.taken) << c.what;
+    }
+
+    FilterSetup setup;
+    setup.outputFile = cases[0].fd;
+    setup.maxOutputBytes = 1 << 20;
+    auto runaway = prepareFilter(FilterForm::General, "yes", "", setup);
+    ASSERT_TRUE(runaway && runaway.value().outputFile);
+    auto r = collectFilterResult(runaway.value(), runProcessAndWait(runaway.value().request));
+    ASSERT_FALSE(r);
+    EXPECT_NE(r.error().message.find("1 MB"), std::string::npos) << r.error().message;
+    EXPECT_EQ(readWholeFile(path).value(), "before\n");
+
+    auto done = prepareFilter(FilterForm::General, "cat", "a\nb", setup);
+    ASSERT_TRUE(done);
+    followOutput(done.value());
+    auto ok = collectFilterResult(done.value(), runProcessAndWait(done.value().request));
+    ASSERT_TRUE(ok) << ok.error().message;
+    EXPECT_TRUE(done.value().written);
+    EXPECT_EQ(readWholeFile(path).value(), "before\na\nb\n");
+    for (const auto& c : cases)
+        if (c.fd >= 0) ::close(c.fd);
+    ::close(pipeEnds[0]);
 }
 
 }  // namespace
