@@ -32,6 +32,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <future>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -305,6 +306,7 @@ int main(int argc, char** argv) {
         (o.steps.size() == 1 && o.steps.front().kind == kk::lists::RecipeStep::Kind::Command);
     const bool streams = single && !o.clipboard && !o.diff && !o.run && !o.listRecipes;
     std::optional<kk::InputBytes> mappedInput;
+    std::future<bool> utf8Check;  // whether a text taken as its bytes is all UTF-8
     std::string convertedInput;
     std::string_view streamed;
     const std::string inputName = o.files.empty() || o.files.front() == "-" ? "-" : o.files.front();
@@ -349,10 +351,22 @@ int main(int argc, char** argv) {
             const std::string why = std::strerror(errno);
             return fail(kk::texts::message(kk::texts::Msg::CliFileUnreadable, failed.empty() ? "-" : failed, why));
         }
-        const kk::DecodedAs as = kk::decideEncoding(mappedInput->view(), o.encoding, convertedInput);
-        warnDecoded(as);
-        streamed = as == kk::DecodedAs::Cp932 || as == kk::DecodedAs::Latin1 ? std::string_view(convertedInput)
-                                                                          : mappedInput->view();
+        if (kk::takenAsTheyAre(mappedInput->view(), o.encoding)) {
+            // The text is its bytes whatever the rest holds: the run starts
+            // at once, while a worker brings the pages in and finds out
+            // whether there is anything to warn of.
+            streamed = mappedInput->view();
+            utf8Check = std::async(std::launch::async, [&in = *mappedInput] {
+                in.populate();
+                return kk::isValidUtf8(in.view());
+            });
+        } else {
+            mappedInput->populate();
+            const kk::DecodedAs as = kk::decideEncoding(mappedInput->view(), o.encoding, convertedInput);
+            warnDecoded(as);
+            streamed = as == kk::DecodedAs::Cp932 || as == kk::DecodedAs::Latin1 ? std::string_view(convertedInput)
+                                                                              : mappedInput->view();
+        }
         clipboard = std::make_unique<StdinClipboard>(std::string());
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
@@ -443,6 +457,7 @@ int main(int argc, char** argv) {
             ran = await([&](kk::OutcomeHandler done) { state.runOver(streamed, out, std::move(done), form, file); });
         }
         progress.reset();
+        if (utf8Check.valid() && !utf8Check.get()) warnDecoded(kk::DecodedAs::Bytes);
         // A file changed in place while it was read gives no output to trust.
         if (mappedInput->changedSinceMapped()) return fail(kk::texts::message(kk::texts::Msg::CliInputChanged, inputName));
         if (!ran.ok()) {

@@ -301,6 +301,18 @@ bool holdsKana(std::string_view utf8) {
 // CP932 or Latin-1.
 }  // namespace
 
+bool takenAsTheyAre(std::string_view bytes, InputEncoding wanted) {
+    if (wanted == InputEncoding::Utf8) return true;
+    if (wanted != InputEncoding::Auto) return false;
+    // Cut after a line feed, which no CP932 character holds: the start then
+    // reads as CP932 exactly as it does within the whole.
+    const std::size_t end = bytes.substr(0, std::size_t{64} << 10).rfind('\n');
+    if (end == std::string_view::npos) return false;
+    std::string converted;
+    bool errors = false;
+    return convertCp932(bytes.substr(0, end + 1), converted, &errors, true) && errors;
+}
+
 DecodedAs decideEncoding(std::string_view bytes, InputEncoding wanted, std::string& converted) {
     if (wanted == InputEncoding::Cp932) return convertCp932(bytes, converted) ? DecodedAs::Cp932 : DecodedAs::Bytes;
     if (wanted == InputEncoding::Latin1) {

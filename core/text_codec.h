@@ -65,6 +65,11 @@ std::string decodeBytes(std::string&& bytes, InputEncoding wanted = InputEncodin
 // the text is the bytes as they are (`converted` stays empty), Cp932 and
 // Latin1 that it is `converted`.
 DecodedAs decideEncoding(std::string_view bytes, InputEncoding wanted, std::string& converted);
+// Whether decideEncoding is sure to take the bytes as they are (Utf8 or
+// Bytes) from a look at their start only: under Auto, a start that does not
+// read as CP932 rules CP932 out for the whole. Whether the rest is UTF-8 then
+// changes nothing in the text, only what is said about it.
+bool takenAsTheyAre(std::string_view bytes, InputEncoding wanted);
 // CP932 to UTF-8 in slices (no 32-bit length anywhere); bytes that do not
 // decode are copied as they are, or with `stopAtError` end the conversion
 // there. False when the converter is missing.

@@ -112,7 +112,9 @@ bool InputBytes::map(int fd) {
     // A descriptor shared with a caller may have been read from already.
     if (lseek(fd, 0, SEEK_CUR) != 0) return false;
     const auto size = static_cast<std::size_t>(st.st_size);
-    void* p = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    // Its pages come in when asked (populate) or touched: a filter that
+    // reads the file itself never needs them here.
+    void* p = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
     if (p == MAP_FAILED) return false;
     madvise(p, size, MADV_SEQUENTIAL);
     map_ = static_cast<const char*>(p);
@@ -120,6 +122,10 @@ bool InputBytes::map(int fd) {
     fd_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
     mtimeNs_ = mtimeOf(st);
     return true;
+}
+
+void InputBytes::populate() const {
+    if (map_) ::madvise(const_cast<char*>(map_), mapSize_, MADV_POPULATE_READ);
 }
 
 bool InputBytes::changedSinceMapped() const {

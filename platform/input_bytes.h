@@ -26,6 +26,9 @@ public:
     // place is caught afterwards by changedSinceMapped().
     static std::optional<InputBytes> open(const std::vector<std::string>& paths, std::string* failedPath,
                                           const std::string& truncatedMessage);
+    // Brings a mapped file's pages in at once (one call, not a fault per
+    // page); a no-op for a text that was read.
+    void populate() const;
     bool mapped() const { return map_ != nullptr; }
     // The mapped file, open (-1 when the input was read).
     int file() const { return map_ ? fd_ : -1; }
