@@ -101,6 +101,41 @@ TEST(TextCodec, BytePolicyDecidesForTheWholeInput) {
     }
 }
 
+// A decision from the start alone never differs from the whole one: when it
+// says the bytes stand, the whole decision keeps them too.
+TEST(TextCodec, DecisionFromTheStart) {
+    const std::string japanese = "東京 カタカナ 2026 hello\n";
+    std::string long8;
+    while (long8.size() < (100u << 10)) long8 += japanese;
+    const struct {
+        const char* name;
+        std::string in;
+        InputEncoding wanted;
+        bool taken;
+    } cases[] = {
+        {"utf8 japanese", long8, InputEncoding::Auto, true},
+        {"utf8 asked", "\x82\xa0\n", InputEncoding::Utf8, true},
+        {"cp932 asked", long8, InputEncoding::Cp932, false},
+        {"ascii says nothing", std::string(1000, 'a') + "\n", InputEncoding::Auto, false},
+        {"no line end to cut at", "日本", InputEncoding::Auto, false},
+        {"cp932", [] { std::string t; for (int i = 0; i < 20000; ++i) t += "\x93\xfa\x96\x7b\n"; return t; }(),
+         InputEncoding::Auto, false},
+        // A CP932 line then UTF-8: mixed, so neither.
+        {"cp932 then utf8", "\x93\xfa\x96\x7b\n" + long8, InputEncoding::Auto, true},
+        // A lead byte before the cut is an error in the whole text as well.
+        {"lead byte at the cut", "ab\x82\n\x82\xa0", InputEncoding::Auto, true},
+        {"utf8 start, cp932 after 64 KB", long8 + "\x82\xa0\n", InputEncoding::Auto, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(takenAsTheyAre(c.in, c.wanted), c.taken) << c.name;
+        std::string converted;
+        const DecodedAs as = decideEncoding(c.in, c.wanted, converted);
+        if (c.taken) {
+            EXPECT_TRUE(as == DecodedAs::Utf8 || as == DecodedAs::Bytes) << c.name;
+        }
+    }
+}
+
 std::string toCp932(std::string_view utf8) {
     std::string out(utf8.size() * 2 + 16, '\0');
     UErrorCode status = U_ZERO_ERROR;

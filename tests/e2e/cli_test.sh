@@ -195,6 +195,11 @@ check "whole CP932 read as CP932" "あい" "$(printf '\x82\xa0\x82\xa2' | "$cli"
 check "CP932 said even when quiet" "1" "$(printf '\x82\xa0\x82\xa2' | LC_ALL=C "$cli" -q 's/x/y/' 2>&1 >/dev/null | grep -c CP932)"
 # Latin-1 that happens to decode as CP932 keeps its bytes; latin1 when asked.
 check "latin-1 word kept" "$(printf 'r\xe9sum\xe9s\n' | od -An -tx1)" "$(printf 'r\xe9sum\xe9s\n' | "$cli" -q 's/zzz/y/' 2>/dev/null | od -An -tx1)"
+# A start that settles the reading: the warning still comes, once, for a
+# stray byte further on.
+printf '東京 x\n%.0s' $(seq 20000) > "$tmp/stray"; printf 'caf\351\n' >> "$tmp/stray"
+check "stray byte past the start kept" "same" "$("$cli" -q 's/zzz/y/' "$tmp/stray" 2>/dev/null | cmp -s - "$tmp/stray" && echo same)"
+check "stray byte past the start said" "1" "$(LC_ALL=C "$cli" -q 's/zzz/y/' "$tmp/stray" 2>&1 >/dev/null | grep -c 'kept as they are')"
 check "latin1 asked" "résumé" "$(printf 'r\xe9sum\xe9' | "$cli" -q --input-encoding=latin1 's/zzz/y/')"
 check "forced UTF-8 keeps the bytes" "$(printf '\x82\xa0' | od -An -tx1)" "$(printf '\x82\xa0' | "$cli" -q --input-encoding=utf-8 's/x/y/' | od -An -tx1)"
 
