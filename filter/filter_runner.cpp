@@ -176,8 +176,11 @@ TextResult outputOf(FilterJob& job, ProcessOutcome& o) {
 }
 
 // A failure leaves nothing of its output in the result's file.
-Error dropped(const FilterJob& job, Error e) {
-    if (job.outputFile) job.outputFile->drop();
+Error dropped(FilterJob& job, Error e) {
+    if (job.outputFile) {
+        job.outputFile->stopFollowing();
+        job.outputFile->drop();
+    }
     return e;
 }
 
