@@ -187,12 +187,13 @@ Error dropped(FilterJob& job, Error e) {
 }  // namespace
 
 void followOutput(FilterJob& job) {
-    if (!job.outputFile) return;
+    if (!job.outputFile || job.collected) return;
     job.check = std::make_shared<Utf8Pieces>();
     job.outputFile->follow([check = job.check](std::string_view piece) { return check->take(piece); });
 }
 
 TextResult collectFilterResult(FilterJob& job, ProcessOutcome o) {
+    job.collected = true;
     if (!o.started) return dropped(job, Error{texts::Msg::FilterDidNotStart, {o.startError}, -1, ErrorKind::Fault});
     if (o.cancelled) return dropped(job, Error{kFilterCancelled, -1, ErrorKind::Cancelled});
     if (o.outputTooBig)

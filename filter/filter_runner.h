@@ -50,11 +50,12 @@ struct FilterJob {
     bool written = false;
     // The output's check while it is written (followOutput).
     std::shared_ptr<Utf8Pieces> check;
+    bool collected = false;
 };
 
 // Checks a result the filter writes into its own file as it comes, so that
-// little is left to check when it ends. The job must stay where it is until
-// collectFilterResult.
+// little is left to check when it ends: called once the child has started,
+// a no-op after collectFilterResult. The job must stay where it is until then.
 void followOutput(FilterJob& job);
 
 // Output past this is a runaway, not a text to work on: the child is stopped.

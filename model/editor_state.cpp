@@ -485,7 +485,6 @@ void EditorState::startFilter(filter::FilterForm form, const std::string& comman
     }
     auto shared = std::make_shared<filter::FilterJob>(std::move(job.value()));
     shared->request.work = work;
-    filter::followOutput(*shared);
     services_.processes.start(shared->request, [shared, done = std::move(done)](ProcessOutcome o) {
         TextResult r = Error{texts::Msg::OutOfMemory, {}, -1, ErrorKind::Fault};
         try {
@@ -500,6 +499,8 @@ void EditorState::startFilter(filter::FilterForm form, const std::string& comman
         shared->dir.reset();  // the user's text goes from the disk as soon as it is read
         done(std::move(r), shared->written);
     });
+    // Only once the child is there: no thread of ours is running at its fork.
+    filter::followOutput(*shared);
 }
 
 void EditorState::oneShot(OutcomeHandler done) {

@@ -1,11 +1,12 @@
 #include "platform/output_file.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
 #include <utility>
 
@@ -44,6 +45,7 @@ void OutputFile::follow(std::function<bool(std::string_view)> take) {
     stopFollowing();
     follower_ = std::make_unique<Follower>();
     follower_->take = std::move(take);
+    follower_->wake = ::eventfd(0, EFD_CLOEXEC);
     follower_->thread = std::thread([this] { followLoop(); });
 }
 
@@ -51,13 +53,9 @@ void OutputFile::followLoop() {
     Follower& f = *follower_;
     std::string piece;
     std::int64_t at = start_;
-    auto idle = std::chrono::milliseconds(1);
+    int idleMs = 1;
     while (true) {
-        bool last;
-        {
-            std::lock_guard<std::mutex> held(f.lock);
-            last = f.stop;
-        }
+        const bool last = f.stop.load(std::memory_order_acquire);
         // Read after the stop was seen: the writer has ended, the size is final.
         const std::int64_t end = start_ + written();
         const bool grew = at < end;
@@ -70,21 +68,23 @@ void OutputFile::followLoop() {
             return;
         }
         // Soon again while bytes come; less often while the child is quiet.
-        idle = grew ? std::chrono::milliseconds(1) : std::min(idle * 2, std::chrono::milliseconds(20));
-        std::unique_lock<std::mutex> held(f.lock);
-        f.wake.wait_for(held, idle, [&f] { return f.stop; });
+        // The stop wakes it at once.
+        idleMs = grew ? 1 : std::min(idleMs * 2, 20);
+        pollfd p{f.wake, POLLIN, 0};
+        ::poll(&p, f.wake >= 0 ? 1 : 0, idleMs);
     }
 }
 
 bool OutputFile::stopFollowing() {
     if (!follower_) return false;
-    {
-        std::lock_guard<std::mutex> held(follower_->lock);
-        follower_->stop = true;
+    follower_->stop.store(true, std::memory_order_release);
+    if (follower_->wake >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(follower_->wake, &one, sizeof one);
     }
-    follower_->wake.notify_all();
     follower_->thread.join();
     const bool complete = follower_->complete;
+    if (follower_->wake >= 0) ::close(follower_->wake);
     follower_.reset();
     return complete;
 }

@@ -4,11 +4,10 @@
 // back to check, and dropped again when the run fails.
 #pragma once
 
-#include <condition_variable>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,10 +61,9 @@ private:
     struct Follower {
         std::function<bool(std::string_view)> take;
         std::thread thread;
-        std::mutex lock;
-        std::condition_variable wake;
-        bool stop = false;       // under lock
-        bool complete = false;   // the follower's until joined
+        std::atomic<bool> stop{false};
+        int wake = -1;          // an event that cuts its wait short
+        bool complete = false;  // the follower's until joined
     };
     std::unique_ptr<Follower> follower_;
 };

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QEventLoop>
+
 #include <filesystem>
 
 #include <fcntl.h>
@@ -143,8 +145,16 @@ TEST(FilterRun, OutputIntoItsOwnFile) {
 
     auto done = prepareFilter(FilterForm::General, "cat", "a\nb", setup);
     ASSERT_TRUE(done);
+    QtProcessRunner runner;
+    QEventLoop loop;
+    ProcessOutcome outcome;
+    runner.start(done.value().request, [&](ProcessOutcome o) {
+        outcome = std::move(o);
+        loop.quit();
+    });
     followOutput(done.value());
-    auto ok = collectFilterResult(done.value(), runProcessAndWait(done.value().request));
+    loop.exec();
+    auto ok = collectFilterResult(done.value(), std::move(outcome));
     ASSERT_TRUE(ok) << ok.error().message;
     EXPECT_TRUE(done.value().written);
     EXPECT_EQ(readWholeFile(path).value(), "before\na\nb\n");
