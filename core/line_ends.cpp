@@ -1,6 +1,8 @@
 // Line-end helpers shared by every line-wise operation.
 #include "core/line_ends.h"
 
+#include "core/big_buffer.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -31,7 +33,7 @@ LfView::LfView(std::string_view text) : original_(text) {
     std::size_t at = text.find("\r\n");
     if (at == std::string_view::npos) return;
     crlf_ = true;
-    lf_.reserve(text.size());
+    reserveText(lf_, text.size());
     std::size_t copied = 0;
     for (; at != std::string_view::npos; at = text.find("\r\n", at + 2)) {
         lf_.append(text.substr(copied, at - copied));
