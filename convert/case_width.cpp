@@ -2,6 +2,7 @@
 // width transliterators, kana by code point arithmetic.
 #include "convert/case_width.h"
 
+#include "core/big_buffer.h"
 #include "core/text_codec.h"
 
 #include <unicode/normalizer2.h>
@@ -143,7 +144,7 @@ const WidthTable& widthTable(bool toFull) {
 Text mapWidth(std::string_view text, bool toFull) {
     const WidthTable& t = widthTable(toFull);
     Text out;
-    out.reserve(text.size() + (toFull ? text.size() : 0));
+    reserveText(out, text.size() + (toFull ? text.size() : 0));
     std::size_t run = 0;
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t at = i;
@@ -166,7 +167,7 @@ Text composeVoicedKana(std::string_view text) {
     const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
     if (U_FAILURE(status)) return Text(text);
     Text out;
-    out.reserve(text.size());
+    reserveText(out, text.size());
     std::size_t lastStart = 0;
     char32_t last = 0;
     for (std::size_t i = 0; i < text.size();) {
@@ -193,7 +194,7 @@ Text composeVoicedKana(std::string_view text) {
 
 Text shiftKana(std::string_view text, bool toKatakana) {
     Text out;
-    out.reserve(text.size());
+    reserveText(out, text.size());
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t at = i;
         const char32_t c = nextCodePoint(text, i);
@@ -217,7 +218,7 @@ Text toLowerCase(std::string_view text) { return mapCase(text, ucasemap_utf8ToLo
 
 Text toWordCapitals(std::string_view text) {
     Text out;
-    out.reserve(text.size());
+    reserveText(out, text.size());
     bool wordStart = true;
     for (std::size_t i = 0; i < text.size();) {
         const char32_t c = nextCodePoint(text, i);

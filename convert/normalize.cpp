@@ -4,6 +4,7 @@
 #include "convert/normalize.h"
 
 #include "convert/char_map.h"
+#include "core/big_buffer.h"
 
 #include "core/text_codec.h"
 
@@ -32,7 +33,7 @@ Text normalizeWith(const icu::Normalizer2* (*instance)(UErrorCode&), std::string
     const icu::Normalizer2* n = instance(status);
     if (U_FAILURE(status)) return Text(text);
     Text out;
-    out.reserve(text.size());
+    reserveText(out, text.size());
     icu::StringByteSink<std::string> sink(&out);
     n->normalizeUTF8(0, icu::StringPiece(text.data(), static_cast<int32_t>(text.size())), sink, nullptr, status);
     return U_FAILURE(status) ? Text(text) : out;
@@ -105,7 +106,7 @@ Text fullwidthTildeToWaveDash(std::string_view text) { return swap(text, 0xFF5E,
 
 Text unifyDashes(std::string_view text) {
     Text out;
-    out.reserve(text.size());
+    reserveText(out, text.size());
     char32_t before = 0;  // the character before the one at hand (0 at the start)
     std::size_t pos = 0;
     while (pos < text.size()) {

@@ -2,6 +2,7 @@
 // scripts that never form clusters), and the counts.
 #include "convert/reverse_count.h"
 
+#include "core/big_buffer.h"
 #include "core/line_ends.h"
 #include "core/text_codec.h"
 #include "texts/texts.h"
@@ -103,7 +104,7 @@ Text reverseLineByClusters(std::string_view line) {
 
 Text xrev(std::string_view text) {
     std::string out;
-    out.reserve(text.size());
+    reserveText(out, text.size());
     // Each line's body is reversed and keeps its own line end (LF or CR LF);
     // a lone CR is a character of its line.
     LineReader lines(text);

@@ -222,7 +222,7 @@ bool convertCp932(std::string_view bytes, std::string& out, bool* hadErrors, boo
     if (!conv) return false;
     UErrorCode status = U_ZERO_ERROR;
     ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-    out.reserve(out.size() + bytes.size() + bytes.size() / 2);
+    reserveText(out, out.size() + bytes.size() + bytes.size() / 2);
     // Slices of 64 K code units keep every ICU length far inside 32 bits.
     constexpr std::size_t kSlice = 1 << 16;
     std::u16string u16(kSlice, u'\0');

@@ -1,6 +1,8 @@
 // Local files with POSIX-style I/O through the C++ library.
 #include "platform/file_store.h"
 
+#include "core/big_buffer.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -69,7 +71,7 @@ std::optional<std::string> readWholeFile(const std::string& path) {
     if (fd < 0) return std::nullopt;
     std::string data;
     struct stat st {};
-    if (::fstat(fd, &st) == 0) data.reserve(static_cast<std::size_t>(st.st_size));
+    if (::fstat(fd, &st) == 0) reserveText(data, static_cast<std::size_t>(st.st_size));
     char buf[1 << 16];
     while (true) {
         const ssize_t got = ::read(fd, buf, sizeof buf);

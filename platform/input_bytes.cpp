@@ -86,7 +86,7 @@ bool appendFd(int fd, std::string& out) {
     if (S_ISREG(st.st_mode) && st.st_size > 0)
         reserveText(out, out.size() + static_cast<std::size_t>(st.st_size) + kChunk);
     while (true) {
-        if (out.capacity() - out.size() < kChunk) out.reserve(out.capacity() * 2 + (1 << 20));
+        growText(out, kChunk);
         const std::size_t at = out.size();
         // Read straight into the string's spare room.
         out.resize(out.capacity());

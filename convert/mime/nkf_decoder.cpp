@@ -3,6 +3,7 @@
 // Windows mailers put into ISO-2022-JP too).
 #include "convert/mime/nkf_decoder.h"
 
+#include "core/big_buffer.h"
 #include "core/text_codec.h"
 
 #include <algorithm>
@@ -310,7 +311,7 @@ Options parseOptions(std::string_view letters) {
 
 std::string decode(std::string_view text, const Options& options) {
     std::string out;
-    out.reserve(text.size());
+    reserveText(out, text.size());
     std::size_t plainStart = 0;  // the text since the last word, JIS-decoded as a piece
     auto flushPlain = [&](std::size_t upTo) {
         if (upTo > plainStart) JisDecoder(out, options.brokenJis).run(text.substr(plainStart, upTo - plainStart));
