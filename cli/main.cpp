@@ -66,8 +66,9 @@ public:
     bool write(std::string_view bytes) override { return kk::writeFd(STDOUT_FILENO, bytes); }
     int file() const override {
         struct stat out{}, in{};
-        if (::fstat(STDOUT_FILENO, &out) != 0 || !S_ISREG(out.st_mode)) return -1;
-        if (input_ >= 0 && ::fstat(input_, &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino) return -1;
+        if (input_ >= 0 && ::fstat(STDOUT_FILENO, &out) == 0 && ::fstat(input_, &in) == 0 && in.st_dev == out.st_dev &&
+            in.st_ino == out.st_ino)
+            return -1;
         return STDOUT_FILENO;
     }
 

@@ -17,8 +17,8 @@ class TextSink {
 public:
     virtual ~TextSink() = default;
     virtual bool write(std::string_view bytes) = 0;
-    // A regular file behind the sink, open for writing, that a child process
-    // may write the bytes into itself; -1 when there is none.
+    // The descriptor behind the sink, which a child process may write the
+    // bytes into itself where it is a regular file; -1 when there is none.
     virtual int file() const { return -1; }
 };
 

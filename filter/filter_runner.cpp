@@ -113,7 +113,7 @@ Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::
         // work by it).
         if (setup.textFile >= 0 && r.stdinTail.empty()) r.stdinFd = setup.textFile;
         else r.stdinText = text;
-        if (auto out = OutputFile::probe(setup.outputFile, setup.textFile)) job.outputFile.emplace(std::move(*out));
+        if (auto out = OutputFile::probe(setup.outputFile)) job.outputFile.emplace(std::move(*out));
         if (job.outputFile) {
             r.stdoutFd = job.outputFile->fd();
         } else {
@@ -177,10 +177,7 @@ TextResult outputOf(FilterJob& job, ProcessOutcome& o) {
 
 // A failure leaves nothing of its output in the result's file.
 Error dropped(FilterJob& job, Error e) {
-    if (job.outputFile) {
-        job.outputFile->stopFollowing();
-        job.outputFile->drop();
-    }
+    if (job.outputFile) job.outputFile->drop();
     return e;
 }
 

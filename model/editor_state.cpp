@@ -490,10 +490,7 @@ void EditorState::startFilter(filter::FilterForm form, const std::string& comman
         try {
             r = filter::collectFilterResult(*shared, std::move(o));
         } catch (const std::bad_alloc&) {
-            if (shared->outputFile) {
-                shared->outputFile->stopFollowing();
-                shared->outputFile->drop();
-            }
+            if (shared->outputFile) shared->outputFile->drop();
             shared->written = false;
         }
         shared->dir.reset();  // the user's text goes from the disk as soon as it is read

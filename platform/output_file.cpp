@@ -12,7 +12,7 @@
 
 namespace kk {
 
-std::optional<OutputFile> OutputFile::probe(int fd, int input) {
+std::optional<OutputFile> OutputFile::probe(int fd) {
     struct stat out{};
     if (fd < 0 || ::fstat(fd, &out) != 0 || !S_ISREG(out.st_mode)) return std::nullopt;
     const int flags = ::fcntl(fd, F_GETFL);
@@ -20,8 +20,6 @@ std::optional<OutputFile> OutputFile::probe(int fd, int input) {
     // Written at its end only: a `1<>file` over existing bytes would have
     // them overwritten, and a failure could not give them back.
     if ((flags & O_APPEND) == 0 && ::lseek(fd, 0, SEEK_CUR) != out.st_size) return std::nullopt;
-    if (struct stat in{}; input >= 0 && ::fstat(input, &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino)
-        return std::nullopt;
     const int reader = ::open(("/proc/self/fd/" + std::to_string(fd)).c_str(), O_RDONLY | O_CLOEXEC);
     if (reader < 0) return std::nullopt;
     struct stat back{};
@@ -108,7 +106,8 @@ bool OutputFile::readPiece(std::int64_t at, std::int64_t end, std::string& piece
     return true;
 }
 
-bool OutputFile::drop() const {
+bool OutputFile::drop() {
+    stopFollowing();
     if (::ftruncate(fd_, start_) != 0) return false;
     // Our offset is shared with the child's: back to where the output began.
     return (::fcntl(fd_, F_GETFL) & O_APPEND) != 0 || ::lseek(fd_, start_, SEEK_SET) == start_;

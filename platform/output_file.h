@@ -18,9 +18,10 @@ namespace kk {
 class OutputFile {
 public:
     // `fd` when it is a regular file written at its end (a fresh `>` or a
-    // `>>`) that we can also read, and not the file `input` (-1: none);
-    // nullopt otherwise, for the caller to take the output itself.
-    static std::optional<OutputFile> probe(int fd, int input = -1);
+    // `>>`) that we can also read; nullopt otherwise, for the caller to take
+    // the output itself. (Whoever offers `fd` knows whether it is also the
+    // input, and does not offer it then.)
+    static std::optional<OutputFile> probe(int fd);
     OutputFile(OutputFile&& other) noexcept;
     OutputFile& operator=(OutputFile&&) = delete;
     ~OutputFile();
@@ -39,8 +40,9 @@ public:
         }
         return true;
     }
-    // The file as it was when probed: what was written is cut off again.
-    bool drop() const;
+    // The file as it was when probed: following stops, and what was
+    // written is cut off again.
+    bool drop();
 
     // Hands what is written to `take` as it comes, in order, on a thread of
     // its own: checking the bytes then costs little after the child ends.

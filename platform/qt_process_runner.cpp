@@ -12,6 +12,8 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #ifdef Q_OS_UNIX
@@ -273,32 +275,34 @@ void QtProcessRunner::start(const ProcessRequest& request, std::function<void(Pr
         o.startError = p->errorString().toStdString();
         finish(std::move(o));
     });
-    if (request.capBytes > 0 && request.stdoutFd >= 0) {
-        // Polled like the sort form's file: what the child added to it.
+    // A child that writes a file itself gives no stream to count: the
+    // file's growth is polled (the sort form's named file, or the result's
+    // own file from where it ended).
+    std::function<std::optional<std::int64_t>()> grown;
+    if (request.stdoutFd >= 0) {
         struct stat st{};
         const std::int64_t from = ::fstat(request.stdoutFd, &st) == 0 ? st.st_size : 0;
-        auto* poll = new QTimer(p);
-        connect(poll, &QTimer::timeout, this,
-                [this, poll, fd = request.stdoutFd, from, cap = request.capBytes, work = request.work] {
+        grown = [fd = request.stdoutFd, from]() -> std::optional<std::int64_t> {
             struct stat now{};
-            if (::fstat(fd, &now) != 0) return;
-            const std::int64_t grown = std::max<std::int64_t>(0, now.st_size - from);
-            if (work) work->setOutput(grown);
-            if (grown <= cap) return;
-            poll->stop();
-            tooBig_ = true;
-            stopKilled();
-        });
-        poll->start(kCapPollMs);
-    } else if (request.capBytes > 0 && !request.capFile.empty()) {
-        // Polled: the child writes the file itself, so there is no stream to count.
-        auto* poll = new QTimer(p);
-        connect(poll, &QTimer::timeout, this,
-                [this, poll, file = request.capFile, cap = request.capBytes, work = request.work] {
+            if (::fstat(fd, &now) != 0) return std::nullopt;
+            return std::max<std::int64_t>(0, now.st_size - from);
+        };
+    } else if (!request.capFile.empty()) {
+        grown = [file = request.capFile]() -> std::optional<std::int64_t> {
             std::error_code ec;
             const auto size = std::filesystem::file_size(file, ec);
-            if (!ec && work) work->setOutput(size);
-            if (ec || static_cast<std::int64_t>(size) <= cap) return;
+            if (ec) return std::nullopt;
+            return static_cast<std::int64_t>(size);
+        };
+    }
+    if (request.capBytes > 0 && grown) {
+        auto* poll = new QTimer(p);
+        connect(poll, &QTimer::timeout, this,
+                [this, poll, grown = std::move(grown), cap = request.capBytes, work = request.work] {
+            const std::optional<std::int64_t> size = grown();
+            if (!size) return;
+            if (work) work->setOutput(static_cast<std::uint64_t>(*size));
+            if (*size <= cap) return;
             poll->stop();
             tooBig_ = true;
             stopKilled();
