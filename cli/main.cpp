@@ -308,6 +308,8 @@ int main(int argc, char** argv) {
     const bool streams = single && !o.clipboard && !o.diff && !o.run && !o.listRecipes;
     std::optional<kk::InputBytes> mappedInput;
     std::future<bool> utf8Check;  // whether a text taken as its bytes is all UTF-8
+    bool takenAsIs = false;       // the reading decided from the input's start
+    std::optional<kk::InputFile> countedFile;  // a count's input, read a piece at a time
     std::string convertedInput;
     std::string_view streamed;
     const std::string inputName = o.files.empty() || o.files.front() == "-" ? "-" : o.files.front();
@@ -345,28 +347,42 @@ int main(int argc, char** argv) {
         // the result goes out as it is made.
         app = std::make_unique<QCoreApplication>(argc, argv);
         std::string failed;
-        auto opened = kk::InputBytes::open(
-            o.files, &failed, "kakikae-cli: " + kk::texts::message(kk::texts::Msg::CliInputCutShort, inputName) + "\n");
-        if (opened) mappedInput.emplace(std::move(*opened));
-        if (!mappedInput) {
-            const std::string why = std::strerror(errno);
-            return fail(kk::texts::message(kk::texts::Msg::CliFileUnreadable, failed.empty() ? "-" : failed, why));
+        // The count keeps nothing: a file whose reading its start settles is
+        // read a piece at a time where it lies.
+        if (o.count) {
+            if (auto file = kk::InputFile::open(o.files);
+                file && kk::takenAsTheyAre(file->start(std::size_t{64} << 10), o.encoding)) {
+                countedFile.emplace(std::move(*file));
+                takenAsIs = true;
+            }
         }
-        if (kk::takenAsTheyAre(mappedInput->view(), o.encoding)) {
-            // The text is its bytes whatever the rest holds: the run starts
-            // at once, while a worker brings the pages in and finds out
-            // whether there is anything to warn of.
-            streamed = mappedInput->view();
-            utf8Check = std::async(std::launch::async, [&in = *mappedInput] {
-                in.populate();
-                return kk::isValidUtf8(in.view());
-            });
-        } else {
-            mappedInput->populate();
-            const kk::DecodedAs as = kk::decideEncoding(mappedInput->view(), o.encoding, convertedInput);
-            warnDecoded(as);
-            streamed = as == kk::DecodedAs::Cp932 || as == kk::DecodedAs::Latin1 ? std::string_view(convertedInput)
-                                                                              : mappedInput->view();
+        if (!countedFile) {
+            auto opened = kk::InputBytes::open(
+                o.files, &failed, "kakikae-cli: " + kk::texts::message(kk::texts::Msg::CliInputCutShort, inputName) + "\n");
+            if (!opened) {
+                const std::string why = std::strerror(errno);
+                return fail(kk::texts::message(kk::texts::Msg::CliFileUnreadable, failed.empty() ? "-" : failed, why));
+            }
+            mappedInput.emplace(std::move(*opened));
+            if (kk::takenAsTheyAre(mappedInput->view(), o.encoding)) {
+                // The text is its bytes whatever the rest holds: the run starts
+                // at once, while a worker brings the pages in and finds out
+                // whether there is anything to warn of (the count finds that
+                // out itself, in the pass it makes anyway).
+                streamed = mappedInput->view();
+                takenAsIs = true;
+                if (!o.count) utf8Check = std::async(std::launch::async, [&in = *mappedInput] {
+                    in.populate();
+                    return kk::isValidUtf8(in.view());
+                });
+            } else {
+                mappedInput->populate();
+                const kk::DecodedAs as = kk::decideEncoding(mappedInput->view(), o.encoding, convertedInput);
+                warnDecoded(as);
+                streamed = as == kk::DecodedAs::Cp932 || as == kk::DecodedAs::Latin1
+                               ? std::string_view(convertedInput)
+                               : mappedInput->view();
+            }
         }
         clipboard = std::make_unique<StdinClipboard>(std::string());
     } else {
@@ -445,10 +461,19 @@ int main(int argc, char** argv) {
         else if (o.verbose && !o.quiet) std::cerr << "kakikae-cli: " << outcome.message << "\n";
     };
     if (streams) {
-        StdoutSink out(mappedInput->file());
+        StdoutSink out(mappedInput ? mappedInput->file() : -1);
         kk::Outcome ran;
         if (o.count) {
-            ran = await([&](kk::OutcomeHandler done) { state.countOver(streamed, std::move(done)); });
+            bool strayBytes = false;
+            ran = await([&](kk::OutcomeHandler done) {
+                auto counted = [&, done = std::move(done)](const kk::Outcome& r, const kk::convert::Counts& c) {
+                    strayBytes = c.strayBytes;
+                    done(r);
+                };
+                if (countedFile) state.countRead(inputName, countedFile->size(), countedFile->reader(), counted);
+                else state.countOver(streamed, counted);
+            });
+            if (strayBytes && takenAsIs) warnDecoded(kk::DecodedAs::Bytes);
             if (ran.ok() && !out.write(ran.message + "\n")) return fail(kk::texts::text(kk::texts::Msg::CliStdoutUnwritable));
         } else {
             state.setCommandLineFromView(o.command ? *o.command : o.steps.front().text);
@@ -460,7 +485,7 @@ int main(int argc, char** argv) {
         progress.reset();
         if (utf8Check.valid() && !utf8Check.get()) warnDecoded(kk::DecodedAs::Bytes);
         // A file changed in place while it was read gives no output to trust.
-        if (mappedInput->changedSinceMapped()) return fail(kk::texts::message(kk::texts::Msg::CliInputChanged, inputName));
+        if (countedFile ? countedFile->changed() : mappedInput->changedSinceMapped()) return fail(kk::texts::message(kk::texts::Msg::CliInputChanged, inputName));
         if (!ran.ok()) {
             say(ran);
             return kFailed;

@@ -115,18 +115,27 @@ Text xrev(std::string_view text) {
     return out;
 }
 
-Counts countText(std::string_view text) {
+namespace {
+
+Counts countsOf(const TextTally& t) {
     Counts c;
-    if (text.empty()) return c;
-    const TextTally t = tallyText(text);
     // A line end of either form is no character and 2 bytes (CR LF, as the
     // file would hold it on the older desktop); a lone CR is a character.
-    std::int64_t crlf = 0;
-    for (std::size_t at = text.find("\r\n"); at != std::string_view::npos; at = text.find("\r\n", at + 2)) ++crlf;
-    c.characters = t.codePoints - t.lineEnds - crlf;
+    c.characters = t.codePoints - t.lineEnds - t.crlfs;
     c.lines = t.lineEnds + 1;
-    c.bytes = t.cp932Bytes + t.lineEnds - crlf;
+    c.bytes = t.cp932Bytes + t.lineEnds - t.crlfs;
+    c.strayBytes = !t.valid;
     return c;
+}
+
+}  // namespace
+
+Counts countText(std::string_view text) { return text.empty() ? Counts{} : countsOf(tallyText(text)); }
+
+std::optional<Counts> countRead(std::size_t size, const ReadAt& read, int& error) {
+    const TextTally t = tallyRead(size, read, error);
+    if (error) return std::nullopt;
+    return t.codePoints == 0 ? Counts{} : countsOf(t);
 }
 
 std::string formatCount(std::int64_t n) {

@@ -373,9 +373,9 @@ const std::array<std::uint8_t, 0x10000>& cp932Widths() {
 // none, line ends the LF bytes, ASCII counts one CP932 byte and a 4-byte
 // character four; only a 2- or 3-byte character's lead is visited, for one
 // width lookup. Returns where it stopped (a step's last character may end
-// past it).
+// past it). `afterCr`: the byte before p is a CR.
 struct TallyMasks {
-    std::uint32_t notCont, nonAscii, lead4, lfs;
+    std::uint32_t notCont, nonAscii, lead4, lfs, crs;
 };
 __attribute__((target("avx2"))) inline TallyMasks tallyMasks(const unsigned char* q) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
@@ -386,21 +386,27 @@ __attribute__((target("avx2"))) inline TallyMasks tallyMasks(const unsigned char
     m.lead4 = static_cast<std::uint32_t>(_mm256_movemask_epi8(
                   _mm256_cmpgt_epi8(v, _mm256_set1_epi8(static_cast<char>(0xEF))))) & m.nonAscii;
     m.lfs = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('\n'))));
+    m.crs = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('\r'))));
     return m;
 }
 
 __attribute__((target("avx2,popcnt,bmi"))) std::size_t tallyValidAvx2(const unsigned char* p, std::size_t n,
-                                                                        TextTally& t) {
+                                                                        bool afterCr, TextTally& t) {
     const std::uint8_t* width = cp932Widths().data();
-    std::int64_t points = 0, ends = 0, bytes = 0;
+    std::int64_t points = 0, ends = 0, bytes = 0, crlfs = 0;
+    std::uint64_t crCarry = afterCr ? 1 : 0;
     std::size_t i = 0;
     for (; i + 64 <= n; i += 64) {
         const TallyMasks lo = tallyMasks(p + i), hi = tallyMasks(p + i + 32);
         const std::uint64_t notCont = lo.notCont | (std::uint64_t{hi.notCont} << 32);
         const std::uint64_t nonAscii = lo.nonAscii | (std::uint64_t{hi.nonAscii} << 32);
         const std::uint64_t lead4 = lo.lead4 | (std::uint64_t{hi.lead4} << 32);
+        const std::uint64_t lfs = lo.lfs | (std::uint64_t{hi.lfs} << 32);
+        const std::uint64_t crs = lo.crs | (std::uint64_t{hi.crs} << 32);
         points += __builtin_popcountll(notCont);
-        ends += __builtin_popcountll(lo.lfs | (std::uint64_t{hi.lfs} << 32));
+        ends += __builtin_popcountll(lfs);
+        crlfs += __builtin_popcountll(lfs & ((crs << 1) | crCarry));
+        crCarry = crs >> 63;
         bytes += 64 - __builtin_popcountll(nonAscii) + 4 * __builtin_popcountll(lead4);
         for (std::uint64_t m = notCont & nonAscii & ~lead4; m; m &= m - 1) {
             const unsigned char* q = p + i + static_cast<std::size_t>(__builtin_ctzll(m));
@@ -412,31 +418,22 @@ __attribute__((target("avx2,popcnt,bmi"))) std::size_t tallyValidAvx2(const unsi
     }
     t.codePoints += points;
     t.lineEnds += ends;
+    t.crlfs += crlfs;
     t.cp932Bytes += bytes;
     return i;
 }
 #endif
 
-TextTally tallyPart(std::string_view s) {
+// Bytes [i, end) of s one character (or eight ASCII bytes) at a time;
+// `checked`: the bytes may hold stray ones, each then a unit of its own.
+void tallyScalar(std::string_view s, std::size_t i, std::size_t end, bool checked, TextTally& t) {
     const auto& lengths = cp932Lengths();
-    const bool checked = !isValidUtf8(s);  // only a text with stray bytes pays for looking at each
-    TextTally t;
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const std::size_t n = s.size();
-    std::size_t i = 0;
-#ifdef KK_UTF8_AVX2
-    static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") &&
-                             __builtin_cpu_supports("bmi");
-    if (avx2 && !checked) {
-        i = tallyValidAvx2(p, n, t);
-        // The continuation bytes of the last character counted.
-        while (i < n && (p[i] & 0xC0) == 0x80) ++i;
-    }
-#endif
-    while (i < n) {
+    auto endsCrLf = [&](std::size_t lf) { return lf > 0 && p[lf - 1] == '\r'; };
+    while (i < end) {
         // Eight ASCII bytes: each a code point and a CP932 byte; the LFs among
         // them are the zero bytes of the word XOR "\n\n…".
-        if (n - i >= 8) {
+        if (end - i >= 8) {
             std::uint64_t w;
             std::memcpy(&w, p + i, 8);
             if ((w & 0x8080808080808080ULL) == 0) {
@@ -446,6 +443,8 @@ TextTally tallyPart(std::string_view s) {
                 const std::uint64_t zero = ~(((x & kLow7) + kLow7) | x) & 0x8080808080808080ULL;
                 // The marks' sum by one multiply (no popcount instruction in the baseline).
                 t.lineEnds += static_cast<std::int64_t>(((zero >> 7) * 0x0101010101010101ULL) >> 56);
+                for (std::uint64_t m = zero; m; m &= m - 1)
+                    t.crlfs += endsCrLf(i + static_cast<std::size_t>(__builtin_ctzll(m)) / 8);
                 t.codePoints += 8;
                 t.cp932Bytes += 8;
                 i += 8;
@@ -456,7 +455,10 @@ TextTally tallyPart(std::string_view s) {
         if (c < 0x80) {
             ++t.codePoints;
             ++t.cp932Bytes;
-            t.lineEnds += c == '\n';
+            if (c == '\n') {
+                ++t.lineEnds;
+                t.crlfs += endsCrLf(i);
+            }
             ++i;
             continue;
         }
@@ -493,25 +495,133 @@ TextTally tallyPart(std::string_view s) {
         const std::uint8_t known = cp < 0x10000 ? lengths[cp] : 0;
         t.cp932Bytes += known ? known : static_cast<std::int64_t>(i - before);
     }
+}
+
+TextTally tallyPart(std::string_view s) {
+    TextTally t;
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const std::size_t n = s.size();
+    std::size_t i = 0;
+    // Block by block, each checked as UTF-8 and then counted while it is
+    // still in the cache: the text comes from memory once. From the first
+    // block with a stray byte on, each byte is looked at on its own.
+    constexpr std::size_t kBlock = std::size_t{128} << 10;
+    while (i < n) {
+        std::size_t end = std::min(n, i + kBlock);
+        while (end < n && end > i && (p[end] & 0xC0) == 0x80) --end;  // a block holds whole characters
+        if (end == i) end = std::min(n, i + kBlock);                   // none start here: stray bytes
+        const std::string_view block = s.substr(i, end - i);
+        if (!isValidUtf8(block)) {
+            t.valid = false;
+            break;
+        }
+        std::size_t at = i;
+#ifdef KK_UTF8_AVX2
+        static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") &&
+                                 __builtin_cpu_supports("bmi");
+        if (avx2) {
+            at += tallyValidAvx2(p + i, end - i, i > 0 && p[i - 1] == '\r', t);
+            // The continuation bytes of the last character counted.
+            while (at < end && (p[at] & 0xC0) == 0x80) ++at;
+        }
+#endif
+        tallyScalar(s, at, end, false, t);
+        i = end;
+    }
+    tallyScalar(s, i, n, true, t);
     return t;
 }
 
 }  // namespace
 
+void TextTally::add(const TextTally& next, bool crLfBetween) {
+    codePoints += next.codePoints;
+    lineEnds += next.lineEnds;
+    cp932Bytes += next.cp932Bytes;
+    crlfs += next.crlfs + (crLfBetween ? 1 : 0);
+    valid = valid && next.valid;
+}
+
+namespace {
+
+// A big text in two halves on two threads, split where a character starts
+// (a byte that is no continuation), so no character is cut.
+constexpr std::size_t kSplitFrom = std::size_t{16} << 20;
+bool inTwoHalves(std::size_t size) { return size >= kSplitFrom && std::thread::hardware_concurrency() >= 2; }
+bool continues(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+}  // namespace
+
 TextTally tallyText(std::string_view s) {
-    // A big text in two halves on two threads, split where a character
-    // starts (a byte that is no continuation), so no character is cut.
-    constexpr std::size_t kSplitFrom = std::size_t{16} << 20;
-    if (s.size() < kSplitFrom || std::thread::hardware_concurrency() < 2) return tallyPart(s);
+    if (!inTwoHalves(s.size())) return tallyPart(s);
     std::size_t mid = s.size() / 2;
-    while (mid < s.size() && (static_cast<unsigned char>(s[mid]) & 0xC0) == 0x80) ++mid;
+    while (mid < s.size() && continues(s[mid])) ++mid;
     TextTally second;
     std::thread worker([&] { second = tallyPart(s.substr(mid)); });
     TextTally t = tallyPart(s.substr(0, mid));
     worker.join();
-    t.codePoints += second.codePoints;
-    t.lineEnds += second.lineEnds;
-    t.cp932Bytes += second.cp932Bytes;
+    t.add(second, mid < s.size() && s[mid - 1] == '\r' && s[mid] == '\n');
+    return t;
+}
+
+namespace {
+
+// Bytes [from, to) read a piece at a time into one small buffer, each piece
+// tallied while it is in the cache. A piece's last character, when it may
+// go on in the next read, and a CR before it wait for the next piece.
+TextTally tallyReadPart(std::size_t from, std::size_t to, const ReadAt& read, int& error) {
+    constexpr std::size_t kPiece = std::size_t{256} << 10;
+    std::vector<char> buffer(kPiece + 8);
+    TextTally t;
+    std::size_t carried = 0;
+    while (from < to) {
+        const std::ptrdiff_t n = read(from, buffer.data() + carried, std::min(to - from, kPiece));
+        if (n < 0) {
+            error = static_cast<int>(-n);
+            return t;
+        }
+        const bool last = n == 0 || from + static_cast<std::size_t>(n) >= to;
+        from += static_cast<std::size_t>(n);
+        const std::size_t length = carried + static_cast<std::size_t>(n);
+        std::size_t cut = length;
+        if (!last) {
+            std::size_t lead = length;
+            while (lead > 0 && length - lead < 3 && continues(buffer[lead - 1])) --lead;
+            if (lead > 0 && static_cast<unsigned char>(buffer[lead - 1]) >= 0xC0) cut = lead - 1;
+            if (cut > 0 && buffer[cut - 1] == '\r') --cut;
+        }
+        t.add(tallyPart(std::string_view(buffer.data(), cut)), false);
+        carried = length - cut;
+        std::memmove(buffer.data(), buffer.data() + cut, carried);
+        if (n == 0) break;
+    }
+    return t;
+}
+
+}  // namespace
+
+TextTally tallyRead(std::size_t size, const ReadAt& read, int& error) {
+    error = 0;
+    if (!inTwoHalves(size)) return tallyReadPart(0, size, read, error);
+    // The byte before the middle and the four from it: where a character starts.
+    std::size_t mid = size / 2;
+    char around[5] = {};
+    const std::ptrdiff_t got = read(mid - 1, around, sizeof around);
+    if (got < 0) {
+        error = static_cast<int>(-got);
+        return {};
+    }
+    std::size_t skip = 0;
+    while (skip < 4 && 1 + skip < static_cast<std::size_t>(got) && continues(around[1 + skip])) ++skip;
+    mid += skip;
+    const bool crLf = skip == 0 && got >= 2 && around[0] == '\r' && around[1] == '\n';
+    int secondError = 0;
+    TextTally second;
+    std::thread worker([&] { second = tallyReadPart(mid, size, read, secondError); });
+    TextTally t = tallyReadPart(0, mid, read, error);
+    worker.join();
+    if (!error) error = secondError;
+    t.add(second, crLf);
     return t;
 }
 

@@ -83,12 +83,25 @@ std::optional<std::string> decodeCharset(std::string_view bytes, const std::stri
 // 2 for other CP932 characters, the UTF-8 length for characters CP932 lacks.
 std::int64_t cp932ByteLength(std::string_view utf8);
 
-// Code points, line ends (LF) and the CP932 byte length of a text, in one
-// pass: runs of ASCII eight bytes at a time.
+// Code points, line ends (LF, and of them those after a CR) and the CP932
+// byte length of a text, in one pass that also finds whether the text is
+// all UTF-8 (a stray byte counts one code point and one byte).
 struct TextTally {
-    std::int64_t codePoints = 0, lineEnds = 0, cp932Bytes = 0;
+    std::int64_t codePoints = 0, lineEnds = 0, cp932Bytes = 0, crlfs = 0;
+    bool valid = true;
+    // Adds the tally of the bytes that follow; `crLfBetween`: this part ends
+    // in a CR and that one starts with an LF.
+    void add(const TextTally& next, bool crLfBetween);
 };
 TextTally tallyText(std::string_view utf8);
+// Reads up to `room` bytes at `offset` into `into`: how many it read, 0 at
+// the end, -errno on a failure.
+using ReadAt = std::function<std::ptrdiff_t(std::size_t offset, char* into, std::size_t room)>;
+// The same over `size` bytes read a piece at a time (so never all in memory,
+// on two threads when big): what a file costs when only its tally is wanted.
+// `error`: the errno of a failed read (0: none); a source that ends early
+// ends the tally there.
+TextTally tallyRead(std::size_t size, const ReadAt& read, int& error);
 
 // Appends one code point as UTF-8.
 void appendUtf8(std::string& out, char32_t cp);

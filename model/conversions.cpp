@@ -11,6 +11,7 @@
 #include "texts/texts.h"
 
 #include <cstdlib>
+#include <cstring>
 
 namespace kk {
 
@@ -89,18 +90,48 @@ void EditorState::runDuplicates(bool extracting, OutcomeHandler done) {
 void EditorState::deleteDuplicates(OutcomeHandler done) { runDuplicates(false, std::move(done)); }
 void EditorState::extractDuplicates(OutcomeHandler done) { runDuplicates(true, std::move(done)); }
 
-void EditorState::countCharacters(OutcomeHandler done) { countIn(*workingText_, workingText_, std::move(done)); }
+void EditorState::countCharacters(OutcomeHandler done) {
+    countWith(
+        workingText_->size(),
+        [text = workingText_](std::string&) { return std::optional(convert::countText(*text)); },
+        [done = std::move(done)](const Outcome& o, const convert::Counts&) {
+            if (done) done(o);
+        });
+}
 
-void EditorState::countOver(std::string_view text, OutcomeHandler done) { countIn(text, nullptr, std::move(done)); }
+void EditorState::countOver(std::string_view text, CountHandler done) {
+    countWith(
+        text.size(), [text](std::string&) { return std::optional(convert::countText(text)); }, std::move(done));
+}
 
-void EditorState::countIn(std::string_view text, SharedText keep, OutcomeHandler done) {
-    if (busy_) return refuseWhileBusy(done);
-    runBusy(text.size(),
-        [text, keep](const Work&) -> Finisher {
-            const std::string status = convert::countStatus(convert::countText(text));
-            return [status] { return Outcome::done(status); };
+void EditorState::countRead(const std::string& source, std::size_t size, ReadAt read, CountHandler done) {
+    countWith(
+        size,
+        [source, size, read = std::move(read)](std::string& why) {
+            int error = 0;
+            auto counted = convert::countRead(size, read, error);
+            if (!counted) why = texts::message(texts::Msg::CliFileUnreadable, source, std::strerror(error));
+            return counted;
         },
         std::move(done));
+}
+
+void EditorState::countWith(std::size_t size, std::function<std::optional<convert::Counts>(std::string& why)> count,
+                            CountHandler done) {
+    auto counts = std::make_shared<convert::Counts>();
+    OutcomeHandler told = [counts, done = std::move(done)](const Outcome& o) {
+        if (done) done(o, *counts);
+    };
+    if (busy_) return refuseWhileBusy(told);
+    runBusy(size,
+        [count = std::move(count), counts](const Work&) -> Finisher {
+            std::string why;
+            const auto counted = count(why);
+            if (!counted) return [why] { return Outcome::failed(why); };
+            *counts = *counted;
+            return [status = convert::countStatus(*counts)] { return Outcome::done(status); };
+        },
+        std::move(told));
 }
 
 }  // namespace kk

@@ -7,6 +7,7 @@
 #include "model/outcome.h"
 #include "model/steps.h"
 #include "convert/registry.h"
+#include "convert/reverse_count.h"
 #include "diff/changes.h"
 #include "filter/filter_runner.h"
 #include "lists/recipe.h"
@@ -216,7 +217,11 @@ public:
     void deleteDuplicates(OutcomeHandler done = {});   // Menumultidel_Click
     void extractDuplicates(OutcomeHandler done = {});  // Menumultiview_Click
     void countCharacters(OutcomeHandler done = {});    // MenuStrcount_Click: the count is the outcome's message
-    void countOver(std::string_view text, OutcomeHandler done);  // the same over a text the model does not hold
+    // The same over a text the model does not hold, with what was counted.
+    using CountHandler = std::function<void(const Outcome&, const convert::Counts&)>;
+    void countOver(std::string_view text, CountHandler done);
+    // The same over `size` bytes of `source` (named in a failure), read a piece at a time.
+    void countRead(const std::string& source, std::size_t size, ReadAt read, CountHandler done);
 
     // Recipes: named chains of steps, kept in the recipe file. A run of a
     // recipe is one run: one undo level, one outcome. A step refused or
@@ -263,8 +268,9 @@ private:
         int file = -1;  // a regular file holding the text
     };
     void runCommand(const Text& command, OutcomeHandler done, RunForm form, std::optional<Outside> outside = {});
-    // The count over `text`, which `keep` (when set) holds while it runs.
-    void countIn(std::string_view text, SharedText keep, OutcomeHandler done);
+    // The count `count` makes off the UI thread over `size` bytes: the counts, or why there are none.
+    void countWith(std::size_t size, std::function<std::optional<convert::Counts>(std::string& why)> count,
+                   CountHandler done);
     // Load, `step`, copy back: the one-shot around any run.
     void loadRunCopy(std::function<void(OutcomeHandler)> step, OutcomeHandler done);
     // The one way long work runs: off the UI thread, the model busy and

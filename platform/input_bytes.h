@@ -2,6 +2,8 @@
 // 100 MB input then costs no read copy and no fresh pages.
 #pragma once
 
+#include "core/text_codec.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -47,6 +49,29 @@ private:
     const char* map_ = nullptr;
     std::size_t mapSize_ = 0;
     int fd_ = -1;  // the mapped file, kept open to look at it again
+    long long mtimeNs_ = 0;
+};
+
+// A lone regular file (a FILE argument, or standard input redirected from
+// one) left where it is, to be read a piece at a time: for a pass that keeps
+// nothing of it, where a mapping's first touch of each page costs more than
+// a read into a buffer that stays in the cache.
+class InputFile {
+public:
+    static std::optional<InputFile> open(const std::vector<std::string>& paths);
+    std::size_t size() const { return size_; }
+    ReadAt reader() const;
+    std::string start(std::size_t bytes) const;  // its first `bytes`
+    // Its size or time of change differ from when it was opened.
+    bool changed() const;
+    InputFile(InputFile&& other) noexcept;
+    InputFile& operator=(InputFile&&) = delete;
+    ~InputFile();
+
+private:
+    explicit InputFile(int fd) : fd_(fd) {}
+    int fd_ = -1;
+    std::size_t size_ = 0;
     long long mtimeNs_ = 0;
 };
 

@@ -6,6 +6,7 @@
 #include <unicode/ucnv.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <random>
 
@@ -326,3 +327,97 @@ TEST(BigBuffer, GrowingKeepsTheText) {
         EXPECT_EQ(text, expected) << "reserved after, parts of " << part;
     }
 }
+
+namespace kk {
+namespace {
+
+// A text read a piece at a time tallies as it does whole, however the reads
+// cut it: reads of a few bytes cut characters, CR LF pairs and stray bytes
+// at every place; a big text also splits in two halves on two threads.
+TEST(TextCodec, TallyReadAgreesWithTheWhole) {
+    auto readerOver = [](std::string_view s, std::mt19937& rng, std::size_t most) -> ReadAt {
+        return [s, &rng, most](std::size_t offset, char* into, std::size_t room) -> std::ptrdiff_t {
+            const std::size_t n = std::min({room, s.size() - std::min(offset, s.size()), 1 + rng() % most});
+            std::memcpy(into, s.data() + offset, n);
+            return static_cast<std::ptrdiff_t>(n);
+        };
+    };
+    auto same = [](const TextTally& a, const TextTally& b) {
+        return a.codePoints == b.codePoints && a.lineEnds == b.lineEnds && a.cp932Bytes == b.cp932Bytes &&
+               a.crlfs == b.crlfs && a.valid == b.valid;
+    };
+    std::mt19937 rng(7);
+    const char* pieces[] = {"a", "\n", "\r", "\r\n", "あ", "ｶ", "🙂", "α", "\xff", "\xe3\x81", "\x81"};
+    for (int round = 0; round < 500; ++round) {
+        std::string s;
+        for (int k = static_cast<int>(rng() % 60); k > 0; --k) s += pieces[rng() % std::size(pieces)];
+        int error = -1;
+        const TextTally t = tallyRead(s.size(), readerOver(s, rng, 7), error);
+        ASSERT_EQ(error, 0);
+        ASSERT_TRUE(same(t, tallyText(s))) << s;
+    }
+    // Two halves, with the middle between a CR and its LF, and within a character.
+    const struct {
+        std::size_t from;  // against the middle
+        const char* put;
+    } middles[] = {{1, "\r\n"}, {2, "\r\n"}, {1, "あ"}, {2, "あ"}, {1, "🙂"}, {0, "\xff\n"}};
+    for (const auto& m : middles) {
+        std::string big(std::size_t{17} << 20, 'x');
+        big.replace(big.size() / 2 - m.from, std::strlen(m.put), m.put);
+        int error = 0;
+        const TextTally t = tallyRead(big.size(), readerOver(big, rng, std::size_t{1} << 20), error);
+        EXPECT_TRUE(same(t, tallyText(big))) << m.put;
+    }
+}
+
+TEST(TextCodec, TallyReadStopsAtAFailureOrAnEarlyEnd) {
+    const std::string text = "abc\nあいう\n";
+    int error = 0;
+    tallyRead(text.size(), [](std::size_t, char*, std::size_t) -> std::ptrdiff_t { return -EIO; }, error);
+    EXPECT_EQ(error, EIO);
+    // A file cut short while it is read: the tally of what there was.
+    const TextTally t = tallyRead(
+        100, [&](std::size_t offset, char* into, std::size_t room) -> std::ptrdiff_t {
+            const std::size_t n = std::min(room, text.size() - std::min(offset, text.size()));
+            std::memcpy(into, text.data() + offset, n);
+            return static_cast<std::ptrdiff_t>(n);
+        },
+        error);
+    EXPECT_EQ(error, 0);
+    EXPECT_EQ(t.codePoints, tallyText(text).codePoints);
+}
+
+}  // namespace
+}  // namespace kk
+
+namespace kk {
+namespace {
+
+// Past the size of one checked block, a stray byte somewhere in the middle
+// changes how the rest is counted but not what it counts.
+TEST(TextCodec, TallyOverBlocksWithStrayBytes) {
+    std::mt19937 rng(11);
+    const char* pieces[] = {"a", "\n", "\r", "\r\n", "あ", "漢", "ｶ", "🙂", "α", "xyz"};
+    for (const std::size_t strayAt : {std::size_t{0}, std::size_t{100'000}, std::size_t{300'000}, std::size_t{1} << 30}) {
+        std::string s;
+        TextTally want;
+        while (s.size() < 400'000) {
+            const std::string piece = s.size() >= strayAt && want.valid ? "\xff" : pieces[rng() % std::size(pieces)];
+            want.valid = want.valid && piece != "\xff";
+            s += piece;
+            want.codePoints += piece == "\xff" ? 1 : codePointCount(piece);
+            want.cp932Bytes += piece == "\xff" ? 1 : cp932ByteLength(piece);
+        }
+        want.lineEnds = static_cast<std::int64_t>(std::count(s.begin(), s.end(), '\n'));
+        for (std::size_t at = s.find("\r\n"); at != std::string::npos; at = s.find("\r\n", at + 2)) ++want.crlfs;
+        const TextTally t = tallyText(s);
+        EXPECT_EQ(t.codePoints, want.codePoints) << strayAt;
+        EXPECT_EQ(t.cp932Bytes, want.cp932Bytes) << strayAt;
+        EXPECT_EQ(t.lineEnds, want.lineEnds) << strayAt;
+        EXPECT_EQ(t.crlfs, want.crlfs) << strayAt;
+        EXPECT_EQ(t.valid, want.valid) << strayAt;
+    }
+}
+
+}  // namespace
+}  // namespace kk

@@ -200,6 +200,9 @@ check "latin-1 word kept" "$(printf 'r\xe9sum\xe9s\n' | od -An -tx1)" "$(printf 
 printf '東京 x\n%.0s' $(seq 20000) > "$tmp/stray"; printf 'caf\351\n' >> "$tmp/stray"
 check "stray byte past the start kept" "same" "$("$cli" -q 's/zzz/y/' "$tmp/stray" 2>/dev/null | cmp -s - "$tmp/stray" && echo same)"
 check "stray byte past the start said" "1" "$(LC_ALL=C "$cli" -q 's/zzz/y/' "$tmp/stray" 2>&1 >/dev/null | grep -c 'kept as they are')"
+# The count reads such a file where it lies, a piece at a time.
+check "count of a file read in pieces" "$(cat "$tmp/stray" | "$cli" --count 2>/dev/null)" "$("$cli" --count "$tmp/stray" 2>/dev/null)"
+check "count of a file read in pieces said" "1" "$(LC_ALL=C "$cli" --count < "$tmp/stray" 2>&1 >/dev/null | grep -c 'kept as they are')"
 check "latin1 asked" "résumé" "$(printf 'r\xe9sum\xe9' | "$cli" -q --input-encoding=latin1 's/zzz/y/')"
 check "forced UTF-8 keeps the bytes" "$(printf '\x82\xa0' | od -An -tx1)" "$(printf '\x82\xa0' | "$cli" -q --input-encoding=utf-8 's/x/y/' | od -An -tx1)"
 
