@@ -16,13 +16,14 @@
 #include "platform/notify_loader.h"
 #include "platform/input_bytes.h"
 #include "platform/x11_clipboard.h"
-#include "platform/qt_process_runner.h"
+#include "platform/process_runner.h"
 #include "core/text_codec.h"
 #include "platform/wl_clipboard.h"
 #include "texts/texts.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
+#include <pthread.h>
+#include <sched.h>
+
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -263,15 +264,14 @@ std::optional<int> parse(int argc, char** argv, Options& o) {
     return std::nullopt;
 }
 
+// What the runner's threads hand back, run here while a run is awaited.
+kk::PostedCalls posted;
+
 // Waits for an operation that ends through its handler, later or at once.
 kk::Outcome await(const std::function<void(kk::OutcomeHandler)>& start) {
     std::optional<kk::Outcome> result;
-    QEventLoop loop;
-    start([&](const kk::Outcome& o) {
-        result = o;
-        loop.quit();
-    });
-    if (!result) loop.exec();
+    start([&](const kk::Outcome& o) { result = o; });
+    posted.runUntil([&] { return result.has_value(); });
     return *result;
 }
 
@@ -296,9 +296,8 @@ int main(int argc, char** argv) {
     // --run with no name: the window's command line, which only a running window has.
     if (o.run && o.run->empty()) return fail(kk::texts::text(kk::texts::Msg::RunNeedsWindow));
     // The clipboard: a Wayland session's through wl-clipboard (a compositor
-    // gives no clipboard to a client without a focused window); X11's through
-    // Qt, which needs a display it can open.
-    std::unique_ptr<QCoreApplication> app;
+    // gives no clipboard to a client without a focused window); X11's over a
+    // connection of our own.
     std::unique_ptr<kk::Clipboard> clipboard;
     const kk::InstallLayout layout = kk::InstallLayout::locate(kk::executableDirectory());
     // One command or the count, written to standard output: the model runs
@@ -327,7 +326,6 @@ int main(int argc, char** argv) {
         auto wl = std::make_unique<kk::WlClipboard>();
         wl->setTimeout(o.timeoutMs);
         clipboard = std::move(wl);
-        app = std::make_unique<QCoreApplication>(argc, argv);
     } else if (o.clipboard) {
         // X11 without a toolkit: read over a connection of our own, the
         // result handed straight to the keeper. What a desktop key feels is
@@ -337,15 +335,12 @@ int main(int argc, char** argv) {
         auto x11 = kk::X11KeeperClipboard::connect(kk::keeperProgram(layout.helperDir, layout.commandLineTool()));
         if (!x11) return fail(std::string(kk::texts::text(kk::texts::Msg::CliNoClipboard)) + ": " + display);
         x11->setTimeout(o.timeoutMs);
-        app = std::make_unique<QCoreApplication>(argc, argv);
         clipboard = std::move(x11);
     } else if (o.listRecipes) {
-        app = std::make_unique<QCoreApplication>(argc, argv);
         clipboard = std::make_unique<StdinClipboard>(std::string());
     } else if (streams) {
         // Only read and written out: a lone file is mapped, not copied, and
         // the result goes out as it is made.
-        app = std::make_unique<QCoreApplication>(argc, argv);
         std::string failed;
         // The count keeps nothing: a file whose reading its start settles is
         // read a piece at a time where it lies.
@@ -371,10 +366,24 @@ int main(int argc, char** argv) {
                 // out itself, in the pass it makes anyway).
                 streamed = mappedInput->view();
                 takenAsIs = true;
-                if (!o.count) utf8Check = std::async(std::launch::async, [&in = *mappedInput] {
-                    in.populate();
-                    return kk::isValidUtf8(in.view());
-                });
+                const bool readsItsFile = o.command && mappedInput->file() >= 0 &&
+                                          kk::regex::classifyCommand(*o.command) == kk::regex::CommandMode::Filter;
+                if (readsItsFile) {
+                    // The filter reads the file itself: read it past the
+                    // mapping (whose first touch costs more), in the time the
+                    // filter leaves the processor idle.
+                    utf8Check = std::async(std::launch::async, [fd = mappedInput->file(), size = streamed.size()] {
+                        const sched_param idle{};
+                        pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
+                        int error = 0;
+                        return kk::isValidUtf8Read(size, kk::readerOf(fd), error) || error != 0;
+                    });
+                } else if (!o.count) {
+                    utf8Check = std::async(std::launch::async, [&in = *mappedInput] {
+                        in.populate();
+                        return kk::isValidUtf8(in.view());
+                    });
+                }
             } else {
                 mappedInput->populate();
                 const kk::DecodedAs as = kk::decideEncoding(mappedInput->view(), o.encoding, convertedInput);
@@ -386,7 +395,6 @@ int main(int argc, char** argv) {
         }
         clipboard = std::make_unique<StdinClipboard>(std::string());
     } else {
-        app = std::make_unique<QCoreApplication>(argc, argv);
         std::string failed;
         // Read into the string the model keeps: the input is in memory once.
         auto bytes = kk::InputBytes::readFiles(o.files, &failed);
@@ -402,7 +410,7 @@ int main(int argc, char** argv) {
     kk::LocalFileStore files;
     StderrPrompt prompt;
     NoDesktop desktop;
-    kk::QtProcessRunner processes;
+    kk::PosixProcessRunner processes(posted.poster());
     kk::InlineTaskRunner tasks;
     kk::Services services{
         *clipboard,      files, prompt, desktop, processes, tasks, kk::DataFolder::locate(layout.executableDir),

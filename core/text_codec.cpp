@@ -61,19 +61,31 @@ bool startsCharacter(std::string_view s, std::size_t pos) {
 
 bool Utf8Pieces::take(std::string_view piece) {
     if (!valid_) return false;
-    joined_.assign(carry_).append(piece);
+    // First the character the last piece left open, finished from this one:
+    // the piece itself is checked where it lies, not copied.
+    if (!carry_.empty()) {
+        const auto lead = static_cast<unsigned char>(carry_.front());
+        const std::size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        const std::size_t more = std::min(need - carry_.size(), piece.size());
+        carry_.append(piece.substr(0, more));
+        piece.remove_prefix(more);
+        if (carry_.size() < need) return true;
+        valid_ = isValidUtf8(carry_);
+        carry_.clear();
+        if (!valid_) return false;
+    }
     // An unfinished character at the end waits for its next bytes.
-    std::size_t cut = joined_.size();
-    for (std::size_t back = 1; back <= 3 && back <= joined_.size(); ++back) {
-        const auto b = static_cast<unsigned char>(joined_[joined_.size() - back]);
+    std::size_t cut = piece.size();
+    for (std::size_t back = 1; back <= 3 && back <= piece.size(); ++back) {
+        const auto b = static_cast<unsigned char>(piece[piece.size() - back]);
         if ((b & 0xC0) != 0x80) {
             const std::size_t need = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-            if (need > back) cut = joined_.size() - back;
+            if (need > back) cut = piece.size() - back;
             break;
         }
     }
-    carry_.assign(joined_, cut);
-    valid_ = isValidUtf8(std::string_view(joined_).substr(0, cut));
+    carry_.assign(piece.substr(cut));
+    valid_ = isValidUtf8(piece.substr(0, cut));
     return valid_;
 }
 
@@ -564,21 +576,16 @@ TextTally tallyText(std::string_view s) {
     return t;
 }
 
-namespace {
-
-// Bytes [from, to) read a piece at a time into one small buffer, each piece
-// tallied while it is in the cache. A piece's last character, when it may
-// go on in the next read, and a CR before it wait for the next piece.
-TextTally tallyReadPart(std::size_t from, std::size_t to, const ReadAt& read, int& error) {
+bool readInPieces(std::size_t from, std::size_t to, const ReadAt& read, int& error,
+                  const std::function<bool(std::string_view)>& each) {
     constexpr std::size_t kPiece = std::size_t{256} << 10;
     std::vector<char> buffer(kPiece + 8);
-    TextTally t;
     std::size_t carried = 0;
     while (from < to) {
         const std::ptrdiff_t n = read(from, buffer.data() + carried, std::min(to - from, kPiece));
         if (n < 0) {
             error = static_cast<int>(-n);
-            return t;
+            return false;
         }
         const bool last = n == 0 || from + static_cast<std::size_t>(n) >= to;
         from += static_cast<std::size_t>(n);
@@ -590,11 +597,29 @@ TextTally tallyReadPart(std::size_t from, std::size_t to, const ReadAt& read, in
             if (lead > 0 && static_cast<unsigned char>(buffer[lead - 1]) >= 0xC0) cut = lead - 1;
             if (cut > 0 && buffer[cut - 1] == '\r') --cut;
         }
-        t.add(tallyPart(std::string_view(buffer.data(), cut)), false);
+        if (!each(std::string_view(buffer.data(), cut))) return true;
         carried = length - cut;
         std::memmove(buffer.data(), buffer.data() + cut, carried);
         if (n == 0) break;
     }
+    return true;
+}
+
+bool isValidUtf8Read(std::size_t size, const ReadAt& read, int& error) {
+    error = 0;
+    bool valid = true;
+    readInPieces(0, size, read, error, [&valid](std::string_view piece) { return valid = isValidUtf8(piece); });
+    return valid;
+}
+
+namespace {
+
+TextTally tallyReadPart(std::size_t from, std::size_t to, const ReadAt& read, int& error) {
+    TextTally t;
+    readInPieces(from, to, read, error, [&t](std::string_view piece) {
+        t.add(tallyPart(piece), false);
+        return true;
+    });
     return t;
 }
 

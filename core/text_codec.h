@@ -32,7 +32,7 @@ public:
     bool failed() const { return !valid_; }
 
 private:
-    std::string joined_, carry_;
+    std::string carry_;  // an unfinished character, its lead first
     bool valid_ = true;
 };
 // Whether a valid UTF-8 character starts at `pos` (false for a stray byte).
@@ -102,6 +102,14 @@ using ReadAt = std::function<std::ptrdiff_t(std::size_t offset, char* into, std:
 // `error`: the errno of a failed read (0: none); a source that ends early
 // ends the tally there.
 TextTally tallyRead(std::size_t size, const ReadAt& read, int& error);
+// Reads [from, to) a piece at a time into one buffer that stays in the cache
+// and hands each piece to `each` (false: stop). A piece never ends inside a
+// character that may go on in the next read, nor between a CR and what
+// follows it. False on a failed read (its errno in `error`).
+bool readInPieces(std::size_t from, std::size_t to, const ReadAt& read, int& error,
+                  const std::function<bool(std::string_view)>& each);
+// Whether `size` bytes read a piece at a time are all UTF-8.
+bool isValidUtf8Read(std::size_t size, const ReadAt& read, int& error);
 
 // Appends one code point as UTF-8.
 void appendUtf8(std::string& out, char32_t cp);

@@ -179,8 +179,8 @@ InputFile::~InputFile() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-ReadAt InputFile::reader() const {
-    return [fd = fd_](std::size_t offset, char* into, std::size_t room) -> std::ptrdiff_t {
+ReadAt readerOf(int fd) {
+    return [fd](std::size_t offset, char* into, std::size_t room) -> std::ptrdiff_t {
         while (true) {
             const ssize_t n = ::pread(fd, into, room, static_cast<off_t>(offset));
             if (n >= 0) return n;
@@ -188,6 +188,8 @@ ReadAt InputFile::reader() const {
         }
     };
 }
+
+ReadAt InputFile::reader() const { return readerOf(fd_); }
 
 std::string InputFile::start(std::size_t bytes) const {
     std::string out(std::min(bytes, size_), '\0');

@@ -52,6 +52,9 @@ private:
     long long mtimeNs_ = 0;
 };
 
+// Reads from `fd` at an offset (pread), leaving its position alone.
+ReadAt readerOf(int fd);
+
 // A lone regular file (a FILE argument, or standard input redirected from
 // one) left where it is, to be read a piece at a time: for a pass that keeps
 // nothing of it, where a mapping's first touch of each page costs more than

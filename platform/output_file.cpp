@@ -94,7 +94,7 @@ std::int64_t OutputFile::written() const {
 }
 
 bool OutputFile::readPiece(std::int64_t at, std::int64_t end, std::string& piece) const {
-    constexpr std::int64_t kPiece = 1 << 20;
+    constexpr std::int64_t kPiece = 256 << 10;  // checked while it is in the cache
     piece.resize(static_cast<std::size_t>(std::min(kPiece, end - at)));
     std::size_t got = 0;
     while (got < piece.size()) {
