@@ -20,7 +20,7 @@ test: build
 	@scripts/run-tests $(PRESET)
 
 tsan-test:
-	@cmake --preset tsan >/dev/null && cmake --build --preset tsan --target model_tests filter_tests sortf && QT_QPA_PLATFORM=offscreen ctest --preset tsan -L model
+	@cmake --preset tsan >/dev/null && cmake --build --preset tsan --target model_tests filter_tests platform_tests sortf && QT_QPA_PLATFORM=offscreen ctest --preset tsan -L model
 
 asan-test:
 	@$(MAKE) --no-print-directory test PRESET=asan
