@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
 namespace kk::regex {
 namespace {
 
@@ -55,6 +58,23 @@ TEST(Prefilter, ReadsLiteralsConservatively) {
         EXPECT_EQ(f->literal, c.literal) << c.pattern;
         EXPECT_EQ(f->lineLocal, c.lineLocal) << c.pattern;
     }
+}
+
+// The byte search finds what a plain find finds, from any start, for
+// needles whose first and last bytes are common in the text and rare.
+TEST(Prefilter, FindLiteralAgreesWithFind) {
+    std::mt19937 rng(5);
+    const std::string pieces[] = {"あ", "ぅ", "カ", "a", "\n", "東京", "\xe3", "\x85"};
+    const std::string needles[] = {"ぅ", "あぅ", "\nぅ", "東京", "aa", "\xe3\x81", "カ\nカ", "ぅぅぅぅ"};
+    for (int round = 0; round < 300; ++round) {
+        std::string text;
+        for (int k = static_cast<int>(rng() % 120); k > 0; --k) text += pieces[rng() % std::size(pieces)];
+        for (const std::string& needle : needles) {
+            const std::size_t from = text.empty() ? 0 : rng() % (text.size() + 1);
+            ASSERT_EQ(findLiteral(text, needle, from), std::string_view(text).find(needle, from)) << text;
+        }
+    }
+    EXPECT_EQ(findLiteral("abc", "bc", 4), std::string_view::npos);
 }
 
 }  // namespace
