@@ -110,9 +110,49 @@ const FastTables& fastTables() {
 bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
 // The code point of the three-byte sequence at `at` when it is one, else 0.
-char32_t threeByteAt(const unsigned char* p, std::size_t at, std::size_t n) {
+[[gnu::always_inline]] inline char32_t threeByteAt(const unsigned char* p, std::size_t at, std::size_t n) {
     if (n - at < 3 || !isContinuation(p[at + 1]) || !isContinuation(p[at + 2])) return 0;
     return ((p[at] & 0x0Fu) << 12) | ((p[at + 1] & 0x3Fu) << 6) | (p[at + 2] & 0x3Fu);
+}
+
+// The output: runs of the text as it is, and converted characters gathered
+// in a small buffer, so each character costs a copy of its bytes, not an
+// append of its own.
+class KanaOut {
+public:
+    KanaOut(std::string_view text, std::size_t room) : text_(text) { reserveText(out_, room); }
+    void put(std::size_t at, std::size_t length, const Utf8Out& o) {
+        if (at > copied_ || used_ + sizeof o.bytes > sizeof buffer_) {
+            flush();
+            out_.append(text_.substr(copied_, at - copied_));
+        }
+        std::memcpy(buffer_ + used_, o.bytes, sizeof o.bytes);
+        used_ += o.length;
+        copied_ = at + length;
+    }
+    std::string finish() {
+        flush();
+        out_.append(text_.substr(copied_));
+        return std::move(out_);
+    }
+
+private:
+    void flush() {
+        out_.append(buffer_, used_);
+        used_ = 0;
+    }
+    std::string_view text_;
+    std::string out_;
+    std::size_t copied_ = 0, used_ = 0;
+    char buffer_[4096];
+};
+
+// The next place from `i` whose byte is `lead`, or npos: at once when it
+// is the very next one (a text of kana is one lead after another).
+std::size_t nextLead(const unsigned char* p, std::size_t i, std::size_t n, unsigned char lead) {
+    if (i < n && p[i] == lead) return i;
+    const void* at = i < n ? std::memchr(p + i, lead, n - i) : nullptr;
+    return at ? static_cast<std::size_t>(static_cast<const unsigned char*>(at) - p) : std::string_view::npos;
 }
 
 }  // namespace
@@ -121,13 +161,8 @@ Text hankakuToZenkaku2(std::string_view text) {
     const FastTables& t = fastTables();
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
-    std::string out;
-    reserveText(out, n + n / 8);
-    std::size_t copied = 0, i = 0;
-    while (true) {
-        const void* lead = std::memchr(p + i, 0xEF, n - i);
-        if (!lead) break;
-        i = static_cast<std::size_t>(static_cast<const unsigned char*>(lead) - p);
+    KanaOut out(text, n + n / 8);
+    for (std::size_t i = nextLead(p, 0, n, 0xEF); i != std::string_view::npos; i = nextLead(p, i, n, 0xEF)) {
         const char32_t c = threeByteAt(p, i, n);
         if (c < kHalfBlock + 1 || c >= kHalfBlock + 0x40) {  // not a half-width kana form
             ++i;
@@ -141,42 +176,27 @@ Text hankakuToZenkaku2(std::string_view text) {
                 used = 6;
             }
         }
-        if (o->length) {
-            out.append(text.substr(copied, i - copied));
-            out.append(o->bytes, o->length);
-            copied = i + used;
-        }
+        if (o->length) out.put(i, used, *o);
         i += used;
     }
-    out.append(text.substr(copied));
-    return out;
+    return out.finish();
 }
 
 Text zenkakuToHankaku(std::string_view text) {
     const FastTables& t = fastTables();
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
-    std::string out;
-    reserveText(out, n);
-    std::size_t copied = 0, i = 0;
-    while (true) {
-        const void* lead = std::memchr(p + i, 0xE3, n - i);
-        if (!lead) break;
-        i = static_cast<std::size_t>(static_cast<const unsigned char*>(lead) - p);
+    KanaOut out(text, n);
+    for (std::size_t i = nextLead(p, 0, n, 0xE3); i != std::string_view::npos; i = nextLead(p, i, n, 0xE3)) {
         const char32_t c = threeByteAt(p, i, n);
         if (c < kKanaBlock || c >= kKanaBlock + 0x100) {
             ++i;
             continue;
         }
-        if (const Utf8Out& o = t.fullToHalf[c - kKanaBlock]; o.length) {
-            out.append(text.substr(copied, i - copied));
-            out.append(o.bytes, o.length);
-            copied = i + 3;
-        }
+        if (const Utf8Out& o = t.fullToHalf[c - kKanaBlock]; o.length) out.put(i, 3, o);
         i += 3;
     }
-    out.append(text.substr(copied));
-    return out;
+    return out.finish();
 }
 
 }  // namespace kk::convert
