@@ -2,12 +2,17 @@
 #include "filter/filter_runner.h"
 
 #include "platform/file_store.h"
+#include "platform/find_program.h"
 #include "core/line_ends.h"
 #include "core/text_codec.h"
 #include "texts/texts.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <optional>
 #include <sstream>
 #include <vector>
@@ -77,6 +82,71 @@ std::string firstLines(std::string_view s, int count) {
     return decodeBytes(s.substr(0, end == std::string_view::npos ? s.size() : end));
 }
 
+// A word the shell takes as it stands: no quote, variable, glob, tilde,
+// comment, redirection or operator in it.
+bool plainWord(std::string_view word) {
+    for (const unsigned char c : word) {
+        const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!letterOrDigit && c < 0x80 && !std::strchr("_-./:,+=@%", c)) return false;
+    }
+    return !word.empty();
+}
+
+// What the shell runs itself or reads as a keyword.
+bool shellOwn(std::string_view word) {
+    static const char* const own[] = {
+        ".",     ":",      "[",     "alias", "bg",      "break",    "cd",    "chdir",  "command", "continue",
+        "echo",  "eval",   "exec",  "exit",  "export",  "false",    "fc",    "fg",     "getopts", "hash",
+        "jobs",  "kill",   "local", "printf", "pwd",    "read",     "readonly", "return", "set",  "shift",
+        "test",  "times",  "trap",  "true",  "type",    "ulimit",   "umask", "unalias", "unset",  "wait",
+        "case",  "do",     "done",  "elif",  "else",    "esac",     "fi",    "for",    "if",      "in",
+        "then",  "until",  "while", "time"};
+    for (const char* o : own)
+        if (word == o) return true;
+    return false;
+}
+
+// A file the system starts itself; the shell would read any other as a
+// script of its own.
+bool startsAsProgram(const std::string& path) {
+    char head[4] = {};
+    std::ifstream in(path, std::ios::binary);
+    in.read(head, sizeof head);
+    return (in.gcount() == 4 && std::memcmp(head, "\x7f" "ELF", 4) == 0) || (in.gcount() >= 2 && head[0] == '#' && head[1] == '!');
+}
+
+// A command that is one program and its plain words runs without the shell
+// in between, which would only look the program up and start it in a child
+// of its own: the request then names the program, its words and the name
+// it was called by.
+bool runDirectly(ProcessRequest& r, std::string_view command) {
+    if (std::getenv("ComSpec") && *std::getenv("ComSpec")) return false;
+    std::vector<std::string> words;
+    for (std::size_t at = 0; at < command.size();) {
+        if (command[at] == ' ' || command[at] == '\t') {
+            ++at;
+            continue;
+        }
+        const std::size_t end = std::min(command.find_first_of(" \t", at), command.size());
+        words.emplace_back(command.substr(at, end - at));
+        if (!plainWord(words.back())) return false;
+        at = end;
+    }
+    if (words.empty() || words.front().find('=') != std::string::npos || shellOwn(words.front())) return false;
+    const std::string program =
+        words.front().find('/') != std::string::npos ? words.front() : findProgramOnPath(words.front(), r.pathPrepend);
+    // Not found, or not a program: the shell says so, or reads the script. A
+    // relative path is the shell's too, found from the filter's own folder.
+    if (program.empty() || program.front() != '/' || ::access(program.c_str(), X_OK) != 0 ||
+        !startsAsProgram(program))
+        return false;
+    r.program = program;
+    r.argv0 = words.front();
+    r.arguments.assign(words.begin() + 1, words.end());
+    r.setsPwd = true;
+    return true;
+}
+
 }  // namespace
 
 std::string translateSortCommand(std::string_view command) {
@@ -107,7 +177,7 @@ Result<FilterJob> prepareFilter(FilterForm form, std::string_view command, std::
     if (form == FilterForm::General) {
         // Through pipes: the filter starts on the text at once and nothing
         // of it touches the disk.
-        r.arguments = {"-c", std::string(command)};
+        if (!runDirectly(r, command)) r.arguments = {"-c", std::string(command)};
         r.stdinTail = finalLineEnd(text);
         // A file the filter can read itself is faster still (sort sizes its
         // work by it).

@@ -9,10 +9,13 @@
 
 namespace kk {
 
-std::string findProgramOnPath(const std::string& name) {
+std::string findProgramOnPath(const std::string& name, const std::vector<std::string>& first) {
     const char* path = std::getenv("PATH");
     if (!path || name.empty() || name.find('/') != std::string::npos) return {};
-    std::string_view rest(path);
+    std::string folders;
+    for (const std::string& dir : first) folders += dir + ":";
+    folders += path;
+    std::string_view rest(folders);
     while (true) {
         const std::size_t colon = rest.find(':');
         const std::string dir(rest.substr(0, colon));

@@ -100,6 +100,10 @@ public:
 struct ProcessRequest {
     std::string program;
     std::vector<std::string> arguments;
+    // The name the program is told it has (its argv[0]), when not `program`;
+    // and whether it is told its folder in PWD, as a shell would tell it.
+    std::string argv0;
+    bool setsPwd = false;
     std::string workingDirectory;
     std::string stdinFile;                 // read as standard input
     std::string stdoutFile;                // standard output is written here (truncated first)

@@ -128,7 +128,7 @@ void PosixProcessRunner::Run::collect(int fd, std::int64_t cap, std::size_t size
             blocks.emplace_back();
             // Huge pages where the system gives them: the first touch of
             // each 4 KB page cost more than the copy from the pipe.
-            reserveText(blocks.back(), blocks.size() == 1 ? std::max(kBlock, sizeHint + kAhead) : kBlock);
+            reserveText(blocks.back(), blocks.size() == 1 ? sizeHint + kAhead : kBlock);
             filled = 0;
         }
         std::string& block = blocks.back();
@@ -361,7 +361,7 @@ void PosixProcessRunner::start(const ProcessRequest& request, std::function<void
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
 
-    std::vector<std::string> words{request.program};
+    std::vector<std::string> words{request.argv0.empty() ? request.program : request.argv0};
     words.insert(words.end(), request.arguments.begin(), request.arguments.end());
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
@@ -369,14 +369,31 @@ void PosixProcessRunner::start(const ProcessRequest& request, std::function<void
     std::vector<std::string> environment;
     std::vector<char*> envp;
     char** env = environ;
+    std::vector<std::string> replaced;  // NAME=value, each in place of the inherited NAME
     if (!request.pathPrepend.empty()) {
         std::string path;
         for (const std::string& dir : request.pathPrepend) path += dir + ":";
         const char* old = std::getenv("PATH");
-        path = "PATH=" + path + (old ? old : "/usr/bin:/bin");
+        replaced.push_back("PATH=" + path + (old ? old : "/usr/bin:/bin"));
+    }
+    if (request.setsPwd) {
+        // As the shell does: PWD kept when it names the child's folder, else that folder.
+        std::error_code ec;
+        const std::filesystem::path dir =
+            request.workingDirectory.empty() ? std::filesystem::current_path(ec) : std::filesystem::path(request.workingDirectory);
+        const char* pwd = std::getenv("PWD");
+        if (!pwd || *pwd != '/' || !std::filesystem::equivalent(pwd, dir, ec))
+            replaced.push_back("PWD=" + std::filesystem::canonical(dir, ec).string());
+    }
+    if (!replaced.empty()) {
+        auto isReplaced = [&](const char* e) {
+            for (const std::string& r : replaced)
+                if (std::strncmp(e, r.c_str(), r.find('=') + 1) == 0) return true;
+            return false;
+        };
         for (char** e = environ; *e; ++e)
-            if (std::strncmp(*e, "PATH=", 5) != 0) environment.emplace_back(*e);
-        environment.push_back(path);
+            if (!isReplaced(*e)) environment.emplace_back(*e);
+        environment.insert(environment.end(), replaced.begin(), replaced.end());
         for (std::string& e : environment) envp.push_back(e.data());
         envp.push_back(nullptr);
         env = envp.data();

@@ -73,6 +73,44 @@ TEST(FilterRun, WorkingDirectoryAndPath) {
     EXPECT_EQ(r.value(), data.path() + "\nhelper-ran\n");
 }
 
+// A program and its plain words starts without the shell, under the name
+// it was called by and told its folder as the shell would tell it; anything
+// the shell reads (operators, quotes, its own commands, assignments, a
+// script without #!, a name nowhere on PATH) still goes through it.
+TEST(FilterRun, PlainCommandsRunWithoutTheShell) {
+    PrivateDir data, helpers;
+    writeWholeFile(helpers.file("kk-script"), "echo from-script\n");  // no #!: a script for the shell
+    std::filesystem::permissions(helpers.file("kk-script"), std::filesystem::perms::owner_all);
+    const struct {
+        const char* command;
+        bool direct;
+        std::string output;
+    } cases[] = {
+        {"sort -r", true, "b\na\n"},
+        {"  tr  a-z  A-Z ", true, "B\nA\n"},
+        {"printenv PWD", true, data.path() + "\n"},
+        {"sort | sort -r", false, "b\na\n"},
+        {"echo 'b a'", false, "b a\n"},
+        {"LC_ALL=C sort", false, "a\nb\n"},
+        {"kk-script", false, "from-script\n"},
+        {"pwd", false, data.path() + "\n"},
+        {"sort $HOME/none", false, ""},
+        {"no-such-program-kk", false, ""},
+    };
+    for (const auto& c : cases) {
+        auto job = prepareFilter(FilterForm::General, c.command, "b\na\n", {data.path(), helpers.path()});
+        ASSERT_TRUE(job);
+        EXPECT_EQ(job.value().request.program != commandInterpreter(), c.direct) << c.command;
+        auto r = collectFilterResult(job.value(), runProcessAndWait(job.value().request));
+        if (c.output.empty()) {
+            EXPECT_FALSE(r) << c.command;
+        } else {
+            ASSERT_TRUE(r) << c.command << ": " << r.error().message;
+            EXPECT_EQ(r.value(), c.output) << c.command;
+        }
+    }
+}
+
 TEST(FilterRun, Outcomes) {
     FilterJob job;
     job.outputPath = "/nonexistent/out";
