@@ -259,8 +259,14 @@ ProcessOutcome PosixProcessRunner::Run::await(const ProcessRequest& request) {
                 request.work->setOutput(readSoFar.load(std::memory_order_relaxed));
             }
         }
-        if (fds[0].revents && ::waitid(static_cast<idtype_t>(P_PIDFD), static_cast<id_t>(pidfd), &info, WEXITED) == 0)
-            break;
+        if (fds[0].revents) {
+            if (::waitid(static_cast<idtype_t>(P_PIDFD), static_cast<id_t>(pidfd), &info, WEXITED) == 0) break;
+            // Reaped by someone else: how it ended is unknown, so it is no success.
+            if (errno != EINTR) {
+                info.si_code = CLD_KILLED;
+                break;
+            }
+        }
     }
     // All the child wrote is in the pipes now: the reader takes it and ends,
     // while what the child left in the background is told to stop.
