@@ -59,13 +59,28 @@ bool startsCharacter(std::string_view s, std::size_t pos) {
     return validUtf8Prefix(s.substr(pos, std::min<std::size_t>(4, s.size() - pos))) > 0;
 }
 
+namespace {
+
+// How many bytes the sequence a lead byte starts says it has (1 for a byte
+// that leads none).
+std::size_t sequenceLength(unsigned char lead) { return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1; }
+
+}  // namespace
+
+std::size_t unfinishedTail(std::string_view bytes) {
+    for (std::size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
+        const auto b = static_cast<unsigned char>(bytes[bytes.size() - back]);
+        if ((b & 0xC0) != 0x80) return sequenceLength(b) > back ? bytes.size() - back : bytes.size();
+    }
+    return bytes.size();
+}
+
 bool Utf8Pieces::take(std::string_view piece) {
     if (!valid_) return false;
     // First the character the last piece left open, finished from this one:
     // the piece itself is checked where it lies, not copied.
     if (!carry_.empty()) {
-        const auto lead = static_cast<unsigned char>(carry_.front());
-        const std::size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        const std::size_t need = sequenceLength(static_cast<unsigned char>(carry_.front()));
         const std::size_t more = std::min(need - carry_.size(), piece.size());
         carry_.append(piece.substr(0, more));
         piece.remove_prefix(more);
@@ -75,15 +90,7 @@ bool Utf8Pieces::take(std::string_view piece) {
         if (!valid_) return false;
     }
     // An unfinished character at the end waits for its next bytes.
-    std::size_t cut = piece.size();
-    for (std::size_t back = 1; back <= 3 && back <= piece.size(); ++back) {
-        const auto b = static_cast<unsigned char>(piece[piece.size() - back]);
-        if ((b & 0xC0) != 0x80) {
-            const std::size_t need = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-            if (need > back) cut = piece.size() - back;
-            break;
-        }
-    }
+    const std::size_t cut = unfinishedTail(piece);
     carry_.assign(piece.substr(cut));
     valid_ = isValidUtf8(piece.substr(0, cut));
     return valid_;
@@ -592,9 +599,7 @@ bool readInPieces(std::size_t from, std::size_t to, const ReadAt& read, int& err
         const std::size_t length = carried + static_cast<std::size_t>(n);
         std::size_t cut = length;
         if (!last) {
-            std::size_t lead = length;
-            while (lead > 0 && length - lead < 3 && continues(buffer[lead - 1])) --lead;
-            if (lead > 0 && static_cast<unsigned char>(buffer[lead - 1]) >= 0xC0) cut = lead - 1;
+            cut = unfinishedTail(std::string_view(buffer.data(), length));
             if (cut > 0 && buffer[cut - 1] == '\r') --cut;
         }
         if (!each(std::string_view(buffer.data(), cut))) return true;

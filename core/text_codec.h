@@ -35,6 +35,9 @@ private:
     std::string carry_;  // an unfinished character, its lead first
     bool valid_ = true;
 };
+// Where a character left unfinished at the end of `bytes` starts (a lead
+// whose continuations are not all there); bytes.size() when there is none.
+std::size_t unfinishedTail(std::string_view bytes);
 // Whether a valid UTF-8 character starts at `pos` (false for a stray byte).
 bool startsCharacter(std::string_view bytes, std::size_t pos);
 // Hands each maximal run of valid UTF-8 to `visit` (valid = true) and each
