@@ -563,14 +563,17 @@ void TextTally::add(const TextTally& next, bool crLfBetween) {
 
 namespace {
 
-// A big text in two halves on two threads, split where a character starts
-// (a byte that is no continuation), so no character is cut.
-constexpr std::size_t kSplitFrom = std::size_t{16} << 20;
-bool inTwoHalves(std::size_t size) { return size >= kSplitFrom && std::thread::hardware_concurrency() >= 2; }
 bool continues(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 }  // namespace
 
+bool inTwoHalves(std::size_t bytes) {
+    constexpr std::size_t kSplitFrom = std::size_t{16} << 20;
+    return bytes >= kSplitFrom && std::thread::hardware_concurrency() >= 2;
+}
+
+// A big text in two halves, split where a character starts (a byte that is
+// no continuation), so no character is cut.
 TextTally tallyText(std::string_view s) {
     if (!inTwoHalves(s.size())) return tallyPart(s);
     std::size_t mid = s.size() / 2;

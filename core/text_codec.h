@@ -96,6 +96,8 @@ struct TextTally {
     // in a CR and that one starts with an LF.
     void add(const TextTally& next, bool crLfBetween);
 };
+// Whether a pass over that many bytes is worth two halves on two threads.
+bool inTwoHalves(std::size_t bytes);
 TextTally tallyText(std::string_view utf8);
 // Reads up to `room` bytes at `offset` into `into`: how many it read, 0 at
 // the end, -errno on a failure.

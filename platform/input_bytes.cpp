@@ -151,8 +151,7 @@ void InputBytes::populate() const {
     auto bringIn = [this](std::size_t from, std::size_t to) {
         ::madvise(const_cast<char*>(map_) + from, to - from, MADV_POPULATE_READ);
     };
-    constexpr std::size_t kSplitFrom = std::size_t{16} << 20;
-    if (mapSize_ < kSplitFrom || std::thread::hardware_concurrency() < 2) return bringIn(0, mapSize_);
+    if (!inTwoHalves(mapSize_)) return bringIn(0, mapSize_);
     const std::size_t mid = (mapSize_ / 2) & ~std::size_t{4095};
     std::thread second(bringIn, mid, mapSize_);
     bringIn(0, mid);
