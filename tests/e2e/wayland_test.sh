@@ -17,8 +17,9 @@ if [ -n "$missing" ]; then
 fi
 fail=0; pass=0
 check() { if [ "$2" == "$3" ]; then pass=$((pass+1)); else fail=$((fail+1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi; }
-# Up to 15 s, however long each try takes (a paste may wait 5 s for a slow owner).
-wait_for() { local end=$((SECONDS + 15)); while [ $SECONDS -lt $end ]; do eval "$1" && return 0; sleep 0.1; done; return 1; }
+# Up to 15 s (or $2 s), however long each try takes (a paste may wait 5 s
+# for a slow owner).
+wait_for() { local end=$((SECONDS + ${2:-15})); while [ $SECONDS -lt $end ]; do eval "$1" && return 0; sleep 0.1; done; return 1; }
 
 work=$(mktemp -d)
 export XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
@@ -133,14 +134,27 @@ QT_QPA_PLATFORM=wayland "$gui" >"$work/gui.log" 2>&1 &
 gpid=$!
 sleep 2
 type_keys() { xdotool mousemove 600 400 click 1; sleep 0.3; xdotool key --delay 30 "$@"; }
+# Keys through weston's X11 window are now and then lost (seen about once in
+# twenty runs: the window idle, the keys never came). A step whose effect does
+# not show is sent once more, and that is said; twice lost fails its check.
+step() {  # $1: what shows it is done; the rest: the keys, a function
+    local done=$1; shift
+    "$@"
+    wait_for "$done" 8 && return 0
+    echo "note: $1: no effect; sent once more"
+    "$@"
+    wait_for "$done"
+}
 # The command line has the focus: a run with Enter, then Tab Tab Tab to the
 # copy-back button.
-type_keys ctrl+l ctrl+a; xdotool type --delay 30 's/wayland/WL/'; xdotool key Return; sleep 0.5
-xdotool key --delay 30 Tab Tab Tab space
-wait_for '[ "$(paste)" = "日本語 WL" ]'
+run_and_copy() {
+    type_keys ctrl+l ctrl+a; xdotool type --delay 30 "$1"; xdotool key Return; sleep 0.5
+    xdotool key --delay 30 Tab Tab Tab space
+}
+one_shot() { type_keys ctrl+l ctrl+a; xdotool type --delay 30 "$1"; xdotool key alt+at; }
+step '[ "$(paste)" = "日本語 WL" ]' run_and_copy 's/wayland/WL/'
 check "start-up load, run, copy back" "日本語 WL" "$(paste)"
-type_keys ctrl+l ctrl+a; xdotool type --delay 30 's/WL/wl/'; xdotool key alt+at
-wait_for '[ "$(paste)" = "日本語 wl" ]'
+step '[ "$(paste)" = "日本語 wl" ]' one_shot 's/WL/wl/'
 check "one-shot" "日本語 wl" "$(paste)"
 [ -n "${KK_SHOT:-}" ] && import -window root "$KK_SHOT"
 
@@ -161,14 +175,13 @@ npid=$!
 sleep 1.5
 check "--new-window opens a second one" 1 "$(kill -0 $npid 2>/dev/null && echo 1)"
 kill $npid 2>/dev/null; wait $npid 2>/dev/null
-type_keys ctrl+l ctrl+a; xdotool type --delay 30 's/second/2nd/'; xdotool key Return; sleep 0.5
-xdotool key --delay 30 Tab Tab Tab space
-wait_for '[ "$(paste)" = "2nd" ]'
+step '[ "$(paste)" = "2nd" ]' run_and_copy 's/second/2nd/'
 check "second start reloads the clipboard" "2nd" "$(paste)"
 
 # 4. Quit: the copied text stays, served by one wl-copy; nothing else is left.
-type_keys ctrl+q
-wait_for '! kill -0 $gpid 2>/dev/null'
+step '! kill -0 $gpid 2>/dev/null' type_keys ctrl+q
+# Still there after both: it is stopped, and the check below fails.
+kill -0 $gpid 2>/dev/null && kill -9 $gpid
 wait $gpid 2>/dev/null
 status=$?
 check "window ended, exit status" 0 "$status"
