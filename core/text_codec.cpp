@@ -61,6 +61,7 @@ bool startsCharacter(std::string_view s, std::size_t pos) {
 
 namespace {
 
+bool continues(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 // How many bytes the sequence a lead byte starts says it has (1 for a byte
 // that leads none).
 std::size_t sequenceLength(unsigned char lead) { return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1; }
@@ -69,8 +70,8 @@ std::size_t sequenceLength(unsigned char lead) { return lead >= 0xF0 ? 4 : lead 
 
 std::size_t unfinishedTail(std::string_view bytes) {
     for (std::size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
-        const auto b = static_cast<unsigned char>(bytes[bytes.size() - back]);
-        if ((b & 0xC0) != 0x80) return sequenceLength(b) > back ? bytes.size() - back : bytes.size();
+        const char b = bytes[bytes.size() - back];
+        if (!continues(b)) return sequenceLength(static_cast<unsigned char>(b)) > back ? bytes.size() - back : bytes.size();
     }
     return bytes.size();
 }
@@ -560,12 +561,6 @@ void TextTally::add(const TextTally& next, bool crLfBetween) {
     crlfs += next.crlfs + (crLfBetween ? 1 : 0);
     valid = valid && next.valid;
 }
-
-namespace {
-
-bool continues(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-}  // namespace
 
 bool inTwoHalves(std::size_t bytes) {
     constexpr std::size_t kSplitFrom = std::size_t{16} << 20;
